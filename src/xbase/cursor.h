@@ -1,0 +1,136 @@
+#pragma once
+
+// The public face of the table engine: create a table, open cursors on it,
+// move, read, filter, seek and write. Everything else in src/xbase is an
+// implementation detail of this header.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xbase/error.h"
+
+namespace xbase {
+
+enum class OpenMode { Shared, Exclusive };
+
+struct FieldInfo {
+  std::string name;    // as stored in the header (upper case for our tables)
+  char type = 'C';     // 'C' char, 'M' memo, 'D' date, 'N' numeric, 'L' logical, 'I' integer, ...
+  int length = 0;      // bytes in the record
+  int decimals = 0;
+};
+
+struct TagInfo {
+  std::string name;        // as stored (upper case)
+  std::string expression;  // key expression as stored, e.g. "UPPER(NAME)"
+  int keyLength = 0;
+};
+
+struct TableInfo {
+  int version = 0;             // DBF version byte
+  std::uint32_t recordCount = 0;  // records in the file, deleted ones included
+  std::string lastUpdate;      // "MM/DD/YY"
+  std::vector<FieldInfo> fields;
+  int memoBlockSize = 0;       // 0 when the table has no memo file
+  std::vector<TagInfo> tags;
+};
+
+// Creates an empty table from a field list such as
+// "Name,Char,30;Info,Memo;LastDate,Date;" (types Char, Memo, Date, also
+// Numeric,N,D / Logical / Integer). `base` is the folder and table name
+// without extension ("dir/Address"); files are written as the upper-cased
+// name with ".DBF", and ".fpt" for the memo file. memoBlockSize 0 means the
+// default of 64. Fails if the DBF exists.
+void createTable(const std::filesystem::path& base, std::string_view fieldList,
+                 int memoBlockSize = 0);
+
+// Facts about a table on disk (opens it shared for the moment of reading).
+TableInfo tableInfo(const std::filesystem::path& dbfPath);
+
+// A cursor: one open of a table with its own position, order, filter and
+// record buffer. Several cursors on one table, in this process or another,
+// see each other's writes at their next read.
+class Cursor {
+ public:
+  // Opens the DBF with its memo file and its structural CDX (both found by
+  // name beside it, ignoring case of the extension). Natural order at top.
+  static std::unique_ptr<Cursor> open(const std::filesystem::path& dbfPath, OpenMode mode);
+  virtual ~Cursor() = default;
+
+  virtual const std::filesystem::path& path() const = 0;
+  virtual OpenMode mode() const = 0;
+
+  // --- schema
+  virtual const std::vector<FieldInfo>& fields() const = 0;
+  virtual int fieldIndex(std::string_view name) const = 0;  // ignores case; -1 if none
+
+  // --- order: a tag name (ignoring case) or "" for natural order.
+  // Keeps the current record current. Unknown tag: Error NotFound.
+  virtual void setOrder(std::string_view tagName) = 0;
+  virtual std::string order() const = 0;  // "" in natural order
+  virtual std::vector<TagInfo> tags() const = 0;
+
+  // --- navigation; only non-deleted records passing the filters are met
+  virtual void first() = 0;
+  virtual void last() = 0;
+  virtual void skip(long n = 1) = 0;  // past the end: eof() true; before the start: bof() true
+  virtual bool bof() const = 0;
+  virtual bool eof() const = 0;
+  virtual std::uint32_t recno() const = 0;       // 0 when on no record
+  virtual void go(std::uint32_t recno) = 0;      // positions on that record (a bookmark)
+  // Seek in the current tag's order with the key as given (the caller
+  // upper-cases it). exact: found -> positioned, true; miss -> position kept,
+  // false. soft: positioned on the first key not below (eof when none);
+  // returns whether the key matched exactly. Natural order: Error State
+  // "No parseable expressions in setting key fields".
+  virtual bool seek(std::string_view key, bool soft = false) = 0;
+
+  // --- reading the current record (or the record buffer while editing)
+  // Char: bytes without trailing blanks. Memo: the whole text. Date:
+  // "YYYYMMDD" or "" when blank. Numeric/Logical/Integer: their text.
+  virtual std::string value(int field) const = 0;
+  std::string value(std::string_view fieldName) const;
+  virtual bool deleted() const = 0;
+
+  // --- filters
+  // exact on: "=" compares whole strings, trailing blanks ignored.
+  virtual void setExact(bool on) = 0;
+  // An engine-side filter expression; "" clears. Malformed: Error Expression.
+  virtual void setFilter(std::string_view expression) = 0;
+  virtual std::string filter() const = 0;
+  // A caller's per-record test, applied after the expression; empty clears.
+  using RecordFilter = std::function<bool(Cursor&)>;
+  virtual void setRecordFilter(RecordFilter test) = 0;
+  // Non-deleted records passing the filter expression (not the callback).
+  virtual std::uint32_t count() = 0;
+
+  // --- writing. beginAppend/beginEdit fill the record buffer; setValue
+  // changes it; post writes it (append: the record is added only now; edit:
+  // record locked from beginEdit until post or cancel). Tags maintained.
+  virtual void beginAppend() = 0;
+  virtual void beginEdit() = 0;
+  virtual void setValue(int field, std::string_view value) = 0;  // same text forms as value()
+  void setValue(std::string_view fieldName, std::string_view value);
+  virtual void post() = 0;
+  virtual void cancel() = 0;
+  virtual bool editing() const = 0;    // inside beginEdit or beginAppend
+  virtual bool appending() const = 0;  // inside beginAppend
+  virtual void deleteRecord() = 0;     // marks the current record deleted; moves on to the next
+
+  // --- maintenance (exclusive opens only): deleted records leave the DBF,
+  // memo space is reclaimed, every tag is rebuilt; cursor at top.
+  virtual void pack() = 0;
+  virtual void reindex() = 0;
+  // Adds a tag to the structural CDX (creating it when missing); exclusive.
+  virtual void createTag(std::string_view name, std::string_view keyExpression) = 0;
+
+  // The header's date of last update as "MM/DD/YY".
+  virtual std::string lastUpdate() const = 0;
+};
+
+}  // namespace xbase
