@@ -1,0 +1,130 @@
+#include "xbase/file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "xbase/error.h"
+
+namespace xbase {
+namespace {
+
+[[noreturn]] void throwIo(const std::string& what, const std::filesystem::path& path) {
+  throw Error(ErrorCode::Io, what + " " + path.string() + ": " + std::strerror(errno));
+}
+
+bool applyLock(int fd, short type, std::uint64_t offset, std::uint64_t length, bool wait) {
+  struct flock fl {};
+  fl.l_type = type;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = static_cast<off_t>(offset);
+  fl.l_len = static_cast<off_t>(length);
+  fl.l_pid = 0;
+  for (;;) {
+    if (fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return true;
+    if (errno == EINTR) continue;
+    if (errno == EACCES || errno == EAGAIN) return false;
+    return false;
+  }
+}
+
+}  // namespace
+
+File::File(const std::filesystem::path& path, Access access, Create create)
+    : access_(access), path_(path) {
+  int flags = (access == Access::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
+  if (create == Create::Exclusive) flags |= O_CREAT | O_EXCL;
+  fd_ = ::open(path.c_str(), flags, 0644);
+  if (fd_ < 0) {
+    if (errno == ENOENT) throw Error(ErrorCode::NotFound, "File not found: " + path.string());
+    throwIo("Cannot open", path);
+  }
+}
+
+File::~File() { close(); }
+
+File::File(File&& other) noexcept : fd_(other.fd_), access_(other.access_), path_(std::move(other.path_)) {
+  other.fd_ = -1;
+}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    close();
+    fd_ = other.fd_;
+    access_ = other.access_;
+    path_ = std::move(other.path_);
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+void File::close() noexcept {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+std::uint64_t File::size() const {
+  struct stat st {};
+  if (fstat(fd_, &st) != 0) throwIo("Cannot read the size of", path_);
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::size_t File::readSomeAt(std::uint64_t offset, void* buffer, std::size_t n) const {
+  auto* out = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  while (done < n) {
+    ssize_t got = ::pread(fd_, out + done, n - done, static_cast<off_t>(offset + done));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throwIo("Cannot read", path_);
+    }
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+void File::readAt(std::uint64_t offset, void* buffer, std::size_t n) const {
+  if (readSomeAt(offset, buffer, n) != n)
+    throw Error(ErrorCode::Corrupt, "Unexpected end of file in " + path_.string() + " at offset " +
+                                        std::to_string(offset));
+}
+
+void File::writeAt(std::uint64_t offset, const void* buffer, std::size_t n) {
+  const auto* in = static_cast<const char*>(buffer);
+  std::size_t done = 0;
+  while (done < n) {
+    ssize_t put = ::pwrite(fd_, in + done, n - done, static_cast<off_t>(offset + done));
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      throwIo("Cannot write", path_);
+    }
+    done += static_cast<std::size_t>(put);
+  }
+}
+
+void File::truncate(std::uint64_t size) {
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throwIo("Cannot truncate", path_);
+}
+
+void File::sync() {
+  if (::fdatasync(fd_) != 0) throwIo("Cannot flush", path_);
+}
+
+bool File::tryLock(std::uint64_t offset, std::uint64_t length, bool exclusive) {
+  return applyLock(fd_, exclusive ? F_WRLCK : F_RDLCK, offset, length, false);
+}
+
+void File::lockWait(std::uint64_t offset, std::uint64_t length, bool exclusive) {
+  if (!applyLock(fd_, exclusive ? F_WRLCK : F_RDLCK, offset, length, true))
+    throwIo("Cannot lock", path_);
+}
+
+void File::unlock(std::uint64_t offset, std::uint64_t length) {
+  applyLock(fd_, F_UNLCK, offset, length, false);
+}
+
+}  // namespace xbase
