@@ -1,0 +1,99 @@
+#pragma once
+
+// The structural compact compound index (.CDX): a tag directory and one
+// B-tree of fixed-length byte keys per tag, in 512-byte nodes, laid out as
+// FoxPro writes it so that other xBase tools read our files and we maintain
+// theirs.
+//
+// This class stores and navigates keys; it does not compute them. Callers
+// hand in keys of exactly the tag's key length (character keys padded with
+// blanks). Order is bytewise unsigned on the key, then ascending record
+// number.
+//
+// Nothing is cached between calls except the tag directory, which only an
+// exclusive user changes: every navigation reads its nodes afresh, so writes
+// by other cursors and processes are seen at the next call. Callers serialise
+// writers with their own locks (the table's header lock).
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xbase/cursor.h"  // TagInfo
+#include "xbase/error.h"
+
+namespace xbase {
+
+struct CdxEntry {
+  std::string key;  // exactly the tag's key length
+  std::uint32_t recno = 0;
+  friend bool operator==(const CdxEntry&, const CdxEntry&) = default;
+};
+
+class CdxFile {
+ public:
+  // Opens an existing CDX; a malformed header or tag directory throws
+  // Error(Corrupt). Node-level damage is reported when it is met.
+  static std::unique_ptr<CdxFile> open(const std::filesystem::path& path, bool writable);
+  // Creates an empty structural CDX (tag directory only); fails if it exists.
+  static std::unique_ptr<CdxFile> create(const std::filesystem::path& path);
+  ~CdxFile();
+  CdxFile(const CdxFile&) = delete;
+  CdxFile& operator=(const CdxFile&) = delete;
+
+  const std::filesystem::path& path() const;
+
+  // --- tag directory
+  std::vector<TagInfo> tags() const;
+  int tagCount() const;
+  const TagInfo& tag(int tag) const;
+  int findTag(std::string_view name) const;  // ignoring case; -1 when absent
+  // Adds a tag filled from `entries` (any order; sorted here). The name is
+  // stored upper-cased (at most 10 bytes). keyLength 1..240. Returns its
+  // number. A tag of that name already present: Error(Argument).
+  int addTag(std::string_view name, std::string_view expression, int keyLength,
+             std::vector<CdxEntry> entries);
+  // Replaces every entry of a tag (pack, reindex); the old nodes are freed.
+  void rebuildTag(int tag, std::vector<CdxEntry> entries);
+
+  // --- maintenance in place (touches a few nodes)
+  void insert(int tag, std::string_view key, std::uint32_t recno);
+  // Removes that exact (key, recno); returns false when it was not there.
+  bool remove(int tag, std::string_view key, std::uint32_t recno);
+
+  // --- navigation
+  std::optional<CdxEntry> first(int tag) const;
+  std::optional<CdxEntry> last(int tag) const;
+  // The first entry after / last entry before (key, recno) in index order;
+  // `from` need not be present any more (another cursor may have removed it).
+  std::optional<CdxEntry> next(int tag, const CdxEntry& from) const;
+  std::optional<CdxEntry> prev(int tag, const CdxEntry& from) const;
+  // The first entry whose key is >= `key` bytewise; a probe shorter than the
+  // key length compares as a prefix ("M" finds the first key from M on).
+  std::optional<CdxEntry> seekGE(int tag, std::string_view key) const;
+  // The first entry not below (key, recno).
+  std::optional<CdxEntry> lowerBound(int tag, std::string_view key, std::uint32_t recno) const;
+  // Whether that exact (key, recno) is in the tag.
+  bool contains(int tag, std::string_view key, std::uint32_t recno) const;
+
+  // All entries in index order (check, dump, tests).
+  void forEach(int tag, const std::function<void(const CdxEntry&)>& visit) const;
+  // Structural faults of a tag (order, sibling links, parent keys, node
+  // bounds), one text each; empty when sound. Never throws Corrupt.
+  std::vector<std::string> verify(int tag) const;
+
+  void sync();
+
+  class Impl;
+
+ private:
+  explicit CdxFile(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace xbase
