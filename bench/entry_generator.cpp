@@ -10,7 +10,7 @@ namespace {
 constexpr std::array kFirstNames{"James", "Mary", "John", "Patricia", "Robert", "Jennifer", "Michael",
                                  "Linda", "William", "Elizabeth", "David", "Barbara", "Richard", "Susan",
                                  "Joseph", "Jessica", "Thomas", "Sarah", "Charles", "Karen", "J\xF6rg",
-                                 "Zo\xEB", "Ren\xE9e", "Ana", "Piotr", "Mei", "Hiro", "Olu", "Fatima", "Sven"};
+                                 "Zo\xEB", "Ren\xE9" "e", "Ana", "Piotr", "Mei", "Hiro", "Olu", "Fatima", "Sven"};
 constexpr std::array kLastNames{"Smith", "Johnson", "Williams", "Brown", "Jones", "Garcia", "Miller",
                                 "Davis", "Rodriguez", "Martinez", "Hernandez", "Lopez", "Gonzalez",
                                 "Wilson", "Anderson", "Thomas", "Taylor", "Moore", "Jackson", "Martin",
