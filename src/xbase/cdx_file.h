@@ -35,6 +35,21 @@ struct CdxEntry {
   friend bool operator==(const CdxEntry&, const CdxEntry&) = default;
 };
 
+// What a tag's header says beyond TagInfo. Keys are always stored ascending;
+// a descending tag is only read backwards by the caller. A unique or FOR tag
+// holds only the entries the caller chose to insert.
+struct CdxTagOptions {
+  bool unique = false;
+  bool descending = false;
+  std::string forExpression;  // "" when none
+};
+
+// A bulk build's input: the caller calls `emit` once per entry, in any order.
+// Entries are held in one flat buffer (key length + 4 bytes each), so a
+// million 30-byte keys take about 34 MB instead of a vector of strings.
+using CdxEntryEmitter = std::function<void(std::string_view key, std::uint32_t recno)>;
+using CdxEntrySource = std::function<void(const CdxEntryEmitter& emit)>;
+
 class CdxFile {
  public:
   // Opens an existing CDX; a malformed header or tag directory throws
@@ -57,9 +72,17 @@ class CdxFile {
   // stored upper-cased (at most 10 bytes). keyLength 1..240. Returns its
   // number. A tag of that name already present: Error(Argument).
   int addTag(std::string_view name, std::string_view expression, int keyLength,
-             std::vector<CdxEntry> entries);
+             const CdxEntrySource& entries);
   // Replaces every entry of a tag (pack, reindex); the old nodes are freed.
-  void rebuildTag(int tag, std::vector<CdxEntry> entries);
+  void rebuildTag(int tag, const CdxEntrySource& entries);
+  // Conveniences for small sets (tests, tools).
+  int addTag(std::string_view name, std::string_view expression, int keyLength,
+             const std::vector<CdxEntry>& entries);
+  void rebuildTag(int tag, const std::vector<CdxEntry>& entries);
+  CdxTagOptions options(int tag) const;
+  // The byte that trailing-count compression strips and decoding pads with:
+  // a blank for character keys (the default), NUL for numeric and date keys.
+  void setPadByte(int tag, char pad);
 
   // --- maintenance in place (touches a few nodes)
   void insert(int tag, std::string_view key, std::uint32_t recno);
