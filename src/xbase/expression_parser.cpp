@@ -1,0 +1,215 @@
+// Grammar, lowest precedence first:
+//   or         := and { OR and }
+//   and        := not { AND not }
+//   not        := NOT not | comparison
+//   comparison := sum [ (= == <> # != < <= > >= $) sum ]
+//   sum        := unary { (+ | -) unary }
+//   unary      := - unary | + unary | primary
+//   primary    := string | number | .T. | .F. | ( or ) | name [ ( [or {, or}] ) ]
+// AND, OR and NOT are also written with dots; ! is NOT.
+
+#include "xbase/expression_parser.h"
+
+#include <cstdlib>
+
+#include "xbase/expression_error.h"
+#include "xbase/expression_lexer.h"
+
+namespace xbase::expr {
+
+namespace {
+
+std::string upperAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+class Parser {
+ public:
+  Parser(std::string_view text, const RecordLayout& layout)
+      : text_(text), layout_(layout), tokens_(tokenize(text)) {}
+
+  ParseResult run() {
+    NodePtr root = parseOr();
+    if (current().kind != TokenKind::End)
+      failHere("an operator or the end of the expression");
+    return {std::move(root), recordLength_};
+  }
+
+ private:
+  const Token& current() const { return tokens_[index_]; }
+  const Token& advance() { return tokens_[index_++]; }
+
+  [[noreturn]] void failHere(const std::string& expected) const {
+    fail(text_, current().position, expected + ", found " + describe(current()));
+  }
+
+  // Builds a node, turning a type error into an Error at `position`.
+  template <typename Build>
+  NodePtr typed(int position, Build build) const {
+    try {
+      return build();
+    } catch (const TypeMismatch& mismatch) {
+      fail(text_, position, mismatch.expected);
+    }
+  }
+
+  bool isWord(const char* word) const {
+    return current().kind == TokenKind::Identifier && upperAscii(current().text) == word;
+  }
+  bool atAnd() const { return current().kind == TokenKind::And || isWord("AND"); }
+  bool atOr() const { return current().kind == TokenKind::Or || isWord("OR"); }
+  bool atNot() const { return current().kind == TokenKind::Not || isWord("NOT"); }
+
+  NodePtr parseOr() {
+    NodePtr left = parseAnd();
+    while (atOr()) {
+      const int position = advance().position;
+      NodePtr right = parseAnd();
+      left = typed(position, [&] { return makeOr(std::move(left), std::move(right)); });
+    }
+    return left;
+  }
+
+  NodePtr parseAnd() {
+    NodePtr left = parseNot();
+    while (atAnd()) {
+      const int position = advance().position;
+      NodePtr right = parseNot();
+      left = typed(position, [&] { return makeAnd(std::move(left), std::move(right)); });
+    }
+    return left;
+  }
+
+  NodePtr parseNot() {
+    if (!atNot()) return parseComparison();
+    const int position = advance().position;
+    NodePtr operand = parseNot();
+    return typed(position, [&] { return makeNot(std::move(operand)); });
+  }
+
+  NodePtr parseComparison() {
+    NodePtr left = parseSum();
+    const Token& op = current();
+    CompareOp compare;
+    switch (op.kind) {
+      case TokenKind::Equal: compare = CompareOp::Equal; break;
+      case TokenKind::ExactEqual: compare = CompareOp::ExactEqual; break;
+      case TokenKind::NotEqual: compare = CompareOp::NotEqual; break;
+      case TokenKind::Less: compare = CompareOp::Less; break;
+      case TokenKind::LessEqual: compare = CompareOp::LessEqual; break;
+      case TokenKind::Greater: compare = CompareOp::Greater; break;
+      case TokenKind::GreaterEqual: compare = CompareOp::GreaterEqual; break;
+      case TokenKind::Contains: {
+        const int position = advance().position;
+        NodePtr right = parseSum();
+        return typed(position, [&] { return makeContains(std::move(left), std::move(right)); });
+      }
+      default: return left;
+    }
+    const int position = advance().position;
+    NodePtr right = parseSum();
+    return typed(position, [&] { return makeComparison(compare, std::move(left), std::move(right)); });
+  }
+
+  NodePtr parseSum() {
+    NodePtr left = parseUnary();
+    while (current().kind == TokenKind::Plus || current().kind == TokenKind::Minus) {
+      const bool plus = current().kind == TokenKind::Plus;
+      const int position = advance().position;
+      NodePtr right = parseUnary();
+      left = typed(position, [&] {
+        return plus ? makePlus(std::move(left), std::move(right)) : makeMinus(std::move(left), std::move(right));
+      });
+    }
+    return left;
+  }
+
+  NodePtr parseUnary() {
+    if (current().kind == TokenKind::Minus) {
+      const int position = advance().position;
+      NodePtr operand = parseUnary();
+      return typed(position, [&] { return makeNegate(std::move(operand)); });
+    }
+    if (current().kind == TokenKind::Plus) {
+      advance();
+      return parseUnary();
+    }
+    return parsePrimary();
+  }
+
+  NodePtr parsePrimary() {
+    const Token& token = current();
+    switch (token.kind) {
+      case TokenKind::String: advance(); return makeString(token.text);
+      case TokenKind::Number: advance(); return makeNumber(std::strtod(token.text.c_str(), nullptr));
+      case TokenKind::True: advance(); return makeLogical(true);
+      case TokenKind::False: advance(); return makeLogical(false);
+      case TokenKind::LeftParen: {
+        advance();
+        NodePtr inner = parseOr();
+        expect(TokenKind::RightParen, "')'");
+        return inner;
+      }
+      case TokenKind::Identifier:
+        if (!atAnd() && !atOr() && !atNot()) return parseName();
+        break;
+      default: break;
+    }
+    failHere("a field, a function, a literal or '('");
+  }
+
+  NodePtr parseName() {
+    const Token& name = advance();
+    if (current().kind == TokenKind::LeftParen) return parseCall(name);
+    const std::string wanted = upperAscii(name.text);
+    for (std::size_t i = 0; i < layout_.fields.size(); ++i) {
+      if (upperAscii(layout_.fields[i].name) != wanted) continue;
+      const FieldInfo& field = layout_.fields[i];
+      const int offset = layout_.offsets[i];
+      recordLength_ = std::max(recordLength_, offset + field.length);
+      return typed(name.position, [&] { return makeField(field, offset); });
+    }
+    fail(text_, name.position, "a field name, found unknown " + name.text);
+  }
+
+  NodePtr parseCall(const Token& name) {
+    advance();  // (
+    std::vector<NodePtr> args;
+    if (current().kind != TokenKind::RightParen) {
+      args.push_back(parseOr());
+      while (current().kind == TokenKind::Comma) {
+        advance();
+        args.push_back(parseOr());
+      }
+    }
+    expect(TokenKind::RightParen, args.empty() ? "an argument or ')'" : "',' or ')'");
+    NodePtr node = typed(name.position, [&] { return makeFunction(upperAscii(name.text), std::move(args)); });
+    if (!node) fail(text_, name.position, "a function name, found unknown " + name.text);
+    return node;
+  }
+
+  void expect(TokenKind kind, const std::string& what) {
+    if (current().kind != kind) failHere(what);
+    advance();
+  }
+
+  std::string_view text_;
+  const RecordLayout& layout_;
+  std::vector<Token> tokens_;
+  std::size_t index_ = 0;
+  int recordLength_ = 1;
+};
+
+}  // namespace
+
+ParseResult parse(std::string_view text, const RecordLayout& layout) {
+  if (layout.offsets.size() != layout.fields.size())
+    throw Error(ErrorCode::Argument, "Record layout has " + std::to_string(layout.offsets.size()) +
+                                         " offsets for " + std::to_string(layout.fields.size()) + " fields");
+  return Parser(text, layout).run();
+}
+
+}  // namespace xbase::expr
