@@ -1,0 +1,120 @@
+#include "store/data_module.h"
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "store/abort.h"
+#include "store/address_schema.h"
+#include "store/restore.h"
+
+namespace store {
+
+TDM::TDM(QObject* parent) : QObject(parent) {
+  for (EngineTable* table : {&tblAddress, &tblFilter, &tblClone}) {
+    table->setSettings(EngineSettings1);
+    table->setTableName(QString::fromLatin1(address::kTableName));
+  }
+  tblAddress.setIndexName(QString::fromLatin1(address::kIndexName));
+  tblFilter.setIndexName(QString::fromLatin1(address::kTagName));
+  tblClone.setIndexName(QString::fromLatin1(address::kIndexName));
+  tblClone.setExclusive(true);
+  for (DataSource* source : {&dsAddress, &dsFilter, &dsClone}) source->setAutoEdit(false);
+
+  tblAddress.setBeforePost([this](EngineTable& table) { tblAddressBeforePost(table); });
+  tblAddress.setAfterInsert([this](EngineTable& table) { tblAddressAfterInsert(table); });
+  tblAddress.setAfterPost([this](EngineTable& table) { tblAddressAfterPost(table); });
+  tblAddress.setAfterCancel([this](EngineTable& table) { tblAddressAfterCancel(table); });
+  tblAddress.setAfterDelete([this](EngineTable& table) { tblAddressAfterDelete(table); });
+  tblAddress.setFilterRecord(
+      [this](const RecordView& record) { return tblAddressFilterRecord(record); });
+}
+
+TDM::~TDM() = default;
+
+void TDM::setFolder(const QString& folder) {
+  for (EngineTable* table : {&tblAddress, &tblFilter, &tblClone}) table->setFolder(folder);
+}
+
+void TDM::setEntryCount(int count) {
+  if (entryCount_ == count) return;
+  entryCount_ = count;
+  emit entryCountChanged(count);
+}
+
+void TDM::takeEntryCount() { setEntryCount(tblAddress.recordCount()); }
+
+// --- pack ---------------------------------------------------------------------
+
+void TDM::pack() {
+  const ControlsDisabled hold(tblAddress);
+  runThenRestore([this] { tblAddress.reopen(true); tblAddress.pack(); },
+                 [this] { tblAddress.reopen(false); });
+}
+
+void TDM::closeFilterAndPack() {
+  tblFilter.close();
+  tblFilter.setExclusive(false);
+  pack();
+}
+
+// --- events -------------------------------------------------------------------
+
+void TDM::tblAddressBeforePost(EngineTable& table) {
+  postingNewEntry_ = false;
+  if (table.state() == DatasetState::Insert) {
+    const QString name = table.text(QString::fromLatin1(address::kName));
+    if (nameExists(name)) {
+      platform::dialogs().message(QStringLiteral("ERROR! entry already exists for: ") + name);
+      throw Abort();
+    }
+    postingNewEntry_ = true;
+  }
+  table.setDate(QString::fromLatin1(address::kLastDate), platform::Clock::today());
+}
+
+// Looks the whole key up in the file through tblFilter. The new record is
+// not in the file before the post, so it never finds itself. tblFilter is
+// left open when it was open: a name-and-memo search reads memos through it.
+bool TDM::nameExists(const QString& name) {
+  const bool wasOpen = tblFilter.isActive();
+  bool found = false;
+  runThenRestore(
+      [&] {
+        tblFilter.open();
+        found = tblFilter.seekExact(addressKey(name));
+      },
+      [&] {
+        if (!wasOpen) tblFilter.close();
+      });
+  return found;
+}
+
+void TDM::tblAddressAfterInsert(EngineTable&) { emit focusGridRequested(); }
+
+void TDM::tblAddressAfterPost(EngineTable&) {
+  if (postingNewEntry_) setEntryCount(entryCount_ + 1);
+  postingNewEntry_ = false;
+  emit focusGridRequested();
+}
+
+void TDM::tblAddressAfterCancel(EngineTable&) { emit focusGridRequested(); }
+
+void TDM::tblAddressAfterDelete(EngineTable&) {
+  setEntryCount(entryCount_ - 1);
+  emit focusGridRequested();
+}
+
+// The search's per-record test. The memo is read through tblFilter by record
+// number, so entries sharing one key are told apart.
+bool TDM::tblAddressFilterRecord(const RecordView& record) {
+  const std::uint32_t recordNumber = record.recordNumber();
+  return search_.accepts(record.bytes(QString::fromLatin1(address::kName)).toStdString(),
+                         [&] { return memoOfRecord(recordNumber); });
+}
+
+std::string TDM::memoOfRecord(std::uint32_t recordNumber) {
+  tblFilter.open();  // no-op while a name-and-memo search keeps it open
+  tblFilter.gotoBookmark({recordNumber});
+  return tblFilter.bytes(QString::fromLatin1(address::kInfo)).toStdString();
+}
+
+}  // namespace store

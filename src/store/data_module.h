@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "store/data_source.h"
+#include "store/engine_settings.h"
+#include "store/engine_table.h"
+#include "store/search_filter.h"
+
+namespace store {
+
+// The data module: three table components on the one address table, their
+// data sources, the engine settings, the table's rules (duplicate names,
+// last-change date), the entry count, the search filter values and pack.
+//
+// After construction all tables are closed with folder ".", table
+// "ADDRESS.DBF"; start-up sets the folder and opens tblAddress.
+//
+// The module shows messages through platform::dialogs() and reads today's
+// date from platform::Clock.
+class TDM : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TDM(QObject* parent = nullptr);
+  ~TDM() override;
+
+  EngineSettings EngineSettings1;
+  EngineTable tblAddress{QStringLiteral("tblAddress")};  // main cursor: grid, memo, search
+  DataSource dsAddress{QStringLiteral("dsAddress"), &tblAddress};
+  EngineTable tblFilter{QStringLiteral("tblFilter")};    // duplicate test, memo search
+  DataSource dsFilter{QStringLiteral("dsFilter"), &tblFilter};
+  EngineTable tblClone{QStringLiteral("tblClone")};      // reports
+  DataSource dsClone{QStringLiteral("dsClone"), &tblClone};
+
+  // Gives all three tables the data folder.
+  void setFolder(const QString& folder);
+
+  // --- entry count: non-deleted entries, kept in memory
+  int entryCount() const { return entryCount_; }
+  void setEntryCount(int count);
+  // Sets the entry count to tblAddress's record count (start-up).
+  void takeEntryCount();
+
+  // --- search values read by the per-record test
+  SearchFilter& search() { return search_; }
+  const SearchFilter& search() const { return search_; }
+
+  // Pack: controls held back, tblAddress closed and reopened exclusive,
+  // packed, then - whatever happened - closed, reopened shared and the
+  // controls resumed. An engine error is rethrown after the reopen.
+  void pack();
+  // Closes tblFilter if open, makes it shared, then packs (maintenance).
+  void closeFilterAndPack();
+
+  // --- handlers of tblAddress's events
+  void tblAddressBeforePost(EngineTable& table);
+  void tblAddressAfterInsert(EngineTable& table);
+  void tblAddressAfterPost(EngineTable& table);
+  void tblAddressAfterCancel(EngineTable& table);
+  void tblAddressAfterDelete(EngineTable& table);
+  bool tblAddressFilterRecord(const RecordView& record);
+
+ signals:
+  // After insert, post, cancel and delete: give the grid the keyboard focus.
+  void focusGridRequested();
+  void entryCountChanged(int count);
+
+ private:
+  bool nameExists(const QString& name);
+  std::string memoOfRecord(std::uint32_t recordNumber);
+
+  int entryCount_ = 0;
+  bool postingNewEntry_ = false;
+  SearchFilter search_;
+};
+
+}  // namespace store

@@ -1,0 +1,523 @@
+#include "store/engine_table.h"
+
+#include <utility>
+
+#include <QDir>
+
+#include "store/abort.h"
+#include "store/ansi_text.h"
+#include "store/engine_error.h"
+#include "xbase/cursor.h"
+
+namespace store {
+namespace {
+
+constexpr auto kStateCode = static_cast<int>(xbase::ErrorCode::State);
+
+}  // namespace
+
+EngineTable::EngineTable(const QString& name, QObject* parent) : QObject(parent) {
+  setObjectName(name);
+}
+
+EngineTable::~EngineTable() {
+  const QSignalBlocker quiet(this);
+  close();
+}
+
+template <typename Work>
+decltype(auto) EngineTable::engine(Work&& work) const {
+  return translateEngineErrors(name(), std::forward<Work>(work));
+}
+
+xbase::Cursor& EngineTable::cursor() const {
+  if (!cursor_)
+    throw EngineError(name(), QStringLiteral("Cannot perform this operation on a closed dataset"),
+                      kStateCode);
+  return *cursor_;
+}
+
+// --- settings ---------------------------------------------------------------
+
+namespace {
+void requireClosed(const EngineTable& table) {
+  if (table.isActive())
+    throw EngineError(table.name(),
+                      QStringLiteral("Cannot perform this operation on an open dataset"), kStateCode);
+}
+}  // namespace
+
+void EngineTable::setFolder(const QString& folder) {
+  requireClosed(*this);
+  folder_ = folder;
+}
+
+void EngineTable::setTableName(const QString& tableName) {
+  requireClosed(*this);
+  tableName_ = tableName;
+}
+
+void EngineTable::setExclusive(bool exclusive) {
+  requireClosed(*this);
+  exclusive_ = exclusive;
+}
+
+QString EngineTable::filePath() const { return QDir(folder_).filePath(tableName_); }
+
+void EngineTable::setIndexName(const QString& indexName) {
+  if (!isActive()) {
+    indexName_ = indexName;
+    return;
+  }
+  if (!finishEditing()) return;
+  const QString previous = indexName_;
+  indexName_ = indexName;
+  try {
+    applyOrder();
+  } catch (...) {
+    indexName_ = previous;
+    throw;
+  }
+  bof_ = eof_ = cursor().eof();
+  emit dataSetChanged();
+}
+
+void EngineTable::setSettings(const EngineSettings& settings) {
+  settings_ = settings;
+  if (isActive()) engine([&] { cursor().setExact(settings_.exactComparison); });
+}
+
+void EngineTable::applyOrder() {
+  engine([&] { cursor().setOrder(toAnsi(indexName_)); });
+}
+
+// --- open and close ---------------------------------------------------------
+
+void EngineTable::open() {
+  if (isActive()) return;
+  const auto mode = exclusive_ ? xbase::OpenMode::Exclusive : xbase::OpenMode::Shared;
+  cursor_ = engine([&] { return xbase::Cursor::open(toFileSystemPath(filePath()), mode); });
+  try {
+    engine([&] { cursor_->setExact(settings_.exactComparison); });
+    if (!indexName_.isEmpty()) applyOrder();
+    applyFilter();
+    engine([&] { cursor_->first(); });
+  } catch (...) {
+    cursor_.reset();
+    throw;
+  }
+  bof_ = true;
+  eof_ = cursor_->eof();
+  modified_ = false;
+  setState(DatasetState::Browse);
+  emit activeChanged(true);
+  emit dataSetChanged();
+}
+
+void EngineTable::close() {
+  if (!isActive()) return;
+  if (cursor_->editing()) {
+    try {
+      cursor_->cancel();
+    } catch (const xbase::Error&) {
+      // Closing releases the record lock and the buffer anyway.
+    }
+  }
+  cursor_.reset();
+  bof_ = eof_ = true;
+  modified_ = false;
+  setState(DatasetState::Inactive);
+  emit activeChanged(false);
+}
+
+void EngineTable::setActive(bool active) {
+  if (active)
+    open();
+  else
+    close();
+}
+
+void EngineTable::reopen(bool exclusive) {
+  close();
+  setExclusive(exclusive);
+  open();
+}
+
+void EngineTable::setState(DatasetState state) {
+  if (state_ == state) return;
+  state_ = state;
+  emit stateChanged(state);
+}
+
+// --- filter -----------------------------------------------------------------
+
+void EngineTable::setFilterRecord(FilterRecordEvent handler) {
+  filterRecord_ = std::move(handler);
+  if (isActive()) applyFilter();
+}
+
+void EngineTable::setFilterText(const QString& expression) {
+  if (!isActive() || !filtered_) {
+    filterText_ = expression;
+    return;
+  }
+  if (!finishEditing()) return;
+  const QString previous = std::exchange(filterText_, expression);
+  refilter([&] { filterText_ = previous; });
+}
+
+void EngineTable::applyFilter() {
+  xbase::Cursor& c = cursor();
+  engine([&] {
+    c.setFilter(filtered_ ? toAnsi(filterText_) : std::string());
+    if (filtered_ && filterRecord_) {
+      c.setRecordFilter([this](xbase::Cursor& candidate) {
+        return filterRecord_ && filterRecord_(RecordView(candidate, name(), settings_));
+      });
+    } else {
+      c.setRecordFilter({});
+    }
+  });
+}
+
+void EngineTable::setFiltered(bool filtered) {
+  if (!isActive()) {
+    filtered_ = filtered;
+    return;
+  }
+  if (!finishEditing()) return;
+  const bool previous = std::exchange(filtered_, filtered);
+  refilter([&] { filtered_ = previous; });
+}
+
+void EngineTable::refilter(const std::function<void()>& rollback) {
+  const std::uint32_t current = cursor().recno();
+  try {
+    applyFilter();
+  } catch (...) {
+    rollback();
+    try {
+      applyFilter();
+    } catch (const EngineError&) {
+      // The previous settings were accepted before; report the new failure.
+    }
+    throw;
+  }
+  if (filtered_ || current == 0) {
+    engine([&] { cursor().first(); });
+    bof_ = true;
+    eof_ = cursor().eof();
+  } else {
+    // Switching off: stay on the record the user was on.
+    engine([&] { cursor().go(current); });
+    bof_ = eof_ = false;
+  }
+  emit dataSetChanged();
+}
+
+// --- position ---------------------------------------------------------------
+
+bool EngineTable::finishEditing() {
+  if (state_ != DatasetState::Edit && state_ != DatasetState::Insert) return true;
+  if (modified_) return post();
+  cancel();
+  return true;
+}
+
+void EngineTable::first() {
+  if (!finishEditing()) return;
+  engine([&] { cursor().first(); });
+  bof_ = true;
+  eof_ = cursor().eof();
+  emit dataSetScrolled();
+}
+
+void EngineTable::last() {
+  if (!finishEditing()) return;
+  engine([&] { cursor().last(); });
+  eof_ = true;
+  bof_ = cursor().eof();
+  emit dataSetScrolled();
+}
+
+void EngineTable::next() { moveBy(1); }
+
+void EngineTable::prior() { moveBy(-1); }
+
+int EngineTable::moveBy(int n) {
+  if (n == 0 || !finishEditing()) return 0;
+  xbase::Cursor& c = cursor();
+  const bool forward = n > 0;
+  if (forward ? eof_ : bof_) return 0;
+  int moved = 0;
+  engine([&] {
+    while (moved != n) {
+      c.skip(forward ? 1 : -1);
+      if (forward ? c.eof() : c.bof()) break;
+      moved += forward ? 1 : -1;
+    }
+    // Ran off an end: stay on the record at that end and flag it, as a grid
+    // expects.
+    if (moved != n) {
+      if (forward) c.last(); else c.first();
+      (forward ? eof_ : bof_) = true;
+    }
+  });
+  if (moved != 0) (forward ? bof_ : eof_) = false;
+  if (c.eof()) bof_ = eof_ = true;  // nothing passes
+  emit dataSetScrolled();
+  return moved;
+}
+
+std::uint32_t EngineTable::recordNumber() const { return isActive() ? cursor_->recno() : 0; }
+
+bool EngineTable::seekExact(const QString& key) {
+  if (!finishEditing()) return false;
+  const bool found = engine([&] { return cursor().seek(toAnsi(key), false); });
+  if (found) {
+    bof_ = eof_ = false;
+    emit dataSetScrolled();
+  }
+  return found;
+}
+
+void EngineTable::seekNearest(const QString& key) {
+  if (!finishEditing()) return;
+  xbase::Cursor& c = cursor();
+  engine([&] {
+    c.seek(toAnsi(key), true);
+    if (c.eof()) {
+      c.last();  // past every key: the last record, flagged as the end
+      eof_ = true;
+      bof_ = c.eof();
+    } else {
+      bof_ = eof_ = false;
+    }
+  });
+  emit dataSetScrolled();
+}
+
+// --- bookmarks --------------------------------------------------------------
+
+Bookmark EngineTable::bookmark() const {
+  if (!isActive() || isEmpty()) return {};
+  return {cursor_->recno()};
+}
+
+void EngineTable::gotoBookmark(const Bookmark& bookmark) {
+  if (!finishEditing()) return;
+  xbase::Cursor& c = cursor();
+  if (!bookmark.isValid())
+    throw EngineError(name(), QStringLiteral("Record not found"),
+                      static_cast<int>(xbase::ErrorCode::NotFound));
+  engine([&] { c.go(bookmark.recordNumber); });
+  if (c.recno() != bookmark.recordNumber || c.eof() || c.deleted()) {
+    engine([&] { c.first(); });
+    bof_ = true;
+    eof_ = c.eof();
+    emit dataSetScrolled();
+    throw EngineError(name(), QStringLiteral("Record not found"),
+                      static_cast<int>(xbase::ErrorCode::NotFound));
+  }
+  bof_ = eof_ = false;
+  emit dataSetScrolled();
+}
+
+// --- records ----------------------------------------------------------------
+
+int EngineTable::recordCount() const {
+  if (!isActive()) return 0;
+  return static_cast<int>(engine([&] { return cursor_->count(); }));
+}
+
+void EngineTable::runEvent(const Event& handler) {
+  if (handler) handler(*this);
+}
+
+void EngineTable::append() {
+  if (!finishEditing()) return;
+  engine([&] { cursor().beginAppend(); });
+  modified_ = false;
+  setState(DatasetState::Insert);
+  emit dataSetChanged();
+  runEvent(afterInsert_);
+}
+
+void EngineTable::insert() { append(); }
+
+void EngineTable::edit() {
+  if (state_ == DatasetState::Edit || state_ == DatasetState::Insert) return;
+  if (isEmpty()) {
+    append();
+    return;
+  }
+  engine([&] { cursor().beginEdit(); });
+  modified_ = false;
+  setState(DatasetState::Edit);
+}
+
+bool EngineTable::post() {
+  if (state_ != DatasetState::Edit && state_ != DatasetState::Insert) return true;
+  try {
+    runEvent(beforePost_);
+  } catch (const Abort&) {
+    return false;  // the handler has said all there is to say
+  }
+  xbase::Cursor& c = cursor();
+  try {
+    engine([&] { c.post(); });
+  } catch (const EngineError&) {
+    if (!c.editing()) {  // the engine dropped the buffer: follow it
+      modified_ = false;
+      setState(DatasetState::Browse);
+      emit dataSetChanged();
+    }
+    throw;
+  }
+  modified_ = false;
+  bof_ = eof_ = false;
+  setState(DatasetState::Browse);
+  emit dataSetChanged();
+  runEvent(afterPost_);
+  return true;
+}
+
+void EngineTable::cancel() {
+  if (state_ != DatasetState::Edit && state_ != DatasetState::Insert) return;
+  engine([&] { cursor().cancel(); });
+  modified_ = false;
+  setState(DatasetState::Browse);
+  emit dataSetChanged();
+  runEvent(afterCancel_);
+}
+
+void EngineTable::deleteRecord() {
+  if (state_ == DatasetState::Insert) {
+    cancel();
+    return;
+  }
+  xbase::Cursor& c = cursor();
+  if (state_ == DatasetState::Edit) {
+    engine([&] { c.cancel(); });  // the record goes, so do its pending changes
+    modified_ = false;
+    setState(DatasetState::Browse);
+  }
+  if (isEmpty())
+    throw EngineError(name(), QStringLiteral("Cannot perform this operation on an empty dataset"),
+                      kStateCode);
+  engine([&] {
+    c.deleteRecord();
+    if (c.eof()) c.last();  // the deleted record was the last one
+  });
+  bof_ = eof_ = c.eof();
+  emit dataSetChanged();
+  runEvent(afterDelete_);
+}
+
+// --- fields -----------------------------------------------------------------
+
+RecordView EngineTable::record() const { return RecordView(cursor(), name(), settings_); }
+
+QStringList EngineTable::fieldNames() const {
+  QStringList names;
+  for (const auto& field : cursor().fields()) names << fromAnsi(field.name);
+  return names;
+}
+
+bool EngineTable::hasField(const QString& field) const { return record().hasField(field); }
+QString EngineTable::text(const QString& field) const { return record().text(field); }
+QByteArray EngineTable::bytes(const QString& field) const { return record().bytes(field); }
+QDate EngineTable::date(const QString& field) const { return record().date(field); }
+
+void EngineTable::writeField(const QString& field, const std::string& raw) {
+  if (state_ != DatasetState::Edit && state_ != DatasetState::Insert)
+    throw EngineError(name(), QStringLiteral("Dataset not in edit or insert mode"), kStateCode);
+  xbase::Cursor& c = cursor();
+  const int index = record().fieldIndex(field);
+  const xbase::FieldInfo& info = c.fields().at(static_cast<std::size_t>(index));
+  // A character field keeps what fits, as an edit box of its width would.
+  const std::string value =
+      info.type == 'C' && raw.size() > static_cast<std::size_t>(info.length)
+          ? raw.substr(0, static_cast<std::size_t>(info.length))
+          : raw;
+  engine([&] { c.setValue(index, value); });
+  modified_ = true;
+  emit recordChanged(field);
+}
+
+void EngineTable::setText(const QString& field, const QString& value) {
+  const int index = record().fieldIndex(field);
+  if (cursor().fields().at(static_cast<std::size_t>(index)).type != 'D') {
+    writeField(field, toAnsi(value));
+    return;
+  }
+  const QDate date = settings_.parseDate(value);
+  if (!value.trimmed().isEmpty() && !date.isValid())
+    throw EngineError(name(), QStringLiteral("'%1' is not a valid date").arg(value),
+                      static_cast<int>(xbase::ErrorCode::Argument));
+  writeField(field, engineDate(date));
+}
+
+void EngineTable::setBytes(const QString& field, const QByteArray& value) {
+  writeField(field, value.toStdString());
+}
+
+void EngineTable::setDate(const QString& field, const QDate& value) {
+  writeField(field, engineDate(value));
+}
+
+QList<RowSnapshot> EngineTable::peekRows(int offset, int count, const QStringList& fields) {
+  QList<RowSnapshot> rows;
+  if (state_ != DatasetState::Browse || isEmpty() || count <= 0) return rows;
+  xbase::Cursor& c = cursor();
+  const std::uint32_t home = c.recno();
+  const RecordView view = record();
+  auto readRows = [&] {
+    if (offset != 0) c.skip(offset);
+    if (c.bof()) c.first();
+    while (!c.eof() && rows.size() < count) {
+      RowSnapshot row{{c.recno()}, {}};
+      for (const QString& field : fields) row.values << view.text(field);
+      rows << row;
+      c.skip(1);
+    }
+  };
+  try {
+    engine(readRows);
+  } catch (...) {
+    engine([&] { c.go(home); });
+    throw;
+  }
+  engine([&] { c.go(home); });
+  return rows;
+}
+
+// --- maintenance ------------------------------------------------------------
+
+void EngineTable::pack() {
+  if (!finishEditing()) return;
+  xbase::Cursor& c = cursor();
+  engine([&] { c.pack(); });
+  bof_ = true;
+  eof_ = c.eof();
+  emit dataSetChanged();
+}
+
+void EngineTable::createTag(const QString& tagName, const QString& keyExpression) {
+  engine([&] { cursor().createTag(toAnsi(tagName), toAnsi(keyExpression)); });
+}
+
+QString EngineTable::lastUpdate() const {
+  return fromAnsi(engine([&] { return cursor().lastUpdate(); }));
+}
+
+// --- bound controls -----------------------------------------------------------
+
+void EngineTable::disableControls() { ++disableCount_; }
+
+void EngineTable::enableControls() {
+  if (disableCount_ == 0) return;
+  if (--disableCount_ == 0) emit controlsReenabled();
+}
+
+}  // namespace store

@@ -1,0 +1,237 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "store/dataset_state.h"
+#include "store/engine_settings.h"
+#include "store/record_view.h"
+
+namespace xbase {
+class Cursor;
+}
+
+namespace store {
+
+// A remembered position: the record number, valid across order changes.
+struct Bookmark {
+  std::uint32_t recordNumber = 0;
+  bool isValid() const { return recordNumber != 0; }
+};
+
+// One record read ahead for display, without moving the table.
+struct RowSnapshot {
+  Bookmark bookmark;
+  QStringList values;  // in the order of the requested fields
+};
+
+// A table component: one engine cursor on a table file, with its settings
+// (folder, table name, index, exclusive), the cursor states Browse, Edit and
+// Insert, the table events, fields by name and a filter.
+//
+// Settings may be changed while closed; the index and the filter also while
+// open. open() applies them all and goes to the first record.
+//
+// Errors: every engine failure is thrown as EngineError carrying this
+// component's name (its objectName), so the default error box can show
+// "tblAddress: <engine text>". An operation that fails leaves the state as it
+// was (e.g. a failed post stays in Edit or Insert).
+//
+// Bound controls do not connect to the table's signals directly but to a
+// DataSource, which holds them back while controls are disabled.
+class EngineTable : public QObject {
+  Q_OBJECT
+
+ public:
+  using Event = std::function<void(EngineTable&)>;
+  // Accept (true) or reject the record that `record` shows.
+  using FilterRecordEvent = std::function<bool(const RecordView& record)>;
+
+  explicit EngineTable(const QString& name, QObject* parent = nullptr);
+  ~EngineTable() override;  // cancels an unfinished edit and closes
+
+  QString name() const { return objectName(); }
+
+  // --- settings
+  void setFolder(const QString& folder);
+  QString folder() const { return folder_; }
+  void setTableName(const QString& tableName);
+  QString tableName() const { return tableName_; }
+  QString filePath() const;  // folder and table name joined
+  // The index tag giving the order, by name ignoring case; "" for natural
+  // order. Changing it while open keeps the current record.
+  void setIndexName(const QString& indexName);
+  QString indexName() const { return indexName_; }
+  void setExclusive(bool exclusive);  // takes effect at the next open
+  bool exclusive() const { return exclusive_; }
+  void setSettings(const EngineSettings& settings);
+  const EngineSettings& settings() const { return settings_; }
+
+  // --- open and close
+  void open();   // no-op when active
+  void close();  // cancels an unfinished edit; no-op when closed
+  void setActive(bool active);
+  // Closes, sets the exclusive flag and opens again (at the first record).
+  void reopen(bool exclusive);
+  bool isActive() const { return cursor_ != nullptr; }
+  DatasetState state() const { return state_; }
+
+  // --- events (handlers may be empty). A before-post handler stops the
+  // post by throwing Abort. The filter-record event applies only while
+  // filtered, after the filter expression.
+  void setBeforePost(Event handler) { beforePost_ = std::move(handler); }
+  void setAfterInsert(Event handler) { afterInsert_ = std::move(handler); }
+  void setAfterPost(Event handler) { afterPost_ = std::move(handler); }
+  void setAfterCancel(Event handler) { afterCancel_ = std::move(handler); }
+  void setAfterDelete(Event handler) { afterDelete_ = std::move(handler); }
+  void setFilterRecord(FilterRecordEvent handler);
+
+  // --- filter
+  // The engine's filter expression, applied while filtered; "" for none.
+  void setFilterText(const QString& expression);
+  QString filterText() const { return filterText_; }
+  // Switching on applies the expression and the filter-record event and goes
+  // to the first record that passes; switching off keeps the current record.
+  void setFiltered(bool filtered);
+  bool filtered() const { return filtered_; }
+
+  // --- position
+  void first();
+  void last();
+  void next();
+  void prior();
+  // Moves n records (negative: backwards); returns how many it moved.
+  int moveBy(int n);
+  // As in a grid: bof after first() or a move before the first record, eof
+  // after last() or a move past the last one; both on an empty table.
+  bool bof() const { return bof_; }
+  bool eof() const { return eof_; }
+  bool isEmpty() const { return bof_ && eof_; }
+  std::uint32_t recordNumber() const;
+
+  // Moving while editing or inserting first finishes the edit: it posts a
+  // modified buffer, cancels an unmodified one. When the post is stopped the
+  // move does not happen.
+
+  // --- seek in the index order; the key is taken as given (callers
+  // upper-case it). Exact: true and positioned when found, position kept on
+  // a miss. Nearest: on the first key not below, or the last record.
+  bool seekExact(const QString& key);
+  void seekNearest(const QString& key);
+
+  // --- bookmarks
+  Bookmark bookmark() const;
+  // EngineError "Record not found" (and at the first record) when the record
+  // is gone.
+  void gotoBookmark(const Bookmark& bookmark);
+  void freeBookmark(Bookmark& bookmark) { bookmark = {}; }
+
+  // --- records
+  // Non-deleted records passing the filter expression (the filter-record
+  // event is not counted). 0 when closed.
+  int recordCount() const;
+  void append();  // Insert state with an empty buffer; after-insert event
+  void insert();  // the same: a new record goes where its key sorts
+  // Edit state for the current record; on an empty table it inserts.
+  void edit();
+  // Runs before-post, writes, back to Browse, runs after-post. Returns false
+  // (state and buffer untouched) when before-post threw Abort. In Browse
+  // state it does nothing and returns true.
+  bool post();
+  // Drops the buffer, back to Browse, runs after-cancel. No-op in Browse.
+  void cancel();
+  // Deletes the current record (while inserting: cancels instead), moves to
+  // the next record or the last one; after-delete event.
+  void deleteRecord();
+  bool isModified() const { return modified_; }
+
+  // --- fields of the current record, or of the buffer while editing
+  RecordView record() const;
+  QStringList fieldNames() const;
+  bool hasField(const QString& field) const;
+  QString text(const QString& field) const;
+  QByteArray bytes(const QString& field) const;
+  QDate date(const QString& field) const;
+  // Writing needs Edit or Insert state (EngineError otherwise).
+  void setText(const QString& field, const QString& value);  // dates in the settings' format
+  void setBytes(const QString& field, const QByteArray& value);  // dates "YYYYMMDD"
+  void setDate(const QString& field, const QDate& value);
+
+  // Reads up to `count` records starting `offset` records away from the
+  // current one, in the current order and filter, and returns to the current
+  // record; no signals. Browse state only (empty list otherwise).
+  QList<RowSnapshot> peekRows(int offset, int count, const QStringList& fields);
+
+  // --- maintenance (exclusive opens)
+  void pack();  // deleted records go, the tags are rebuilt; at first record
+  void createTag(const QString& tagName, const QString& keyExpression);
+  QString lastUpdate() const;  // the table's date of last change, "MM/DD/YY"
+
+  // --- bound controls: while the count is above zero, DataSources hold
+  // their notifications back and give one refresh when it returns to zero.
+  void disableControls();
+  void enableControls();
+  bool controlsDisabled() const { return disableCount_ > 0; }
+
+ signals:
+  // For DataSource; controls connect to the DataSource instead.
+  void dataSetChanged();    // contents or order changed: reread everything
+  void dataSetScrolled();   // the current record moved
+  void recordChanged(const QString& field);  // a field of the buffer changed
+  void stateChanged(store::DatasetState state);
+  void activeChanged(bool active);
+  void controlsReenabled();  // the disable count returned to zero
+
+ private:
+  xbase::Cursor& cursor() const;  // EngineError when closed
+  template <typename Work>
+  decltype(auto) engine(Work&& work) const;
+  void setState(DatasetState state);
+  void applyOrder();
+  void applyFilter();
+  // Applies changed filter settings and goes to the first record passing
+  // (or, switched off, stays on the current one); when the engine refuses
+  // them, `rollback` restores the settings before the error is rethrown.
+  void refilter(const std::function<void()>& rollback);
+  bool finishEditing();  // the implicit post/cancel before a move
+  void afterMove(bool forward);
+  void writeField(const QString& field, const std::string& raw);
+  void runEvent(const Event& handler);
+
+  QString folder_ = QStringLiteral(".");
+  QString tableName_;
+  QString indexName_;
+  bool exclusive_ = false;
+  EngineSettings settings_;
+  std::unique_ptr<xbase::Cursor> cursor_;
+  DatasetState state_ = DatasetState::Inactive;
+  bool bof_ = true;
+  bool eof_ = true;
+  bool modified_ = false;
+  QString filterText_;
+  bool filtered_ = false;
+  int disableCount_ = 0;
+  Event beforePost_, afterInsert_, afterPost_, afterCancel_, afterDelete_;
+  FilterRecordEvent filterRecord_;
+};
+
+// Holds a table's bound controls back for its lifetime.
+class ControlsDisabled {
+ public:
+  explicit ControlsDisabled(EngineTable& table) : table_(table) { table_.disableControls(); }
+  ~ControlsDisabled() { table_.enableControls(); }
+  ControlsDisabled(const ControlsDisabled&) = delete;
+  ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+
+ private:
+  EngineTable& table_;
+};
+
+}  // namespace store
