@@ -1,0 +1,15 @@
+#include "fake_desktop_shell.h"
+
+namespace testing_support {
+
+FakeDesktopShell::FakeDesktopShell() : previous_(platform::setDesktopShell(this)) {}
+
+FakeDesktopShell::~FakeDesktopShell() { platform::setDesktopShell(previous_); }
+
+bool FakeDesktopShell::open(const QString& target, const QString& parameters, const QString& verb,
+                            platform::ShowState showState) {
+  requests_.push_back({target, parameters, verb, showState});
+  return result_;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,48 @@
+#include "fake_dialogs.h"
+
+namespace testing_support {
+
+FakeDialogs::FakeDialogs() : previous_(platform::setDialogs(this)) {}
+
+FakeDialogs::~FakeDialogs() { platform::setDialogs(previous_); }
+
+QStringList FakeDialogs::texts() const {
+  QStringList all;
+  for (const Box& box : boxes_) all << box.text;
+  return all;
+}
+
+bool FakeDialogs::answer() {
+  if (answers_.empty()) return defaultAnswer_;
+  const bool next = answers_.front();
+  answers_.pop_front();
+  return next;
+}
+
+void FakeDialogs::message(const QString& text) {
+  boxes_.push_back({QString::fromLatin1(platform::kApplicationTitle), text, {"OK"}});
+}
+
+void FakeDialogs::warning(const QString& text) {
+  boxes_.push_back({QStringLiteral("Warning"), text, {"OK"}});
+}
+
+void FakeDialogs::information(const QString& text) {
+  boxes_.push_back({QStringLiteral("Information"), text, {"OK"}});
+}
+
+bool FakeDialogs::confirm(const QString& text) {
+  boxes_.push_back({QStringLiteral("Confirm"), text, {"OK", "Cancel"}});
+  return answer();
+}
+
+bool FakeDialogs::askYesNo(const QString& text) {
+  boxes_.push_back({QStringLiteral("Confirm"), text, {"Yes", "No"}});
+  return answer();
+}
+
+void FakeDialogs::error(const QString& text) {
+  boxes_.push_back({QString::fromLatin1(platform::kApplicationTitle), text, {"OK"}, true});
+}
+
+}  // namespace testing_support

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QDate>
+
+#include "platform/clock.h"
+
+namespace testing_support {
+
+// Fixes today's date for its lifetime.
+class FixedClock {
+ public:
+  explicit FixedClock(const QDate& today) { platform::Clock::setToday(today); }
+  ~FixedClock() { platform::Clock::setToday(QDate()); }
+  FixedClock(const FixedClock&) = delete;
+  FixedClock& operator=(const FixedClock&) = delete;
+};
+
+}  // namespace testing_support

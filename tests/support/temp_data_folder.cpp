@@ -1,0 +1,41 @@
+#include "temp_data_folder.h"
+
+#include <stdexcept>
+
+#include "store/address_schema.h"
+#include "store/ansi_text.h"
+#include "store/record_view.h"
+#include "xbase/cursor.h"
+
+namespace testing_support {
+namespace {
+
+std::unique_ptr<xbase::Cursor> openTable(const TempDataFolder& folder, xbase::OpenMode mode) {
+  const QString path = folder.filePath(QString::fromLatin1(store::address::kTableName));
+  return xbase::Cursor::open(store::toFileSystemPath(path), mode);
+}
+
+}  // namespace
+
+TempDataFolder::TempDataFolder() {
+  if (!dir_.isValid()) throw std::runtime_error("cannot create a temporary folder");
+}
+
+void TempDataFolder::createAddressTable(bool withTag) const {
+  store::createAddressTable(path());
+  if (!withTag) return;
+  openTable(*this, xbase::OpenMode::Exclusive)
+      ->createTag(store::address::kTagName, store::address::kTagKey);
+}
+
+void TempDataFolder::appendEntry(const QString& name, const QString& info,
+                                 const QDate& lastDate) const {
+  auto cursor = openTable(*this, xbase::OpenMode::Shared);
+  cursor->beginAppend();
+  cursor->setValue(store::address::kName, store::toAnsi(name));
+  cursor->setValue(store::address::kInfo, store::toAnsi(info));
+  cursor->setValue(store::address::kLastDate, store::engineDate(lastDate));
+  cursor->post();
+}
+
+}  // namespace testing_support
