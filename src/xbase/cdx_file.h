@@ -104,6 +104,13 @@ class CdxFile {
   // Whether that exact (key, recno) is in the tag.
   bool contains(int tag, std::string_view key, std::uint32_t recno) const;
 
+  // Visits entries in index order, forward from the first entry not below
+  // `from` (the first entry when absent) or backward from the last entry not
+  // above it (the last entry when absent), until `visit` returns false.
+  // Reads leaf after leaf along the sibling links: the fast way through a
+  // range or a whole tag.
+  void scan(int tag, const std::optional<CdxEntry>& from, bool forward,
+            const std::function<bool(const CdxEntry&)>& visit) const;
   // All entries in index order (check, dump, tests).
   void forEach(int tag, const std::function<void(const CdxEntry&)>& visit) const;
   // Structural faults of a tag (order, sibling links, parent keys, node

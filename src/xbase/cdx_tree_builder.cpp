@@ -1,0 +1,83 @@
+#include "xbase/cdx_tree_builder.h"
+
+#include <algorithm>
+
+#include "xbase/error.h"
+
+namespace xbase::cdx {
+
+TreeBuilder::Filling& TreeBuilder::level(std::size_t depth) {
+  if (depth == levels_.size()) {
+    Filling f;
+    f.node.offset = store_.allocate();
+    f.node.leaf = depth == 0;
+    levels_.push_back(std::move(f));
+  }
+  return levels_[depth];
+}
+
+bool TreeBuilder::leafTakes(const Filling& leaf, const CdxEntry& entry) const {
+  const auto& entries = leaf.node.entries;
+  const std::size_t size = kLeafHeaderSize +
+                           (entries.size() + 1) * leafInfoBytes(std::max(leaf.maxRecno, entry.recno), shape_) +
+                           leaf.keyBytes + leafKeyBytes(entries.empty() ? nullptr : &entries.back().key, entry.key, shape_);
+  return size <= kNodeSize;
+}
+
+void TreeBuilder::add(CdxEntry entry) {
+  if (entry.key.size() != static_cast<std::size_t>(shape_.length))
+    throw Error(ErrorCode::Argument, "Index key must have " + std::to_string(shape_.length) + " bytes");
+  Filling& leaf = level(0);
+  if (!leaf.node.entries.empty() && !entryLess(leaf.node.entries.back(), entry))
+    throw Error(ErrorCode::Argument, "Index bulk build needs ascending, distinct entries");
+  append(0, std::move(entry), 0);
+}
+
+void TreeBuilder::append(std::size_t depth, CdxEntry entry, std::uint32_t child) {
+  {
+    Filling& f = level(depth);
+    const bool full = depth == 0 ? !leafTakes(f, entry) : f.node.entries.size() >= interiorCapacity(shape_);
+    if (full) closeFull(depth);
+  }
+  Filling& f = levels_[depth];  // closeFull may have grown levels_
+  if (depth == 0) {
+    f.keyBytes += leafKeyBytes(f.node.entries.empty() ? nullptr : &f.node.entries.back().key, entry.key, shape_);
+    f.maxRecno = std::max(f.maxRecno, entry.recno);
+  } else {
+    f.node.children.push_back(child);
+  }
+  f.node.entries.push_back(std::move(entry));
+}
+
+// Writes the level's full node, linked to a freshly reserved right
+// neighbour that becomes the level's node being filled.
+void TreeBuilder::closeFull(std::size_t depth) {
+  Node full = std::move(levels_[depth].node);
+  Filling next;
+  next.node.offset = store_.allocate();
+  next.node.leaf = full.leaf;
+  next.node.left = full.offset;
+  full.right = next.node.offset;
+  store_.write(full, shape_);
+  levels_[depth] = std::move(next);
+  append(depth + 1, full.entries.back(), full.offset);
+}
+
+std::uint32_t TreeBuilder::finish() {
+  level(0);
+  for (std::size_t depth = 0;; ++depth) {
+    Node& node = levels_[depth].node;
+    if (depth + 1 == levels_.size()) {
+      node.root = true;
+      store_.write(node, shape_);
+      const std::uint32_t root = node.offset;
+      levels_.clear();
+      return root;
+    }
+    store_.write(node, shape_);
+    CdxEntry highest = node.entries.back();
+    append(depth + 1, std::move(highest), node.offset);
+  }
+}
+
+}  // namespace xbase::cdx

@@ -1,0 +1,44 @@
+#pragma once
+
+// Bulk build of one index tree from entries in ascending order, bottom-up
+// and streaming: each level keeps only the node it is filling; a full node
+// is written at once (its right neighbour's offset reserved first so the
+// sibling links come out right) and its highest entry passes to the level
+// above. Leaves and interior nodes are filled completely.
+
+#include <cstdint>
+#include <vector>
+
+#include "xbase/cdx_node.h"
+#include "xbase/cdx_node_store.h"
+
+namespace xbase::cdx {
+
+class TreeBuilder {
+ public:
+  TreeBuilder(NodeStore& store, KeyShape shape) : store_(store), shape_(shape) {}
+
+  // Entries must come in ascending (key, record number) order.
+  void add(CdxEntry entry);
+  // Writes the remaining nodes and returns the root's offset (nothing is
+  // referenced from a header yet: the caller publishes the root).
+  std::uint32_t finish();
+
+ private:
+  struct Filling {
+    Node node;
+    std::size_t keyBytes = 0;     // leaves: stored key bytes so far
+    std::uint32_t maxRecno = 0;   // leaves: for the packed-info width
+  };
+
+  Filling& level(std::size_t depth);
+  bool leafTakes(const Filling& leaf, const CdxEntry& entry) const;
+  void append(std::size_t depth, CdxEntry entry, std::uint32_t child);
+  void closeFull(std::size_t depth);
+
+  NodeStore& store_;
+  KeyShape shape_;
+  std::vector<Filling> levels_;
+};
+
+}  // namespace xbase::cdx
