@@ -1,0 +1,286 @@
+// cardlark-db as scripts use it: the exact output formats, the exit
+// statuses, and the table after each command.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tool_runner.h"
+
+namespace cardlark::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A table made by `cardlark-db create` in a temporary folder.
+class Table {
+ public:
+  Table() { expectOk(cardlarkDb({"create", dir()})); }
+
+  std::string dir() const { return temp_.path().string(); }
+  fs::path file(const std::string& name) const { return temp_ / name; }
+
+  void import(const std::string& lines) {
+    writeFile(temp_ / "import.txt", lines);
+    expectOk(cardlarkDb({"import", dir(), (temp_ / "import.txt").string()}));
+  }
+
+  RunResult db(const std::string& command, std::vector<std::string> more = {}) const {
+    more.insert(more.begin(), {command, dir()});
+    return cardlarkDb(more);
+  }
+
+  std::string dump(std::vector<std::string> options = {}) const {
+    const RunResult r = db("dump", options);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.out;
+  }
+
+  static void expectOk(const RunResult& r) { ASSERT_EQ(r.status, 0) << r.err; }
+
+ private:
+  TempDir temp_;
+};
+
+std::string dumpLine(int recno, bool deleted, const std::string& name, const std::string& date,
+                     const std::string& memo) {
+  char crc[9];
+  std::snprintf(crc, sizeof crc, "%08x", crc32Of(memo));
+  return std::to_string(recno) + "\t" + (deleted ? "*" : "-") + "\t" + name + "\t" + date + "\t" +
+         std::to_string(memo.size()) + "\t" + crc + "\n";
+}
+
+// --- the foreign tables: dumped byte for byte as their README gives them
+
+class ForeignFixture : public testing::TestWithParam<const char*> {};
+
+TEST_P(ForeignFixture, DumpsEqualTheRecordedDumps) {
+  const fs::path source = fs::path(CARDLARK_FIXTURES_DIR) / "xbase" / GetParam();
+  TempDir dir;
+  copyFiles(source, dir.path());
+  const std::string folder = dir.path().string();
+
+  const RunResult natural = cardlarkDb({"dump", folder, "--deleted"});
+  ASSERT_EQ(natural.status, 0) << natural.err;
+  EXPECT_TRUE(natural.out == readFile(source / "natural.dump")) << "natural order differs";
+
+  const RunResult byName = cardlarkDb({"dump", folder, "--order", "Address", "--deleted"});
+  ASSERT_EQ(byName.status, 0) << byName.err;
+  EXPECT_TRUE(byName.out == readFile(source / "address-order.dump")) << "address order differs";
+
+  const RunResult check = cardlarkDb({"check", folder});
+  EXPECT_EQ(check.status, 0) << check.out << check.err;
+  EXPECT_EQ(check.out, "ok\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(CardlarkDb, ForeignFixture, testing::Values("foreign-300", "foreign-1000"));
+
+// --- import and dump
+
+TEST(CardlarkDb, ImportThenDumpKeepsEveryByte) {
+  Table t;
+  // Escapes in the memo, bytes 0x80-0xFF everywhere, an empty memo and
+  // date, a name of exactly 30 bytes, a CR LF line end.
+  t.import(
+      "Smith, John\tPhone: 555 1234\\r\\nMail: js@example.com\t20260315\n"
+      "M\xFC\xDFig, J\xF6rg\tTab\\there, backslash \\\\ and \xE4\xF6\xFC\t\n"
+      "\t\t\n"
+      "123456789012345678901234567890\tline\\nbreak\t19991231\r\n"
+      "Zed\n");
+  const std::string expected =
+      dumpLine(1, false, "Smith, John", "20260315", "Phone: 555 1234\r\nMail: js@example.com") +
+      dumpLine(2, false, "M\xFC\xDFig, J\xF6rg", "", "Tab\there, backslash \\ and \xE4\xF6\xFC") +
+      dumpLine(3, false, "", "", "") +
+      dumpLine(4, false, "123456789012345678901234567890", "19991231", "line\nbreak") +
+      dumpLine(5, false, "Zed", "", "");
+  EXPECT_EQ(t.dump(), expected);
+  // By upper-cased name, bytes unsigned: blank, digits, "M\xFC...", SMITH, ZED.
+  const std::string byName = t.dump({"--order", "address"});
+  std::vector<std::string> order;
+  for (std::size_t at = 0; at < byName.size(); at = byName.find('\n', at) + 1) order.push_back(byName.substr(at, byName.find('\t', at) - at));
+  EXPECT_EQ(order, (std::vector<std::string>{"3", "4", "2", "1", "5"}));
+  EXPECT_EQ(t.db("check").out, "ok\n");
+}
+
+TEST(CardlarkDb, ImportChecksTheWholeFileBeforeAppending) {
+  struct Bad {
+    const char* line;
+    const char* says;
+  };
+  const Bad cases[] = {
+      {"Ann\tmemo\t2026031", "is not YYYYMMDD"},
+      {"Ann\tmemo\t20260230", "does not exist"},
+      {"Ann\tbad \\q escape\t", "unknown escape \\q"},
+      {"Ann\tends in \\", "lone backslash"},
+      {"Ann\tmemo\t20260101\textra", "more than three"},
+      {"1234567890123456789012345678901\t\t", "31 bytes"},
+  };
+  Table t;
+  for (const Bad& bad : cases) {
+    writeFile(t.file("bad.txt"), std::string("Good\t\t\nGood too\t\t\n") + bad.line + "\n");
+    const RunResult r = t.db("import", {t.file("bad.txt").string()});
+    EXPECT_EQ(r.status, 2) << bad.line;
+    EXPECT_NE(r.err.find("line 3"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(bad.says), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(t.dump(), "");  // nothing of the good lines either
+}
+
+// --- seek and count
+
+TEST(CardlarkDb, SeekExactAndSoft) {
+  Table t;
+  t.import("Miller\t\t\nsmith, ann\t\t\nSmith, Bob\t\t\nAdams\t\t\n");
+  const auto seek = [&](std::vector<std::string> args) { return t.db("seek", std::move(args)); };
+
+  RunResult r = seek({"SMITH, BOB"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "3\n");
+  EXPECT_EQ(seek({"smith, ann"}).out, "2\n");  // the key is upper-cased like the tag's keys
+
+  r = seek({"SMYTH"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "not found\n");
+
+  EXPECT_EQ(seek({"N", "--soft"}).out, "2\n");  // nearest: the first key not below
+  EXPECT_EQ(seek({"B", "--soft"}).out, "1\n");
+  r = seek({"ZZ", "--soft"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "not found\n");
+}
+
+TEST(CardlarkDb, CountRespectsTheFilter) {
+  Table t;
+  t.import("Smith\t\t\nOsmium Ltd\t\t\nJones\tmemo mentions Smith\t\nBaker\t\t\nbaker\t\t\nWalker\t\t\nWalkers\t\t\n");
+  const auto count = [&](const std::string& filter) {
+    const RunResult r = filter.empty() ? t.db("count") : t.db("count", {"--filter", filter});
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.out;
+  };
+  EXPECT_EQ(count(""), "7\n");
+  EXPECT_EQ(count("\"SMI\"$upper(Name)"), "2\n");
+  EXPECT_EQ(count("upper(Name) >= \"BAKER\" AND upper(Name) <= \"SMITH\""), "5\n");
+  EXPECT_EQ(count("Name=\"Baker\" OR Name=\"Walker\""), "2\n");  // exact: not baker, not Walkers
+
+  const RunResult bad = t.db("count", {"--filter", "upper(Name"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("at position 11: expected"), std::string::npos) << bad.err;
+}
+
+// --- delete and pack
+
+TEST(CardlarkDb, DeleteHidesAndPackRemoves) {
+  Table t;
+  t.import("Ann\tfirst memo\t20260101\nBob\t\t\nCid\tthird memo, a longer one to span blocks " + std::string(200, 'x') +
+           "\t\nDee\tfourth\t20260404\n");
+  Table::expectOk(t.db("delete", {"2", "3"}));
+  EXPECT_EQ(t.db("count").out, "2\n");
+  EXPECT_EQ(t.dump(), dumpLine(1, false, "Ann", "20260101", "first memo") + dumpLine(4, false, "Dee", "20260404", "fourth"));
+  EXPECT_NE(t.dump({"--deleted"}).find("3\t*\tCid"), std::string::npos);
+
+  const RunResult bad = t.db("delete", {"1", "9"});  // checked before anything is deleted
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(t.db("count").out, "2\n");
+
+  const std::uintmax_t memoBefore = fs::file_size(t.file("ADDRESS.fpt"));
+  Table::expectOk(t.db("pack"));
+  EXPECT_EQ(t.dump({"--deleted"}), dumpLine(1, false, "Ann", "20260101", "first memo") +
+                                       dumpLine(2, false, "Dee", "20260404", "fourth"));
+  EXPECT_LT(fs::file_size(t.file("ADDRESS.fpt")), memoBefore);
+  EXPECT_EQ(t.db("seek", {"DEE"}).out, "2\n");
+  EXPECT_EQ(t.db("check").out, "ok\n");
+}
+
+// --- check and reindex
+
+// Replaces the first occurrence of `from` in a file by `to` (same length).
+void patchFile(const fs::path& path, const std::string& from, const std::string& to) {
+  std::string bytes = readFile(path);
+  const std::size_t at = bytes.find(from);
+  ASSERT_NE(at, std::string::npos) << from << " not in " << path;
+  bytes.replace(at, from.size(), to);
+  writeFile(path, bytes);
+}
+
+TEST(CardlarkDb, CheckFindsADamagedIndexAndReindexRepairsIt) {
+  Table t;
+  t.import("Adams\t\t\nQuixote\t\t\nZappa\t\t\n");
+  // The leaf holds QUIXOTE's key bytes; make it another key.
+  patchFile(t.file("ADDRESS.CDX"), "QUIXOTE", "QUIXOTF");
+  const RunResult damaged = t.db("check");
+  EXPECT_EQ(damaged.status, 1);
+  EXPECT_NE(damaged.out.find("record 2"), std::string::npos) << damaged.out;
+  EXPECT_NE(damaged.out.find("QUIXOTF"), std::string::npos) << damaged.out;
+
+  Table::expectOk(t.db("reindex"));
+  const RunResult repaired = t.db("check");
+  EXPECT_EQ(repaired.status, 0) << repaired.out;
+  EXPECT_EQ(repaired.out, "ok\n");
+  EXPECT_EQ(t.db("seek", {"QUIXOTE"}).out, "2\n");
+}
+
+TEST(CardlarkDb, CheckFindsDamageInTableAndMemoFile) {
+  Table t;
+  t.import("Adams\tsome memo text\t\nBaker\tanother memo\t\n");
+  // A memo pointer far past the end of the memo file.
+  std::string dbf = readFile(t.file("ADDRESS.DBF"));
+  const std::size_t at = dbf.find("Baker");
+  ASSERT_NE(at, std::string::npos);
+  dbf.replace(at + 30, 10, "   9999999");
+  writeFile(t.file("ADDRESS.DBF"), dbf);
+  RunResult r = t.db("check");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("record 2: INFO memo at block 9999999 lies past the end"), std::string::npos) << r.out;
+
+  // A table file cut short: the header counts more records than it holds.
+  fs::resize_file(t.file("ADDRESS.DBF"), fs::file_size(t.file("ADDRESS.DBF")) - 20);
+  r = t.db("check");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("the header counts 2 records"), std::string::npos) << r.out;
+}
+
+// --- the command line itself
+
+TEST(CardlarkDb, InfoDescribesTheTable) {
+  Table t;
+  t.import("Ann\t\t\n");
+  const RunResult r = t.db("info");
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* line : {"version: 0xF5 (FoxPro with memo)\n", "records: 1\n", "field: NAME C 30 0\n",
+                           "field: INFO M 10 0\n", "field: LASTDATE D 8 0\n", "memo block size: 64\n"})
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << " not in\n" << r.out;
+  EXPECT_NE(r.out.find("tag: ADDRESS "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("last update: "), std::string::npos) << r.out;
+}
+
+TEST(CardlarkDb, CommandLineErrorsExitWithStatusTwo) {
+  TempDir empty;
+  const std::string missing = (empty / "no-such-folder").string();
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"frobnicate"},
+      {"dump"},
+      {"dump", empty.path().string(), "--bogus"},
+      {"dump", missing},
+      {"dump", empty.path().string()},  // a folder without a table
+      {"seek", empty.path().string()},
+      {"count", empty.path().string(), "--filter"},
+      {"create", missing},
+  };
+  for (const auto& args : cases) {
+    const RunResult r = cardlarkDb(args);
+    EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
+    EXPECT_FALSE(r.err.empty()) << testing::PrintToString(args);
+    EXPECT_TRUE(r.out.empty()) << testing::PrintToString(args) << r.out;
+  }
+  Table t;
+  const RunResult again = cardlarkDb({"create", t.dir()});
+  EXPECT_EQ(again.status, 2);
+  EXPECT_NE(again.err.find("already exists"), std::string::npos) << again.err;
+}
+
+}  // namespace
+}  // namespace cardlark::test

@@ -1,0 +1,173 @@
+// Our tables read by Debian's python xBase readers, and theirs read and
+// extended by us. The python modules come from the python3-dbf and
+// python3-dbfread packages that scripts/setup installs, so these tests run
+// everywhere the suite runs.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tool_runner.h"
+
+namespace cardlark::test {
+namespace {
+
+struct Entry {
+  std::string name;
+  std::string memo;
+  std::string date;  // YYYYMMDD or ""
+  bool deleted = false;
+};
+
+// Names and memos with what real entries hold: line breaks, tabs,
+// backslashes, Windows-1252 letters, blank values, a memo over many blocks.
+std::vector<Entry> sampleEntries() {
+  return {
+      {"Smith, John", "Phone: 555 1234\r\nMail: john@example.com\r\n", "20260315"},
+      {"M\xFCller, J\xF6rg", "Stra\xDF" "e 5\tApt \\3\\", "19991231"},
+      {"O'Neil \"Bud\"", "", ""},
+      {"123456789012345678901234567890", std::string(5000, 'm') + "\r\nend", "20000229"},
+      {"", "memo of a blank name", "18991230"},
+  };
+}
+
+std::string importLine(const Entry& e) {
+  std::string memo;
+  for (char c : e.memo) {
+    switch (c) {
+      case '\n': memo += "\\n"; break;
+      case '\r': memo += "\\r"; break;
+      case '\t': memo += "\\t"; break;
+      case '\\': memo += "\\\\"; break;
+      default: memo.push_back(c);
+    }
+  }
+  return e.name + "\t" + memo + "\t" + e.date + "\n";
+}
+
+// One line per record as the python scripts below print them.
+std::string hexLine(const Entry& e) { return hex(e.name) + "\t" + hex(e.memo) + "\t" + e.date + "\n"; }
+
+std::string dumpLine(int recno, const Entry& e) {
+  char crc[9];
+  std::snprintf(crc, sizeof crc, "%08x", crc32Of(e.memo));
+  return std::to_string(recno) + "\t" + (e.deleted ? "*" : "-") + "\t" + e.name + "\t" + e.date + "\t" +
+         std::to_string(e.memo.size()) + "\t" + crc + "\n";
+}
+
+// Prints the undeleted records of a table, fields as hex bytes (names
+// without trailing blanks), dates as YYYYMMDD.
+const char* const kReadWithDbfread = R"PY(
+import sys, dbfread
+table = dbfread.DBF(sys.argv[1], encoding='latin-1', char_decode_errors='strict')
+for r in table:
+    date = r['LASTDATE'].strftime('%Y%m%d') if r['LASTDATE'] else ''
+    print(r['NAME'].rstrip(' ').encode('latin-1').hex(), (r['INFO'] or '').encode('latin-1').hex(), date, sep='\t')
+)PY";
+
+// python-dbf looks for the memo file with its extension in the case of the
+// DBF's (ADDRESS.DBF -> ADDRESS.FPT), which misses ADDRESS.fpt on a file
+// system that minds case; it reads the table through lower-case links.
+const char* const kReadWithDbf = R"PY(
+import glob, os, sys, tempfile, dbf
+stem = os.path.splitext(sys.argv[1])[0]
+with tempfile.TemporaryDirectory() as links:
+    for ext in ('.dbf', '.fpt'):
+        real = [p for p in glob.glob(stem + '.*') if p.lower().endswith(ext)][0]
+        os.symlink(os.path.abspath(real), os.path.join(links, 'table' + ext))
+    table = dbf.Table(os.path.join(links, 'table.dbf'))
+    table.open(dbf.READ_ONLY)
+    for r in table:
+        if dbf.is_deleted(r):
+            continue
+        date = r.lastdate.strftime('%Y%m%d') if r.lastdate else ''
+        print(r.name.rstrip(' ').encode('cp1252').hex(), (r.info or '').encode('cp1252').hex(), date, sep='\t')
+    table.close()
+)PY";
+
+// Writes a FoxPro table from lines of hex name, hex memo, date, deleted.
+const char* const kWriteWithDbf = R"PY(
+import sys, datetime, dbf
+path, kind, source = sys.argv[1], sys.argv[2], sys.argv[3]
+table = dbf.Table(path, 'name C(30); info M; lastdate D', dbf_type=kind, codepage='cp1252')
+table.open(dbf.READ_WRITE)
+for line in open(source):
+    name, memo, date, deleted = line.rstrip('\n').split('\t')
+    day = datetime.date(int(date[:4]), int(date[4:6]), int(date[6:])) if date else None
+    table.append((bytes.fromhex(name).decode('cp1252'), bytes.fromhex(memo).decode('cp1252'), day))
+    if deleted == '1':
+        with table[-1] as r:
+            dbf.delete(r)
+table.close()
+)PY";
+
+std::string joined(const std::vector<Entry>& entries, std::string (*line)(const Entry&)) {
+  std::string out;
+  for (const Entry& e : entries) out += line(e);
+  return out;
+}
+
+class ReadByPython : public testing::TestWithParam<const char*> {};
+
+TEST_P(ReadByPython, NamesMemosAndDatesOfOurTable) {
+  TempDir dir;
+  const std::vector<Entry> entries = sampleEntries();
+  ASSERT_EQ(cardlarkDb({"create", dir.path().string()}).status, 0);
+  writeFile(dir / "in.txt", joined(entries, importLine));
+  const RunResult imported = cardlarkDb({"import", dir.path().string(), (dir / "in.txt").string()});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  // A deleted record must stay invisible to them as well.
+  ASSERT_EQ(cardlarkDb({"delete", dir.path().string(), "3"}).status, 0);
+  std::vector<Entry> visible = entries;
+  visible.erase(visible.begin() + 2);
+
+  const RunResult read = runPython(GetParam(), {(dir / "ADDRESS.DBF").string()});
+  ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(read.out, joined(visible, hexLine));
+}
+
+INSTANTIATE_TEST_SUITE_P(Interop, ReadByPython, testing::Values(kReadWithDbfread, kReadWithDbf),
+                         [](const auto& info) { return info.index == 0 ? "dbfread" : "dbf"; });
+
+class WrittenByPython : public testing::TestWithParam<const char*> {};
+
+// python-dbf writes FoxPro ("fp", version 0xF5, 128-byte memo blocks) and
+// Visual FoxPro ("vfp", 0x30, binary memo pointers) tables without an index.
+TEST_P(WrittenByPython, ReadExtendedAndReadBack) {
+  TempDir dir;
+  std::vector<Entry> entries = sampleEntries();
+  entries[1].deleted = true;
+  std::string source;
+  for (const Entry& e : entries) source += hex(e.name) + "\t" + hex(e.memo) + "\t" + e.date + "\t" + (e.deleted ? "1" : "0") + "\n";
+  writeFile(dir / "source.txt", source);
+  const RunResult written = runPython(kWriteWithDbf, {(dir / "ADDRESS").string(), GetParam(), (dir / "source.txt").string()});
+  ASSERT_EQ(written.status, 0) << written.err;
+
+  std::string expected;
+  for (std::size_t i = 0; i < entries.size(); ++i) expected += dumpLine(static_cast<int>(i + 1), entries[i]);
+  const RunResult dump = cardlarkDb({"dump", dir.path().string(), "--deleted"});
+  ASSERT_EQ(dump.status, 0) << dump.err;
+  EXPECT_EQ(dump.out, expected);
+  const RunResult check = cardlarkDb({"check", dir.path().string()});
+  EXPECT_EQ(check.out, "ok\n") << check.err;
+
+  // Entries we append to their table read back through their reader.
+  const Entry added{"Appended by us", "two\r\nlines \xE9", "20260101"};
+  writeFile(dir / "more.txt", importLine(added));
+  const RunResult imported = cardlarkDb({"import", dir.path().string(), (dir / "more.txt").string()});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  std::vector<Entry> visible;
+  for (const Entry& e : entries)
+    if (!e.deleted) visible.push_back(e);
+  visible.push_back(added);
+  const RunResult read = runPython(kReadWithDbfread, {(dir / "ADDRESS.dbf").string()});
+  ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(read.out, joined(visible, hexLine));
+}
+
+INSTANTIATE_TEST_SUITE_P(Interop, WrittenByPython, testing::Values("fp", "vfp"));
+
+}  // namespace
+}  // namespace cardlark::test

@@ -1,0 +1,73 @@
+#pragma once
+
+// The commands of cardlark-db. Each command lives in its own file and is
+// listed once in commands.def; the table and the dispatcher come from there.
+
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace xbase { class Cursor; }
+
+namespace cardlark::db {
+
+// A wrong command line: reported with the command's usage, exit status 2.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct OptionSpec {
+  const char* name;  // "--order"
+  bool takesValue;
+};
+
+// The command line after the command name, split into operands and options.
+struct Arguments {
+  std::vector<std::string> operands;
+  std::map<std::string, std::string> options;  // "--deleted" -> "", "--order" -> "natural"
+
+  bool has(const std::string& option) const { return options.count(option) > 0; }
+  std::string option(const std::string& name, const std::string& fallback) const;
+};
+
+// Splits `raw` by `specs`: "--name value" and "--name=value" both work, "--"
+// ends the options. An unknown option or a missing value: UsageError.
+Arguments parseArguments(const std::vector<std::string>& raw, const std::vector<OptionSpec>& specs);
+
+// Status codes of the program.
+inline constexpr int kOk = 0;
+inline constexpr int kNegative = 1;  // seek found nothing, check found faults
+inline constexpr int kFailure = 2;   // any error
+
+struct Command {
+  const char* name;
+  const char* usage;  // the operands and options after the name
+  std::vector<OptionSpec> options;
+  std::size_t minOperands;
+  std::size_t maxOperands;  // kAnyNumber for RECNO...
+  int (*run)(const Arguments& arguments);
+};
+
+inline constexpr std::size_t kAnyNumber = static_cast<std::size_t>(-1);
+
+const std::vector<Command>& commands();
+
+// The files of the ADDRESS table in the folder `dir`, found ignoring the
+// case of their names. The folder must exist (else Error NotFound); a file
+// that is missing gets its usual name, so opening it reports it missing.
+struct TableFiles {
+  std::filesystem::path dbf;
+  std::filesystem::path cdx;
+};
+TableFiles tableFiles(const std::filesystem::path& dir);
+
+// The index of a field of the open table; Error NotFound when it lacks it.
+int requireField(const xbase::Cursor& cursor, const char* name);
+
+// Upper-cases a to z only, as the table's keys do.
+std::string upperAscii(std::string text);
+
+}  // namespace cardlark::db
