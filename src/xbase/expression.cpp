@@ -68,6 +68,14 @@ void appendPadded(std::string_view text, std::size_t width, std::string& out) {
 
 }  // namespace
 
+std::optional<std::string> stringLiteral(std::string_view text) {
+  static constexpr const char* kDelimiters[] = {"\"\"", "''", "[]"};
+  for (const char* d : kDelimiters) {
+    if (text.find(d[1]) == std::string_view::npos) return d[0] + std::string(text) + d[1];
+  }
+  return std::nullopt;
+}
+
 Expression::Expression(std::string text, std::shared_ptr<expr::Node> root, int recordLength)
     : text_(std::move(text)), root_(std::move(root)), recordLength_(recordLength) {}
 

@@ -31,6 +31,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,13 @@ struct Value {
   double number = 0;   // Numeric
   bool logical = false;  // Logical
 };
+
+// A string literal that spells `text` exactly: in double quotes when the
+// text holds none, else in single quotes, else in brackets; nullopt when the
+// text holds all three of ", ' and ] (no literal can spell it). Callers that
+// build filters from typed text use it so that a quote in the text cannot
+// break the expression.
+std::optional<std::string> stringLiteral(std::string_view text);
 
 namespace expr { class Node; }
 

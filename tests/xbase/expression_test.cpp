@@ -271,6 +271,17 @@ TEST(Expression, CopiesEvaluateIndependentlyOfTheOriginal) {
   EXPECT_EQ(copy->text(), "\"SMI\"$upper(Name)");
 }
 
+TEST(Expression, StringLiteralSpellsAnyTextWithAFreeDelimiter) {
+  for (const std::string text : {"Smith", "O\"Neil", "O'Neil \"Bud\"", "a\"b'c[d", "[x\"'", ""}) {
+    const std::optional<std::string> literal = stringLiteral(text);
+    ASSERT_TRUE(literal) << text;
+    const Expression e = Expression::parse(*literal + "$Name OR " + *literal + " == Name", layout());
+    EXPECT_TRUE(e.matches(record(Row{"<" + text + ">"})) || text.empty()) << *literal;
+    EXPECT_EQ(Expression::parse(*literal, layout()).evaluate(record(Row{})).text, text);
+  }
+  EXPECT_FALSE(stringLiteral("a\"b'c]d"));
+}
+
 TEST(ExpressionStrings, BlankPaddedOrderIsUnsignedBytes) {
   using expr::compareBlankPadded;
   EXPECT_EQ(compareBlankPadded("abc", "abc   "), 0);
