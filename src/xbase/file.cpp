@@ -27,7 +27,8 @@ bool applyLock(int fd, short type, std::uint64_t offset, std::uint64_t length, b
     if (fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return true;
     if (errno == EINTR) continue;
     if (errno == EACCES || errno == EAGAIN) return false;
-    return false;
+    if (type == F_UNLCK) return false;
+    throw Error(ErrorCode::Io, std::string("Cannot lock a byte range: ") + std::strerror(errno));
   }
 }
 

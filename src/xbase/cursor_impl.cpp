@@ -1,0 +1,252 @@
+#include "xbase/cursor_impl.h"
+
+#include <algorithm>
+
+#include "xbase/dbf_record.h"
+#include "xbase/error.h"
+
+namespace xbase {
+namespace {
+
+// A walk reads records in growing blocks: one record first (a walk that
+// stops at once costs a single small read), doubling up to this size.
+constexpr std::size_t kMaxBlockBytes = 256 * 1024;
+
+bool sameNameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    if (up(a[i]) != up(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+CursorImpl::CursorImpl(const std::filesystem::path& dbfPath, OpenMode mode)
+    : table_(dbfPath, mode), layout_(RecordLayout::fromFields(table_.header().fields)) {
+  first();
+}
+
+CursorImpl::~CursorImpl() = default;
+
+int CursorImpl::fieldIndex(std::string_view name) const {
+  const auto& fs = fields();
+  for (std::size_t i = 0; i < fs.size(); ++i)
+    if (sameNameIgnoringCase(fs[i].name, name)) return static_cast<int>(i);
+  return -1;
+}
+
+void CursorImpl::requireField(int field) const {
+  if (field < 0 || static_cast<std::size_t>(field) >= fields().size())
+    throw Error(ErrorCode::Argument, "No field number " + std::to_string(field) + " in " +
+                                         path().filename().string());
+}
+
+void CursorImpl::requireBrowsing(const char* what) const {
+  if (state_ != State::Browse)
+    throw Error(ErrorCode::State, std::string("Post or cancel the pending change before ") + what);
+}
+
+// --- position
+
+void CursorImpl::placeOn(std::uint32_t recno, std::string key) {
+  recno_ = recno;
+  key_ = std::move(key);
+  bof_ = eof_ = false;
+}
+
+void CursorImpl::placeNowhere() {
+  recno_ = 0;
+  key_.clear();
+}
+
+bool CursorImpl::passes(std::uint32_t recno, const std::string& key, std::string_view record) {
+  if (record.empty() || record[0] == '*') return false;
+  if (filter_ && !filter_->matches(record, options_)) return false;
+  if (recordFilter_) {
+    // The caller's test reads the candidate through this cursor.
+    placeOn(recno, key);
+    return recordFilter_(*this);
+  }
+  return true;
+}
+
+bool CursorImpl::scanNatural(std::uint32_t from, Direction direction) {
+  DbfFile& dbf = table_.dbf();
+  const std::size_t recordLength = table_.header().recordLength;
+  const std::uint32_t maxBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, kMaxBlockBytes / recordLength));
+  std::uint32_t want = 1;
+  const std::string noKey;
+  for (;;) {
+    if (from == 0) return false;
+    if (from > dbf.knownCount() && dbf.refreshCount() < from) {
+      if (direction == Direction::Forward) return false;
+      from = dbf.knownCount();
+      if (from == 0) return false;
+    }
+    const std::uint32_t first =
+        direction == Direction::Forward ? from : from - std::min(want, from) + 1;
+    const std::uint32_t n = direction == Direction::Forward ? want : from - first + 1;
+    const std::uint32_t got = dbf.readBlock(first, n, block_);
+    if (got == 0) return false;
+    for (std::uint32_t i = 0; i < got; ++i) {
+      const std::uint32_t at = direction == Direction::Forward ? i : got - 1 - i;
+      const std::string_view record(block_.data() + static_cast<std::size_t>(at) * recordLength, recordLength);
+      if (passes(first + at, noKey, record)) {
+        placeOn(first + at, {});
+        return true;
+      }
+    }
+    from = direction == Direction::Forward ? first + got : first - 1;
+    want = std::min(want * 2, maxBlock);
+  }
+}
+
+bool CursorImpl::scanIndex(std::optional<CdxEntry> entry, Direction direction) {
+  std::string record;
+  while (entry) {
+    if (!table_.dbf().readRecord(entry->recno, record))
+      throw Error(ErrorCode::Corrupt, "The index of " + path().filename().string() + " names record " +
+                                          std::to_string(entry->recno) +
+                                          ", which the table does not hold; reindex the table");
+    if (passes(entry->recno, entry->key, record)) {
+      placeOn(entry->recno, entry->key);
+      return true;
+    }
+    entry = indexStep(*entry, direction);
+  }
+  return false;
+}
+
+void CursorImpl::first() {
+  requireBrowsing("moving");
+  const bool found = tag_ < 0 ? scanNatural(1, Direction::Forward) : scanIndex(indexFirst(Direction::Forward), Direction::Forward);
+  if (!found) {
+    placeNowhere();
+    bof_ = eof_ = true;
+  }
+}
+
+void CursorImpl::last() {
+  requireBrowsing("moving");
+  bool found = false;
+  if (tag_ < 0) {
+    found = scanNatural(table_.dbf().refreshCount(), Direction::Backward);
+  } else {
+    found = scanIndex(indexFirst(Direction::Backward), Direction::Backward);
+  }
+  if (!found) {
+    placeNowhere();
+    bof_ = eof_ = true;
+  }
+}
+
+bool CursorImpl::stepFromCurrent(Direction direction) {
+  if (tag_ < 0) {
+    if (direction == Direction::Forward) return scanNatural(recno_ + 1, direction);
+    return recno_ > 1 && scanNatural(recno_ - 1, direction);
+  }
+  return scanIndex(indexStep(CdxEntry{key_, recno_}, direction), direction);
+}
+
+void CursorImpl::skip(long n) {
+  requireBrowsing("moving");
+  for (; n > 0; --n) {
+    if (recno_ == 0) {
+      eof_ = true;
+      return;
+    }
+    if (!stepFromCurrent(Direction::Forward)) {
+      placeNowhere();
+      eof_ = true;
+      bof_ = false;
+      return;
+    }
+  }
+  for (; n < 0; ++n) {
+    if (recno_ == 0) {  // from the end: the last record is one step back
+      last();
+      if (recno_ == 0) return;
+      continue;
+    }
+    const std::uint32_t from = recno_;
+    const std::string fromKey = key_;
+    if (!stepFromCurrent(Direction::Backward)) {
+      // Before the start: the first record stays current.
+      placeOn(from, fromKey);
+      bof_ = true;
+      return;
+    }
+  }
+}
+
+void CursorImpl::go(std::uint32_t recno) {
+  requireBrowsing("moving");
+  std::string record;
+  if (!table_.dbf().readRecord(recno, record))
+    throw Error(ErrorCode::NotFound, "Record " + std::to_string(recno) + " is not in " + path().filename().string());
+  placeOn(recno, tag_ < 0 ? std::string() : keyOf(tag_, record));
+}
+
+// --- reading
+
+std::string CursorImpl::currentRecord() const {
+  std::string record;
+  if (recno_ == 0 || !table_.dbf().readRecord(recno_, record)) return {};
+  return record;
+}
+
+std::string CursorImpl::value(int field) const {
+  requireField(field);
+  const std::string record = state_ != State::Browse ? buffer_ : currentRecord();
+  if (record.empty()) return {};
+  const FieldInfo& f = fields()[static_cast<std::size_t>(field)];
+  if (f.type == 'M') {
+    if (state_ != State::Browse) {
+      auto pending = pendingMemos_.find(field);
+      if (pending != pendingMemos_.end()) return pending->second;
+    }
+    return table_.memo(field, record);
+  }
+  const auto offset = static_cast<std::size_t>(layout_.offsets[static_cast<std::size_t>(field)]);
+  return fieldText(f, std::string_view(record).substr(offset, static_cast<std::size_t>(f.length)));
+}
+
+bool CursorImpl::deleted() const {
+  const std::string record = state_ != State::Browse ? buffer_ : currentRecord();
+  return !record.empty() && record[0] == '*';
+}
+
+// --- filters
+
+void CursorImpl::setFilter(std::string_view expression) {
+  if (expression.find_first_not_of(" \t") == std::string_view::npos) {
+    filter_.reset();
+    return;
+  }
+  Expression parsed = Expression::parse(expression, layout_);
+  if (parsed.type() != ValueType::Logical)
+    throw Error(ErrorCode::Expression, "The filter \"" + std::string(expression) + "\" is not a condition (true or false)");
+  filter_ = std::move(parsed);
+}
+
+std::uint32_t CursorImpl::count() {
+  DbfFile& dbf = table_.dbf();
+  const std::uint32_t total = dbf.refreshCount();
+  const std::size_t recordLength = table_.header().recordLength;
+  const auto perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, kMaxBlockBytes / recordLength));
+  std::uint32_t passing = 0;
+  for (std::uint32_t first = 1; first <= total;) {
+    const std::uint32_t got = dbf.readBlock(first, std::min(perBlock, total - first + 1), block_);
+    if (got == 0) break;
+    for (std::uint32_t i = 0; i < got; ++i) {
+      const std::string_view record(block_.data() + static_cast<std::size_t>(i) * recordLength, recordLength);
+      if (record[0] != '*' && (!filter_ || filter_->matches(record, options_))) ++passing;
+    }
+    first += got;
+  }
+  return passing;
+}
+
+}  // namespace xbase

@@ -1,0 +1,126 @@
+#pragma once
+
+// The cursor behind xbase::Cursor: a position in natural or tag order over
+// one open of a table, with a filter and a record buffer for edits.
+//
+// Positions are never trusted to stay valid between calls: a record is read
+// from the file whenever its values are asked for, the record count is read
+// again when a walk reaches its end, and index entries are read afresh at
+// each step, so writes by other cursors and processes show at the next call.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "xbase/cdx_file.h"
+#include "xbase/cursor.h"
+#include "xbase/expression.h"
+#include "xbase/lock.h"
+#include "xbase/table.h"
+
+namespace xbase {
+
+class CursorImpl final : public Cursor {
+ public:
+  CursorImpl(const std::filesystem::path& dbfPath, OpenMode mode);
+  ~CursorImpl() override;
+
+  const std::filesystem::path& path() const override { return table_.path(); }
+  OpenMode mode() const override { return table_.mode(); }
+
+  const std::vector<FieldInfo>& fields() const override { return table_.header().fields; }
+  int fieldIndex(std::string_view name) const override;
+
+  void setOrder(std::string_view tagName) override;
+  std::string order() const override;
+  std::vector<TagInfo> tags() const override;
+
+  void first() override;
+  void last() override;
+  void skip(long n) override;
+  bool bof() const override { return bof_; }
+  bool eof() const override { return eof_; }
+  std::uint32_t recno() const override { return recno_; }
+  void go(std::uint32_t recno) override;
+  bool seek(std::string_view key, bool soft) override;
+
+  std::string value(int field) const override;
+  bool deleted() const override;
+
+  void setExact(bool on) override { options_.exact = on; }
+  void setFilter(std::string_view expression) override;
+  std::string filter() const override { return filter_ ? filter_->text() : std::string(); }
+  void setRecordFilter(RecordFilter test) override { recordFilter_ = std::move(test); }
+  std::uint32_t count() override;
+
+  void beginAppend() override;
+  void beginEdit() override;
+  void setValue(int field, std::string_view value) override;
+  void post() override;
+  void cancel() override;
+  bool editing() const override { return state_ != State::Browse; }
+  bool appending() const override { return state_ == State::Append; }
+  void deleteRecord() override;
+
+  void pack() override;
+  void reindex() override;
+  void createTag(std::string_view name, std::string_view keyExpression) override;
+
+  std::string lastUpdate() const override { return table_.dbf().lastUpdate(); }
+
+ private:
+  enum class State { Browse, Edit, Append };
+  enum class Direction { Forward, Backward };
+
+  // --- navigation (cursor_impl.cpp)
+  bool passes(std::uint32_t recno, const std::string& key, std::string_view record);
+  bool scanNatural(std::uint32_t from, Direction direction);
+  bool scanIndex(std::optional<CdxEntry> entry, Direction direction);
+  bool stepFromCurrent(Direction direction);
+  void placeOn(std::uint32_t recno, std::string key);
+  void placeNowhere();
+  void requireBrowsing(const char* what) const;
+  void requireField(int field) const;
+  std::string currentRecord() const;  // the record as on disk now ("" when none)
+
+  // --- the index (cursor_index.cpp)
+  const Expression& keyExpression(int tag);
+  std::string keyOf(int tag, std::string_view record);
+  std::optional<CdxEntry> indexFirst(Direction direction);
+  std::optional<CdxEntry> indexStep(const CdxEntry& from, Direction direction);
+  std::optional<CdxEntry> indexLowerBound(std::string_view key);
+  std::optional<CdxEntry> indexSeekGE(std::string_view key);
+  void indexChange(std::uint32_t recno, std::string_view oldRecord, std::string_view newRecord);
+  void requireExclusive(const char* what) const;
+  void forEachRecord(const std::function<void(std::uint32_t, std::string_view)>& visit) const;
+  CdxEntrySource entriesOf(int tag);
+
+  // --- writing (cursor_write.cpp)
+  void storeMemos(bool appendOnly);
+  void endEdit();
+
+  Table table_;
+  RecordLayout layout_;
+  int tag_ = -1;  // -1: natural order
+  std::map<int, Expression> keyExpressions_;
+
+  std::uint32_t recno_ = 0;
+  std::string key_;  // the current record's key in tag order
+  bool bof_ = false;
+  bool eof_ = false;
+
+  std::optional<Expression> filter_;
+  EvalOptions options_;
+  RecordFilter recordFilter_;
+
+  State state_ = State::Browse;
+  std::string buffer_;
+  std::map<int, std::string> pendingMemos_;
+  LockGuard recordLock_;
+
+  std::string block_;  // scratch for block reads
+};
+
+}  // namespace xbase

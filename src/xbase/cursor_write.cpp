@@ -1,0 +1,124 @@
+// The cursor's writes: the record buffer, post with its memos and index
+// entries, cancel and delete.
+//
+// Order of writes of a post, so that a write interrupted at any byte loses
+// no record stored before it:
+//   append: under the header lock: each memo's blocks, then the memo file's
+//           next-free block; then the record with the end-of-file mark
+//           after it; then the header's date and record count (the record
+//           joins the table with this one write); then the index entries.
+//   edit:   under the record lock: memos that fit their old blocks are
+//           rewritten there, others go to new blocks at the end (under the
+//           header lock); then the record in one write; then the index
+//           entries whose key changed (under the header lock).
+// A crash before the index write leaves an index that misses or misplaces
+// the one record being written; a reindex repairs it.
+
+#include "xbase/cursor_impl.h"
+#include "xbase/dbf_record.h"
+#include "xbase/error.h"
+
+namespace xbase {
+
+void CursorImpl::beginAppend() {
+  requireBrowsing("inserting");
+  buffer_ = blankRecord(table_.header());
+  pendingMemos_.clear();
+  state_ = State::Append;
+}
+
+void CursorImpl::beginEdit() {
+  requireBrowsing("editing");
+  if (recno_ == 0) throw Error(ErrorCode::State, "There is no current record to edit");
+  LockGuard lock = table_.recordLock(recno_);
+  std::string record;
+  if (!table_.dbf().readRecord(recno_, record))
+    throw Error(ErrorCode::NotFound, "Record " + std::to_string(recno_) + " is no longer in the table");
+  buffer_ = std::move(record);
+  pendingMemos_.clear();
+  recordLock_ = std::move(lock);
+  state_ = State::Edit;
+}
+
+void CursorImpl::setValue(int field, std::string_view value) {
+  requireField(field);
+  if (state_ == State::Browse)
+    throw Error(ErrorCode::State, "The table is not being edited: start an edit or an insert first");
+  const FieldInfo& f = fields()[static_cast<std::size_t>(field)];
+  if (f.type == 'M') {
+    pendingMemos_[field] = std::string(value);
+    return;
+  }
+  const std::string bytes = encodeField(f, value);
+  buffer_.replace(static_cast<std::size_t>(layout_.offsets[static_cast<std::size_t>(field)]), bytes.size(), bytes);
+}
+
+void CursorImpl::storeMemos(bool appendOnly) {
+  for (const auto& [field, text] : pendingMemos_) {
+    const FieldInfo& f = fields()[static_cast<std::size_t>(field)];
+    const auto offset = static_cast<std::size_t>(layout_.offsets[static_cast<std::size_t>(field)]);
+    std::uint32_t block = 0;
+    if (!text.empty()) {
+      if (!table_.fpt()) throw Error(ErrorCode::NotFound, "The memo file of " + path().filename().string() + " is missing");
+      const std::uint32_t old = memoBlockOf(f, std::string_view(buffer_).substr(offset, static_cast<std::size_t>(f.length)));
+      if (!appendOnly && table_.fpt()->rewriteInPlace(old, text)) {
+        block = old;
+      } else {
+        LockGuard lock = appendOnly ? LockGuard() : table_.headerLock();  // an append holds it already
+        block = table_.fpt()->append(text);
+      }
+    }
+    buffer_.replace(offset, static_cast<std::size_t>(f.length), encodeMemoBlock(f, block));
+  }
+}
+
+void CursorImpl::post() {
+  if (state_ == State::Browse) throw Error(ErrorCode::State, "There is nothing to post");
+  if (state_ == State::Append) {
+    LockGuard lock = table_.headerLock();
+    storeMemos(true);
+    const std::uint32_t recno = table_.dbf().append(buffer_);
+    indexChange(recno, {}, buffer_);
+    const std::string key = tag_ < 0 ? std::string() : keyOf(tag_, buffer_);
+    endEdit();
+    placeOn(recno, key);
+    return;
+  }
+  std::string old;
+  if (!table_.dbf().readRecord(recno_, old))
+    throw Error(ErrorCode::NotFound, "Record " + std::to_string(recno_) + " is no longer in the table");
+  storeMemos(false);
+  table_.dbf().writeRecord(recno_, buffer_);
+  if (table_.cdx()) {
+    LockGuard lock = table_.headerLock();
+    indexChange(recno_, old, buffer_);
+  }
+  if (tag_ >= 0) key_ = keyOf(tag_, buffer_);
+  endEdit();
+}
+
+void CursorImpl::endEdit() {
+  state_ = State::Browse;
+  pendingMemos_.clear();
+  buffer_.clear();
+  recordLock_.release();
+}
+
+void CursorImpl::cancel() { endEdit(); }
+
+void CursorImpl::deleteRecord() {
+  if (state_ == State::Append) {  // an insert not yet stored is simply dropped
+    endEdit();
+    return;
+  }
+  if (state_ == State::Edit) endEdit();
+  if (recno_ == 0) throw Error(ErrorCode::State, "There is no current record to delete");
+  {
+    LockGuard lock = table_.recordLock(recno_);
+    table_.dbf().writeDeletionFlag(recno_, '*');
+  }
+  // Deleted records keep their index entries until a pack; the walk skips them.
+  skip(1);
+}
+
+}  // namespace xbase

@@ -1,0 +1,135 @@
+#include "xbase/dbf_file.h"
+
+#include <algorithm>
+
+#include "xbase/date.h"
+#include "xbase/dbf_bytes.h"
+#include "xbase/error.h"
+
+namespace xbase {
+
+// Write order (what a crash at any byte leaves behind):
+//   append:  memo blocks and the memo header are written first (by the
+//            caller), then the record together with the end-of-file mark
+//            after it, then the header's date and count in one write. Until
+//            the count is written the new record lies beyond the count and
+//            is not part of the table; every earlier record is untouched.
+//   rewrite: the record's bytes in one write at its own place (new memo
+//            blocks were written before it), then the header date. Other
+//            records are never touched.
+
+void DbfFile::create(const std::filesystem::path& path, const DbfHeader& header) {
+  File file(path, File::Access::ReadWrite, File::Create::Exclusive);
+  std::string image = header.serialize();
+  image.push_back(0x1A);
+  file.writeAt(0, image);
+}
+
+DbfFile::DbfFile(File file) : file_(std::move(file)) {
+  const std::string name = this->name();
+  const std::uint64_t size = file_.size();
+  std::string fixed(DbfHeader::kFixedSize, '\0');
+  if (file_.readSomeAt(0, fixed.data(), fixed.size()) != fixed.size())
+    throw Error(ErrorCode::Corrupt, name + " is not a readable table: the file is shorter than a table header");
+  std::uint16_t length = DbfHeader::announcedLength(fixed, name);
+  if (length > size)
+    throw Error(ErrorCode::Corrupt, name + " is not a readable table: header length " + std::to_string(length) +
+                                        " is beyond the end of the file");
+  std::string bytes(length, '\0');
+  file_.readAt(0, bytes.data(), bytes.size());
+  header_ = DbfHeader::parse(bytes, name);
+  count_ = countInFile(header_.recordCount);
+}
+
+std::uint32_t DbfFile::countInFile(std::uint32_t headerCount) const {
+  const std::uint64_t size = file_.size();
+  if (size <= header_.headerLength) return 0;
+  const std::uint64_t whole = (size - header_.headerLength) / header_.recordLength;
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(headerCount, whole));
+}
+
+std::uint32_t DbfFile::refreshCount() {
+  char bytes[4];
+  file_.readAt(4, bytes, 4);
+  count_ = countInFile(readLe32(bytes));
+  return count_;
+}
+
+std::uint64_t DbfFile::offsetOf(std::uint32_t recno) const {
+  return header_.headerLength + static_cast<std::uint64_t>(recno - 1) * header_.recordLength;
+}
+
+bool DbfFile::readRecord(std::uint32_t recno, std::string& out) const {
+  if (recno == 0 || recno > count_) return false;
+  out.resize(header_.recordLength);
+  file_.readAt(offsetOf(recno), out.data(), out.size());
+  return true;
+}
+
+bool DbfFile::readRecord(std::uint32_t recno, std::string& out) {
+  if (recno > count_) refreshCount();
+  return static_cast<const DbfFile*>(this)->readRecord(recno, out);
+}
+
+std::uint32_t DbfFile::readBlock(std::uint32_t first, std::uint32_t n, std::string& out) const {
+  if (first == 0 || first > count_) return 0;
+  n = std::min(n, count_ - first + 1);
+  out.resize(static_cast<std::size_t>(n) * header_.recordLength);
+  std::size_t got = file_.readSomeAt(offsetOf(first), out.data(), out.size());
+  return static_cast<std::uint32_t>(got / header_.recordLength);
+}
+
+void DbfFile::requireWritable() const {
+  if (!file_.writable())
+    throw Error(ErrorCode::Io, name() + " is read-only: the table cannot be changed");
+}
+
+void DbfFile::stampDate() {
+  std::string bytes = DbfHeader::dateAndCount(0).substr(0, 3);
+  file_.writeAt(1, bytes);
+}
+
+void DbfFile::writeRecord(std::uint32_t recno, std::string_view record) {
+  requireWritable();
+  if (recno == 0 || recno > count_ || record.size() != header_.recordLength)
+    throw Error(ErrorCode::Argument, "Record " + std::to_string(recno) + " is not in " + name());
+  file_.writeAt(offsetOf(recno), record);
+  stampDate();
+}
+
+void DbfFile::writeDeletionFlag(std::uint32_t recno, char flag) {
+  requireWritable();
+  if (recno == 0 || recno > count_) throw Error(ErrorCode::Argument, "Record " + std::to_string(recno) + " is not in " + name());
+  file_.writeAt(offsetOf(recno), &flag, 1);
+  stampDate();
+}
+
+std::uint32_t DbfFile::append(std::string_view record) {
+  requireWritable();
+  const std::uint32_t count = refreshCount();
+  if (count >= kMaxRecords) throw Error(ErrorCode::Unsupported, name() + " holds the most records a table can hold");
+  std::string bytes(record);
+  bytes.push_back(0x1A);
+  file_.writeAt(offsetOf(count + 1), bytes);
+  file_.writeAt(1, DbfHeader::dateAndCount(count + 1));
+  count_ = count + 1;
+  return count_;
+}
+
+void DbfFile::setIndexFlag(bool present) {
+  requireWritable();
+  char flags = 0;
+  file_.readAt(28, &flags, 1);
+  flags = static_cast<char>(present ? (flags | DbfHeader::kFlagCdx) : (flags & ~DbfHeader::kFlagCdx));
+  file_.writeAt(28, &flags, 1);
+  header_.flags = static_cast<std::uint8_t>(flags);
+}
+
+std::string DbfFile::lastUpdate() const {
+  char bytes[3];
+  file_.readAt(1, bytes, 3);
+  return formatHeaderDate(static_cast<std::uint8_t>(bytes[0]), static_cast<std::uint8_t>(bytes[1]),
+                          static_cast<std::uint8_t>(bytes[2]));
+}
+
+}  // namespace xbase

@@ -1,0 +1,77 @@
+#pragma once
+
+// The records of a DBF file: reading them one at a time or in blocks,
+// rewriting one in place, appending one, and keeping the header's date and
+// count current.
+//
+// Nothing is cached but the header's layout (fixed while the table is open;
+// only an exclusive pack rewrites the file) and the last record count seen,
+// which only grows while the table is shared: a record number beyond it
+// makes the count be read again, so appends by other cursors and processes
+// are seen at the next read.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "xbase/dbf_header.h"
+#include "xbase/file.h"
+
+namespace xbase {
+
+class DbfFile {
+ public:
+  // Writes a new table file holding `header` and the end-of-file mark.
+  // Fails when the file exists.
+  static void create(const std::filesystem::path& path, const DbfHeader& header);
+
+  DbfFile(File file);
+
+  const DbfHeader& header() const { return header_; }
+  File& file() { return file_; }
+  const File& file() const { return file_; }
+  std::string name() const { return file_.path().filename().string(); }
+
+  std::uint32_t knownCount() const { return count_; }
+  // Reads the header's count again. The file size is trusted over the
+  // header: a count beyond the records the file holds (a cut file) is
+  // lowered to the whole records present, while records past the count (an
+  // append interrupted before its header write) are not part of the table.
+  std::uint32_t refreshCount();
+
+  // Reads record `recno` (1-based) into `out`; false when there is no such
+  // record (after reading the count again).
+  bool readRecord(std::uint32_t recno, std::string& out) const;
+  bool readRecord(std::uint32_t recno, std::string& out);
+  // Reads up to `n` records from `first` into `out` (n * recordLength
+  // bytes); returns how many whole records were there.
+  std::uint32_t readBlock(std::uint32_t first, std::uint32_t n, std::string& out) const;
+
+  // Rewrites a record in place, then stamps the header date.
+  void writeRecord(std::uint32_t recno, std::string_view record);
+  // Sets the deletion flag of a record ('*' or ' '), then stamps the date.
+  void writeDeletionFlag(std::uint32_t recno, char flag);
+  // Adds a record after the last one; the caller holds the header lock.
+  // Returns its number.
+  std::uint32_t append(std::string_view record);
+  // Sets or clears the structural-index flag in the header.
+  void setIndexFlag(bool present);
+
+  // The header's date of last update as "MM/DD/YY", read afresh.
+  std::string lastUpdate() const;
+
+  static constexpr std::uint32_t kMaxRecords = 0x07FFFFFF;  // what the record lock region holds
+
+ private:
+  std::uint64_t offsetOf(std::uint32_t recno) const;
+  std::uint32_t countInFile(std::uint32_t headerCount) const;
+  void requireWritable() const;
+  void stampDate();
+
+  File file_;
+  DbfHeader header_;
+  std::uint32_t count_ = 0;
+};
+
+}  // namespace xbase

@@ -1,0 +1,125 @@
+#include "xbase/fpt_file.h"
+
+#include "xbase/dbf_bytes.h"
+#include "xbase/error.h"
+
+namespace xbase {
+
+// Write order: a new memo's blocks first, then the header's next free block.
+// A crash between the two leaves blocks that no record points to yet; the
+// next append writes over them. A memo rewritten in place belongs to the
+// record being written, so no other record's memo is ever touched.
+
+namespace {
+
+std::uint64_t blocksFor(std::uint64_t bytes, std::uint32_t blockSize) {
+  return (bytes + blockSize - 1) / blockSize;
+}
+
+}  // namespace
+
+std::uint32_t FptFile::firstBlock(std::uint32_t blockSize) {
+  return static_cast<std::uint32_t>(blocksFor(kHeaderSize, blockSize));
+}
+
+std::string FptFile::headerImage(std::uint32_t nextFree, std::uint32_t blockSize) {
+  std::string header(kHeaderSize, '\0');
+  writeBe32(header.data(), nextFree);
+  writeBe16(header.data() + 6, static_cast<std::uint16_t>(blockSize));
+  return header;
+}
+
+std::string FptFile::blockImage(std::string_view text, std::uint32_t blockSize) {
+  std::string image(blocksFor(kBlockHeaderSize + text.size(), blockSize) * blockSize, '\0');
+  writeBe32(image.data(), 1);
+  writeBe32(image.data() + 4, static_cast<std::uint32_t>(text.size()));
+  image.replace(kBlockHeaderSize, text.size(), text);
+  return image;
+}
+
+void FptFile::create(const std::filesystem::path& path, std::uint32_t blockSize) {
+  if (blockSize == 0) blockSize = kDefaultBlockSize;
+  if (blockSize > 0xFFFF) throw Error(ErrorCode::Argument, "A memo block size is at most 65535 bytes");
+  File file(path, File::Access::ReadWrite, File::Create::Exclusive);
+  std::string image = headerImage(firstBlock(blockSize), blockSize);
+  // The header fills whole blocks, so the first memo starts on a block boundary.
+  image.resize(static_cast<std::size_t>(firstBlock(blockSize)) * blockSize, '\0');
+  file.writeAt(0, image);
+}
+
+FptFile::FptFile(File file) : file_(std::move(file)) {
+  char header[8];
+  if (file_.readSomeAt(0, header, sizeof header) != sizeof header)
+    throw Error(ErrorCode::Corrupt, name() + " is not a readable memo file: it is shorter than its header");
+  blockSize_ = readBe16(header + 6);
+  if (blockSize_ == 0)
+    throw Error(ErrorCode::Corrupt, name() + " is not a readable memo file: its block size is 0");
+}
+
+std::uint64_t FptFile::runStart(std::uint32_t block) const {
+  const std::uint64_t offset = static_cast<std::uint64_t>(block) * blockSize_;
+  if (offset < kHeaderSize)
+    throw Error(ErrorCode::Corrupt, name() + ": a memo points to block " + std::to_string(block) +
+                                        ", inside the memo file header");
+  return offset;
+}
+
+std::uint32_t FptFile::storedLength(std::uint32_t block, std::uint64_t fileSize) const {
+  const std::uint64_t offset = runStart(block);
+  if (offset + kBlockHeaderSize > fileSize)
+    throw Error(ErrorCode::Corrupt, name() + ": a memo points to block " + std::to_string(block) +
+                                        ", past the end of the memo file");
+  char head[kBlockHeaderSize];
+  file_.readAt(offset, head, sizeof head);
+  const std::uint32_t length = readBe32(head + 4);
+  if (offset + kBlockHeaderSize + length > fileSize)
+    throw Error(ErrorCode::Corrupt, name() + ": the memo in block " + std::to_string(block) + " claims " +
+                                        std::to_string(length) + " bytes, more than the memo file holds");
+  return length;
+}
+
+std::string FptFile::read(std::uint32_t block) const {
+  const std::uint32_t length = storedLength(block, file_.size());
+  std::string text(length, '\0');
+  file_.readAt(runStart(block) + kBlockHeaderSize, text.data(), length);
+  return text;
+}
+
+bool FptFile::rewriteInPlace(std::uint32_t block, std::string_view text) {
+  if (block == 0) return false;
+  std::uint32_t oldLength = 0;
+  try {
+    oldLength = storedLength(block, file_.size());
+  } catch (const Error&) {
+    return false;  // a damaged old memo is left alone; the text goes to new blocks
+  }
+  if (blocksFor(kBlockHeaderSize + text.size(), blockSize_) > blocksFor(kBlockHeaderSize + oldLength, blockSize_))
+    return false;
+  std::string image(kBlockHeaderSize, '\0');
+  writeBe32(image.data(), 1);
+  writeBe32(image.data() + 4, static_cast<std::uint32_t>(text.size()));
+  image.append(text);
+  file_.writeAt(runStart(block), image);
+  return true;
+}
+
+std::uint32_t FptFile::append(std::string_view text) {
+  if (!file_.writable()) throw Error(ErrorCode::Io, name() + " is read-only: the memo cannot be stored");
+  char head[4];
+  file_.readAt(0, head, sizeof head);
+  std::uint32_t next = readBe32(head);
+  const std::uint32_t first = firstBlock(blockSize_);
+  if (next < first) next = first;
+  // A next-free block below the end of the file is trusted: the blocks past
+  // it were written by an append that stopped before its header write.
+  std::string image = blockImage(text, blockSize_);
+  const std::uint64_t blocks = image.size() / blockSize_;
+  if (next + blocks > 0xFFFFFFFFull) throw Error(ErrorCode::Unsupported, name() + " is full");
+  file_.writeAt(static_cast<std::uint64_t>(next) * blockSize_, image);
+  char newNext[4];
+  writeBe32(newNext, static_cast<std::uint32_t>(next + blocks));
+  file_.writeAt(0, newNext, sizeof newNext);
+  return next;
+}
+
+}  // namespace xbase

@@ -1,0 +1,57 @@
+#pragma once
+
+// The FoxPro memo file (.FPT): a 512-byte header (next free block and block
+// size, both big endian) and memo texts in runs of blocks, each run starting
+// with an 8-byte block header (type 1 = text, then the length, big endian).
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "xbase/file.h"
+
+namespace xbase {
+
+class FptFile {
+ public:
+  static constexpr std::uint32_t kHeaderSize = 512;
+  static constexpr std::uint32_t kDefaultBlockSize = 64;
+  static constexpr std::uint32_t kBlockHeaderSize = 8;
+
+  // Writes an empty memo file; block size 0 means the default (64).
+  // Fails when the file exists.
+  static void create(const std::filesystem::path& path, std::uint32_t blockSize);
+  // The first block after the header for a block size.
+  static std::uint32_t firstBlock(std::uint32_t blockSize);
+  // The memo file header with `nextFree` and `blockSize`.
+  static std::string headerImage(std::uint32_t nextFree, std::uint32_t blockSize);
+  // A memo's block header followed by its text, padded to whole blocks.
+  static std::string blockImage(std::string_view text, std::uint32_t blockSize);
+
+  explicit FptFile(File file);
+
+  File& file() { return file_; }
+  std::uint32_t blockSize() const { return blockSize_; }
+  std::string name() const { return file_.path().filename().string(); }
+
+  // The text of the memo starting at `block`. A block inside the header, a
+  // run past the end of the file or an impossible length: Error Corrupt.
+  std::string read(std::uint32_t block) const;
+
+  // Rewrites the memo at `block` with `text` when the text fits in the
+  // blocks the old memo occupies; false (nothing written) otherwise.
+  bool rewriteInPlace(std::uint32_t block, std::string_view text);
+  // Writes `text` in new blocks at the end and advances the header's next
+  // free block. The caller holds the table's header lock. Returns the block.
+  std::uint32_t append(std::string_view text);
+
+ private:
+  std::uint64_t runStart(std::uint32_t block) const;
+  std::uint32_t storedLength(std::uint32_t block, std::uint64_t fileSize) const;
+
+  File file_;
+  std::uint32_t blockSize_ = kDefaultBlockSize;
+};
+
+}  // namespace xbase

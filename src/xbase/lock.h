@@ -1,0 +1,58 @@
+#pragma once
+
+// The byte-range locks that let cursors and processes share a table. The
+// offsets are those FoxPro-compatible programs use for a table with a
+// structural index, so that sharing a folder with such a program is safe:
+//
+//   DBF header lock    0x7FFFFFFE, 1 byte     held around an append, a memo
+//                                             allocation and every index change
+//   DBF record lock    0x7FFFFFFE - recno, 1  held while a record is edited
+//   CDX lock           0x7FFFFFFE, 1 byte     (in the .CDX file) shared while
+//                                             reading the index, exclusive while
+//                                             changing it
+//
+// Our own "open" marker sits just above those, at 0x7FFFFFFF (1 byte) in the
+// DBF: every shared open holds a read lock on it, an exclusive open a write
+// lock. So an exclusive open fails while anyone has the table open, and a
+// shared open fails while someone holds it exclusively. The locks are
+// open-file-description locks, so two cursors in one process conflict just
+// like two processes.
+
+#include <cstdint>
+
+#include "xbase/file.h"
+
+namespace xbase {
+
+namespace lockregion {
+constexpr std::uint64_t kHeader = 0x7FFFFFFE;
+constexpr std::uint64_t kOpenMarker = 0x7FFFFFFF;
+constexpr std::uint64_t record(std::uint32_t recno) { return kHeader - recno; }
+}  // namespace lockregion
+
+// Holds one lock until it goes out of scope. An empty guard (no file) holds
+// nothing: exclusive opens need no locks.
+class LockGuard {
+ public:
+  LockGuard() = default;
+  LockGuard(File* file, std::uint64_t offset) : file_(file), offset_(offset) {}
+  ~LockGuard() { release(); }
+  LockGuard(LockGuard&& other) noexcept : file_(other.file_), offset_(other.offset_) { other.file_ = nullptr; }
+  LockGuard& operator=(LockGuard&& other) noexcept;
+  LockGuard(const LockGuard&) = delete;
+  LockGuard& operator=(const LockGuard&) = delete;
+
+  bool holds() const { return file_ != nullptr; }
+  void release() noexcept;
+
+  // Waits for a lock (only ever held briefly by others).
+  static LockGuard wait(File* file, std::uint64_t offset, bool exclusive);
+  // Takes a lock or returns an empty guard when someone else holds it.
+  static LockGuard attempt(File* file, std::uint64_t offset, bool exclusive);
+
+ private:
+  File* file_ = nullptr;
+  std::uint64_t offset_ = 0;
+};
+
+}  // namespace xbase

@@ -1,0 +1,117 @@
+#include "xbase/table.h"
+
+#include <system_error>
+
+#include "xbase/cdx_file.h"
+#include "xbase/dbf_record.h"
+#include "xbase/error.h"
+#include "xbase/table_pack.h"
+
+namespace xbase {
+namespace {
+
+std::string lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+File openTableFile(const std::filesystem::path& path, bool wantWrite) {
+  if (!wantWrite) return File(path, File::Access::ReadOnly);
+  try {
+    return File(path, File::Access::ReadWrite);
+  } catch (const Error& e) {
+    if (e.code() != ErrorCode::Io) throw;
+    return File(path, File::Access::ReadOnly);  // a read-only file still reads
+  }
+}
+
+}  // namespace
+
+std::filesystem::path Table::beside(const std::filesystem::path& dbfPath, std::string_view extension) {
+  const std::filesystem::path folder = dbfPath.parent_path().empty() ? "." : dbfPath.parent_path();
+  const std::string stem = dbfPath.stem().string();
+  std::error_code ec;
+  for (std::string ext : {std::string(extension), lower(extension)}) {
+    auto candidate = dbfPath.parent_path() / (stem + ext);
+    if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
+  }
+  const std::string wanted = lower(extension);
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    const auto name = entry.path().filename();
+    if (name.stem().string() == stem && lower(name.extension().string()) == wanted && entry.is_regular_file(ec))
+      return dbfPath.parent_path() / name;
+  }
+  return {};
+}
+
+Table::Table(const std::filesystem::path& dbfPath, OpenMode mode) : path_(dbfPath), mode_(mode) {
+  finishInterruptedPack(path_);
+  openFiles(std::nullopt);
+}
+
+Table::~Table() = default;
+
+void Table::openFiles(std::optional<File> lockedDbf) {
+  if (lockedDbf) {
+    dbf_ = std::make_unique<DbfFile>(std::move(*lockedDbf));
+  } else {
+    dbf_ = std::make_unique<DbfFile>(openTableFile(path_, true));
+    openMarker();
+  }
+  if (header().hasMemo()) {
+    auto memoPath = beside(path_, ".FPT");
+    if (memoPath.empty())
+      throw Error(ErrorCode::NotFound, "The memo file of " + path_.filename().string() + " is missing");
+    fpt_ = std::make_unique<FptFile>(openTableFile(memoPath, dbf_->file().writable()));
+  }
+  openIndex();
+}
+
+void Table::openMarker() {
+  const bool exclusive = mode_ == OpenMode::Exclusive;
+  if (exclusive && !dbf_->file().writable())
+    throw Error(ErrorCode::Io, path_.filename().string() + " is read-only and cannot be opened exclusively");
+  if (dbf_->file().tryLock(lockregion::kOpenMarker, 1, exclusive)) return;
+  if (exclusive)
+    throw Error(ErrorCode::Exclusive, "The table " + path_.filename().string() +
+                                          " is in use and cannot be opened exclusively");
+  throw Error(ErrorCode::Exclusive, "The table " + path_.filename().string() + " is opened exclusively by another user");
+}
+
+void Table::reopen(File dbf) {
+  cdx_.reset();
+  cdxLocks_.reset();
+  fpt_.reset();
+  dbf_.reset();
+  openFiles(std::move(dbf));
+}
+
+std::string Table::memo(int field, std::string_view record) const {
+  const FieldInfo& f = header().fields[static_cast<std::size_t>(field)];
+  const auto offset = static_cast<std::size_t>(header().offsets[static_cast<std::size_t>(field)]);
+  const std::uint32_t block = memoBlockOf(f, record.substr(offset, static_cast<std::size_t>(f.length)));
+  if (block == 0 || !fpt_) return {};
+  return fpt_->read(block);
+}
+
+LockGuard Table::headerLock() {
+  if (!shared()) return {};
+  return LockGuard::wait(&dbf_->file(), lockregion::kHeader, true);
+}
+
+LockGuard Table::recordLock(std::uint32_t recno) {
+  if (!shared()) return {};
+  LockGuard guard = LockGuard::attempt(&dbf_->file(), lockregion::record(recno), true);
+  if (!guard.holds())
+    throw Error(ErrorCode::Locked, "Record " + std::to_string(recno) + " is being edited by another user");
+  return guard;
+}
+
+LockGuard Table::indexLock(bool exclusive) {
+  if (!shared() || !cdxLocks_) return {};
+  return LockGuard::wait(cdxLocks_.get(), lockregion::kHeader, exclusive);
+}
+
+}  // namespace xbase

@@ -1,0 +1,26 @@
+// Finding, opening and creating the structural index beside a table.
+
+#include "xbase/cdx_file.h"
+#include "xbase/error.h"
+#include "xbase/table.h"
+
+namespace xbase {
+
+void Table::openIndex() {
+  const auto cdxPath = beside(path_, ".CDX");
+  if (cdxPath.empty()) return;
+  const bool writable = dbf_->file().writable();
+  cdx_ = CdxFile::open(cdxPath, writable);
+  cdxLocks_ = std::make_unique<File>(cdxPath, writable ? File::Access::ReadWrite : File::Access::ReadOnly);
+}
+
+CdxFile& Table::createIndex() {
+  if (cdx_) return *cdx_;
+  auto cdxPath = path_.parent_path() / (path_.stem().string() + ".CDX");
+  cdx_ = CdxFile::create(cdxPath);
+  cdxLocks_ = std::make_unique<File>(cdxPath, File::Access::ReadWrite);
+  dbf_->setIndexFlag(true);
+  return *cdx_;
+}
+
+}  // namespace xbase

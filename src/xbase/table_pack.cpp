@@ -1,0 +1,222 @@
+#include "xbase/table_pack.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+
+#include "xbase/cdx_file.h"
+#include "xbase/dbf_record.h"
+#include "xbase/error.h"
+#include "xbase/fpt_file.h"
+#include "xbase/lock.h"
+
+namespace xbase {
+namespace {
+
+constexpr std::size_t kChunk = 1 << 20;
+
+std::filesystem::path journalOf(const std::filesystem::path& dbfPath) {
+  return std::filesystem::path(dbfPath.string() + ".packed");
+}
+std::filesystem::path newFileOf(const std::filesystem::path& path) {
+  return std::filesystem::path(path.string() + ".packing");
+}
+
+void syncFolder(const std::filesystem::path& file) {
+  const auto folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+void removeQuietly(const std::filesystem::path& path) {
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+}
+
+// Appends to a new file through a large buffer.
+class SequentialWriter {
+ public:
+  SequentialWriter(File& file, std::uint64_t start) : file_(file), offset_(start) {}
+  void write(std::string_view bytes) {
+    buffer_.append(bytes);
+    if (buffer_.size() >= kChunk) flush();
+  }
+  void flush() {
+    file_.writeAt(offset_, buffer_);
+    offset_ += buffer_.size();
+    buffer_.clear();
+  }
+
+ private:
+  File& file_;
+  std::uint64_t offset_;
+  std::string buffer_;
+};
+
+using Renames = std::vector<std::pair<std::filesystem::path, std::filesystem::path>>;
+
+void writeJournal(const std::filesystem::path& journal, const Renames& renames) {
+  {
+    std::ofstream out(journal, std::ios::binary | std::ios::trunc);
+    for (const auto& [from, to] : renames) out << from.filename().string() << '\t' << to.filename().string() << '\n';
+    if (!out) throw Error(ErrorCode::Io, "Cannot write " + journal.string());
+  }
+  File(journal, File::Access::ReadWrite).sync();
+  syncFolder(journal);
+}
+
+void applyRenames(const Renames& renames) {
+  for (const auto& [from, to] : renames) {
+    std::error_code ec;
+    if (!std::filesystem::exists(from, ec)) continue;  // done before an interruption
+    std::filesystem::rename(from, to, ec);
+    if (ec) throw Error(ErrorCode::Io, "Cannot replace " + to.string() + ": " + ec.message());
+  }
+}
+
+}  // namespace
+
+void forEachRecordOf(const DbfFile& dbf, const std::function<void(std::uint32_t, std::string_view)>& visit) {
+  const std::size_t length = dbf.header().recordLength;
+  const auto perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, kChunk / 4 / length));
+  std::string block;
+  for (std::uint32_t first = 1; first <= dbf.knownCount();) {
+    const std::uint32_t got = dbf.readBlock(first, perBlock, block);
+    if (got == 0) break;
+    for (std::uint32_t i = 0; i < got; ++i)
+      visit(first + i, std::string_view(block.data() + static_cast<std::size_t>(i) * length, length));
+    first += got;
+  }
+}
+
+void packTable(Table& table, const std::vector<TagInfo>& tags, const std::vector<const Expression*>& keys) {
+  const auto dbfPath = table.path();
+  DbfFile& old = table.dbf();
+  old.refreshCount();
+  const DbfHeader& header = old.header();
+  Renames renames;
+
+  // The new table file, locked exclusively at once: the lock stays with the
+  // file through its rename, so nobody opens the packed table before us.
+  const auto newDbfPath = newFileOf(dbfPath);
+  removeQuietly(newDbfPath);
+  DbfHeader fresh = header;
+  fresh.recordCount = 0;
+  DbfFile::create(newDbfPath, fresh);
+  File newDbfFile(newDbfPath, File::Access::ReadWrite);
+  if (!newDbfFile.tryLock(lockregion::kOpenMarker, 1, true))
+    throw Error(ErrorCode::Exclusive, "Cannot lock the packed copy " + newDbfPath.string());
+  renames.push_back({newDbfPath, dbfPath});
+
+  std::unique_ptr<File> newFpt;
+  std::uint32_t nextBlock = 0;
+  const std::uint32_t blockSize = table.fpt() ? table.fpt()->blockSize() : 0;
+  std::unique_ptr<SequentialWriter> memoOut;
+  if (table.fpt()) {
+    const auto fptPath = table.fpt()->file().path();
+    removeQuietly(newFileOf(fptPath));
+    FptFile::create(newFileOf(fptPath), blockSize);
+    newFpt = std::make_unique<File>(newFileOf(fptPath), File::Access::ReadWrite);
+    nextBlock = FptFile::firstBlock(blockSize);
+    memoOut = std::make_unique<SequentialWriter>(*newFpt, static_cast<std::uint64_t>(nextBlock) * blockSize);
+    renames.push_back({newFileOf(fptPath), fptPath});
+  }
+
+  SequentialWriter recordsOut(newDbfFile, header.headerLength);
+  std::uint32_t kept = 0;
+  std::string record;
+  forEachRecordOf(old, [&](std::uint32_t, std::string_view source) {
+    if (source[0] == '*') return;
+    record.assign(source);
+    for (std::size_t f = 0; f < header.fields.size(); ++f) {
+      const FieldInfo& field = header.fields[f];
+      if (field.type != 'M' || !memoOut) continue;
+      const std::string text = table.memo(static_cast<int>(f), source);
+      std::uint32_t block = 0;
+      if (!text.empty()) {
+        const std::string image = FptFile::blockImage(text, blockSize);
+        block = nextBlock;
+        nextBlock += static_cast<std::uint32_t>(image.size() / blockSize);
+        memoOut->write(image);
+      }
+      const std::string pointer = encodeMemoBlock(field, block);
+      record.replace(static_cast<std::size_t>(header.offsets[f]), pointer.size(), pointer);
+    }
+    recordsOut.write(record);
+    ++kept;
+  });
+  recordsOut.write(std::string_view("\x1A", 1));
+  recordsOut.flush();
+  newDbfFile.writeAt(1, DbfHeader::dateAndCount(kept));
+  newDbfFile.sync();
+  if (memoOut) {
+    memoOut->flush();
+    newFpt->writeAt(0, FptFile::headerImage(nextBlock, blockSize).substr(0, 8));
+    newFpt->sync();
+  }
+
+  if (table.cdx()) {
+    const auto cdxPath = table.cdx()->path();
+    removeQuietly(newFileOf(cdxPath));
+    DbfFile packed(File(newDbfPath, File::Access::ReadOnly));
+    auto cdx = CdxFile::create(newFileOf(cdxPath));
+    for (std::size_t t = 0; t < tags.size(); ++t) {
+      const Expression& expression = *keys[t];
+      const auto keyLength = static_cast<std::size_t>(tags[t].keyLength);
+      const int tag = cdx->addTag(tags[t].name, tags[t].expression, tags[t].keyLength, [&](const CdxEntryEmitter& emit) {
+        std::string key;
+        forEachRecordOf(packed, [&](std::uint32_t recno, std::string_view r) {
+          expression.key(r, key);
+          key.resize(keyLength, ' ');
+          emit(key, recno);
+        });
+      });
+      if (expression.type() != ValueType::Character) cdx->setPadByte(tag, '\0');
+    }
+    cdx->sync();
+    renames.push_back({newFileOf(cdxPath), cdxPath});
+  }
+
+  const auto journal = journalOf(dbfPath);
+  writeJournal(journal, renames);
+  // The DBF goes last: until it is renamed, an interrupted pack is finished
+  // from the journal.
+  std::rotate(renames.begin(), renames.begin() + 1, renames.end());
+  applyRenames(renames);
+  syncFolder(dbfPath);
+  removeQuietly(journal);
+  syncFolder(dbfPath);
+  table.reopen(std::move(newDbfFile));
+}
+
+void finishInterruptedPack(const std::filesystem::path& dbfPath) {
+  const auto journal = journalOf(dbfPath);
+  std::ifstream in(journal, std::ios::binary);
+  if (!in) return;
+  Renames renames;
+  std::string line;
+  const auto folder = dbfPath.parent_path();
+  while (std::getline(in, line)) {
+    const auto tab = line.find('\t');
+    if (tab == std::string::npos) continue;
+    const std::string from = line.substr(0, tab), to = line.substr(tab + 1);
+    auto plainName = [](const std::string& name) {
+      return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+    };
+    if (!plainName(from) || !plainName(to)) continue;  // only names inside the table's folder
+    renames.push_back({folder / from, folder / to});
+  }
+  in.close();
+  std::rotate(renames.begin(), renames.begin() + (renames.empty() ? 0 : 1), renames.end());
+  applyRenames(renames);
+  syncFolder(dbfPath);
+  removeQuietly(journal);
+}
+
+}  // namespace xbase

@@ -1,0 +1,127 @@
+// Tag order: creating the tag, walking, seeking exact and soft, and the tag
+// kept current by appends, edits and deletes of this and other cursors.
+
+#include <gtest/gtest.h>
+
+#include "temp_folder.h"
+#include "xbase/cursor.h"
+#include "xbase/error.h"
+
+namespace xbase {
+namespace {
+
+using testing::TempFolder;
+using Names = std::vector<std::string>;
+
+class TagOrder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = testing::createAddressTable(folder_.path());
+    {
+      auto exclusive = Cursor::open(path_, OpenMode::Exclusive);
+      testing::addEntry(*exclusive, "Miller");
+      exclusive->createTag("Address", "upper(Name)");
+    }
+    cursor_ = Cursor::open(path_, OpenMode::Shared);
+    cursor_->setOrder("ADDRESS");
+    for (const char* name : {"smith", "Adams", "Osmium Ltd", "SMITH", "Zeta", " Smith"}) testing::addEntry(*cursor_, name);
+  }
+  TempFolder folder_;
+  std::filesystem::path path_;
+  std::unique_ptr<Cursor> cursor_;
+};
+
+TEST_F(TagOrder, TagIsListedAndWalksAlphabetically) {
+  auto tags = cursor_->tags();
+  ASSERT_EQ(tags.size(), 1u);
+  EXPECT_EQ(tags[0].name, "ADDRESS");
+  EXPECT_EQ(tags[0].keyLength, 30);
+  EXPECT_EQ(cursor_->order(), "ADDRESS");
+  EXPECT_EQ(testing::walkNames(*cursor_), (Names{" Smith", "Adams", "Miller", "Osmium Ltd", "smith", "SMITH", "Zeta"}));
+  std::vector<std::string> backwards;
+  for (cursor_->last(); !cursor_->bof(); cursor_->skip(-1)) backwards.push_back(cursor_->value("Name"));
+  EXPECT_EQ(backwards, (Names{"Zeta", "SMITH", "smith", "Osmium Ltd", "Miller", "Adams", " Smith"}));
+  EXPECT_EQ(tableInfo(path_).tags.at(0).expression, "upper(Name)");
+}
+
+TEST_F(TagOrder, ExactSeekFindsWholeKeysAndKeepsPositionOnMiss) {
+  EXPECT_TRUE(cursor_->seek("SMITH"));
+  EXPECT_EQ(cursor_->value("Name"), "smith");  // the first of equal keys, by record number
+  cursor_->go(4);
+  EXPECT_FALSE(cursor_->seek("SMI"));  // compared whole
+  EXPECT_EQ(cursor_->recno(), 4u);
+  EXPECT_FALSE(cursor_->seek("NOBODY"));
+  EXPECT_EQ(cursor_->recno(), 4u);
+  EXPECT_TRUE(cursor_->seek("SMITH     "));  // trailing blanks do not matter
+  EXPECT_FALSE(cursor_->seek("SMITHSON"));
+}
+
+TEST_F(TagOrder, SoftSeekLandsOnTheFirstKeyNotBelow) {
+  EXPECT_FALSE(cursor_->seek("N", true));
+  EXPECT_EQ(cursor_->value("Name"), "Osmium Ltd");
+  EXPECT_TRUE(cursor_->seek("ADAMS", true));
+  EXPECT_EQ(cursor_->value("Name"), "Adams");
+  EXPECT_FALSE(cursor_->seek("ZZ", true));
+  EXPECT_TRUE(cursor_->eof());
+}
+
+TEST_F(TagOrder, SeekSkipsDeletedAndFilteredRecords) {
+  ASSERT_TRUE(cursor_->seek("SMITH"));
+  cursor_->deleteRecord();
+  EXPECT_TRUE(cursor_->seek("SMITH"));
+  EXPECT_EQ(cursor_->value("Name"), "SMITH");
+  cursor_->setFilter("Name = \"Z\"");
+  EXPECT_FALSE(cursor_->seek("SMITH"));
+  EXPECT_TRUE(cursor_->seek("ZETA"));
+}
+
+TEST_F(TagOrder, EditedKeysMoveAndOtherCursorsFollow) {
+  auto other = Cursor::open(path_, OpenMode::Shared);
+  other->setOrder("address");
+  ASSERT_TRUE(cursor_->seek("ZETA"));
+  cursor_->beginEdit();
+  cursor_->setValue("Name", "Aaron");
+  cursor_->post();
+  EXPECT_EQ(cursor_->recno(), 6u);
+  cursor_->skip(-1);
+  EXPECT_EQ(cursor_->value("Name"), " Smith");
+  EXPECT_TRUE(other->seek("AARON"));
+  EXPECT_FALSE(other->seek("ZETA"));
+  testing::addEntry(*other, "Bertram");
+  EXPECT_TRUE(cursor_->seek("BERTRAM"));
+  cursor_->skip(-1);
+  EXPECT_EQ(cursor_->value("Name"), "Adams");
+}
+
+TEST_F(TagOrder, ChangingOrderKeepsTheCurrentRecord) {
+  ASSERT_TRUE(cursor_->seek("OSMIUM LTD"));
+  const auto recno = cursor_->recno();
+  cursor_->setOrder("");
+  EXPECT_EQ(cursor_->recno(), recno);
+  EXPECT_EQ(cursor_->order(), "");
+  cursor_->skip();
+  EXPECT_EQ(cursor_->recno(), recno + 1);
+  cursor_->setOrder("Address");
+  EXPECT_EQ(cursor_->recno(), recno + 1);
+  cursor_->skip();
+  EXPECT_EQ(cursor_->value("Name"), "Zeta");  // after SMITH (record 5) comes Zeta
+  try {
+    cursor_->setOrder("NoSuchTag");
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.code(), ErrorCode::NotFound);
+  }
+}
+
+TEST_F(TagOrder, ReindexRebuildsTheTag) {
+  cursor_.reset();
+  auto exclusive = Cursor::open(path_, OpenMode::Exclusive);
+  exclusive->reindex();
+  exclusive->setOrder("ADDRESS");
+  EXPECT_EQ(testing::walkNames(*exclusive).size(), 7u);
+  EXPECT_THROW(exclusive->createTag("Address", "Name"), Error);  // exists
+  EXPECT_THROW(exclusive->createTag("Bad", "upper("), Error);
+}
+
+}  // namespace
+}  // namespace xbase

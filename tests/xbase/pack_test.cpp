@@ -1,0 +1,113 @@
+// Pack: deleted records leave, memo space is reclaimed, tags are rebuilt,
+// and an interrupted pack is finished by the next open.
+
+#include <gtest/gtest.h>
+
+#include "temp_folder.h"
+#include "xbase/cursor.h"
+#include "xbase/error.h"
+
+namespace xbase {
+namespace {
+
+using testing::TempFolder;
+using Names = std::vector<std::string>;
+
+class Packing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = testing::createAddressTable(folder_.path());
+    auto cursor = Cursor::open(path_, OpenMode::Exclusive);
+    cursor->createTag("Address", "upper(Name)");
+    for (int i = 0; i < 10; ++i)
+      testing::addEntry(*cursor, "Name " + std::to_string(9 - i), std::string(static_cast<std::size_t>(50 * i), 'm'));
+  }
+  std::uint64_t memoSize() const { return std::filesystem::file_size(folder_ / "ADDRESS.fpt"); }
+  TempFolder folder_;
+  std::filesystem::path path_;
+};
+
+TEST_F(Packing, RemovesDeletedRecordsReclaimsMemosAndRebuildsTheTag) {
+  {
+    auto cursor = Cursor::open(path_, OpenMode::Shared);
+    for (std::uint32_t recno : {2u, 5u, 6u}) {
+      cursor->go(recno);
+      cursor->deleteRecord();
+    }
+    cursor->go(10);  // grow a memo so that its old blocks become garbage
+    cursor->beginEdit();
+    cursor->setValue("Info", std::string(1000, 'g'));
+    cursor->post();
+  }
+  const auto before = memoSize();
+  auto cursor = Cursor::open(path_, OpenMode::Exclusive);
+  cursor->setOrder("Address");
+  cursor->pack();
+  EXPECT_EQ(cursor->order(), "ADDRESS");
+  EXPECT_EQ(cursor->value("Name"), "Name 0");  // at the top of the order
+  EXPECT_EQ(testing::walkNames(*cursor), (Names{"Name 0", "Name 1", "Name 2", "Name 3", "Name 6", "Name 7", "Name 9"}));
+  // Exactly the blocks of the kept memos: 0, 100, 150, 300, 350, 400 bytes and 1000.
+  std::uint64_t blocks = 8;
+  for (std::uint64_t length : {100, 150, 300, 350, 400, 1000}) blocks += (length + 8 + 63) / 64;
+  EXPECT_EQ(memoSize(), blocks * 64);
+  EXPECT_LT(memoSize(), before);
+  cursor->setOrder("");
+  std::vector<std::size_t> lengths;
+  for (cursor->first(); !cursor->eof(); cursor->skip()) lengths.push_back(cursor->value("Info").size());
+  EXPECT_EQ(lengths, (std::vector<std::size_t>{0, 100, 150, 300, 350, 400, 1000}));
+  cursor->setOrder("ADDRESS");
+  EXPECT_TRUE(cursor->seek("NAME 3"));
+  EXPECT_EQ(cursor->value("Info"), std::string(300, 'm'));
+  const std::string dbf = testing::readFile(path_);
+  EXPECT_EQ(dbf.size(), 130u + 7 * 49 + 1);
+  EXPECT_EQ(dbf.back(), '\x1A');
+  for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
+    EXPECT_EQ(entry.path().filename().string().find(".pack"), std::string::npos) << entry.path();
+}
+
+TEST_F(Packing, EmptyAndFullyDeletedTablesPack) {
+  {
+    auto cursor = Cursor::open(path_, OpenMode::Exclusive);
+    for (cursor->first(); !cursor->eof();) cursor->deleteRecord();
+    cursor->pack();
+    EXPECT_TRUE(cursor->eof() && cursor->bof());
+    cursor->pack();
+    testing::addEntry(*cursor, "After");
+    cursor->setOrder("Address");
+    EXPECT_TRUE(cursor->seek("AFTER"));
+  }
+  EXPECT_EQ(tableInfo(path_).recordCount, 1u);
+  EXPECT_EQ(memoSize(), 512u);
+}
+
+TEST_F(Packing, NeedsAnExclusiveOpen) {
+  auto cursor = Cursor::open(path_, OpenMode::Shared);
+  EXPECT_THROW(cursor->pack(), Error);
+  EXPECT_THROW(cursor->reindex(), Error);
+  EXPECT_THROW(cursor->createTag("Other", "Name"), Error);
+}
+
+TEST_F(Packing, TheNextOpenFinishesAPackInterruptedAfterItsJournal) {
+  // The state a pack leaves when it stops between its renames: the new memo
+  // file is in place, the new table file still waits beside the old one.
+  TempFolder packed;
+  const auto packedPath = testing::createAddressTable(packed.path());
+  {
+    auto cursor = Cursor::open(packedPath, OpenMode::Exclusive);
+    testing::addEntry(*cursor, "Survivor", "its memo");
+  }
+  std::filesystem::copy_file(packedPath, folder_ / "ADDRESS.DBF.packing");
+  std::filesystem::copy_file(packed / "ADDRESS.fpt", folder_ / "ADDRESS.fpt", std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::remove(folder_ / "ADDRESS.CDX");
+  testing::writeFile(folder_ / "ADDRESS.DBF.packed", "ADDRESS.DBF.packing\tADDRESS.DBF\nADDRESS.fpt.packing\tADDRESS.fpt\n");
+
+  auto cursor = Cursor::open(path_, OpenMode::Shared);
+  EXPECT_EQ(testing::walkNames(*cursor), (Names{"Survivor"}));
+  cursor->first();
+  EXPECT_EQ(cursor->value("Info"), "its memo");
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "ADDRESS.DBF.packed"));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "ADDRESS.DBF.packing"));
+}
+
+}  // namespace
+}  // namespace xbase

@@ -1,0 +1,70 @@
+#pragma once
+
+// A temporary folder for one test, removed with everything in it at the end,
+// and small helpers for reading and patching the files in it.
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "xbase/cursor.h"
+
+namespace xbase::testing {
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "xbase-test-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+constexpr const char* kAddressFields = "Name,Char,30;Info,Memo;LastDate,Date;";
+
+// Creates the address table in `folder` and returns the path of its DBF.
+inline std::filesystem::path createAddressTable(const std::filesystem::path& folder, int blockSize = 0) {
+  createTable(folder / "Address", kAddressFields, blockSize);
+  return folder / "ADDRESS.DBF";
+}
+
+// Appends one entry through `cursor`.
+inline void addEntry(Cursor& cursor, const std::string& name, const std::string& memo = {},
+                     const std::string& date = {}) {
+  cursor.beginAppend();
+  cursor.setValue("Name", name);
+  if (!memo.empty()) cursor.setValue("Info", memo);
+  if (!date.empty()) cursor.setValue("LastDate", date);
+  cursor.post();
+}
+
+// The names met walking the cursor from the top.
+inline std::vector<std::string> walkNames(Cursor& cursor) {
+  std::vector<std::string> names;
+  for (cursor.first(); !cursor.eof(); cursor.skip()) names.push_back(cursor.value("Name"));
+  return names;
+}
+
+}  // namespace xbase::testing
