@@ -62,7 +62,16 @@ void EngineTable::setExclusive(bool exclusive) {
   exclusive_ = exclusive;
 }
 
-QString EngineTable::filePath() const { return QDir(folder_).filePath(tableName_); }
+QString EngineTable::filePath() const {
+  const QDir dir(folder_);
+  if (!dir.exists(tableName_)) {
+    // Tables written by other tools may spell the name in another case.
+    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden);
+    for (const QString& file : files)
+      if (file.compare(tableName_, Qt::CaseInsensitive) == 0) return dir.filePath(file);
+  }
+  return dir.filePath(tableName_);
+}
 
 void EngineTable::setIndexName(const QString& indexName) {
   if (!isActive()) {

@@ -64,7 +64,9 @@ class EngineTable : public QObject {
   QString folder() const { return folder_; }
   void setTableName(const QString& tableName);
   QString tableName() const { return tableName_; }
-  QString filePath() const;  // folder and table name joined
+  // Folder and table name joined; when no file has that exact name, the one
+  // whose name differs only in case.
+  QString filePath() const;
   // The index tag giving the order, by name ignoring case; "" for natural
   // order. Changing it while open keeps the current record.
   void setIndexName(const QString& indexName);

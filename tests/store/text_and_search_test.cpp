@@ -1,0 +1,90 @@
+// Text conversion at the table's edge, the search's decisions and the date
+// format: pure functions, no table.
+#include <gtest/gtest.h>
+
+#include "store/ansi_text.h"
+#include "store/engine_settings.h"
+#include "store/search_filter.h"
+
+namespace {
+
+TEST(AnsiText, EveryByteSurvivesARoundTrip) {
+  std::string all;
+  for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+  EXPECT_EQ(store::toAnsi(store::fromAnsi(all)), all);
+}
+
+TEST(AnsiText, WindowsCharactersMapBothWays) {
+  struct Case {
+    char byte;
+    char16_t unicode;
+  };
+  for (const Case c : {Case{'\x80', u'\u20ac'}, Case{'\x93', u'\u201c'}, Case{'\x9f', u'\u0178'},
+                        Case{'\xe9', u'\u00e9'}, Case{'\x81', u'\u0081'}}) {
+    EXPECT_EQ(store::fromAnsi(std::string(1, c.byte)), QString(QChar(c.unicode)));
+    EXPECT_EQ(store::toAnsi(QString(QChar(c.unicode))), std::string(1, c.byte));
+  }
+  // Not representable: one '?' per character, also outside the BMP.
+  EXPECT_EQ(store::toAnsi(QString::fromUtf8("a\u0416b\U0001F600c")), "a?b?c");
+}
+
+TEST(AnsiText, UpperCasingTouchesOnlyAToZ) {
+  EXPECT_EQ(store::upperAscii(std::string("smith-\xe9\xdf{z}")), "SMITH-\xe9\xdf{Z}");
+  EXPECT_EQ(store::upperAscii(QString::fromUtf8("m\u00fcller")), QString::fromUtf8("M\u00fcLLER"));
+}
+
+TEST(SearchFilter, NameOnlySearchIsTheEnginesExpression) {
+  store::SearchFilter search;
+  search.setText("smi");
+  EXPECT_EQ(search.text(), "SMI");
+  EXPECT_EQ(search.expression(), "\"SMI\"$upper(Name)");
+  EXPECT_TRUE(search.accepts("Jones", [] { return std::string("smith"); }));  // engine decided
+
+  search.setIncludeMemo(true);
+  EXPECT_EQ(search.expression(), "");
+}
+
+TEST(SearchFilter, PerRecordTest) {
+  struct Case {
+    const char* text;
+    bool includeMemo;
+    std::string name;
+    std::string memo;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"smi", true, "Osmium Ltd", "", true},
+      {"smi", true, "Jones", "met smith", true},
+      {"smi", true, "Jones", "nothing", false},
+      {"smi", true, "Brown", std::string("x\0smith", 7), false},  // ends at a zero byte
+      {"\"q\"", false, "say \"Q\" twice", "", true},               // quote: decided here
+      {"\"q\"", false, "Jones", "\"q\"", false},                   // ... on the name only
+      {"\xc3\xa9t\xc3\xa9", true, "Ete", "\xe9T\xe9", true},       // é stays é
+  };
+  for (const Case& c : cases) {
+    store::SearchFilter search;
+    search.setText(QString::fromUtf8(c.text));
+    search.setIncludeMemo(c.includeMemo);
+    bool memoRead = false;
+    const bool accepted = search.accepts(c.name, [&] {
+      memoRead = true;
+      return c.memo;
+    });
+    EXPECT_EQ(accepted, c.accepted) << c.text << " / " << c.name;
+    if (store::containsUpper(c.name, store::toAnsi(search.text()))) {
+      EXPECT_FALSE(memoRead) << "memo read although the name matched: " << c.name;
+    }
+  }
+}
+
+TEST(EngineSettings, DatesReadAndWriteInTheEngineFormat) {
+  const store::EngineSettings settings;
+  EXPECT_EQ(settings.formatDate(QDate(2026, 3, 7)), "03/07/26");
+  EXPECT_EQ(settings.formatDate(QDate()), "");
+  EXPECT_EQ(settings.parseDate("03/07/26"), QDate(2026, 3, 7));
+  EXPECT_EQ(settings.parseDate("12/31/49"), QDate(2049, 12, 31));
+  EXPECT_EQ(settings.parseDate("01/01/50"), QDate(1950, 1, 1));
+  EXPECT_FALSE(settings.parseDate("2026-03-07").isValid());
+}
+
+}  // namespace
