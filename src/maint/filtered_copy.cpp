@@ -1,0 +1,97 @@
+#include "maint/filtered_copy.h"
+
+#include <cstdio>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "store/address_schema.h"
+#include "store/ansi_text.h"
+#include "store/engine_error.h"
+#include "store/engine_table.h"
+#include "store/restore.h"
+#include "xbase/cursor.h"
+
+namespace maint {
+
+namespace {
+
+using namespace store::address;
+
+const QStringList& tableFileNames() {
+  static const QStringList names = {QString::fromLatin1(kTableName), QString::fromLatin1(kMemoFile),
+                                    QString::fromLatin1(kIndexFile)};
+  return names;
+}
+
+// Files of `folder` that belong to an address table, whatever their case.
+QStringList tableFilesIn(const QString& folder) {
+  QStringList found;
+  for (const QString& entry : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+    if (tableFileNames().contains(entry, Qt::CaseInsensitive)) found << entry;
+  }
+  return found;
+}
+
+[[noreturn]] void failCopy(const QString& component, const QString& text) {
+  throw store::EngineError(component, text, static_cast<int>(xbase::ErrorCode::Io));
+}
+
+// Appends every record the table shows to `target`, from the first on.
+int appendShownRecords(store::EngineTable& table, xbase::Cursor& target) {
+  int count = 0;
+  for (table.first(); !table.eof(); table.next()) {
+    target.beginAppend();
+    for (const char* field : {kName, kInfo, kLastDate}) {
+      target.setValue(field, table.bytes(QString::fromLatin1(field)).toStdString());
+    }
+    target.post();
+    ++count;
+  }
+  return count;
+}
+
+// Renames the finished copy's files over those of the same name in `folder`
+// and removes any left there under another spelling of the same name.
+void moveIntoPlace(const QString& from, const QString& folder, const QString& component) {
+  const QStringList stale = tableFilesIn(folder);
+  const QStringList fresh = tableFilesIn(from);
+  for (const QString& name : fresh) {
+    const QString target = QDir(folder).filePath(name);
+    if (::rename(QFile::encodeName(QDir(from).filePath(name)).constData(), QFile::encodeName(target).constData()) != 0) {
+      failCopy(component, QStringLiteral("Cannot move the copy to ") + target);
+    }
+  }
+  for (const QString& name : stale) {
+    if (!fresh.contains(name)) QFile::remove(QDir(folder).filePath(name));
+  }
+}
+
+}  // namespace
+
+bool addressTableExistsIn(const QString& folder) { return !tableFilesIn(folder).isEmpty(); }
+
+int copyShownEntries(store::EngineTable& table, const QString& folder) {
+  const QString component = QDir(folder).filePath(QString::fromLatin1(kTableName));
+  QTemporaryDir work(QDir(folder).filePath(QStringLiteral(".cardlark-copy-XXXXXX")));
+  if (!work.isValid()) failCopy(component, QStringLiteral("Cannot create a folder in ") + folder);
+  store::createAddressTable(work.path(), component);
+
+  int count = 0;
+  store::translateEngineErrors(component, [&] {
+    auto target = xbase::Cursor::open(store::toFileSystemPath(work.filePath(QString::fromLatin1(kTableName))),
+                                      xbase::OpenMode::Exclusive);
+    const store::ControlsDisabled hold(table);
+    const store::Bookmark here = table.bookmark();
+    store::runThenRestore([&] { count = appendShownRecords(table, *target); },
+                          [&] {
+                            if (here.isValid()) table.gotoBookmark(here);
+                          });
+    target->createTag(kTagName, kTagKey);  // built once over all records
+  });
+  moveIntoPlace(work.path(), folder, component);
+  return count;
+}
+
+}  // namespace maint

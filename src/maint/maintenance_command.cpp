@@ -1,0 +1,94 @@
+#include "maint/maintenance_command.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "maint/backup_location.h"
+#include "maint/filtered_copy.h"
+#include "maint/maintenance_texts.h"
+#include "maint/table_backup.h"
+#include "maint/zip_error.h"
+#include "platform/dialogs.h"
+#include "platform/program_folder.h"
+#include "store/data_module.h"
+#include "store/engine_error.h"
+#include "store/restore.h"
+
+namespace maint {
+
+MaintenanceCommand::MaintenanceCommand(store::TDM& dm, Hooks hooks, QObject* parent)
+    : QObject(parent), dm_(dm), hooks_(std::move(hooks)) {}
+
+// A slot must not let an exception into Qt's event loop: every failure ends
+// the command in the default error box.
+void MaintenanceCommand::ToolsSpeedClick() {
+  try {
+    run();
+  } catch (const store::EngineError& e) {
+    platform::dialogs().error(e.displayText());
+  } catch (const std::exception& e) {  // ZipError and the rest; paths are UTF-8
+    platform::dialogs().error(QString::fromUtf8(e.what()));
+  }
+}
+
+void MaintenanceCommand::run() {
+  if (dm_.tblAddress.filtered()) {
+    offerFilteredCopy();
+    finish();
+    return;
+  }
+  // The pack needs the table to itself; the report's cursor is closed at
+  // the end anyway, so close it first instead of letting the pack fail.
+  dm_.tblClone.close();
+  dm_.closeFilterAndPack();
+  if (platform::dialogs().askYesNo(kArchiveQuestion)) {
+    const QString archive = writeArchive();
+    platform::dialogs().message(archiveSuccessText(archive));
+  }
+  finish();
+}
+
+// While a search is active nothing is packed or archived; the user may
+// instead copy the entries found, as a table of their own, to a folder.
+void MaintenanceCommand::offerFilteredCopy() {
+  if (!platform::dialogs().confirm(kFilteredRefusal) || !hooks_.chooseFolder) return;
+  const QString folder = hooks_.chooseFolder();
+  if (folder.isEmpty()) return;
+  copyFilteredEntries(folder);
+}
+
+void MaintenanceCommand::copyFilteredEntries(const QString& folder) {
+  const QString dataFolder = QFileInfo(dm_.tblAddress.folder()).canonicalFilePath();
+  if (QFileInfo(folder).canonicalFilePath() == dataFolder) {
+    platform::dialogs().warning(copyOntoOwnTableText());
+    return;
+  }
+  if (addressTableExistsIn(folder) && !platform::dialogs().askYesNo(copyReplaceQuestion(folder))) return;
+  const int count = copyShownEntries(dm_.tblAddress, folder);
+  platform::dialogs().message(copyDoneText(count, folder));
+}
+
+// Writes the backup with tblAddress closed, reopens it shared whatever
+// happened, and returns the archive's path.
+QString MaintenanceCommand::writeArchive() {
+  const QString dataFolder = dm_.tblAddress.folder();
+  const QString archive = backupArchivePath(platform::ProgramFolder::path(), dataFolder);
+  const store::ControlsDisabled hold(dm_.tblAddress);
+  dm_.tblAddress.close();
+  store::runThenRestore(
+      [&] {
+        ziparchive::backupFiles(archive.toStdString(), ziparchive::tableFilesToBackUp(dataFolder.toStdString()));
+      },
+      [&] {
+        dm_.tblAddress.setExclusive(false);
+        dm_.tblAddress.open();
+      });
+  return archive;
+}
+
+void MaintenanceCommand::finish() {
+  dm_.tblClone.close();
+  if (hooks_.refreshGrid) hooks_.refreshGrid();
+}
+
+}  // namespace maint
