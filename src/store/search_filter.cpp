@@ -1,6 +1,7 @@
 #include "store/search_filter.h"
 
 #include "store/ansi_text.h"
+#include "xbase/expression.h"
 
 namespace store {
 
@@ -11,14 +12,17 @@ void SearchFilter::clear() {
   includeMemo_ = false;
 }
 
-bool SearchFilter::expressionDecides() const {
-  // A double quote would end the expression's string literal early.
-  return nameOnly() && !text_.isEmpty() && !text_.contains(QLatin1Char('"'));
+std::optional<std::string> SearchFilter::literal() const {
+  if (!nameOnly() || text_.isEmpty()) return std::nullopt;
+  return xbase::stringLiteral(toAnsi(text_));
 }
 
+bool SearchFilter::expressionDecides() const { return literal().has_value(); }
+
 QString SearchFilter::expression() const {
-  if (!expressionDecides()) return {};
-  return QLatin1Char('"') + text_ + QStringLiteral("\"$upper(Name)");
+  const std::optional<std::string> quoted = literal();
+  if (!quoted) return {};
+  return fromAnsi(*quoted) + QStringLiteral("$upper(Name)");
 }
 
 bool SearchFilter::accepts(const std::string& name, const MemoFetcher& memo) const {

@@ -10,8 +10,8 @@ namespace store {
 // The values of a search: the text (letters a to z upper-cased) and whether
 // the memo is searched as well. A name-only search is decided by the
 // engine's filter expression; a search that includes the memo (or a name
-// search whose text the expression language cannot hold: one with a double
-// quote) is decided per record by accepts().
+// search whose text no string literal can spell: one holding all of the
+// delimiters " ' and ]) is decided per record by accepts().
 class SearchFilter {
  public:
   // Stores `typed` with its letters a to z upper-cased.
@@ -23,7 +23,8 @@ class SearchFilter {
   void clear();
 
   // The filter expression for the main table: "\"TEXT\"$upper(Name)" for a
-  // name-only search, "" when the per-record test decides.
+  // name-only search (the text in single quotes or brackets when it holds a
+  // double quote), "" when the per-record test decides.
   QString expression() const;
 
   // The per-record test. `name` is the record's NAME; `memo` fetches its
@@ -32,6 +33,7 @@ class SearchFilter {
   bool accepts(const std::string& name, const MemoFetcher& memo) const;
 
  private:
+  std::optional<std::string> literal() const;  // the text as an expression literal
   bool expressionDecides() const;
 
   QString text_;

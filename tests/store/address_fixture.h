@@ -11,6 +11,12 @@
 #include "store/data_module.h"
 #include "temp_data_folder.h"
 
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& list, std::ostream* out) {
+  *out << '{' << list.join(", ").toStdString() << '}';
+}
+
 // A data module on a fresh address table in a temporary folder, with
 // recorded dialogs and today fixed at 7 March 2026.
 class AddressTableTest : public ::testing::Test {

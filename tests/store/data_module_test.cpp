@@ -175,11 +175,14 @@ TEST_F(SearchTest, EntriesSharingAKeyAreToldApart) {
   EXPECT_EQ(search("fair", true), (QStringList{"Jones"}));
 }
 
-TEST_F(SearchTest, AQuoteInTheTextFallsBackToThePerRecordTest) {
+TEST_F(SearchTest, QuotesInTheTextSearchLiterally) {
   folder.appendEntry("The \"Best\" Shop");
+  folder.appendEntry("Bob's [\"Best\"] Bar");
   dm.tblAddress.close();
   dm.tblAddress.open();
-  EXPECT_EQ(search("\"best\"", false), (QStringList{"The \"Best\" Shop"}));
+  EXPECT_EQ(search("\"best\"", false), (QStringList{"Bob's [\"Best\"] Bar", "The \"Best\" Shop"}));
+  EXPECT_EQ(search("'s [\"best\"]", false), (QStringList{"Bob's [\"Best\"] Bar"}));
+  EXPECT_EQ(dm.tblAddress.filterText(), "");  // no literal spells it: decided per record
 }
 
 TEST_F(SearchTest, ARejectedExpressionLeavesTheFilterOff) {

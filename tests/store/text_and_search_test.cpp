@@ -40,6 +40,9 @@ TEST(SearchFilter, NameOnlySearchIsTheEnginesExpression) {
   EXPECT_EQ(search.expression(), "\"SMI\"$upper(Name)");
   EXPECT_TRUE(search.accepts("Jones", [] { return std::string("smith"); }));  // engine decided
 
+  search.setText("say \"hi\"");
+  EXPECT_EQ(search.expression(), "'SAY \"HI\"'$upper(Name)");
+
   search.setIncludeMemo(true);
   EXPECT_EQ(search.expression(), "");
 }
@@ -57,8 +60,8 @@ TEST(SearchFilter, PerRecordTest) {
       {"smi", true, "Jones", "met smith", true},
       {"smi", true, "Jones", "nothing", false},
       {"smi", true, "Brown", std::string("x\0smith", 7), false},  // ends at a zero byte
-      {"\"q\"", false, "say \"Q\" twice", "", true},               // quote: decided here
-      {"\"q\"", false, "Jones", "\"q\"", false},                   // ... on the name only
+      {"\"q']", false, "say \"Q'] twice", "", true},  // no literal spells it: decided here
+      {"\"q']", false, "Jones", "\"q']", false},      // ... on the name only
       {"\xc3\xa9t\xc3\xa9", true, "Ete", "\xe9T\xe9", true},       // é stays é
   };
   for (const Case& c : cases) {
