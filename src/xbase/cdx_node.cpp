@@ -90,58 +90,6 @@ void checkKeys(const std::vector<CdxEntry>& entries, const KeyShape& shape) {
                                            std::to_string(shape.length));
 }
 
-Node decodeLeaf(const Byte* data, Node node, std::size_t count, const KeyShape& shape) {
-  const int recnoBits = data[20];
-  const int dupBits = data[21];
-  const int trailBits = data[22];
-  const std::size_t entryBytes = data[23];
-  if (count > 0 && (entryBytes < 1 || entryBytes > 8 || recnoBits > 32 || dupBits > 16 ||
-                    trailBits > 16 ||
-                    static_cast<std::size_t>(recnoBits + dupBits + trailBits) > entryBytes * 8))
-    corrupt(node.offset, "impossible bit widths in a leaf");
-  if (count * entryBytes > kNodeSize - kLeafHeader) corrupt(node.offset, "too many keys for a leaf");
-  std::size_t keyEnd = kNodeSize;  // key bytes run backwards from the node's end
-  const std::size_t infoEnd = kLeafHeader + count * entryBytes;
-  std::string previous(static_cast<std::size_t>(shape.length), shape.pad);
-  node.entries.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    std::uint64_t packed = 0;
-    for (std::size_t b = 0; b < entryBytes; ++b)
-      packed |= static_cast<std::uint64_t>(data[kLeafHeader + i * entryBytes + b]) << (8 * b);
-    const auto recno = static_cast<std::uint32_t>(packed & lowMask(recnoBits));
-    const auto dup = static_cast<std::size_t>((packed >> recnoBits) & lowMask(dupBits));
-    const auto trail = static_cast<std::size_t>((packed >> (recnoBits + dupBits)) & lowMask(trailBits));
-    const auto keyLength = static_cast<std::size_t>(shape.length);
-    if (dup + trail > keyLength) corrupt(node.offset, "leaf key counts exceed the key length");
-    if (i == 0 && dup > 0) corrupt(node.offset, "first leaf key shares bytes with nothing");
-    const std::size_t stored = keyLength - dup - trail;
-    if (keyEnd < infoEnd + stored) corrupt(node.offset, "leaf keys overlap their entry table");
-    keyEnd -= stored;
-    // The predecessor counts as padded to full length (it already is).
-    std::string key = previous.substr(0, dup);
-    key.append(reinterpret_cast<const char*>(data + keyEnd), stored);
-    key.append(trail, shape.pad);
-    previous = key;
-    node.entries.push_back({std::move(key), recno});
-  }
-  return node;
-}
-
-Node decodeInterior(const Byte* data, Node node, std::size_t count, const KeyShape& shape) {
-  const std::size_t entrySize = static_cast<std::size_t>(shape.length) + 8;
-  if (count == 0) corrupt(node.offset, "interior node without keys");
-  if (count * entrySize > kNodeSize - kInteriorHeader) corrupt(node.offset, "too many keys for an interior node");
-  node.entries.reserve(count);
-  node.children.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    const Byte* p = data + kInteriorHeader + i * entrySize;
-    std::string key(reinterpret_cast<const char*>(p), static_cast<std::size_t>(shape.length));
-    node.entries.push_back({std::move(key), getBe32(p + shape.length)});
-    node.children.push_back(getBe32(p + shape.length + 4));
-  }
-  return node;
-}
-
 void encodeLeaf(const Node& node, const KeyShape& shape, Byte* out, const LeafLayout& layout,
                 const std::vector<Packing>& packing, std::size_t total) {
   putLe16(out + 12, static_cast<std::uint32_t>(kNodeSize - total));
@@ -222,18 +170,81 @@ std::size_t leafSplitPoint(const std::vector<CdxEntry>& entries, const KeyShape&
   return best;
 }
 
-Node decodeNode(const Byte* data, std::uint32_t offset, const KeyShape& shape) {
+NodeHead readNodeHead(const Byte* data, std::uint32_t offset) {
   const std::uint16_t attributes = getLe16(data);
   if (attributes > (kAttrRoot | kAttrLeaf)) corrupt(offset, "unknown node attributes");
+  return NodeHead{(attributes & kAttrLeaf) != 0, (attributes & kAttrRoot) != 0, getLe16(data + 2),
+                  getLe32(data + 4), getLe32(data + 8)};
+}
+
+LeafReader::LeafReader(const Byte* data, std::uint32_t offset, const KeyShape& shape)
+    : data_(data), offset_(offset), keyLength_(static_cast<std::size_t>(shape.length)),
+      pad_(shape.pad), head_(readNodeHead(data, offset)) {
+  if (!head_.leaf) corrupt(offset, "expected a leaf");
+  recnoBits_ = data[20];
+  dupBits_ = data[21];
+  trailBits_ = data[22];
+  entryBytes_ = data[23];
+  if (head_.count > 0 && (entryBytes_ < 1 || entryBytes_ > 8 || recnoBits_ > 32 || dupBits_ > 16 ||
+                          trailBits_ > 16 ||
+                          static_cast<std::size_t>(recnoBits_ + dupBits_ + trailBits_) > entryBytes_ * 8))
+    corrupt(offset, "impossible bit widths in a leaf");
+  if (head_.count * entryBytes_ > kNodeSize - kLeafHeader) corrupt(offset, "too many keys for a leaf");
+  infoEnd_ = kLeafHeader + head_.count * entryBytes_;
+  entry_.key.assign(keyLength_, pad_);
+}
+
+// Each key is its predecessor's first `dup` bytes (the predecessor counts as
+// padded to full length, which it is here), then its stored bytes, then
+// `trail` pad bytes: rebuilt in place in the one reused key.
+bool LeafReader::next() {
+  if (index_ == head_.count) return false;
+  std::uint64_t packed = 0;
+  for (std::size_t b = 0; b < entryBytes_; ++b)
+    packed |= static_cast<std::uint64_t>(data_[kLeafHeader + index_ * entryBytes_ + b]) << (8 * b);
+  const auto dup = static_cast<std::size_t>((packed >> recnoBits_) & lowMask(dupBits_));
+  const auto trail = static_cast<std::size_t>((packed >> (recnoBits_ + dupBits_)) & lowMask(trailBits_));
+  if (dup + trail > keyLength_) corrupt(offset_, "leaf key counts exceed the key length");
+  if (index_ == 0 && dup > 0) corrupt(offset_, "first leaf key shares bytes with nothing");
+  const std::size_t stored = keyLength_ - dup - trail;
+  if (keyEnd_ < infoEnd_ + stored) corrupt(offset_, "leaf keys overlap their entry table");
+  keyEnd_ -= stored;
+  entry_.recno = static_cast<std::uint32_t>(packed & lowMask(recnoBits_));
+  entry_.key.replace(dup, stored, reinterpret_cast<const char*>(data_ + keyEnd_), stored);
+  entry_.key.replace(dup + stored, trail, trail, pad_);
+  ++index_;
+  return true;
+}
+
+InteriorView::InteriorView(const Byte* data, std::uint32_t offset, const KeyShape& shape)
+    : data_(data), keyLength_(static_cast<std::size_t>(shape.length)), head_(readNodeHead(data, offset)) {
+  if (head_.leaf) corrupt(offset, "expected an interior node");
+  if (head_.count == 0) corrupt(offset, "interior node without keys");
+  if (head_.count * (keyLength_ + 8) > kNodeSize - kInteriorHeader) corrupt(offset, "too many keys for an interior node");
+}
+
+const Byte* InteriorView::at(std::size_t i) const { return data_ + kInteriorHeader + i * (keyLength_ + 8); }
+
+Node decodeNode(const Byte* data, std::uint32_t offset, const KeyShape& shape) {
+  const NodeHead head = readNodeHead(data, offset);
   Node node;
   node.offset = offset;
-  node.leaf = (attributes & kAttrLeaf) != 0;
-  node.root = (attributes & kAttrRoot) != 0;
-  node.left = getLe32(data + 4);
-  node.right = getLe32(data + 8);
-  const std::size_t count = getLe16(data + 2);
-  return node.leaf ? decodeLeaf(data, std::move(node), count, shape)
-                   : decodeInterior(data, std::move(node), count, shape);
+  node.leaf = head.leaf;
+  node.root = head.root;
+  node.left = head.left;
+  node.right = head.right;
+  node.entries.reserve(head.count);
+  if (head.leaf) {
+    for (LeafReader reader(data, offset, shape); reader.next();) node.entries.push_back(reader.entry());
+    return node;
+  }
+  const InteriorView view(data, offset, shape);
+  node.children.reserve(head.count);
+  for (std::size_t i = 0; i < view.count(); ++i) {
+    node.entries.push_back({std::string(view.key(i)), view.recno(i)});
+    node.children.push_back(view.child(i));
+  }
+  return node;
 }
 
 bool encodeNode(const Node& node, const KeyShape& shape, Byte* out) {

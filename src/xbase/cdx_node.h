@@ -45,6 +45,56 @@ inline bool entryLess(const CdxEntry& a, const CdxEntry& b) {
   return compareEntries(a.key, a.recno, b.key, b.recno) < 0;
 }
 
+struct NodeHead {
+  bool leaf = true;
+  bool root = false;
+  std::size_t count = 0;
+  std::uint32_t left = kNoNode;
+  std::uint32_t right = kNoNode;
+};
+// The fixed first 12 bytes of any node; Error(Corrupt) for unknown attributes.
+NodeHead readNodeHead(const Byte* data, std::uint32_t offset);
+
+// A leaf's entries decoded one at a time into one reused entry, so a search
+// stops where it finds its key and allocates nothing per entry. Error(Corrupt)
+// for anything outside the format. `data` must outlive the reader.
+class LeafReader {
+ public:
+  LeafReader(const Byte* data, std::uint32_t offset, const KeyShape& shape);
+  bool next();  // false after the last entry
+  const CdxEntry& entry() const { return entry_; }
+  const NodeHead& head() const { return head_; }
+
+ private:
+  const Byte* data_;
+  std::uint32_t offset_;
+  std::size_t keyLength_;
+  char pad_;
+  NodeHead head_;
+  int recnoBits_ = 0, dupBits_ = 0, trailBits_ = 0;
+  std::size_t entryBytes_ = 0;
+  std::size_t infoEnd_ = 0;
+  std::size_t keyEnd_ = kNodeSize;  // key bytes run backwards from the node's end
+  std::size_t index_ = 0;
+  CdxEntry entry_;
+};
+
+// An interior node's entries read in place.
+class InteriorView {
+ public:
+  InteriorView(const Byte* data, std::uint32_t offset, const KeyShape& shape);
+  std::size_t count() const { return head_.count; }
+  std::string_view key(std::size_t i) const { return {reinterpret_cast<const char*>(at(i)), keyLength_}; }
+  std::uint32_t recno(std::size_t i) const { return getBe32(at(i) + keyLength_); }
+  std::uint32_t child(std::size_t i) const { return getBe32(at(i) + keyLength_ + 4); }
+
+ private:
+  const Byte* at(std::size_t i) const;
+  const Byte* data_;
+  std::size_t keyLength_;
+  NodeHead head_;
+};
+
 // Decodes the node at `offset` from its 512 bytes; throws Error(Corrupt)
 // for anything that does not fit the format (nothing is read outside).
 Node decodeNode(const Byte* data, std::uint32_t offset, const KeyShape& shape);

@@ -11,16 +11,18 @@ namespace {
 constexpr std::uint64_t kFreeListField = 4;  // in the file header
 constexpr std::uint64_t kMaxFileSize = 0xFFFFFE00;  // node offsets are 32-bit
 
-using NodeBytes = std::array<Byte, kNodeSize>;
-
 }  // namespace
 
-Node NodeStore::read(std::uint32_t offset, const KeyShape& shape) const {
-  NodeBytes bytes;
+void NodeStore::readRaw(std::uint32_t offset, NodeBytes& bytes) const {
   if (offset % kNodeSize != 0 || offset < kHeaderSize ||
       file_.readSomeAt(offset, bytes.data(), bytes.size()) != bytes.size())
     throw Error(ErrorCode::Corrupt,
                 "Index node pointer " + std::to_string(offset) + " lies outside the index file");
+}
+
+Node NodeStore::read(std::uint32_t offset, const KeyShape& shape) const {
+  NodeBytes bytes;
+  readRaw(offset, bytes);
   return decodeNode(bytes.data(), offset, shape);
 }
 

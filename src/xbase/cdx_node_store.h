@@ -10,6 +10,7 @@
 // and new nodes are appended instead, so a foreign free list is never
 // misread into handing out a live node.
 
+#include <array>
 #include <cstdint>
 
 #include "xbase/cdx_node.h"
@@ -24,6 +25,10 @@ class NodeStore {
   File& file() { return file_; }
   const File& file() const { return file_; }
 
+  using NodeBytes = std::array<Byte, kNodeSize>;
+  // The raw bytes of the node at `offset`; Error(Corrupt) when the offset
+  // cannot hold a node of this file.
+  void readRaw(std::uint32_t offset, NodeBytes& bytes) const;
   Node read(std::uint32_t offset, const KeyShape& shape) const;
   // Encodes and writes; Error(Argument) when the node does not fit (callers
   // split before that happens).

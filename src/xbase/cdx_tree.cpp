@@ -8,11 +8,11 @@
 
 namespace xbase::cdx {
 
-bool Probe::below(const CdxEntry& e) const {
+bool Probe::below(std::string_view entryKey, std::uint32_t entryRecno) const {
   switch (kind) {
-    case Kind::KeyPrefix: return std::string_view(e.key) < key;
-    case Kind::AtLeast: return compareEntries(e.key, e.recno, key, recno) < 0;
-    case Kind::After: return compareEntries(e.key, e.recno, key, recno) <= 0;
+    case Kind::KeyPrefix: return entryKey < key;
+    case Kind::AtLeast: return compareEntries(entryKey, entryRecno, key, recno) < 0;
+    case Kind::After: return compareEntries(entryKey, entryRecno, key, recno) <= 0;
     case Kind::End: return true;
   }
   return true;
@@ -25,6 +25,8 @@ std::size_t firstNotBelow(const std::vector<CdxEntry>& entries, const Probe& pro
                                  [&](const CdxEntry& e) { return probe.below(e); });
   return static_cast<std::size_t>(it - entries.begin());
 }
+
+constexpr std::uint64_t kBudgetUnset = ~0ULL;
 
 [[noreturn]] void tooDeep() {
   throw Error(ErrorCode::Corrupt, "Index tree is deeper than possible (cyclic node pointers)");
@@ -53,44 +55,71 @@ std::vector<Tree::Level> Tree::pathTo(const Probe& probe) const {
   }
 }
 
-Tree::Spot Tree::locate(const Probe& probe) const {
-  std::uint32_t offset = store_.readRoot(header_);
+void Tree::locateLeaf(const Probe& probe, RawLeaf& leaf) const {
+  leaf.offset = store_.readRoot(header_);
   for (int depth = 0; depth < kMaxTreeDepth; ++depth) {
-    Node node = store_.read(offset, shape_);
-    if (node.leaf) {
-      const std::size_t index = firstNotBelow(node.entries, probe);
-      return Spot{std::move(node), index};
+    store_.readRaw(leaf.offset, leaf.bytes);
+    if (readNodeHead(leaf.bytes.data(), leaf.offset).leaf) return;
+    const InteriorView view(leaf.bytes.data(), leaf.offset, shape_);
+    std::size_t lo = 0, hi = view.count();  // first entry not below the probe
+    while (lo < hi) {
+      const std::size_t mid = (lo + hi) / 2;
+      if (probe.below(view.key(mid), view.recno(mid)))
+        lo = mid + 1;
+      else
+        hi = mid;
     }
-    offset = node.children[std::min(firstNotBelow(node.entries, probe), node.entries.size() - 1)];
+    leaf.offset = view.child(std::min(lo, view.count() - 1));
   }
   tooDeep();
 }
 
-Node Tree::readSibling(std::uint32_t offset, std::uint64_t& budget) const {
+// Steps along a leaf chain are bounded by the nodes the file can hold (the
+// bound is looked up at the first step: most searches take none).
+void Tree::readSibling(std::uint32_t offset, RawLeaf& leaf, std::uint64_t& budget) const {
+  if (budget == kBudgetUnset) budget = store_.nodeLimit();
   if (budget-- == 0) throw Error(ErrorCode::Corrupt, "Index leaf chain loops (cyclic sibling pointers)");
-  Node node = store_.read(offset, shape_);
-  if (!node.leaf) throw Error(ErrorCode::Corrupt, "Index leaf at " + std::to_string(offset) + " links to a non-leaf");
-  return node;
+  leaf.offset = offset;
+  store_.readRaw(offset, leaf.bytes);
 }
 
 void Tree::scan(const Probe& start, bool forward, const std::function<bool(const CdxEntry&)>& visit) const {
-  Spot spot = locate(start);
-  std::uint64_t budget = store_.nodeLimit();
-  if (forward) {
-    for (std::size_t i = spot.index;;) {
-      for (; i < spot.leaf.entries.size(); ++i)
-        if (!visit(spot.leaf.entries[i])) return;
-      if (spot.leaf.right == kNoNode) return;
-      spot.leaf = readSibling(spot.leaf.right, budget);
-      i = 0;
+  forward ? scanForward(start, visit) : scanBackward(start, visit);
+}
+
+// Forward, leaves are decoded entry by entry and only as far as needed.
+void Tree::scanForward(const Probe& start, const std::function<bool(const CdxEntry&)>& visit) const {
+  RawLeaf leaf;
+  locateLeaf(start, leaf);
+  std::uint64_t budget = kBudgetUnset;
+  bool reached = false;
+  for (;;) {
+    LeafReader reader(leaf.bytes.data(), leaf.offset, shape_);
+    while (reader.next()) {
+      if (!reached && start.below(reader.entry())) continue;
+      reached = true;
+      if (!visit(reader.entry())) return;
     }
+    const std::uint32_t right = reader.head().right;
+    if (right == kNoNode) return;
+    readSibling(right, leaf, budget);
   }
-  for (std::size_t i = spot.index;;) {
+}
+
+// Backward, each leaf is decoded whole (a key depends on its predecessor).
+void Tree::scanBackward(const Probe& start, const std::function<bool(const CdxEntry&)>& visit) const {
+  RawLeaf leaf;
+  locateLeaf(start, leaf);
+  std::uint64_t budget = kBudgetUnset;
+  Node node = decodeNode(leaf.bytes.data(), leaf.offset, shape_);
+  for (std::size_t i = firstNotBelow(node.entries, start);;) {
     while (i > 0)
-      if (!visit(spot.leaf.entries[--i])) return;
-    if (spot.leaf.left == kNoNode) return;
-    spot.leaf = readSibling(spot.leaf.left, budget);
-    i = spot.leaf.entries.size();
+      if (!visit(node.entries[--i])) return;
+    if (node.left == kNoNode) return;
+    readSibling(node.left, leaf, budget);
+    node = decodeNode(leaf.bytes.data(), leaf.offset, shape_);
+    if (!node.leaf) throw Error(ErrorCode::Corrupt, "Index leaf at " + std::to_string(leaf.offset) + " links to a non-leaf");
+    i = node.entries.size();
   }
 }
 

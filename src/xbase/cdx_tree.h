@@ -40,7 +40,8 @@ struct Probe {
   std::string_view key;
   std::uint32_t recno = 0;
 
-  bool below(const CdxEntry& e) const;
+  bool below(std::string_view entryKey, std::uint32_t entryRecno) const;
+  bool below(const CdxEntry& e) const { return below(e.key, e.recno); }
 };
 
 class Tree {
@@ -72,14 +73,17 @@ class Tree {
     Node node;
     std::size_t childIndex = 0;  // interior: the child the path went down to
   };
-  struct Spot {
-    Node leaf;
-    std::size_t index = 0;  // first entry of `leaf` not below the probe
+  struct RawLeaf {
+    NodeStore::NodeBytes bytes;
+    std::uint32_t offset = 0;
   };
 
-  Spot locate(const Probe& probe) const;
+  // The leaf holding the first entry not below the probe (or the last leaf).
+  void locateLeaf(const Probe& probe, RawLeaf& leaf) const;
   std::vector<Level> pathTo(const Probe& probe) const;
-  Node readSibling(std::uint32_t offset, std::uint64_t& budget) const;
+  void readSibling(std::uint32_t offset, RawLeaf& leaf, std::uint64_t& budget) const;
+  void scanForward(const Probe& start, const std::function<bool(const CdxEntry&)>& visit) const;
+  void scanBackward(const Probe& start, const std::function<bool(const CdxEntry&)>& visit) const;
   void rewrite(std::vector<Level>& path, std::size_t depth);
   void dropEmpty(std::vector<Level>& path, std::size_t depth);
   void split(std::vector<Level>& path, std::size_t depth);
