@@ -1,0 +1,20 @@
+// Program entry: the application, the desktop services, the data module and
+// the main window; start-up runs when the window shows for the first time.
+
+#include <QDir>
+
+#include "app/application.h"
+#include "app/main_window.h"
+#include "platform/qt_services.h"
+#include "store/data_module.h"
+
+int main(int argc, char** argv) {
+  app::CardlarkApplication application(argc, argv);
+  const platform::QtServices services;
+  // The data module comes first because the window binds its controls to it
+  // when it is created.
+  store::TDM DM;
+  app::TRuViv RuViv(DM, application.arguments().mid(1), QDir::currentPath());
+  RuViv.show();
+  return application.exec();
+}

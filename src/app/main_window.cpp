@@ -1,0 +1,245 @@
+#include "app/main_window.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+#include "app/startup.h"
+#include "platform/desktop_shell.h"
+#include "shop/store_links.h"
+#include "store/address_schema.h"
+#include "store/ansi_text.h"
+#include "store/data_module.h"
+#include "widgets/help_pages.h"
+#include "widgets/pictures.h"
+
+namespace app {
+namespace {
+
+using widgets::Picture;
+
+constexpr int kClientWidth = 294;
+constexpr int kClientHeight = 377;
+constexpr int kButtonSize = 25;
+constexpr int kPictureSize = 19;
+const QColor kNoWrapColour = Qt::yellow;
+const QColor kWrapColour = Qt::white;
+
+QFont arial(int pixels, bool bold) {
+  QFont font(QStringLiteral("Arial"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(pixels);
+  font.setBold(bold);
+  return font;
+}
+
+void setBackground(QWidget* widget, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Base, colour);
+  widget->setPalette(palette);
+}
+
+}  // namespace
+
+TRuViv::TRuViv(store::TDM& dm, const QStringList& parameters, const QString& workingDirectory, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      dm_(dm),
+      parameters_(parameters),
+      workingDirectory_(workingDirectory) {
+  setObjectName(QStringLiteral("RuViv"));
+  setWindowTitle(QString::fromLatin1(kDesignCaption));
+  setFixedSize(kClientWidth, kClientHeight);
+  setFont(arial(10, true));
+  createToolbar();
+  createDataControls();
+  connect(&dm_, &store::TDM::focusGridRequested, this, &TRuViv::giveGridFocus);
+  FormCreate();
+}
+
+// --- layout
+
+void TRuViv::createToolbar() {
+  Panel1 = new QFrame(this);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  Panel1->setGeometry(0, 0, kClientWidth, 41);
+
+  struct Look {
+    QToolButton** member;
+    const char* name;
+    int left;
+    int top;
+    Picture picture;
+    const char* hint;
+  };
+  const Look looks[] = {
+      {&SpeedPhone, "SpeedPhone", 2, 6, Picture::Phone, "Dial Phone Number"},
+      {&email, "email", 29, 6, Picture::Email, "Send  e-mail"},
+      {&URL, "URL", 55, 6, Picture::Web, "Visit  Website"},
+      {&FindSpeed, "FindSpeed", 82, 6, Picture::Find, "Search (Set Filter)"},
+      {&NoFilterSpeed, "NoFilterSpeed", 108, 6, Picture::NoFilter, "Cancel Filter"},
+      {&ClipSpeed, "ClipSpeed", 135, 6, Picture::Clipboard, "Copy between Name field and Windows Clipboard"},
+      {&InfoSpeed, "InfoSpeed", 162, 5, Picture::Info, "More Information"},
+      {&ButtonNatural, "ButtonNatural", 188, 6, Picture::NaturalOrder, "show entries in order entered (Natural Order)"},
+      {&ButtonAlpha, "ButtonAlpha", 188, 6, Picture::AlphaOrder, "return to Alphabetical order"},
+      {&buttonRW, "buttonRW", 215, 6, Picture::Report, "Report Writer"},
+      {&ToolsSpeed, "ToolsSpeed", 241, 5, Picture::Tools, "Pack, Reindex and optionally Archive database"},
+      {&HelpSpeed, "HelpSpeed", 268, 5, Picture::Help, "On-line Help"},
+  };
+  for (const Look& look : looks) {
+    auto* button = new QToolButton(Panel1);
+    button->setObjectName(QString::fromLatin1(look.name));
+    button->setGeometry(look.left, look.top, kButtonSize, kButtonSize);
+    button->setIcon(widgets::pictureIcon(look.picture, kPictureSize));
+    button->setIconSize(QSize(kPictureSize, kPictureSize));
+    button->setToolTip(QString::fromLatin1(look.hint));
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    *look.member = button;
+  }
+  // The commands behind these buttons come with their own features; until
+  // then the buttons are shown but cannot be pressed.
+  for (QToolButton* later : {SpeedPhone, email, URL, FindSpeed, NoFilterSpeed, ClipSpeed, InfoSpeed, buttonRW,
+                             ToolsSpeed})
+    later->setEnabled(false);
+  ButtonAlpha->hide();
+
+  connect(ButtonNatural, &QToolButton::clicked, this, &TRuViv::ButtonNaturalClick);
+  connect(ButtonAlpha, &QToolButton::clicked, this, &TRuViv::ButtonAlphaClick);
+  connect(HelpSpeed, &QToolButton::clicked, this, &TRuViv::HelpSpeedClick);
+}
+
+void TRuViv::createDataControls() {
+  ZurGrid = new widgets::DbGrid(this);
+  ZurGrid->setObjectName(QStringLiteral("ZurGrid"));
+  ZurGrid->setGeometry(2, 40, 290, 147);
+  QFont gridFont(QStringLiteral("Courier New"));
+  gridFont.setStyleHint(QFont::Monospace);
+  gridFont.setPixelSize(13);
+  gridFont.setBold(true);
+  ZurGrid->setFont(gridFont);
+  ZurGrid->setTitleFont(arial(13, false));
+  ZurGrid->setColumn(QStringLiteral("NAME"), QStringLiteral("NAME"), 353, store::address::kNameWidth);
+  ZurGrid->setConfirmDelete(true);
+  ZurGrid->setDataSource(&dm_.dsAddress);
+
+  DBMemo1 = new widgets::DbMemo(this);
+  DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
+  // As wide as the grid so that its scroll bar stays inside the window.
+  DBMemo1->setGeometry(2, 190, 290, 94);
+  DBMemo1->setFont(arial(13, false));
+  DBMemo1->setField(QStringLiteral("INFO"));
+  DBMemo1->setDataSource(&dm_.dsAddress);
+  setBackground(DBMemo1, kWrapColour);
+
+  DBNavigator1 = new widgets::DbNavigator(this);
+  DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
+  DBNavigator1->setGeometry(12, 288, 198, 19);
+  DBNavigator1->setConfirmDelete(true);
+  DBNavigator1->setDataSource(&dm_.dsAddress);
+
+  WrapButton = new QCheckBox(QStringLiteral("Word Wrap"), this);
+  WrapButton->setObjectName(QStringLiteral("WrapButton"));
+  WrapButton->setGeometry(216, 291, 72, 14);
+  WrapButton->setToolTip(QStringLiteral("Word wrap memo (note)?"));
+  WrapButton->setChecked(true);
+
+  Shop = new shop::ShopRadioGroup(this);
+  Shop->setObjectName(QStringLiteral("Shop"));
+  Shop->setGeometry(0, kClientHeight - 64, kClientWidth, 64);
+
+  Memo1 = new QPlainTextEdit(this);
+  Memo1->setObjectName(QStringLiteral("Memo1"));
+  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo1->hide();
+
+  connect(ZurGrid, &widgets::DbGrid::keyTyped, this, &TRuViv::ZurGridKeyPress);
+  connect(DBMemo1, &widgets::DbMemo::keyTyped, this, &TRuViv::ZurGridKeyPress);
+  connect(DBMemo1, &widgets::DbMemo::exited, this, &TRuViv::DBMemo1Exit);
+  connect(WrapButton, &QCheckBox::clicked, this, &TRuViv::WrapButtonClick);
+  connect(Shop, &shop::ShopRadioGroup::clicked, this, &TRuViv::ShopClick);
+}
+
+// --- start-up
+
+void TRuViv::FormCreate() {
+  firstShow_ = true;
+  dm_.search().setText(QString());
+  ButtonAlpha->move(ButtonNatural->pos());
+}
+
+void TRuViv::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (firstShow_) FormShow();
+}
+
+void TRuViv::FormShow() {
+  if (!firstShow_) return;
+  if (QScreen* screen = this->screen())
+    move(screen->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+  setWindowTitle(startupCaption(parameters_));
+  if (!runStartup(dm_, parameters_, workingDirectory_)) {
+    // Closing from inside the show event would interrupt the showing; the
+    // window closes as soon as control is back in the event loop.
+    QTimer::singleShot(0, this, &QWidget::close);
+    return;
+  }
+  firstShow_ = false;
+}
+
+// --- handlers
+
+void TRuViv::giveGridFocus() { ZurGrid->setFocus(Qt::OtherFocusReason); }
+
+// Typing a character in browsing state jumps to the first name beginning
+// with it (or the next one in the alphabet). In natural order there is no
+// key to seek, so a typed character does nothing there.
+void TRuViv::ZurGridKeyPress(QChar key) {
+  store::EngineTable& table = dm_.tblAddress;
+  if (!table.isActive() || table.state() != store::DatasetState::Browse) return;
+  if (key.unicode() < 32 || key.unicode() > 126) return;
+  if (table.indexName().isEmpty()) return;
+  table.seekNearest(store::upperAscii(QString(key)));
+}
+
+void TRuViv::DBMemo1Exit() { giveGridFocus(); }
+
+// Decided by the memo's own state, so the memo and the check box stay in
+// step from their common start (both on).
+void TRuViv::WrapButtonClick() {
+  if (DBMemo1->wordWrap()) {
+    DBMemo1->setWordWrap(false);
+    setBackground(DBMemo1, kNoWrapColour);
+  } else {
+    DBMemo1->setWordWrap(true);
+    setBackground(DBMemo1, kWrapColour);
+  }
+  giveGridFocus();
+}
+
+void TRuViv::HelpSpeedClick() {
+  platform::desktopShell().open(widgets::mainHelpPageAddress(), {}, {}, platform::ShowState::Normal);
+}
+
+void TRuViv::ButtonNaturalClick() {
+  dm_.tblAddress.setIndexName(QString());
+  // A refused post of the entry being edited leaves the order as it was.
+  if (!dm_.tblAddress.indexName().isEmpty()) return;
+  ButtonNatural->hide();
+  ButtonAlpha->show();
+}
+
+void TRuViv::ButtonAlphaClick() {
+  dm_.tblAddress.setIndexName(QString::fromLatin1(store::address::kTagName));
+  if (dm_.tblAddress.indexName().isEmpty()) return;
+  ButtonAlpha->hide();
+  ButtonNatural->show();
+}
+
+void TRuViv::ShopClick() {
+  const QString address = shop::storeLinkAddress(Shop->itemIndex());
+  if (!address.isEmpty()) platform::desktopShell().open(address, {}, {}, platform::ShowState::Normal);
+}
+
+}  // namespace app

@@ -1,0 +1,121 @@
+#include "app/startup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "platform/dialogs.h"
+#include "store/address_schema.h"
+#include "store/data_module.h"
+#include "widgets/help_pages.h"
+
+namespace app {
+namespace {
+
+namespace address = store::address;
+
+// The caption keeps at most the first character and 99 more.
+constexpr int kCaptionCharacters = 100;
+
+QString parameterSuffix(const QString& parameter) {
+  // Case mapping works on whole characters, so letters outside the basic
+  // plane and letters that change length (German sharp s) come out right.
+  const QList<uint> characters = parameter.toUcs4().mid(0, kCaptionCharacters);
+  if (characters.isEmpty()) return QStringLiteral("- ");
+  const QString first = QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData()), 1);
+  const QString rest = QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData()) + 1,
+                                         characters.size() - 1);
+  return QStringLiteral("- ") + first.toUpper() + rest.toLower();
+}
+
+// The name of the file in `folder` that matches `name` ignoring case, or
+// `name` itself when there is none (tables written elsewhere may carry
+// lower-case names).
+QString fileIgnoringCase(const QString& folder, const QString& name) {
+  const QStringList found = QDir(folder).entryList({name}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+  return QDir(folder).filePath(found.isEmpty() ? name : found.first());
+}
+
+void deleteLeftovers(const QString& folder) {
+  for (const char* name : {address::kIndexFile, address::kMemoFile}) {
+    const QStringList found = QDir(folder).entryList({QString::fromLatin1(name)}, QDir::Files | QDir::Hidden);
+    for (const QString& file : found) QFile::remove(QDir(folder).filePath(file));
+  }
+}
+
+// Creates the folder's last level; returns false (after the warning) when
+// that fails.
+bool settleFolder(const QString& workingDirectory, const QString& parameter, const QString& folder) {
+  if (QFileInfo(folder).isDir()) return true;
+  if (!QDir().mkdir(folder)) {
+    platform::dialogs().warning(QStringLiteral("Cannot create directory ") + parameter);
+    return false;
+  }
+  platform::dialogs().information(QStringLiteral("New directory ") + workingDirectory + QLatin1Char('/') +
+                                  QString(parameter).replace(QLatin1Char('\\'), QLatin1Char('/')) +
+                                  QStringLiteral("\n successfully created!"));
+  return true;
+}
+
+void createIndexTag(store::TDM& dm) {
+  store::EngineTable& table = dm.tblAddress;
+  table.close();
+  table.setExclusive(true);
+  table.setIndexName(QString());
+  table.open();
+  table.createTag(QString::fromLatin1(address::kTagName), QString::fromLatin1(address::kTagKey));
+  table.setIndexName(QString::fromLatin1(address::kIndexName));
+  dm.pack();  // also builds the new tag over the entries already there
+  table.first();
+}
+
+}  // namespace
+
+QString startupCaption(const QStringList& parameters) {
+  const QString suffix = parameters.size() == 1 ? parameterSuffix(parameters.first()) : QStringLiteral("Cardlark");
+  return QStringLiteral("Kestrane 3.0 ") + suffix;
+}
+
+QString tooManyParametersMessage() {
+  return QStringLiteral("Error:  Too many parameters on command line (only 1 allowed)\nPlease refer to online help at ") +
+         widgets::mainHelpPageAddress();
+}
+
+QString dataFolderPath(const QString& workingDirectory, const QString& parameter) {
+  // Plain concatenation: an absolute parameter is looked for below the
+  // working directory too, as the command line promises.
+  return workingDirectory + QLatin1Char('/') + QString(parameter).replace(QLatin1Char('\\'), QLatin1Char('/'));
+}
+
+bool runStartup(store::TDM& dm, const QStringList& parameters, const QString& workingDirectory) {
+  if (parameters.size() > 1) {
+    platform::dialogs().message(tooManyParametersMessage());
+    return false;
+  }
+  QString folder = workingDirectory;
+  if (parameters.size() == 1) {
+    folder = dataFolderPath(workingDirectory, parameters.first());
+    if (!settleFolder(workingDirectory, parameters.first(), folder)) return false;
+  }
+  dm.setFolder(folder);
+
+  store::EngineTable& table = dm.tblAddress;
+  if (!QFileInfo::exists(fileIgnoringCase(folder, QString::fromLatin1(address::kTableName)))) {
+    deleteLeftovers(folder);
+    store::createAddressTable(folder);
+  }
+  const QString tableName = QFileInfo(fileIgnoringCase(folder, QString::fromLatin1(address::kTableName))).fileName();
+  for (store::EngineTable* t : {&dm.tblAddress, &dm.tblFilter, &dm.tblClone}) t->setTableName(tableName);
+  if (!QFileInfo::exists(fileIgnoringCase(folder, QString::fromLatin1(address::kIndexFile)))) createIndexTag(dm);
+
+  table.close();
+  table.setExclusive(false);
+  table.setIndexName(QString::fromLatin1(address::kIndexName));
+  table.open();
+  dm.tblFilter.close();
+  dm.tblFilter.setExclusive(false);
+  dm.takeEntryCount();
+  return true;
+}
+
+}  // namespace app

@@ -1,0 +1,258 @@
+// The main window's layout and its own handlers: order switching, typing to
+// jump, word wrap, help, store links and the record navigator's delete.
+
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "shop/store_links.h"
+#include "widgets/help_pages.h"
+#include "window_fixture.h"
+
+namespace {
+
+using app_testing::WindowFixture;
+using widgets::DbNavigator;
+
+template <typename T = QWidget>
+T* control(QWidget& window, const char* name) {
+  T* found = window.findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(found, nullptr) << name;
+  return found;
+}
+
+TEST(MainWindowLayout, ToolbarButtonsSitAtTheirPlacesWithTheirHints) {
+  WindowFixture f;
+  app::TRuViv& window = f.start();
+  EXPECT_EQ(window.size(), QSize(294, 377));
+  EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+  struct Button {
+    const char* name;
+    int left, top;
+    const char* hint;
+    bool enabled;
+  };
+  const Button buttons[] = {
+      {"SpeedPhone", 2, 6, "Dial Phone Number", false},
+      {"email", 29, 6, "Send  e-mail", false},
+      {"URL", 55, 6, "Visit  Website", false},
+      {"FindSpeed", 82, 6, "Search (Set Filter)", false},
+      {"NoFilterSpeed", 108, 6, "Cancel Filter", false},
+      {"ClipSpeed", 135, 6, "Copy between Name field and Windows Clipboard", false},
+      {"InfoSpeed", 162, 5, "More Information", false},
+      {"ButtonNatural", 188, 6, "show entries in order entered (Natural Order)", true},
+      {"ButtonAlpha", 188, 6, "return to Alphabetical order", true},
+      {"buttonRW", 215, 6, "Report Writer", false},
+      {"ToolsSpeed", 241, 5, "Pack, Reindex and optionally Archive database", false},
+      {"HelpSpeed", 268, 5, "On-line Help", true},
+  };
+  for (const Button& b : buttons) {
+    SCOPED_TRACE(b.name);
+    auto* button = control<QToolButton>(window, b.name);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->geometry(), QRect(b.left, b.top, 25, 25));
+    EXPECT_EQ(button->toolTip(), QString::fromLatin1(b.hint));
+    EXPECT_EQ(button->isEnabled(), b.enabled);
+    EXPECT_FALSE(button->icon().isNull());
+  }
+  EXPECT_TRUE(window.ButtonNatural->isVisible());
+  EXPECT_FALSE(window.ButtonAlpha->isVisible());
+}
+
+TEST(MainWindowLayout, DataControlsAndStoreLinks) {
+  WindowFixture f;
+  app::TRuViv& window = f.start();
+  EXPECT_EQ(control(window, "Panel1")->geometry(), QRect(0, 0, 294, 41));
+  EXPECT_EQ(control(window, "ZurGrid")->geometry(), QRect(2, 40, 290, 147));
+  EXPECT_EQ(window.ZurGrid->columnWidth(), 353);
+  EXPECT_EQ(window.ZurGrid->font().pixelSize(), 13);
+  EXPECT_TRUE(window.ZurGrid->font().bold());
+  EXPECT_EQ(control(window, "DBNavigator1")->geometry(), QRect(12, 288, 198, 19));
+  EXPECT_EQ(control(window, "WrapButton")->geometry(), QRect(216, 291, 72, 14));
+  EXPECT_EQ(window.WrapButton->text(), "Word Wrap");
+  EXPECT_EQ(window.WrapButton->toolTip(), "Word wrap memo (note)?");
+  EXPECT_TRUE(window.WrapButton->isChecked());
+  EXPECT_FALSE(control(window, "Memo1")->isVisible());
+  EXPECT_EQ(window.Memo1->lineWrapMode(), QPlainTextEdit::NoWrap);
+  EXPECT_EQ(control(window, "DBMemo1")->font().pixelSize(), 13);
+  EXPECT_TRUE(window.DBMemo1->wordWrap());
+
+  auto* shop = control<shop::ShopRadioGroup>(window, "Shop");
+  EXPECT_EQ(shop->geometry(), QRect(0, 313, 294, 64));
+  EXPECT_EQ(shop->title(), "  Check out the Top 100:in:  ");
+  EXPECT_EQ(shop->itemIndex(), -1);
+  // Filled column by column: Gift Cards heads the second column.
+  EXPECT_EQ(shop->item(3)->text(), "Gift Cards");
+  EXPECT_EQ(shop->item(3)->x(), shop->item(4)->x());
+  EXPECT_GT(shop->item(3)->x(), shop->item(2)->x());
+  EXPECT_LT(shop->item(3)->y(), shop->item(4)->y());
+  const char* hints[] = {"First record", "Prior record", "Next record", "Last record", "Insert record",
+                         "Delete record", "Edit record", "Post edit", "Cancel edit"};
+  for (int i = 0; i < DbNavigator::ButtonCount; ++i)
+    EXPECT_EQ(window.DBNavigator1->button(static_cast<DbNavigator::Button>(i))->toolTip(), hints[i]);
+}
+
+TEST(MainWindow, OrderSwitchKeepsTheCurrentEntry) {
+  WindowFixture f;
+  f.seed({"Zed", "Adam", "Mike", "Bob"});
+  app::TRuViv& window = f.start();
+  f.table().seekNearest("M");
+  ASSERT_EQ(f.currentName(), "Mike");
+
+  QTest::mouseClick(window.ButtonNatural, Qt::LeftButton);
+  EXPECT_TRUE(f.table().indexName().isEmpty());
+  EXPECT_EQ(f.currentName(), "Mike");
+  EXPECT_FALSE(window.ButtonNatural->isVisible());
+  EXPECT_TRUE(window.ButtonAlpha->isVisible());
+  EXPECT_TRUE(window.ZurGrid->visibleTexts().mid(0, 4) == QStringList({"Zed", "Adam", "Mike", "Bob"}));
+
+  QTest::mouseClick(window.ButtonAlpha, Qt::LeftButton);
+  EXPECT_EQ(f.table().indexName().toUpper(), "ADDRESS");
+  EXPECT_EQ(f.currentName(), "Mike");
+  EXPECT_TRUE(window.ButtonNatural->isVisible());
+  EXPECT_FALSE(window.ButtonAlpha->isVisible());
+  EXPECT_EQ(window.ZurGrid->visibleTexts(), QStringList({"Adam", "Bob", "Mike", "Zed"}));
+}
+
+TEST(MainWindow, OrderSwitchFinishesTheEditLikeLeavingTheRecord) {
+  WindowFixture f;
+  f.seed({"Zed", "Adam"});
+  app::TRuViv& window = f.start();
+  f.table().edit();
+  f.table().setText("Name", "Aaron");
+  QTest::mouseClick(window.ButtonNatural, Qt::LeftButton);
+  EXPECT_EQ(f.table().state(), store::DatasetState::Browse);
+  EXPECT_EQ(f.currentName(), "Aaron");  // posted and still current
+
+  f.table().edit();  // unchanged: cancelled
+  QTest::mouseClick(window.ButtonAlpha, Qt::LeftButton);
+  EXPECT_EQ(f.table().state(), store::DatasetState::Browse);
+  EXPECT_EQ(f.currentName(), "Aaron");
+  EXPECT_TRUE(f.dialogs.boxes().empty());
+}
+
+TEST(MainWindow, TypingJumpsToTheNearestName) {
+  WindowFixture f;
+  f.seed({"zulu", "Alpha", "Nora", "mike", "Mabel", "Oscar"});
+  app::TRuViv& window = f.start();
+  QTest::keyClick(window.ZurGrid, 'm');
+  EXPECT_EQ(f.currentName(), "Mabel");
+  QTest::keyClick(window.ZurGrid, 'p');  // no P: the next name in the alphabet
+  EXPECT_EQ(f.currentName(), "zulu");
+  QTest::keyClick(window.DBMemo1, 'n');
+  EXPECT_EQ(f.currentName(), "Nora");
+  EXPECT_EQ(window.DBMemo1->toPlainText(), "memo of Nora");  // the memo did not take the key
+
+  // Enter and characters outside blank to tilde never move.
+  QTest::keyClick(window.ZurGrid, Qt::Key_Return);
+  window.ZurGridKeyPress(QChar(0xE9));  // e acute
+  QTest::keyClick(window.ZurGrid, Qt::Key_Eacute, Qt::NoModifier);
+  EXPECT_EQ(f.currentName(), "Nora");
+  EXPECT_TRUE(f.dialogs.boxes().empty());
+}
+
+TEST(MainWindow, TypingWhileEditingChangesTheTextNotThePlace) {
+  WindowFixture f;
+  f.seed({"Alpha", "Mike"});
+  app::TRuViv& window = f.start();
+  window.DBNavigator1->press(DbNavigator::Edit);
+  ASSERT_EQ(f.table().state(), store::DatasetState::Edit);
+  window.ZurGrid->setFocus();
+  QTest::keyClicks(window.ZurGrid->editor(), "m");
+  EXPECT_EQ(f.table().text("Name"), "Alpham");
+  EXPECT_EQ(f.table().bookmark().recordNumber, 1u);
+  QTest::keyClicks(window.DBMemo1, "m");
+  EXPECT_TRUE(f.table().text("Info").contains('m'));
+  EXPECT_EQ(f.table().bookmark().recordNumber, 1u);
+}
+
+TEST(MainWindow, TypingInNaturalOrderDoesNothing) {
+  WindowFixture f;
+  f.seed({"Zed", "Mike"});
+  app::TRuViv& window = f.start();
+  f.table().last();
+  QTest::mouseClick(window.ButtonNatural, Qt::LeftButton);
+  ASSERT_EQ(f.currentName(), "Zed");
+  QTest::keyClick(window.ZurGrid, 'm');
+  EXPECT_EQ(f.currentName(), "Zed");
+  EXPECT_TRUE(f.dialogs.boxes().empty());
+}
+
+TEST(MainWindow, WordWrapFollowsTheMemosOwnState) {
+  WindowFixture f;
+  app::TRuViv& window = f.start();
+  QTest::mouseClick(window.WrapButton, Qt::LeftButton);
+  EXPECT_FALSE(window.DBMemo1->wordWrap());
+  EXPECT_FALSE(window.WrapButton->isChecked());
+  EXPECT_EQ(window.DBMemo1->palette().color(QPalette::Base), QColor(Qt::yellow));
+  EXPECT_EQ(window.DBMemo1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  EXPECT_EQ(window.DBMemo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+
+  // The memo decides: set back behind the check box's back, the next click
+  // turns wrapping off again whatever the tick says.
+  window.DBMemo1->setWordWrap(true);
+  QTest::mouseClick(window.WrapButton, Qt::LeftButton);
+  EXPECT_FALSE(window.DBMemo1->wordWrap());
+
+  QTest::mouseClick(window.WrapButton, Qt::LeftButton);
+  EXPECT_TRUE(window.DBMemo1->wordWrap());
+  EXPECT_EQ(window.DBMemo1->palette().color(QPalette::Base), QColor(Qt::white));
+  EXPECT_EQ(window.DBMemo1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+}
+
+TEST(MainWindow, FocusGoesToTheGridAfterTheMemoAndWordWrap) {
+  WindowFixture f;
+  app::TRuViv& window = f.start();
+  window.activateWindow();
+  window.DBMemo1->setFocus(Qt::MouseFocusReason);
+  window.WrapButton->setFocus(Qt::TabFocusReason);  // leaving the memo
+  EXPECT_TRUE(window.ZurGrid->hasFocus());
+  window.DBMemo1->setFocus(Qt::MouseFocusReason);
+  QTest::mouseClick(window.WrapButton, Qt::LeftButton);
+  EXPECT_TRUE(window.ZurGrid->hasFocus());
+}
+
+TEST(MainWindow, HelpAndStoreLinksGoToTheDesktopShell) {
+  WindowFixture f;
+  app::TRuViv& window = f.start();
+  QTest::mouseClick(window.HelpSpeed, Qt::LeftButton);
+  ASSERT_EQ(f.shell.requests().size(), 1u);
+  EXPECT_EQ(f.shell.requests()[0].target, widgets::mainHelpPageAddress());
+  EXPECT_EQ(f.shell.requests()[0].showState, platform::ShowState::Normal);
+
+  QTest::mouseClick(window.Shop->item(10), Qt::LeftButton);
+  ASSERT_EQ(f.shell.requests().size(), 2u);
+  EXPECT_EQ(f.shell.requests()[1].target, shop::storeLinkAddress(10));
+  EXPECT_TRUE(f.shell.requests()[1].parameters.isEmpty());
+  EXPECT_TRUE(f.shell.requests()[1].verb.isEmpty());
+  EXPECT_EQ(window.Shop->itemIndex(), 10);
+}
+
+TEST(MainWindow, DeleteAsksFirst) {
+  WindowFixture f;
+  f.seed({"Alpha", "Bravo"});
+  app::TRuViv& window = f.start();
+  f.dialogs.queueAnswer(false);
+  window.DBNavigator1->press(DbNavigator::Delete);
+  ASSERT_EQ(f.dialogs.boxes().size(), 1u);
+  EXPECT_EQ(f.dialogs.boxes()[0].title, "Confirm");
+  EXPECT_EQ(f.dialogs.boxes()[0].text, "Delete record?");
+  EXPECT_EQ(f.dialogs.boxes()[0].buttons, QStringList({"OK", "Cancel"}));
+  EXPECT_EQ(f.dm->entryCount(), 2);
+
+  f.dialogs.queueAnswer(true);
+  window.DBNavigator1->press(DbNavigator::Delete);
+  EXPECT_EQ(f.dm->entryCount(), 1);
+  EXPECT_EQ(window.ZurGrid->visibleTexts(), QStringList({"Bravo"}));
+
+  f.dialogs.queueAnswer(true);
+  window.ZurGrid->setFocus();
+  QTest::keyClick(window.ZurGrid, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(f.dialogs.boxes().back().text, "Delete record?");
+  EXPECT_EQ(f.dm->entryCount(), 0);
+  EXPECT_TRUE(window.ZurGrid->visibleTexts().isEmpty());
+}
+
+}  // namespace

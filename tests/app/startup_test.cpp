@@ -1,0 +1,161 @@
+// Start-up from each kind of command line, and the captions it sets.
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/startup.h"
+#include "window_fixture.h"
+
+namespace {
+
+using app_testing::WindowFixture;
+
+bool hasTableFiles(const QString& folder) {
+  for (const char* name : {"ADDRESS.DBF", "ADDRESS.fpt", "ADDRESS.CDX"})
+    if (!QFileInfo::exists(folder + "/" + name)) return false;
+  return true;
+}
+
+TEST(StartupCaption, FollowsTheParameter) {
+  struct Case {
+    QStringList parameters;
+    QString caption;
+  };
+  const Case cases[] = {
+      {{}, "Kestrane 3.0 Cardlark"},
+      {{"WORK"}, "Kestrane 3.0 - Work"},
+      {{"work"}, "Kestrane 3.0 - Work"},
+      {{"a", "b"}, "Kestrane 3.0 Cardlark"},
+      {{QString::fromUtf8("äRGER")}, QString::fromUtf8("Kestrane 3.0 - Ärger")},
+      {{QString::fromUtf8("ÉCOLE")}, QString::fromUtf8("Kestrane 3.0 - École")},
+      {{QString::fromUtf8("ßAB")}, QString::fromUtf8("Kestrane 3.0 - SSab")},
+      {{""}, "Kestrane 3.0 - "},
+  };
+  for (const Case& c : cases) EXPECT_EQ(app::startupCaption(c.parameters), c.caption) << c.parameters.join(',').toStdString();
+}
+
+TEST(StartupCaption, KeepsTheFirstHundredCharacters) {
+  const QString parameter = "x" + QString(149, QChar('Y'));
+  EXPECT_EQ(app::startupCaption({parameter}), "Kestrane 3.0 - X" + QString(99, QChar('y')));
+  // Characters outside the basic plane count as one each.
+  const QString wide = QString::fromUtf8("\xF0\x90\x90\x80") + QString(120, QChar('A'));  // Deseret capital long I
+  const QString caption = app::startupCaption({wide});
+  EXPECT_EQ(caption, "Kestrane 3.0 - " + QString::fromUtf8("\xF0\x90\x90\x80") + QString(99, QChar('a')));
+}
+
+TEST(Startup, NoParameterCreatesTheTableInTheWorkingFolder) {
+  WindowFixture f;
+  app::TRuViv& window = f.start();
+  EXPECT_TRUE(hasTableFiles(f.work.path()));
+  EXPECT_EQ(window.windowTitle(), "Kestrane 3.0 Cardlark");
+  EXPECT_TRUE(f.dialogs.boxes().empty());
+  EXPECT_FALSE(window.firstShow());
+  EXPECT_TRUE(f.table().isActive());
+  EXPECT_FALSE(f.table().exclusive());
+  EXPECT_EQ(f.table().indexName().toUpper(), "ADDRESS");
+  EXPECT_FALSE(f.dm->tblFilter.isActive());
+  EXPECT_EQ(f.dm->entryCount(), 0);
+  EXPECT_TRUE(window.ZurGrid->visibleTexts().isEmpty());
+}
+
+TEST(Startup, NewFolderIsCreatedWithAMessage) {
+  WindowFixture f;
+  app::TRuViv& window = f.start({"WORK"});
+  const QString folder = f.work.path() + "/WORK";
+  EXPECT_TRUE(hasTableFiles(folder));
+  ASSERT_EQ(f.dialogs.boxes().size(), 1u);
+  EXPECT_EQ(f.dialogs.boxes()[0].title, "Information");
+  EXPECT_EQ(f.dialogs.boxes()[0].text, "New directory " + f.work.path() + "/WORK\n successfully created!");
+  EXPECT_EQ(window.windowTitle(), "Kestrane 3.0 - Work");
+  EXPECT_TRUE(window.isVisible());
+}
+
+TEST(Startup, NonAsciiFolderNameWorks) {
+  WindowFixture f;
+  const QString name = QString::fromUtf8("Bücher Ærø");
+  app::TRuViv& window = f.start({name});
+  EXPECT_TRUE(hasTableFiles(f.work.path() + "/" + name));
+  EXPECT_EQ(window.windowTitle(), QString::fromUtf8("Kestrane 3.0 - Bücher ærø"));
+  EXPECT_TRUE(f.table().isActive());
+}
+
+TEST(Startup, ExistingFolderOpensItsTableWithoutMessage) {
+  WindowFixture f;
+  ASSERT_TRUE(QDir(f.work.path()).mkdir("data"));
+  f.start({"data"});
+  EXPECT_TRUE(f.dialogs.boxes().empty());
+  EXPECT_TRUE(hasTableFiles(f.work.path() + "/data"));
+}
+
+TEST(Startup, FailuresShowTheirMessageAndEndTheProgram) {
+  struct Case {
+    QStringList parameters;
+    QString title;
+    QString text;  // with %1 for an absolute folder
+  };
+  testing_support::TempDataFolder elsewhere;
+  const Case cases[] = {
+      {{"one", "two"}, "Kestrane Cardlark", app::tooManyParametersMessage()},
+      {{"a\\b"}, "Warning", "Cannot create directory a\\b"},
+      {{elsewhere.path()}, "Warning", "Cannot create directory " + elsewhere.path()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.parameters.join(' ').toStdString());
+    WindowFixture f;
+    app::TRuViv& window = f.start(c.parameters);
+    ASSERT_EQ(f.dialogs.boxes().size(), 1u);
+    EXPECT_EQ(f.dialogs.boxes()[0].title, c.title);
+    EXPECT_EQ(f.dialogs.boxes()[0].text, c.text);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(f.table().isActive());
+    EXPECT_TRUE(QDir(f.work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+  }
+  EXPECT_TRUE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+}
+
+TEST(Startup, TooManyParametersPointsToTheHelpPage) {
+  EXPECT_EQ(app::tooManyParametersMessage(),
+            "Error:  Too many parameters on command line (only 1 allowed)\nPlease refer to online help at "
+            "https://www.kestrane.com/help/kestrane/Davuzud.htm");
+}
+
+TEST(Startup, TableWithoutIndexGetsItsTagPackedAndSorted) {
+  WindowFixture f;
+  f.work.createAddressTable(false);
+  for (const char* name : {"Zed", "adam", "Mike", "Bob"}) f.work.appendEntry(name);
+  app::TRuViv& window = f.start();
+  EXPECT_TRUE(QFileInfo::exists(f.work.filePath("ADDRESS.CDX")));
+  EXPECT_EQ(window.ZurGrid->visibleTexts(), QStringList({"adam", "Bob", "Mike", "Zed"}));
+  EXPECT_EQ(f.currentName(), "adam");
+  EXPECT_EQ(f.dm->entryCount(), 4);
+  EXPECT_FALSE(f.table().exclusive());
+}
+
+TEST(Startup, LeftoverIndexAndMemoFilesAreReplaced) {
+  WindowFixture f;
+  for (const char* name : {"ADDRESS.CDX", "ADDRESS.fpt"}) {
+    QFile stale(f.work.filePath(name));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("left over from an older table, not a valid file");
+  }
+  f.start();
+  EXPECT_TRUE(f.dialogs.boxes().empty());
+  EXPECT_TRUE(f.table().isActive());
+  EXPECT_EQ(f.dm->entryCount(), 0);
+  EXPECT_GT(QFileInfo(f.work.filePath("ADDRESS.CDX")).size(), 0);
+}
+
+TEST(Startup, RunsOnlyOnTheFirstShowing) {
+  WindowFixture f;
+  app::TRuViv& window = f.start({"first"});
+  window.hide();
+  f.dialogs.clear();
+  window.show();
+  EXPECT_TRUE(f.dialogs.boxes().empty());
+  EXPECT_EQ(window.windowTitle(), "Kestrane 3.0 - First");
+}
+
+}  // namespace
