@@ -123,13 +123,13 @@ TEST_P(ReadByPython, NamesMemosAndDatesOfOurTable) {
   std::vector<Entry> visible = entries;
   visible.erase(visible.begin() + 2);
 
-  const RunResult read = runPython(GetParam(), {(dir / "ADDRESS.DBF").string()});
+  const std::string reader = GetParam();
+  const RunResult read = runPython(reader == "dbfread" ? kReadWithDbfread : kReadWithDbf, {(dir / "ADDRESS.DBF").string()});
   ASSERT_EQ(read.status, 0) << read.err;
   EXPECT_EQ(read.out, joined(visible, hexLine));
 }
 
-INSTANTIATE_TEST_SUITE_P(Interop, ReadByPython, testing::Values(kReadWithDbfread, kReadWithDbf),
-                         [](const auto& info) { return info.index == 0 ? "dbfread" : "dbf"; });
+INSTANTIATE_TEST_SUITE_P(Interop, ReadByPython, testing::Values("dbfread", "dbf"));
 
 class WrittenByPython : public testing::TestWithParam<const char*> {};
 

@@ -66,18 +66,7 @@ struct FilterCase {
   bool exactOn;
 };
 
-class Filters : public testing::TestWithParam<FilterCase> {};
-
-TEST_P(Filters, EvaluateUnderBothExactSettings) {
-  const FilterCase& c = GetParam();
-  Row row{c.name};
-  EXPECT_EQ(matches(c.expression, row, false), c.exactOff) << c.expression << " on " << c.name << ", exact off";
-  EXPECT_EQ(matches(c.expression, row, true), c.exactOn) << c.expression << " on " << c.name << ", exact on";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Expression, Filters,
-    testing::Values(
+const FilterCase kFilterCases[] = {
         // The search filter: a literal occurring in the upper-cased name.
         FilterCase{"\"SMI\"$upper(Name)", "Smith", true, true},
         FilterCase{"\"SMI\"$upper(Name)", "Osmium Ltd", true, true},
@@ -136,7 +125,15 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{"left(Name, 3) == \"Ann\" and right(trim(Name), 2) == \"ie\"", "Annie", true, true},
         FilterCase{"substr(Name, 2, 3) == \"nni\" and substr(Name, 40) == \"\"", "Annie", true, true},
         FilterCase{"lower(Name) == \"annie\" and upper(lower(Name)) == \"ANNIE\"", "AnNie", true, true},
-        FilterCase{"upper(\"ab\" + \"cd\") == \"ABCD\"", "x", true, true}));
+        FilterCase{"upper(\"ab\" + \"cd\") == \"ABCD\"", "x", true, true}};
+
+TEST(Expression, FiltersUnderBothExactSettings) {
+  for (const FilterCase& c : kFilterCases) {
+    Row row{c.name};
+    EXPECT_EQ(matches(c.expression, row, false), c.exactOff) << c.expression << " on " << c.name << ", exact off";
+    EXPECT_EQ(matches(c.expression, row, true), c.exactOn) << c.expression << " on " << c.name << ", exact on";
+  }
+}
 
 TEST(Expression, UpperChangesOnlyAsciiLetters) {
   std::string name;
@@ -206,24 +203,7 @@ struct Malformed {
   const char* message;  // the part after "at position "
 };
 
-class MalformedExpressions : public testing::TestWithParam<Malformed> {};
-
-TEST_P(MalformedExpressions, NamePositionAndWhatWasExpected) {
-  const Malformed& c = GetParam();
-  try {
-    Expression::parse(c.expression, layout());
-    FAIL() << c.expression << " was accepted";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.code(), ErrorCode::Expression);
-    const std::string text = e.what();
-    EXPECT_EQ(text.substr(text.find("at position ") + 12), c.message) << text;
-    EXPECT_NE(text.find(std::string("\"") + c.expression + "\""), std::string::npos) << text;
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Expression, MalformedExpressions,
-    testing::Values(
+const Malformed kMalformed[] = {
         Malformed{"upper(Name", "11: expected ',' or ')', found the end"},
         Malformed{"\"SMI$upper(Name)", "1: expected the closing \" of the string"},
         Malformed{"[abc", "1: expected the closing ] of the string"},
@@ -242,7 +222,21 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"3 $ Name", "3: expected character operands on both sides of $"},
         Malformed{"Info = \"x\"", "1: expected a character, date, numeric or logical field; INFO is of type M"},
         Malformed{"", "1: expected a field, a function, a literal or '(', found the end"},
-        Malformed{"()", "2: expected a field, a function, a literal or '(', found ')'"}));
+        Malformed{"()", "2: expected a field, a function, a literal or '(', found ')'"}};
+
+TEST(Expression, MalformedTextsNamePositionAndWhatWasExpected) {
+  for (const Malformed& c : kMalformed) {
+    try {
+      Expression::parse(c.expression, layout());
+      ADD_FAILURE() << c.expression << " was accepted";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.code(), ErrorCode::Expression);
+      const std::string text = e.what();
+      EXPECT_EQ(text.substr(text.find("at position ") + 12), c.message) << text;
+      EXPECT_NE(text.find(std::string("\"") + c.expression + "\""), std::string::npos) << text;
+    }
+  }
+}
 
 TEST(Expression, MatchesNeedsALogicalExpression) {
   const Expression e = Expression::parse("upper(Name)", layout());
