@@ -1,0 +1,99 @@
+#include "table_fixture.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <random>
+
+#include "xbase/cursor.h"
+
+namespace bench {
+namespace fs = std::filesystem;
+namespace {
+
+std::size_t entryCount = 100000;
+
+fs::path root() {
+  static const fs::path path = [] {
+    auto dir = fs::temp_directory_path() / ("cardlark-bench-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    return dir;
+  }();
+  return path;
+}
+
+std::string upperAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+}  // namespace
+
+void TableFixture::setEntries(std::size_t count) { entryCount = count; }
+std::size_t TableFixture::entries() { return entryCount; }
+
+const std::vector<Entry>& TableFixture::generated() {
+  static const std::vector<Entry> all = [] {
+    std::vector<Entry> list;
+    list.reserve(entryCount);
+    EntryGenerator generator;
+    for (std::size_t i = 0; i < entryCount; ++i) list.push_back(generator.next());
+    return list;
+  }();
+  return all;
+}
+
+void TableFixture::createAndImport(const fs::path& dir, const std::vector<Entry>& entries) {
+  xbase::createTable(dir / "Address", "Name,Char,30;Info,Memo;LastDate,Date;");
+  auto cursor = xbase::Cursor::open(dir / "ADDRESS.DBF", xbase::OpenMode::Exclusive);
+  cursor->createTag("Address", "upper(Name)");
+  int name = cursor->fieldIndex("NAME"), info = cursor->fieldIndex("INFO"),
+      date = cursor->fieldIndex("LASTDATE");
+  for (const auto& entry : entries) {
+    cursor->beginAppend();
+    cursor->setValue(name, entry.name);
+    cursor->setValue(info, entry.memo);
+    cursor->setValue(date, entry.lastDate);
+    cursor->post();
+  }
+}
+
+fs::path TableFixture::sharedTable() {
+  static const fs::path path = [] {
+    auto dir = scratchFolder("shared");
+    createAndImport(dir, generated());
+    return dir / "ADDRESS.DBF";
+  }();
+  return path;
+}
+
+fs::path TableFixture::copyOfSharedTable(const std::string& name) {
+  auto source = sharedTable().parent_path();
+  auto dir = scratchFolder(name);
+  for (const auto& file : fs::directory_iterator(source)) fs::copy_file(file.path(), dir / file.path().filename());
+  return dir;
+}
+
+fs::path TableFixture::scratchFolder(const std::string& name) {
+  auto dir = root() / name;
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+const std::vector<std::string>& TableFixture::sampleKeys() {
+  static const std::vector<std::string> keys = [] {
+    std::vector<std::string> list;
+    const auto& all = generated();
+    for (std::size_t i = 0; i < all.size(); i += std::max<std::size_t>(1, all.size() / 4096))
+      list.push_back(upperAscii(all[i].name));
+    std::shuffle(list.begin(), list.end(), std::mt19937(1));
+    return list;
+  }();
+  return keys;
+}
+
+void TableFixture::cleanUp() { fs::remove_all(root()); }
+
+}  // namespace bench
