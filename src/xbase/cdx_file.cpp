@@ -148,7 +148,7 @@ void CdxFile::setPadByte(int tag, char pad) {
 }
 
 int CdxFile::addTag(std::string_view name, std::string_view expression, int keyLength,
-                    const CdxEntrySource& entries) {
+                    const CdxEntrySource& entries, char pad) {
   impl_->requireWritable();
   checkTagName(name);
   if (keyLength < 1 || keyLength > kMaxKeyLength)
@@ -165,7 +165,7 @@ int CdxFile::addTag(std::string_view name, std::string_view expression, int keyL
   // A header spans two nodes, so it always goes at the end of the file.
   const std::uint64_t offset = (impl_->file.size() + kNodeSize - 1) / kNodeSize * kNodeSize;
   impl_->file.writeAt(offset, bytes.data(), bytes.size());
-  const KeyShape shape{keyLength, ' '};
+  const KeyShape shape{keyLength, pad};
   header.root = impl_->buildTree(shape, entries);
   bytes = encodeTagHeader(header);
   impl_->file.writeAt(offset, bytes.data(), bytes.size());
@@ -205,8 +205,8 @@ CdxEntrySource sourceOf(const std::vector<CdxEntry>& entries) {
 }  // namespace
 
 int CdxFile::addTag(std::string_view name, std::string_view expression, int keyLength,
-                    const std::vector<CdxEntry>& entries) {
-  return addTag(name, expression, keyLength, sourceOf(entries));
+                    const std::vector<CdxEntry>& entries, char pad) {
+  return addTag(name, expression, keyLength, sourceOf(entries), pad);
 }
 
 void CdxFile::rebuildTag(int tag, const std::vector<CdxEntry>& entries) { rebuildTag(tag, sourceOf(entries)); }

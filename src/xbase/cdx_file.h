@@ -71,17 +71,20 @@ class CdxFile {
   // Adds a tag filled from `entries` (any order; sorted here). The name is
   // stored upper-cased (at most 10 bytes). keyLength 1..240. Returns its
   // number. A tag of that name already present: Error(Argument).
+  // `pad` is the tag's pad byte (see setPadByte): give it here for keys that
+  // are not character keys, since the build already compresses with it.
   int addTag(std::string_view name, std::string_view expression, int keyLength,
-             const CdxEntrySource& entries);
+             const CdxEntrySource& entries, char pad = ' ');
   // Replaces every entry of a tag (pack, reindex); the old nodes are freed.
   void rebuildTag(int tag, const CdxEntrySource& entries);
   // Conveniences for small sets (tests, tools).
   int addTag(std::string_view name, std::string_view expression, int keyLength,
-             const std::vector<CdxEntry>& entries);
+             const std::vector<CdxEntry>& entries, char pad = ' ');
   void rebuildTag(int tag, const std::vector<CdxEntry>& entries);
   CdxTagOptions options(int tag) const;
   // The byte that trailing-count compression strips and decoding pads with:
   // a blank for character keys (the default), NUL for numeric and date keys.
+  // The file does not record it: set it after open for such tags.
   void setPadByte(int tag, char pad);
 
   // --- maintenance in place (touches a few nodes)
