@@ -1,15 +1,14 @@
 #pragma once
 
-#include <exception>
+#include "platform/silent_abort.h"
 
 namespace store {
 
 // Thrown by an event handler to stop the operation silently after it has
 // shown its own message. EngineTable::post() catches it, leaves the state and
 // the record buffer as they were and returns false; nothing else is reported.
-class Abort : public std::exception {
- public:
-  const char* what() const noexcept override { return "operation aborted"; }
-};
+// Thrown anywhere else, it ends the command silently at the top-level error
+// handler (platform::ErrorReportingApplication).
+class Abort : public platform::SilentAbort {};
 
 }  // namespace store
