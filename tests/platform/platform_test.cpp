@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -21,6 +23,32 @@ TEST(FreedesktopShell, TellsUrlsFromProgramsAndDriveLetters) {
   EXPECT_FALSE(platform::looksLikeUrl("iexplore.exe"));
   EXPECT_FALSE(platform::looksLikeUrl("C:\\Program Files\\x.exe"));
   EXPECT_FALSE(platform::looksLikeUrl(""));
+}
+
+// Receives the URLs that QDesktopServices would hand to the desktop.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+
+ public slots:
+  void handle(const QUrl& url) { urls << url.toString(); }
+
+ public:
+  QStringList urls;
+};
+
+TEST(FreedesktopShell, HandsUrlsToTheRegisteredHandler) {
+  UrlCatcher catcher;
+  for (const char* scheme : {"https", "mailto"}) QDesktopServices::setUrlHandler(scheme, &catcher, "handle");
+  platform::FreedesktopShell shell;
+  // A URL target, a mail target with the "open" verb, and a Windows browser
+  // program given the address as its parameter.
+  EXPECT_TRUE(shell.open("https://example.com/a?x=1", {}, {}, platform::ShowState::Normal));
+  EXPECT_TRUE(shell.open("mailto:a@example.com?bcc=b@example.com", {}, "open", platform::ShowState::Normal));
+  EXPECT_TRUE(shell.open("iexplore.exe", "https://example.com/b", {}, platform::ShowState::Normal));
+  for (const char* scheme : {"https", "mailto"}) QDesktopServices::unsetUrlHandler(scheme);
+  EXPECT_EQ(catcher.urls, (QStringList{"https://example.com/a?x=1", "mailto:a@example.com?bcc=b@example.com",
+                                       "https://example.com/b"}));
+  EXPECT_FALSE(shell.open("", {}, {}, platform::ShowState::Normal));
 }
 
 TEST(ProgramFolder, OverrideAndReset) {
@@ -77,3 +105,5 @@ TEST(QtDialogs, TitlesButtonsAndAnswers) {
 }
 
 }  // namespace
+
+#include "platform_test.moc"
