@@ -125,11 +125,17 @@ int DbGrid::indicatorWidth() const { return 11; }
 int DbGrid::visibleRowCount() const { return qMax(1, (viewport()->height() - titleHeight()) / rowHeight()); }
 
 void DbGrid::reload(int screenRow) {
+  store::EngineTable* t = table();
+  if (editing()) {
+    // The window cannot be re-read while a record is being edited: the rows
+    // stay and the current one follows the record buffer.
+    onStateChanged(t->state());
+    refreshCurrentText();
+    return;
+  }
   rows_.clear();
   currentRow_ = 0;
-  store::EngineTable* t = table();
-  if (!t || !t->isActive() || t->isEmpty() || !browsing()) {
-    if (t && editing()) onStateChanged(t->state());
+  if (!t || !t->isActive() || t->isEmpty()) {
     updateScrollBars();
     updateEditor();
     viewport()->update();

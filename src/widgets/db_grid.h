@@ -60,6 +60,8 @@ class DbGrid : public QAbstractScrollArea {
   QStringList visibleTexts() const;
   // Index of the current record among visibleTexts(), -1 when none.
   int currentRowIndex() const { return rows_.isEmpty() ? -1 : currentRow_; }
+  // Where row `row` of visibleTexts() is drawn, in viewport coordinates.
+  QRect rowRect(int row) const { return cellRect(row); }
   // The in-place editor while the table is in Edit or Insert state.
   QLineEdit* editor() const { return editor_; }
 

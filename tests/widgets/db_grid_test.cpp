@@ -1,0 +1,168 @@
+// The grid shows a window of rows around the current record and scrolls it
+// the way a classic data grid does, without reading the whole table.
+
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "bound_table.h"
+#include "widgets/db_grid.h"
+
+namespace {
+
+using store::DatasetState;
+using widgets_testing::BoundTable;
+using widgets_testing::numberedNames;
+
+struct GridTest : ::testing::Test {
+  BoundTable data{numberedNames(60)};
+  QWidget window;
+  widgets::DbGrid* grid = new widgets::DbGrid(&window);
+  QLineEdit* other = new QLineEdit(&window);  // another control of the same window
+
+  void SetUp() override {
+    window.resize(300, 200);
+    other->move(0, 160);
+    grid->resize(290, 147);
+    grid->setColumn("NAME", "NAME", 353, 30);
+    grid->setDataSource(&data.source);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    grid->setFocus();
+  }
+  int rows() const { return grid->visibleRowCount(); }
+  QStringList names(int from, int count) const { return numberedNames(60).mid(from, count); }
+};
+
+TEST_F(GridTest, ScrollsLikeAClassicDataGrid) {
+  ASSERT_GE(rows(), 3);
+  EXPECT_EQ(grid->visibleTexts(), names(0, rows()));
+  EXPECT_EQ(grid->currentRowIndex(), 0);
+
+  for (int i = 1; i < rows(); ++i) QTest::keyClick(grid, Qt::Key_Down);
+  EXPECT_EQ(grid->visibleTexts(), names(0, rows()));  // moved down the screen
+  EXPECT_EQ(grid->currentRowIndex(), rows() - 1);
+  QTest::keyClick(grid, Qt::Key_Down);  // past the bottom: scrolls by one
+  EXPECT_EQ(grid->visibleTexts(), names(1, rows()));
+  EXPECT_EQ(grid->currentRowIndex(), rows() - 1);
+  EXPECT_EQ(data.name(), names(rows(), 1).first());
+
+  QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(grid->visibleTexts(), names(60 - rows(), rows()));
+  EXPECT_EQ(grid->currentRowIndex(), rows() - 1);
+  EXPECT_EQ(data.name(), "Name059");
+
+  QTest::keyClick(grid, Qt::Key_PageUp);
+  EXPECT_EQ(data.name(), names(59 - rows(), 1).first());
+  QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(grid->visibleTexts(), names(0, rows()));
+  EXPECT_EQ(grid->currentRowIndex(), 0);
+}
+
+TEST_F(GridTest, AJumpKeepsTheCurrentRowsPlaceOnTheScreen) {
+  QTest::keyClick(grid, Qt::Key_Down);
+  QTest::keyClick(grid, Qt::Key_Down);
+  data.table.seekNearest("NAME040");
+  EXPECT_EQ(grid->currentRowIndex(), 2);
+  EXPECT_EQ(grid->visibleTexts(), names(38, rows()));
+}
+
+TEST_F(GridTest, NeverWalksTheWholeTable) {
+  // Count the records the table meets through a pass-all per-record test.
+  int met = 0;
+  data.table.setFilterRecord([&met](const store::RecordView&) {
+    ++met;
+    return true;
+  });
+  data.table.setFiltered(true);
+  met = 0;
+  QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+  QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+  QTest::keyClick(grid, Qt::Key_PageDown);
+  EXPECT_LT(met, 12 * rows());
+  EXPECT_EQ(grid->visibleTexts().size(), rows());
+}
+
+TEST_F(GridTest, TypingNeverStartsAnEdit) {
+  QList<QChar> typed;
+  QObject::connect(grid, &widgets::DbGrid::keyTyped, [&typed](QChar c) { typed << c; });
+  QTest::keyClicks(grid, "xy");
+  EXPECT_EQ(data.table.state(), DatasetState::Browse);
+  EXPECT_FALSE(grid->editor()->isVisible());
+  EXPECT_EQ(typed, QList<QChar>({'x', 'y'}));
+}
+
+TEST_F(GridTest, EditsTheColumnIntoTheRecordBuffer) {
+  data.table.edit();
+  ASSERT_TRUE(grid->editor()->isVisible());
+  EXPECT_EQ(grid->editor()->text(), "Name000");
+  EXPECT_EQ(grid->editor()->maxLength(), 30);
+  QTest::keyClick(grid->editor(), Qt::Key_End);
+  QTest::keyClicks(grid->editor(), "X");
+  EXPECT_EQ(data.name(), "Name000X");
+  EXPECT_TRUE(data.table.isModified());
+  QTest::keyClick(grid->editor(), Qt::Key_Escape);
+  EXPECT_EQ(data.table.state(), DatasetState::Browse);
+  EXPECT_EQ(data.name(), "Name000");
+  EXPECT_FALSE(grid->editor()->isVisible());
+  EXPECT_EQ(grid->visibleTexts().first(), "Name000");
+}
+
+TEST_F(GridTest, InsertShowsABlankRowThatAnUntouchedLeaveCancels) {
+  QTest::keyClick(grid, Qt::Key_Down);
+  data.table.insert();
+  EXPECT_EQ(grid->currentRowIndex(), 1);
+  EXPECT_EQ(grid->visibleTexts().mid(0, 3), QStringList({"Name000", "", "Name001"}));
+  EXPECT_TRUE(grid->editor()->isVisible());
+
+  grid->setFocus(Qt::OtherFocusReason);
+  other->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(data.table.state(), DatasetState::Browse);
+  EXPECT_EQ(grid->visibleTexts(), names(0, rows()));
+
+  // Once something is typed the new record stays when the focus leaves.
+  data.table.insert();
+  grid->setFocus(Qt::OtherFocusReason);
+  QTest::keyClicks(grid->editor(), "Kept");
+  other->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(data.table.state(), DatasetState::Insert);
+  EXPECT_EQ(data.name(), "Kept");
+}
+
+TEST_F(GridTest, MarksRowsWithCtrlClickAndShiftArrows) {
+  auto clickRow = [&](int row, Qt::KeyboardModifiers modifiers) {
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, grid->rowRect(row).center());
+  };
+  clickRow(2, Qt::ControlModifier);
+  clickRow(0, Qt::ControlModifier);
+  EXPECT_EQ(data.name(), "Name000");
+  ASSERT_EQ(grid->selectedRows().size(), 2);
+  EXPECT_EQ(grid->selectedRows()[0].recordNumber, 3u);
+  EXPECT_EQ(grid->selectedRows()[1].recordNumber, 1u);
+  clickRow(2, Qt::ControlModifier);  // a second Ctrl+click unmarks
+  ASSERT_EQ(grid->selectedRows().size(), 1);
+
+  // Shift+Down marks the current row and the one it moves to.
+  QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+  ASSERT_EQ(grid->selectedRows().size(), 3);
+  EXPECT_EQ(grid->selectedRows()[1].recordNumber, 3u);
+  EXPECT_EQ(grid->selectedRows()[2].recordNumber, 4u);
+
+  clickRow(3, Qt::NoModifier);  // a plain click starts afresh
+  EXPECT_TRUE(grid->selectedRows().isEmpty());
+  EXPECT_EQ(data.name(), "Name003");
+}
+
+TEST_F(GridTest, ConfirmedDeleteOnly) {
+  data.dialogs.queueAnswer(false);
+  QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(data.table.recordCount(), 60);
+  data.dialogs.queueAnswer(true);
+  QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(data.table.recordCount(), 59);
+  EXPECT_EQ(grid->visibleTexts(), names(1, rows()));
+  EXPECT_EQ(data.dialogs.texts(), QStringList({"Delete record?", "Delete record?"}));
+}
+
+}  // namespace
