@@ -75,14 +75,19 @@ class Cursor {
   virtual std::string order() const = 0;  // "" in natural order
   virtual std::vector<TagInfo> tags() const = 0;
 
-  // --- navigation; only non-deleted records passing the filters are met
+  // --- navigation; only non-deleted records passing the filters are met.
+  // Past the end no record is current (recno() 0, values ""), and skip(-1)
+  // from there goes to the last record; before the start the first record
+  // stays current. first()/last() on an empty view set both bof() and eof().
+  // Moving, seeking or changing the order while editing: Error State.
   virtual void first() = 0;
   virtual void last() = 0;
   virtual void skip(long n = 1) = 0;  // past the end: eof() true; before the start: bof() true
   virtual bool bof() const = 0;
   virtual bool eof() const = 0;
   virtual std::uint32_t recno() const = 0;       // 0 when on no record
-  virtual void go(std::uint32_t recno) = 0;      // positions on that record (a bookmark)
+  virtual void go(std::uint32_t recno) = 0;      // positions on that record (a bookmark), even
+                                                 // a deleted or filtered one; no such record: Error NotFound
   // Seek in the current tag's order with the key as given (the caller
   // upper-cases it). exact: found -> positioned, true; miss -> position kept,
   // false. soft: positioned on the first key not below (eof when none);
@@ -121,6 +126,7 @@ class Cursor {
   virtual bool editing() const = 0;    // inside beginEdit or beginAppend
   virtual bool appending() const = 0;  // inside beginAppend
   virtual void deleteRecord() = 0;     // marks the current record deleted; moves on to the next
+                                       // (eof when none); while appending it drops the new record
 
   // --- maintenance (exclusive opens only): deleted records leave the DBF,
   // memo space is reclaimed, every tag is rebuilt; cursor at top.

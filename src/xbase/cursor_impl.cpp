@@ -8,7 +8,7 @@
 namespace xbase {
 namespace {
 
-// A walk reads records in growing blocks: one record first (a walk that
+// A walk reads records in growing blocks: a few records first (a walk that
 // stops at once costs a single small read), doubling up to this size.
 constexpr std::size_t kMaxBlockBytes = 256 * 1024;
 
@@ -76,7 +76,7 @@ bool CursorImpl::scanNatural(std::uint32_t from, Direction direction) {
   DbfFile& dbf = table_.dbf();
   const std::size_t recordLength = table_.header().recordLength;
   const std::uint32_t maxBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, kMaxBlockBytes / recordLength));
-  std::uint32_t want = 1;
+  std::uint32_t want = 8;  // a few records cost one read as much as one does
   const std::string noKey;
   for (;;) {
     if (from == 0) return false;
@@ -103,25 +103,37 @@ bool CursorImpl::scanNatural(std::uint32_t from, Direction direction) {
   }
 }
 
-bool CursorImpl::scanIndex(std::optional<CdxEntry> entry, Direction direction) {
+bool CursorImpl::scanIndex(std::optional<CdxEntry> from, bool inclusive, Direction direction,
+                           const std::string* onlyKey) {
+  // Entries come in growing batches, read along the leaves under the index
+  // lock; the records are tested after the lock is released, so that a
+  // caller's record filter may use other cursors freely.
+  std::size_t want = 4;
   std::string record;
-  while (entry) {
-    if (!table_.dbf().readRecord(entry->recno, record))
-      throw Error(ErrorCode::Corrupt, "The index of " + path().filename().string() + " names record " +
-                                          std::to_string(entry->recno) +
-                                          ", which the table does not hold; reindex the table");
-    if (passes(entry->recno, entry->key, record)) {
-      placeOn(entry->recno, entry->key);
-      return true;
+  for (;;) {
+    const std::vector<CdxEntry> batch = indexBatch(from, inclusive, direction, want);
+    for (const CdxEntry& entry : batch) {
+      if (onlyKey && entry.key != *onlyKey) return false;
+      if (!table_.dbf().readRecord(entry.recno, record))
+        throw Error(ErrorCode::Corrupt, "The index of " + path().filename().string() + " names record " +
+                                            std::to_string(entry.recno) +
+                                            ", which the table does not hold; reindex the table");
+      if (passes(entry.recno, entry.key, record)) {
+        placeOn(entry.recno, entry.key);
+        return true;
+      }
     }
-    entry = indexStep(*entry, direction);
+    if (batch.size() < want) return false;
+    from = batch.back();
+    inclusive = false;
+    want = std::min<std::size_t>(want * 2, 512);
   }
-  return false;
 }
 
 void CursorImpl::first() {
   requireBrowsing("moving");
-  const bool found = tag_ < 0 ? scanNatural(1, Direction::Forward) : scanIndex(indexFirst(Direction::Forward), Direction::Forward);
+  const bool found =
+      tag_ < 0 ? scanNatural(1, Direction::Forward) : scanIndex(std::nullopt, true, Direction::Forward);
   if (!found) {
     placeNowhere();
     bof_ = eof_ = true;
@@ -134,7 +146,7 @@ void CursorImpl::last() {
   if (tag_ < 0) {
     found = scanNatural(table_.dbf().refreshCount(), Direction::Backward);
   } else {
-    found = scanIndex(indexFirst(Direction::Backward), Direction::Backward);
+    found = scanIndex(std::nullopt, true, Direction::Backward);
   }
   if (!found) {
     placeNowhere();
@@ -147,7 +159,7 @@ bool CursorImpl::stepFromCurrent(Direction direction) {
     if (direction == Direction::Forward) return scanNatural(recno_ + 1, direction);
     return recno_ > 1 && scanNatural(recno_ - 1, direction);
   }
-  return scanIndex(indexStep(CdxEntry{key_, recno_}, direction), direction);
+  return scanIndex(CdxEntry{key_, recno_}, false, direction);
 }
 
 void CursorImpl::skip(long n) {

@@ -77,7 +77,11 @@ class CursorImpl final : public Cursor {
   // --- navigation (cursor_impl.cpp)
   bool passes(std::uint32_t recno, const std::string& key, std::string_view record);
   bool scanNatural(std::uint32_t from, Direction direction);
-  bool scanIndex(std::optional<CdxEntry> entry, Direction direction);
+  // Walks the tag from `from` (its start when absent; `from` itself only
+  // when `inclusive`) to the first entry whose record passes; with `onlyKey`
+  // set, only entries of that key are met.
+  bool scanIndex(std::optional<CdxEntry> from, bool inclusive, Direction direction,
+                 const std::string* onlyKey = nullptr);
   bool stepFromCurrent(Direction direction);
   void placeOn(std::uint32_t recno, std::string key);
   void placeNowhere();
@@ -88,9 +92,9 @@ class CursorImpl final : public Cursor {
   // --- the index (cursor_index.cpp)
   const Expression& keyExpression(int tag);
   std::string keyOf(int tag, std::string_view record);
-  std::optional<CdxEntry> indexFirst(Direction direction);
-  std::optional<CdxEntry> indexStep(const CdxEntry& from, Direction direction);
-  std::optional<CdxEntry> indexLowerBound(std::string_view key);
+  // Up to `most` entries from `from` on, read under the index lock.
+  std::vector<CdxEntry> indexBatch(const std::optional<CdxEntry>& from, bool inclusive, Direction direction,
+                                   std::size_t most);
   std::optional<CdxEntry> indexSeekGE(std::string_view key);
   void indexChange(std::uint32_t recno, std::string_view oldRecord, std::string_view newRecord);
   void requireExclusive(const char* what) const;

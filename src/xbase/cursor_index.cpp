@@ -23,19 +23,16 @@ std::string CursorImpl::keyOf(int tag, std::string_view record) {
   return key;
 }
 
-std::optional<CdxEntry> CursorImpl::indexFirst(Direction direction) {
+std::vector<CdxEntry> CursorImpl::indexBatch(const std::optional<CdxEntry>& from, bool inclusive,
+                                             Direction direction, std::size_t most) {
+  std::vector<CdxEntry> batch;
   LockGuard lock = table_.indexLock(false);
-  return direction == Direction::Forward ? table_.cdx()->first(tag_) : table_.cdx()->last(tag_);
-}
-
-std::optional<CdxEntry> CursorImpl::indexStep(const CdxEntry& from, Direction direction) {
-  LockGuard lock = table_.indexLock(false);
-  return direction == Direction::Forward ? table_.cdx()->next(tag_, from) : table_.cdx()->prev(tag_, from);
-}
-
-std::optional<CdxEntry> CursorImpl::indexLowerBound(std::string_view key) {
-  LockGuard lock = table_.indexLock(false);
-  return table_.cdx()->lowerBound(tag_, key, 0);
+  table_.cdx()->scan(tag_, from, direction == Direction::Forward, [&](const CdxEntry& entry) {
+    if (!inclusive && from && entry == *from) return true;  // the starting entry itself
+    batch.push_back(entry);
+    return batch.size() < most;
+  });
+  return batch;
 }
 
 std::optional<CdxEntry> CursorImpl::indexSeekGE(std::string_view key) {
@@ -74,13 +71,7 @@ bool CursorImpl::seek(std::string_view key, bool soft) {
   const std::string savedKey = key_;
   const bool savedBof = bof_, savedEof = eof_;
   if (!soft) {
-    std::string record;
-    for (auto entry = indexLowerBound(whole); entry && entry->key == whole; entry = indexStep(*entry, Direction::Forward)) {
-      if (table_.dbf().readRecord(entry->recno, record) && passes(entry->recno, entry->key, record)) {
-        placeOn(entry->recno, entry->key);
-        return true;
-      }
-    }
+    if (scanIndex(CdxEntry{whole, 0}, true, Direction::Forward, &whole)) return true;
     recno_ = savedRecno;
     key_ = savedKey;
     bof_ = savedBof;
@@ -88,7 +79,8 @@ bool CursorImpl::seek(std::string_view key, bool soft) {
     return false;
   }
   const std::string probe = key.size() < whole.size() ? std::string(key) : whole;
-  if (!scanIndex(indexSeekGE(probe), Direction::Forward)) {
+  const std::optional<CdxEntry> start = indexSeekGE(probe);
+  if (!start || !scanIndex(start, true, Direction::Forward)) {
     placeNowhere();
     bof_ = false;
     eof_ = true;

@@ -106,7 +106,7 @@ void DbfFile::writeDeletionFlag(std::uint32_t recno, char flag) {
 
 std::uint32_t DbfFile::append(std::string_view record) {
   requireWritable();
-  const std::uint32_t count = refreshCount();
+  const std::uint32_t count = soleWriter_ ? count_ : refreshCount();
   if (count >= kMaxRecords) throw Error(ErrorCode::Unsupported, name() + " holds the most records a table can hold");
   std::string bytes(record);
   bytes.push_back(0x1A);

@@ -34,6 +34,9 @@ class DbfFile {
   std::string name() const { return file_.path().filename().string(); }
 
   std::uint32_t knownCount() const { return count_; }
+  // On an exclusive open nobody else writes: the count kept in memory is
+  // the truth and need not be read again before an append.
+  void setSoleWriter(bool sole) { soleWriter_ = sole; }
   // Reads the header's count again. The file size is trusted over the
   // header: a count beyond the records the file holds (a cut file) is
   // lowered to the whole records present, while records past the count (an
@@ -72,6 +75,7 @@ class DbfFile {
   File file_;
   DbfHeader header_;
   std::uint32_t count_ = 0;
+  bool soleWriter_ = false;
 };
 
 }  // namespace xbase

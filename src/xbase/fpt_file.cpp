@@ -105,9 +105,12 @@ bool FptFile::rewriteInPlace(std::uint32_t block, std::string_view text) {
 
 std::uint32_t FptFile::append(std::string_view text) {
   if (!file_.writable()) throw Error(ErrorCode::Io, name() + " is read-only: the memo cannot be stored");
-  char head[4];
-  file_.readAt(0, head, sizeof head);
-  std::uint32_t next = readBe32(head);
+  std::uint32_t next = knownNextFree_;
+  if (next == 0) {
+    char head[4];
+    file_.readAt(0, head, sizeof head);
+    next = readBe32(head);
+  }
   const std::uint32_t first = firstBlock(blockSize_);
   if (next < first) next = first;
   // A next-free block below the end of the file is trusted: the blocks past
@@ -119,6 +122,7 @@ std::uint32_t FptFile::append(std::string_view text) {
   char newNext[4];
   writeBe32(newNext, static_cast<std::uint32_t>(next + blocks));
   file_.writeAt(0, newNext, sizeof newNext);
+  if (soleWriter_) knownNextFree_ = static_cast<std::uint32_t>(next + blocks);
   return next;
 }
 

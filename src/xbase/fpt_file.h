@@ -33,6 +33,12 @@ class FptFile {
 
   File& file() { return file_; }
   std::uint32_t blockSize() const { return blockSize_; }
+  // On an exclusive open the next free block is kept in memory after the
+  // first append instead of being read from the header each time.
+  void setSoleWriter(bool sole) {
+    soleWriter_ = sole;
+    knownNextFree_ = 0;
+  }
   std::string name() const { return file_.path().filename().string(); }
 
   // The text of the memo starting at `block`. A block inside the header, a
@@ -52,6 +58,8 @@ class FptFile {
 
   File file_;
   std::uint32_t blockSize_ = kDefaultBlockSize;
+  bool soleWriter_ = false;
+  std::uint32_t knownNextFree_ = 0;  // 0: read it from the header
 };
 
 }  // namespace xbase

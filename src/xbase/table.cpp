@@ -65,7 +65,9 @@ void Table::openFiles(std::optional<File> lockedDbf) {
     if (memoPath.empty())
       throw Error(ErrorCode::NotFound, "The memo file of " + path_.filename().string() + " is missing");
     fpt_ = std::make_unique<FptFile>(openTableFile(memoPath, dbf_->file().writable()));
+    fpt_->setSoleWriter(!shared());
   }
+  dbf_->setSoleWriter(!shared());
   openIndex();
 }
 
