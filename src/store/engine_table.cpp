@@ -212,14 +212,16 @@ void EngineTable::refilter(const std::function<void()>& rollback) {
     }
     throw;
   }
-  if (filtered_ || current == 0) {
-    engine([&] { cursor().first(); });
-    bof_ = true;
-    eof_ = cursor().eof();
-  } else {
-    // Switching off: stay on the record the user was on.
-    engine([&] { cursor().go(current); });
+  xbase::Cursor& c = cursor();
+  // Switching off stays on the record the user was on, unless another user
+  // has deleted it meanwhile.
+  const bool stayed = !filtered_ && current != 0 && goIfPresent(current);
+  if (stayed) {
     bof_ = eof_ = false;
+  } else {
+    engine([&] { c.first(); });
+    bof_ = true;
+    eof_ = c.eof();
   }
   emit dataSetChanged();
 }
@@ -313,14 +315,20 @@ Bookmark EngineTable::bookmark() const {
   return {cursor_->recno()};
 }
 
+bool EngineTable::goIfPresent(std::uint32_t recordNumber) {
+  xbase::Cursor& c = cursor();
+  try {
+    c.go(recordNumber);
+  } catch (const xbase::Error&) {
+    return false;
+  }
+  return c.recno() == recordNumber && !c.eof() && !c.deleted();
+}
+
 void EngineTable::gotoBookmark(const Bookmark& bookmark) {
   if (!finishEditing()) return;
   xbase::Cursor& c = cursor();
-  if (!bookmark.isValid())
-    throw EngineError(name(), QStringLiteral("Record not found"),
-                      static_cast<int>(xbase::ErrorCode::NotFound));
-  engine([&] { c.go(bookmark.recordNumber); });
-  if (c.recno() != bookmark.recordNumber || c.eof() || c.deleted()) {
+  if (!bookmark.isValid() || !goIfPresent(bookmark.recordNumber)) {
     engine([&] { c.first(); });
     bof_ = true;
     eof_ = c.eof();

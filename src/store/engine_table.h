@@ -203,6 +203,8 @@ class EngineTable : public QObject {
   // them, `rollback` restores the settings before the error is rethrown.
   void refilter(const std::function<void()>& rollback);
   bool finishEditing();  // the implicit post/cancel before a move
+  // Positions on the record; false when it is gone (deleted, out of range).
+  bool goIfPresent(std::uint32_t recordNumber);
   void afterMove(bool forward);
   void writeField(const QString& field, const std::string& raw);
   void runEvent(const Event& handler);

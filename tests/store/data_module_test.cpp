@@ -161,6 +161,22 @@ TEST_F(SearchTest, SwitchingOffShowsAllAndKeepsTheCurrentEntry) {
   EXPECT_EQ(visibleNames(dm.tblAddress).size(), 4);
 }
 
+TEST_F(SearchTest, SwitchingOffAfterTheEntryWasDeletedElsewhereGoesToTheFirst) {
+  search("osm", false);
+  ASSERT_EQ(dm.tblAddress.text("Name"), "Osmium Ltd");
+  store::EngineTable other("tblOther");
+  other.setFolder(folder.path());
+  other.setTableName("ADDRESS.DBF");
+  other.setIndexName("ADDRESS");
+  other.open();
+  ASSERT_TRUE(other.seekExact(store::addressKey("osmium ltd")));
+  other.deleteRecord();
+
+  dm.tblAddress.setFiltered(false);
+  EXPECT_EQ(dm.tblAddress.text("Name"), "Brown");
+  EXPECT_EQ(visibleNames(dm.tblAddress), (QStringList{"Brown", "Jones", "Smith"}));
+}
+
 TEST_F(SearchTest, InsertDuringAMemoSearchKeepsTheSearchWorking) {
   search("fair", true);
   ASSERT_TRUE(insertEntry("Green", "at the FAIR too"));
