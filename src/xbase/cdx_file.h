@@ -88,6 +88,7 @@ class CdxFile {
   void setPadByte(int tag, char pad);
 
   // --- maintenance in place (touches a few nodes)
+  // Inserting an entry that is already there changes nothing.
   void insert(int tag, std::string_view key, std::uint32_t recno);
   // Removes that exact (key, recno); returns false when it was not there.
   bool remove(int tag, std::string_view key, std::uint32_t recno);

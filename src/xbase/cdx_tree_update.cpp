@@ -45,7 +45,11 @@ void Tree::insert(const CdxEntry& entry) {
     throw Error(ErrorCode::Argument, "Index key must have " + std::to_string(shape_.length) + " bytes");
   std::vector<Level> path = pathTo(Probe{Probe::Kind::AtLeast, entry.key, entry.recno});
   auto& entries = path.back().node.entries;
-  entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(lowerBound(entries, entry)), entry);
+  // The entry, if present, is in this leaf (each parent entry is its
+  // child's highest): an exact repeat changes nothing.
+  const std::size_t at = lowerBound(entries, entry);
+  if (at < entries.size() && entries[at] == entry) return;
+  entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(at), entry);
   rewrite(path, path.size() - 1);
 }
 

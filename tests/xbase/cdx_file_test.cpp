@@ -47,9 +47,11 @@ TEST_F(CdxFileTest, NeighboursOfEntriesThatAreGoneOrDuplicated) {
   std::vector<CdxEntry> entries{entry("A", 1), entry("B", 2), entry("C", 3)};
   for (std::uint32_t r = 10; r < 15; ++r) entries.push_back(entry("D", r));
   auto cdx = createWith(entries);
+  cdx->insert(0, padded("D", 10), 12);  // already there: no second copy
   ASSERT_TRUE(cdx->remove(0, padded("B", 10), 2));
   EXPECT_FALSE(cdx->remove(0, padded("B", 10), 2));
   EXPECT_FALSE(cdx->contains(0, padded("B", 10), 2));
+  EXPECT_EQ(cdxtest::allEntries(*cdx, 0).size(), 7u);
   EXPECT_EQ(cdx->next(0, entry("B", 2)), entry("C", 3));
   EXPECT_EQ(cdx->prev(0, entry("B", 2)), entry("A", 1));
   EXPECT_EQ(cdx->next(0, entry("D", 12)), entry("D", 13));
