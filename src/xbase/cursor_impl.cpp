@@ -245,19 +245,11 @@ void CursorImpl::setFilter(std::string_view expression) {
 
 std::uint32_t CursorImpl::count() {
   DbfFile& dbf = table_.dbf();
-  const std::uint32_t total = dbf.refreshCount();
-  const std::size_t recordLength = table_.header().recordLength;
-  const auto perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, kMaxBlockBytes / recordLength));
+  dbf.refreshCount();
   std::uint32_t passing = 0;
-  for (std::uint32_t first = 1; first <= total;) {
-    const std::uint32_t got = dbf.readBlock(first, std::min(perBlock, total - first + 1), block_);
-    if (got == 0) break;
-    for (std::uint32_t i = 0; i < got; ++i) {
-      const std::string_view record(block_.data() + static_cast<std::size_t>(i) * recordLength, recordLength);
-      if (record[0] != '*' && (!filter_ || filter_->matches(record, options_))) ++passing;
-    }
-    first += got;
-  }
+  dbf.forEachRecord([&](std::uint32_t, std::string_view record) {
+    if (record[0] != '*' && (!filter_ || filter_->matches(record, options_))) ++passing;
+  });
   return passing;
 }
 

@@ -19,6 +19,7 @@
 #include "xbase/expression.h"
 #include "xbase/lock.h"
 #include "xbase/table.h"
+#include "xbase/table_tag.h"
 
 namespace xbase {
 
@@ -90,16 +91,14 @@ class CursorImpl final : public Cursor {
   std::string currentRecord() const;  // the record as on disk now ("" when none)
 
   // --- the index (cursor_index.cpp)
-  const Expression& keyExpression(int tag);
-  std::string keyOf(int tag, std::string_view record);
+  const TagRule& rule(int tag);
+  std::string keyOf(int tag, std::string_view record) { return rule(tag).keyOf(record); }
   // Up to `most` entries from `from` on, read under the index lock.
   std::vector<CdxEntry> indexBatch(const std::optional<CdxEntry>& from, bool inclusive, Direction direction,
                                    std::size_t most);
   std::optional<CdxEntry> indexSeekGE(std::string_view key);
   void indexChange(std::uint32_t recno, std::string_view oldRecord, std::string_view newRecord);
   void requireExclusive(const char* what) const;
-  void forEachRecord(const std::function<void(std::uint32_t, std::string_view)>& visit) const;
-  CdxEntrySource entriesOf(int tag);
 
   // --- writing (cursor_write.cpp)
   void storeMemos(bool appendOnly);
@@ -108,7 +107,7 @@ class CursorImpl final : public Cursor {
   Table table_;
   RecordLayout layout_;
   int tag_ = -1;  // -1: natural order
-  std::map<int, Expression> keyExpressions_;
+  std::map<int, TagRule> rules_;
 
   std::uint32_t recno_ = 0;
   std::string key_;  // the current record's key in tag order

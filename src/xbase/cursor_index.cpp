@@ -6,28 +6,23 @@
 
 namespace xbase {
 
-const Expression& CursorImpl::keyExpression(int tag) {
-  auto found = keyExpressions_.find(tag);
-  if (found != keyExpressions_.end()) return found->second;
-  const TagInfo& info = table_.cdx()->tag(tag);
-  try {
-    return keyExpressions_.emplace(tag, Expression::parse(info.expression, layout_)).first->second;
-  } catch (const Error& e) {
-    throw Error(e.code(), "Tag " + info.name + " of " + path().filename().string() + ": " + e.what());
-  }
-}
-
-std::string CursorImpl::keyOf(int tag, std::string_view record) {
-  std::string key = keyExpression(tag).key(record);
-  key.resize(static_cast<std::size_t>(table_.cdx()->tag(tag).keyLength), ' ');
-  return key;
+const TagRule& CursorImpl::rule(int tag) {
+  auto found = rules_.find(tag);
+  if (found != rules_.end()) return found->second;
+  CdxFile& cdx = *table_.cdx();
+  TagRule compiled(cdx.tag(tag), cdx.options(tag), layout_, path().filename().string());
+  // The file does not record the pad byte of non-character keys.
+  if (compiled.pad() != ' ') cdx.setPadByte(tag, compiled.pad());
+  return rules_.emplace(tag, std::move(compiled)).first->second;
 }
 
 std::vector<CdxEntry> CursorImpl::indexBatch(const std::optional<CdxEntry>& from, bool inclusive,
                                              Direction direction, std::size_t most) {
+  // A descending tag keeps its keys ascending and is read backwards.
+  const bool forward = (direction == Direction::Forward) != rule(tag_).descending();
   std::vector<CdxEntry> batch;
   LockGuard lock = table_.indexLock(false);
-  table_.cdx()->scan(tag_, from, direction == Direction::Forward, [&](const CdxEntry& entry) {
+  table_.cdx()->scan(tag_, from, forward, [&](const CdxEntry& entry) {
     if (!inclusive && from && entry == *from) return true;  // the starting entry itself
     batch.push_back(entry);
     return batch.size() < most;
@@ -51,7 +46,7 @@ void CursorImpl::setOrder(std::string_view tagName) {
   if (tag < 0)
     throw Error(ErrorCode::NotFound, "Tag " + std::string(tagName) + " not found in the index of " +
                                          path().filename().string());
-  keyExpression(tag);  // a tag whose key cannot be computed is refused here, not midway
+  rule(tag);  // a tag whose key cannot be computed is refused here, not midway
   tag_ = tag;
   const std::string record = currentRecord();
   key_ = record.empty() ? std::string() : keyOf(tag_, record);
@@ -66,20 +61,25 @@ std::vector<TagInfo> CursorImpl::tags() const {
 bool CursorImpl::seek(std::string_view key, bool soft) {
   requireBrowsing("seeking");
   if (tag_ < 0) throw Error(ErrorCode::State, "No parseable expressions in setting key fields");
-  const std::string whole = keyExpression(tag_).keyFromText(key);
+  const TagRule& current = rule(tag_);
+  const std::string whole = current.keyFromText(key);
   const std::uint32_t savedRecno = recno_;
   const std::string savedKey = key_;
   const bool savedBof = bof_, savedEof = eof_;
   if (!soft) {
-    if (scanIndex(CdxEntry{whole, 0}, true, Direction::Forward, &whole)) return true;
+    const CdxEntry from{whole, current.descending() ? UINT32_MAX : 0};
+    if (scanIndex(from, true, Direction::Forward, &whole)) return true;
     recno_ = savedRecno;
     key_ = savedKey;
     bof_ = savedBof;
     eof_ = savedEof;
     return false;
   }
+  // Ascending: the first key not below the probe (a short probe compares as
+  // a prefix); descending: the first key not above it.
   const std::string probe = key.size() < whole.size() ? std::string(key) : whole;
-  const std::optional<CdxEntry> start = indexSeekGE(probe);
+  const std::optional<CdxEntry> start =
+      current.descending() ? std::optional<CdxEntry>(CdxEntry{whole, UINT32_MAX}) : indexSeekGE(probe);
   if (!start || !scanIndex(start, true, Direction::Forward)) {
     placeNowhere();
     bof_ = false;
@@ -92,17 +92,29 @@ bool CursorImpl::seek(std::string_view key, bool soft) {
 void CursorImpl::indexChange(std::uint32_t recno, std::string_view oldRecord, std::string_view newRecord) {
   CdxFile* cdx = table_.cdx();
   if (!cdx) return;
-  std::vector<std::pair<int, std::pair<std::string, std::string>>> changes;
+  struct Change {
+    int tag;
+    std::optional<std::string> remove, insert;
+  };
+  std::vector<Change> changes;
   for (int tag = 0; tag < cdx->tagCount(); ++tag) {
-    std::string before = oldRecord.empty() ? std::string() : keyOf(tag, oldRecord);
-    std::string after = keyOf(tag, newRecord);
-    if (oldRecord.empty() || before != after) changes.push_back({tag, {std::move(before), std::move(after)}});
+    const TagRule& r = rule(tag);
+    Change change{tag, {}, {}};
+    if (!oldRecord.empty() && r.admits(oldRecord)) change.remove = r.keyOf(oldRecord);
+    if (r.admits(newRecord)) change.insert = r.keyOf(newRecord);
+    if (change.remove && change.insert && *change.remove == *change.insert) continue;
+    if (change.remove || change.insert) changes.push_back(std::move(change));
   }
   if (changes.empty()) return;
   LockGuard lock = table_.indexLock(true);
-  for (const auto& [tag, keys] : changes) {
-    if (!oldRecord.empty()) cdx->remove(tag, keys.first, recno);
-    cdx->insert(tag, keys.second, recno);
+  for (const Change& change : changes) {
+    if (change.remove) cdx->remove(change.tag, *change.remove, recno);
+    if (!change.insert) continue;
+    if (rule(change.tag).unique()) {  // a unique tag keeps the first record of a key only
+      auto existing = cdx->seekGE(change.tag, *change.insert);
+      if (existing && existing->key == *change.insert) continue;
+    }
+    cdx->insert(change.tag, *change.insert, recno);
   }
 }
 

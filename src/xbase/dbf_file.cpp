@@ -79,6 +79,19 @@ std::uint32_t DbfFile::readBlock(std::uint32_t first, std::uint32_t n, std::stri
   return static_cast<std::uint32_t>(got / header_.recordLength);
 }
 
+void DbfFile::forEachRecord(const std::function<void(std::uint32_t, std::string_view)>& visit) const {
+  const std::size_t length = header_.recordLength;
+  const auto perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, (256 * 1024) / length));
+  std::string block;
+  for (std::uint32_t first = 1; first <= count_;) {
+    const std::uint32_t got = readBlock(first, perBlock, block);
+    if (got == 0) break;
+    for (std::uint32_t i = 0; i < got; ++i)
+      visit(first + i, std::string_view(block.data() + static_cast<std::size_t>(i) * length, length));
+    first += got;
+  }
+}
+
 void DbfFile::requireWritable() const {
   if (!file_.writable())
     throw Error(ErrorCode::Io, name() + " is read-only: the table cannot be changed");

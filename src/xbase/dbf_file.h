@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,10 @@ class DbfFile {
   // Reads up to `n` records from `first` into `out` (n * recordLength
   // bytes); returns how many whole records were there.
   std::uint32_t readBlock(std::uint32_t first, std::uint32_t n, std::string& out) const;
+
+  // Visits the records up to the known count (deleted ones too), read in
+  // large blocks.
+  void forEachRecord(const std::function<void(std::uint32_t, std::string_view)>& visit) const;
 
   // Rewrites a record in place, then stamps the header date.
   void writeRecord(std::uint32_t recno, std::string_view record);

@@ -82,20 +82,7 @@ void applyRenames(const Renames& renames) {
 
 }  // namespace
 
-void forEachRecordOf(const DbfFile& dbf, const std::function<void(std::uint32_t, std::string_view)>& visit) {
-  const std::size_t length = dbf.header().recordLength;
-  const auto perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, kChunk / 4 / length));
-  std::string block;
-  for (std::uint32_t first = 1; first <= dbf.knownCount();) {
-    const std::uint32_t got = dbf.readBlock(first, perBlock, block);
-    if (got == 0) break;
-    for (std::uint32_t i = 0; i < got; ++i)
-      visit(first + i, std::string_view(block.data() + static_cast<std::size_t>(i) * length, length));
-    first += got;
-  }
-}
-
-void packTable(Table& table, const std::vector<TagInfo>& tags, const std::vector<const Expression*>& keys) {
+void packTable(Table& table, const std::vector<const TagRule*>& rules) {
   const auto dbfPath = table.path();
   DbfFile& old = table.dbf();
   old.refreshCount();
@@ -131,7 +118,7 @@ void packTable(Table& table, const std::vector<TagInfo>& tags, const std::vector
   SequentialWriter recordsOut(newDbfFile, header.headerLength);
   std::uint32_t kept = 0;
   std::string record;
-  forEachRecordOf(old, [&](std::uint32_t, std::string_view source) {
+  old.forEachRecord([&](std::uint32_t, std::string_view source) {
     if (source[0] == '*') return;
     record.assign(source);
     for (std::size_t f = 0; f < header.fields.size(); ++f) {
@@ -163,24 +150,20 @@ void packTable(Table& table, const std::vector<TagInfo>& tags, const std::vector
 
   if (table.cdx()) {
     const auto cdxPath = table.cdx()->path();
-    removeQuietly(newFileOf(cdxPath));
+    const auto newCdxPath = newFileOf(cdxPath);
+    removeQuietly(newCdxPath);
+    std::error_code ec;
+    if (!std::filesystem::copy_file(cdxPath, newCdxPath, ec))
+      throw Error(ErrorCode::Io, "Cannot copy " + cdxPath.string() + ": " + ec.message());
     DbfFile packed(File(newDbfPath, File::Access::ReadOnly));
-    auto cdx = CdxFile::create(newFileOf(cdxPath));
-    for (std::size_t t = 0; t < tags.size(); ++t) {
-      const Expression& expression = *keys[t];
-      const auto keyLength = static_cast<std::size_t>(tags[t].keyLength);
-      const int tag = cdx->addTag(tags[t].name, tags[t].expression, tags[t].keyLength, [&](const CdxEntryEmitter& emit) {
-        std::string key;
-        forEachRecordOf(packed, [&](std::uint32_t recno, std::string_view r) {
-          expression.key(r, key);
-          key.resize(keyLength, ' ');
-          emit(key, recno);
-        });
-      });
-      if (expression.type() != ValueType::Character) cdx->setPadByte(tag, '\0');
+    auto cdx = CdxFile::open(newCdxPath, true);
+    for (std::size_t t = 0; t < rules.size(); ++t) {
+      const int tag = static_cast<int>(t);
+      if (rules[t]->pad() != ' ') cdx->setPadByte(tag, rules[t]->pad());
+      cdx->rebuildTag(tag, rules[t]->entriesOf(packed));
     }
     cdx->sync();
-    renames.push_back({newFileOf(cdxPath), cdxPath});
+    renames.push_back({newCdxPath, cdxPath});
   }
 
   const auto journal = journalOf(dbfPath);

@@ -11,24 +11,18 @@
 // finished by the next open, which completes the renames. The table never
 // mixes old and new files.
 
-#include <cstdint>
-#include <functional>
-#include <string_view>
+#include <filesystem>
 #include <vector>
 
-#include "xbase/cursor.h"
-#include "xbase/dbf_file.h"
-#include "xbase/expression.h"
 #include "xbase/table.h"
+#include "xbase/table_tag.h"
 
 namespace xbase {
 
-// Visits every record of the table (deleted ones too), reading in blocks.
-void forEachRecordOf(const DbfFile& dbf, const std::function<void(std::uint32_t, std::string_view)>& visit);
-
-// Packs an exclusively opened table; `keys[i]` computes the keys of tags[i].
-// The table is reopened on the new files.
-void packTable(Table& table, const std::vector<TagInfo>& tags, const std::vector<const Expression*>& keys);
+// Packs an exclusively opened table; `rules[i]` makes the entries of tag i.
+// The index file is copied and each tag rebuilt in the copy, so that the
+// tags keep their options. The table is reopened on the new files.
+void packTable(Table& table, const std::vector<const TagRule*>& rules);
 
 // Completes a pack that stopped after its journal was written. Called
 // before a table is opened.
