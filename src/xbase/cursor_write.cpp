@@ -74,6 +74,10 @@ void CursorImpl::storeMemos(bool appendOnly) {
 
 void CursorImpl::post() {
   if (state_ == State::Browse) throw Error(ErrorCode::State, "There is nothing to post");
+  // Every tag's rule is compiled before anything is written: a tag whose
+  // key cannot be computed refuses the post instead of missing the record.
+  if (CdxFile* cdx = table_.cdx())
+    for (int tag = 0; tag < cdx->tagCount(); ++tag) rule(tag);
   if (state_ == State::Append) {
     LockGuard lock = table_.headerLock();
     storeMemos(true);

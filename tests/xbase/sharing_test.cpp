@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "temp_folder.h"
 #include "xbase/cursor.h"
 #include "xbase/error.h"
@@ -173,6 +175,45 @@ TEST_F(Sharing, AppendsFromAnotherProcessAreSeen) {
   EXPECT_EQ(testing::walkNames(*cursor), (std::vector<std::string>{"Parent", "Child"}));
   cursor->last();
   EXPECT_EQ(cursor->value("Info"), "written by the child");
+}
+
+TEST_F(Sharing, ConcurrentAppendsFromTwoProcessesAllArrive) {
+  {
+    auto exclusive = open(OpenMode::Exclusive);
+    exclusive->createTag("Address", "upper(Name)");
+  }
+  constexpr int kEach = 150;
+  auto writer = [&](const std::string& prefix) {
+    auto cursor = open();
+    cursor->setOrder("ADDRESS");
+    for (int i = 0; i < kEach; ++i)
+      testing::addEntry(*cursor, prefix + std::to_string(i), std::string(static_cast<std::size_t>(i * 7 % 300), prefix[0]));
+  };
+  pid_t pid = fork();
+  if (pid == 0) {
+    try {
+      writer("C");
+    } catch (...) {
+      _exit(1);
+    }
+    _exit(0);
+  }
+  writer("P");
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  auto cursor = open();
+  EXPECT_EQ(cursor->count(), 2u * kEach);
+  for (cursor->first(); !cursor->eof(); cursor->skip()) {
+    const std::string name = cursor->value("Name");
+    const int i = std::stoi(name.substr(1));
+    EXPECT_EQ(cursor->value("Info"), std::string(static_cast<std::size_t>(i * 7 % 300), name[0])) << name;
+  }
+  cursor->setOrder("ADDRESS");
+  std::vector<std::string> names = testing::walkNames(*cursor);
+  EXPECT_EQ(names.size(), 2u * kEach);
+  EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "temp_folder.h"
 #include "xbase/cdx_format.h"
 #include "xbase/cursor.h"
+#include "xbase/error.h"
 
 namespace xbase {
 namespace {
@@ -89,6 +90,24 @@ TEST_F(TagOptions, UniqueAndForTagsAdmitOnlyTheirRecords) {
   exclusive->pack();
   EXPECT_EQ(exclusive->tags().size(), 1u);
   EXPECT_EQ(testing::walkNames(*exclusive), (Names{"adams", "Baker", "Clark"}));  // options survive a pack
+}
+
+TEST_F(TagOptions, TagWithAKeyWeCannotComputeRefusesWritesBeforeStoringAnything) {
+  patchTag(folder_ / "ADDRESS.CDX", "upper(Name)", [](cdx::TagHeader& h) { h.keyExpression = "soundex(Name)"; });
+  auto cursor = Cursor::open(path_, OpenMode::Shared);
+  EXPECT_EQ(testing::walkNames(*cursor).size(), 5u);  // natural order still reads
+  auto codeOf = [](const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const Error& e) {
+      return e.code();
+    }
+    return ErrorCode{};
+  };
+  EXPECT_EQ(codeOf([&] { cursor->setOrder("ADDRESS"); }), ErrorCode::Expression);
+  EXPECT_EQ(codeOf([&] { testing::addEntry(*cursor, "Never stored"); }), ErrorCode::Expression);
+  cursor->cancel();
+  EXPECT_EQ(cursor->count(), 5u);
 }
 
 }  // namespace
