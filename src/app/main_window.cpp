@@ -186,6 +186,7 @@ void TRuViv::FormShow() {
     return;
   }
   firstShow_ = false;
+  giveGridFocus();
 }
 
 // --- handlers

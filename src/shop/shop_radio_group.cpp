@@ -1,6 +1,7 @@
 #include "shop/shop_radio_group.h"
 
 #include <QGridLayout>
+#include <QProxyStyle>
 #include <QRadioButton>
 
 #include "shop/store_links.h"
@@ -9,6 +10,20 @@ namespace shop {
 namespace {
 constexpr int kRows = 3;
 const QColor kMaroon(0x80, 0x00, 0x00);
+
+// Twelve captions in four columns fill the window's width; a slightly
+// smaller radio mark and a tighter gap keep the longest captions whole.
+class CompactRadioStyle : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    switch (metric) {
+      case PM_ExclusiveIndicatorWidth:
+      case PM_ExclusiveIndicatorHeight: return 11;
+      case PM_RadioButtonLabelSpacing: return 3;
+      default: return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+  }
+};
 }  // namespace
 
 ShopRadioGroup::ShopRadioGroup(QWidget* parent) : QGroupBox(parent) {
@@ -16,6 +31,7 @@ ShopRadioGroup::ShopRadioGroup(QWidget* parent) : QGroupBox(parent) {
   setFlat(true);
   QFont font("Arial");
   font.setPixelSize(11);
+  font.setBold(false);
   setFont(font);
 
   QPalette colours = palette();
@@ -25,13 +41,16 @@ ShopRadioGroup::ShopRadioGroup(QWidget* parent) : QGroupBox(parent) {
   setAutoFillBackground(true);
 
   auto* grid = new QGridLayout(this);
-  grid->setContentsMargins(6, 1, 2, 2);
-  grid->setHorizontalSpacing(2);
+  grid->setContentsMargins(4, 1, 0, 2);
+  grid->setHorizontalSpacing(0);
   grid->setVerticalSpacing(0);
+  auto* compact = new CompactRadioStyle;
+  compact->setParent(this);
   const QStringList& names = storeCategoryNames();
   for (int i = 0; i < names.size(); ++i) {
     auto* radio = new QRadioButton(names[i], this);
     radio->setFocusPolicy(Qt::TabFocus);
+    radio->setStyle(compact);
     buttons_.addButton(radio, i);
     grid->addWidget(radio, i % kRows, i / kRows);
   }
