@@ -1,6 +1,6 @@
 // Index benchmarks: bulk build, exact seek, in-place insert, stepping and a
 // full scan of one tag of upper-cased 30-byte names, at the table size given
-// by the benchmark argument. Peak memory is the process's maximum resident
+// by the benchmark argument (bulk build: entries, key length). Peak memory is the process's maximum resident
 // size, so run one size per process to read it (--benchmark_filter=.../N).
 
 #include <benchmark/benchmark.h>
@@ -52,13 +52,19 @@ std::filesystem::path scratch(const char* name) {
   return std::filesystem::temp_directory_path() / (std::string("cdx_bench_") + name + ".cdx");
 }
 
-// Builds the index of `n` names with record numbers 1..n.
-std::unique_ptr<xbase::CdxFile> buildIndex(const std::filesystem::path& path, std::size_t n) {
+// Builds the index of `n` names with record numbers 1..n, keys padded to
+// `keyLength` bytes.
+std::unique_ptr<xbase::CdxFile> buildIndex(const std::filesystem::path& path, std::size_t n, int keyLength = 30) {
   std::filesystem::remove(path);
   auto cdx = xbase::CdxFile::create(path);
-  cdx->addTag("ADDRESS", "UPPER(NAME)", 30, [n](const xbase::CdxEntryEmitter& emit) {
+  cdx->addTag("ADDRESS", "UPPER(NAME)", keyLength, [n, keyLength](const xbase::CdxEntryEmitter& emit) {
     const auto& pool = keyPool();
-    for (std::size_t i = 0; i < n; ++i) emit(pool[i % pool.size()], static_cast<std::uint32_t>(i + 1));
+    std::string key;
+    for (std::size_t i = 0; i < n; ++i) {
+      key = pool[i % pool.size()];
+      key.resize(static_cast<std::size_t>(keyLength), ' ');
+      emit(key, static_cast<std::uint32_t>(i + 1));
+    }
   });
   return cdx;
 }
@@ -83,14 +89,20 @@ void BM_BulkBuild(benchmark::State& state) {
   const auto n = static_cast<std::size_t>(state.range(0));
   const auto path = scratch("build");
   const double poolMiB = (keyPool(), peakRssMiB());
-  for (auto _ : state) buildIndex(path, n);
+  const auto keyLength = static_cast<int>(state.range(1));
+  for (auto _ : state) buildIndex(path, n, keyLength);
   state.counters["entries"] = static_cast<double>(n);
   state.counters["file_MiB"] = static_cast<double>(std::filesystem::file_size(path)) / (1 << 20);
   state.counters["peak_rss_MiB"] = peakRssMiB();
   state.counters["rss_before_MiB"] = poolMiB;
   std::filesystem::remove(path);
 }
-BENCHMARK(BM_BulkBuild)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_BulkBuild)
+    ->Args({100000, 30})
+    ->Args({1000000, 30})
+    ->Args({1000000, 240})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 void BM_SeekExact(benchmark::State& state) {
   BuiltIndex index(state, "seek");

@@ -1,11 +1,18 @@
 #pragma once
 
-// The entries of a bulk build, held compactly and sorted: one flat record
-// of key bytes + big-endian record number per entry, in fixed chunks (no
-// reallocation peaks), sorted through an array of (8-byte prefix, index)
-// pairs so that most comparisons never touch the records.
+// The entries of a bulk build, held compactly and handed out sorted: one
+// flat record of key bytes + big-endian record number per entry (so records
+// compare bytewise as (key, record number)), in fixed chunks with no
+// reallocation peaks. Sorting goes through an array of (8-byte prefix,
+// index) pairs so that most comparisons never touch the records.
+//
+// Memory stays bounded: when the entries held reach the budget, they are
+// sorted and written to an anonymous temporary file as one run, and the
+// sorted output merges the runs.
 
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -16,27 +23,39 @@ namespace xbase::cdx {
 
 class EntryBuffer {
  public:
-  explicit EntryBuffer(int keyLength);
+  static constexpr std::size_t kDefaultBudget = 40u << 20;
+
+  // `memoryBudget`: bytes for the records plus their sort array.
+  explicit EntryBuffer(int keyLength, std::size_t memoryBudget = kDefaultBudget);
 
   // Error(Argument) when the key does not have the key length.
   void add(std::string_view key, std::uint32_t recno);
-  std::size_t size() const { return count_; }
+  std::size_t size() const { return total_; }
+  std::size_t runCount() const { return runs_.size(); }
 
-  // Orders the entries by key, then record number; `at` reads them in that
-  // order afterwards.
-  void sort();
-  std::string_view keyAt(std::size_t i) const;
-  std::uint32_t recnoAt(std::size_t i) const;
+  // Hands every entry out once, in ascending (key, record number) order.
+  void forEachSorted(const std::function<void(std::string_view key, std::uint32_t recno)>& visit);
 
  private:
+  struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+  using RunFile = std::unique_ptr<std::FILE, FileCloser>;
+
   const Byte* record(std::size_t index) const;
+  std::vector<std::uint32_t> sortedOrder() const;
+  void spill();
+  void mergeRuns(const std::function<void(std::string_view, std::uint32_t)>& visit);
 
   std::size_t keyLength_;
   std::size_t recordSize_;
   std::size_t perChunk_;
-  std::size_t count_ = 0;
+  std::size_t maxHeld_;  // entries held in memory before a spill
+  std::size_t held_ = 0;
+  std::size_t total_ = 0;
   std::vector<std::unique_ptr<Byte[]>> chunks_;
-  std::vector<std::uint32_t> order_;
+  std::vector<RunFile> runs_;
+  std::vector<std::size_t> runSizes_;
 };
 
 }  // namespace xbase::cdx

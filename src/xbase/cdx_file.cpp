@@ -91,10 +91,8 @@ void CdxFile::Impl::loadTags() {
 std::uint32_t CdxFile::Impl::buildTree(const KeyShape& shape, const CdxEntrySource& entries) {
   EntryBuffer buffer(shape.length);
   if (entries) entries([&](std::string_view key, std::uint32_t recno) { buffer.add(key, recno); });
-  buffer.sort();
   TreeBuilder builder(store, shape);
-  for (std::size_t i = 0; i < buffer.size(); ++i)
-    builder.add(CdxEntry{std::string(buffer.keyAt(i)), buffer.recnoAt(i)});
+  buffer.forEachSorted([&](std::string_view key, std::uint32_t recno) { builder.add(CdxEntry{std::string(key), recno}); });
   return builder.finish();
 }
 
