@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tool_runner.h"
+#include "xbase/cursor.h"
 
 namespace cardlark::test {
 namespace {
@@ -192,6 +193,20 @@ TEST(CardlarkDb, DeleteHidesAndPackRemoves) {
   EXPECT_LT(fs::file_size(t.file("ADDRESS.fpt")), memoBefore);
   EXPECT_EQ(t.db("seek", {"DEE"}).out, "2\n");
   EXPECT_EQ(t.db("check").out, "ok\n");
+}
+
+TEST(CardlarkDb, SharesTheTableWithAProgramThatHasItOpen) {
+  Table t;
+  t.import("Ann\t\t\n");
+  auto open = xbase::Cursor::open(t.file("ADDRESS.DBF"), xbase::OpenMode::Shared);
+  t.import("Bob\t\t\nCid\t\t\n");  // falls back to a shared open
+  EXPECT_EQ(open->count(), 3u);     // seen at once by the other user
+
+  const RunResult pack = t.db("pack");  // needs the table to itself
+  EXPECT_EQ(pack.status, 2);
+  EXPECT_FALSE(pack.err.empty());
+  open.reset();
+  Table::expectOk(t.db("pack"));
 }
 
 // --- check and reindex

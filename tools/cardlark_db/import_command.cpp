@@ -34,6 +34,17 @@ void forEachEntry(const std::filesystem::path& file, const std::function<void(co
   if (in.bad()) throw xbase::Error(xbase::ErrorCode::Io, "Cannot read " + file.string());
 }
 
+// Exclusively when no one else has the table open, which spares each append
+// its lock round trips; shared alongside a running address book.
+std::unique_ptr<xbase::Cursor> openForImport(const std::filesystem::path& dbf) {
+  try {
+    return xbase::Cursor::open(dbf, xbase::OpenMode::Exclusive);
+  } catch (const xbase::Error& e) {
+    if (e.code() != xbase::ErrorCode::Exclusive) throw;
+  }
+  return xbase::Cursor::open(dbf, xbase::OpenMode::Shared);
+}
+
 }  // namespace
 
 int runImport(const Arguments& arguments) {
@@ -41,7 +52,7 @@ int runImport(const Arguments& arguments) {
   const std::filesystem::path source = arguments.operands[1];
   forEachEntry(source, [](const ImportEntry&) {});
 
-  auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
+  auto cursor = openForImport(files.dbf);
   const int name = requireField(*cursor, kNameField);
   const int memo = requireField(*cursor, kMemoField);
   const int date = requireField(*cursor, kDateField);
