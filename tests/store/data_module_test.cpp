@@ -1,5 +1,6 @@
 // Entry count, focus requests, pack and the search's per-record test of the
 // data module.
+#include <QDir>
 #include <QSignalSpy>
 
 #include "address_fixture.h"
@@ -206,6 +207,31 @@ TEST_F(SearchTest, ARejectedExpressionLeavesTheFilterOff) {
   EXPECT_THROW(dm.tblAddress.setFiltered(true), store::EngineError);
   EXPECT_FALSE(dm.tblAddress.filtered());
   EXPECT_EQ(visibleNames(dm.tblAddress).size(), 4);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DataFolder, NonAsciiFolderNamesWork) {
+  testing_support::TempDataFolder root;
+  testing_support::FakeDialogs dialogs;
+  const QString folder = root.filePath(QString::fromUtf8("Donn\u00e9es \u03a9 \u65e5\u672c"));
+  ASSERT_TRUE(QDir().mkdir(folder));
+  store::createAddressTable(folder);
+  store::TDM dm;
+  dm.setFolder(folder);
+  dm.tblAddress.setIndexName({});  // no tag yet
+  dm.tblAddress.reopen(true);
+  dm.tblAddress.createTag("Address", "upper(Name)");
+  dm.tblAddress.setIndexName("ADDRESS");
+  dm.tblAddress.reopen(false);
+  dm.tblAddress.append();
+  dm.tblAddress.setText("Name", QString::fromUtf8("Caf\u00e9 M\u00fcller"));
+  ASSERT_TRUE(dm.tblAddress.post());
+  dm.tblAddress.close();
+  dm.tblAddress.open();
+  EXPECT_EQ(dm.tblAddress.text("Name"), QString::fromUtf8("Caf\u00e9 M\u00fcller"));
 }
 
 }  // namespace
