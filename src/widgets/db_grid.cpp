@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -47,7 +48,13 @@ DbGrid::DbGrid(QWidget* parent) : QAbstractScrollArea(parent), titleFont_(font()
   editor_->hide();
   editor_->installEventFilter(this);
   connect(editor_, &QLineEdit::textEdited, this, [this](const QString& text) {
-    if (!loadingEditor_ && editing()) table()->setText(field_, text);
+    if (loadingEditor_ || !editing()) return;
+    // The field gives its text back without trailing blanks; while the
+    // user types, the editor keeps what was typed (a blank before the next
+    // word included).
+    writingEditor_ = true;
+    const auto done = qScopeGuard([this] { writingEditor_ = false; });
+    table()->setText(field_, text);
   });
 }
 
@@ -190,7 +197,7 @@ void DbGrid::refreshCurrentText() {
   if (!t || !t->isActive() || currentRow_ >= rows_.size()) return;
   const QString text = t->text(field_);
   rows_[currentRow_].text = text;
-  if (editor_->isVisible() && editor_->text() != text) {
+  if (editor_->isVisible() && !writingEditor_ && editor_->text() != text) {
     loadingEditor_ = true;
     editor_->setText(text);
     loadingEditor_ = false;

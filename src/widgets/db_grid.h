@@ -136,6 +136,7 @@ class DbGrid : public QAbstractScrollArea {
   QList<store::Bookmark> selected_;
   QLineEdit* editor_ = nullptr;
   bool loadingEditor_ = false;
+  bool writingEditor_ = false;
   int resizeStartX_ = -1;
   int resizeStartWidth_ = 0;
 };

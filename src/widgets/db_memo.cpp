@@ -24,7 +24,7 @@ QString memoTextForStorage(const QString& shown) {
 
 DbMemo::DbMemo(QWidget* parent) : QPlainTextEdit(parent) {
   setWordWrap(true);
-  setTabChangesFocus(false);
+  setTabChangesFocus(true);  // Tab moves on to the next control, as in the other fields
   connect(this, &QPlainTextEdit::textChanged, this, &DbMemo::storeText);
   followState();
 }
