@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "xbase/cdx_file.h"
@@ -182,6 +183,15 @@ void finishInterruptedPack(const std::filesystem::path& dbfPath) {
   const auto journal = journalOf(dbfPath);
   std::ifstream in(journal, std::ios::binary);
   if (!in) return;
+  // Only when nobody has the table open: a pack running right now holds it
+  // exclusively (the old file, then the new one that replaces it).
+  std::optional<File> current;
+  try {
+    current.emplace(dbfPath, File::Access::ReadWrite);
+  } catch (const Error&) {
+    return;  // not writable here: the open that follows reports what is wrong
+  }
+  if (!current->tryLock(lockregion::kOpenMarker, 1, true)) return;
   Renames renames;
   std::string line;
   const auto folder = dbfPath.parent_path();
