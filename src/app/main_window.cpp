@@ -5,6 +5,8 @@
 #include <QTimer>
 
 #include "app/startup.h"
+#include "maint/folder_dialog.h"
+#include "maint/maintenance_command.h"
 #include "platform/desktop_shell.h"
 #include "shop/store_links.h"
 #include "store/address_schema.h"
@@ -100,14 +102,19 @@ void TRuViv::createToolbar() {
   }
   // The commands behind these buttons come with their own features; until
   // then the buttons are shown but cannot be pressed.
-  for (QToolButton* later : {SpeedPhone, email, URL, FindSpeed, NoFilterSpeed, ClipSpeed, InfoSpeed, buttonRW,
-                             ToolsSpeed})
+  for (QToolButton* later : {SpeedPhone, email, URL, FindSpeed, NoFilterSpeed, ClipSpeed, InfoSpeed, buttonRW})
     later->setEnabled(false);
   ButtonAlpha->hide();
 
   connect(ButtonNatural, &QToolButton::clicked, this, &TRuViv::ButtonNaturalClick);
   connect(ButtonAlpha, &QToolButton::clicked, this, &TRuViv::ButtonAlphaClick);
   connect(HelpSpeed, &QToolButton::clicked, this, &TRuViv::HelpSpeedClick);
+  auto* maintenance = new maint::MaintenanceCommand(
+      dm_,
+      {[this] { ZurGrid->viewport()->update(); },
+       [this] { return maint::FolderDialog::choose(dm_.tblAddress.folder(), this); }},
+      this);
+  connect(ToolsSpeed, &QToolButton::clicked, maintenance, &maint::MaintenanceCommand::ToolsSpeedClick);
 }
 
 void TRuViv::createDataControls() {

@@ -45,7 +45,7 @@ TEST(MainWindowLayout, ToolbarButtonsSitAtTheirPlacesWithTheirHints) {
       {"ButtonNatural", 188, 6, "show entries in order entered (Natural Order)", true},
       {"ButtonAlpha", 188, 6, "return to Alphabetical order", true},
       {"buttonRW", 215, 6, "Report Writer", false},
-      {"ToolsSpeed", 241, 5, "Pack, Reindex and optionally Archive database", false},
+      {"ToolsSpeed", 241, 5, "Pack, Reindex and optionally Archive database", true},
       {"HelpSpeed", 268, 5, "On-line Help", true},
   };
   for (const Button& b : buttons) {
