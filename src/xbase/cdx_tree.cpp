@@ -112,7 +112,18 @@ void Tree::scanBackward(const Probe& start, const std::function<bool(const CdxEn
   locateLeaf(start, leaf);
   std::uint64_t budget = kBudgetUnset;
   Node node = decodeNode(leaf.bytes.data(), leaf.offset, shape_);
-  for (std::size_t i = firstNotBelow(node.entries, start);;) {
+  std::size_t first = firstNotBelow(node.entries, start);
+  // Move right while the whole leaf is below the probe and so is the start
+  // of its right neighbour: that happens when another writer has just split
+  // this leaf and not yet updated the parent we came through.
+  while (first == node.entries.size() && node.right != kNoNode) {
+    readSibling(node.right, leaf, budget);
+    Node right = decodeNode(leaf.bytes.data(), leaf.offset, shape_);
+    if (!right.leaf || right.entries.empty() || !start.below(right.entries.front())) break;
+    node = std::move(right);
+    first = firstNotBelow(node.entries, start);
+  }
+  for (std::size_t i = first;;) {
     while (i > 0)
       if (!visit(node.entries[--i])) return;
     if (node.left == kNoNode) return;

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
 
 #include "cdx_test_support.h"
@@ -12,42 +11,9 @@ using xbase::CdxEntry;
 using xbase::CdxFile;
 using xbase::Error;
 using xbase::ErrorCode;
+using namespace cdxtest;
 
 namespace {
-
-std::string readAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeAll(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::uint32_t le32(const std::string& b, std::size_t at) {
-  std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(i)]);
-  return v;
-}
-std::uint32_t be32(const std::string& b, std::size_t at) {
-  std::uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(i)]);
-  return v;
-}
-// Overwrites bytes in place (no truncation: much cheaper than rewriting).
-void patch(const std::filesystem::path& path, std::size_t at, const std::string& bytes) {
-  std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
-  f.seekp(static_cast<std::streamoff>(at));
-  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-void putLe32(std::string& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i));
-}
-void putBe32(std::string& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (24 - 8 * i));
-}
 
 // Opens, walks every tag both ways, seeks and verifies.
 void useFully(const std::filesystem::path& path) {
@@ -71,7 +37,7 @@ class CdxBadInputTest : public ::testing::Test {
     std::vector<CdxEntry> entries;
     for (std::uint32_t i = 1; i <= 1000; ++i) entries.push_back({cdxtest::padded(std::to_string(i * 7919 % 1001) + " NAME"), i});
     CdxFile::create(path)->addTag("ADDRESS", "UPPER(NAME)", 30, entries);
-    good = readAll(path);
+    good = readFile(path);
     root = le32(good, kTagHeader);
     firstChild = be32(good, root + 12 + 30 + 4);
     firstLeaf = be32(good, firstChild + 12 + 30 + 4);
@@ -83,7 +49,7 @@ class CdxBadInputTest : public ::testing::Test {
   void expectCorrupt(const std::function<void(std::string&)>& damage) {
     std::string bytes = good;
     damage(bytes);
-    writeAll(path, bytes);
+    writeFile(path, bytes);
     try {
       useFully(path);
       ADD_FAILURE() << "no error";
@@ -144,7 +110,7 @@ TEST_F(CdxBadInputTest, SingleByteDamageNeverCrashes) {
   for (std::size_t node : {std::size_t{0}, kTagHeader, std::size_t{root}, std::size_t{firstChild}, std::size_t{firstLeaf}})
     for (std::size_t at = node; at < node + 512; at += at < node + 32 ? 1 : 7) positions.push_back(at);
   for (std::size_t at = 1024 - 12; at < 1024; ++at) positions.push_back(at);
-  writeAll(path, good);
+  writeFile(path, good);
   int errors = 0;
   for (std::size_t at : positions)
     for (char value : {'\x00', '\x7F', '\xFF'}) {

@@ -99,6 +99,38 @@ TEST_F(CdxFileTest, HandlesOnOneFileSeeEachOthersChangesAtOnce) {
   EXPECT_EQ(cdxtest::allEntries(*reader, 0), cdxtest::allEntries(*writer, 0));
 }
 
+// Between a leaf split's writes and its parent's, the parent still covers
+// the moved entries with the left half; readers must find them along the
+// sibling link, going backwards as well as forwards.
+TEST_F(CdxFileTest, ReadersFindEntriesOfASplitWhoseParentIsNotWrittenYet) {
+  std::vector<CdxEntry> entries;
+  for (std::uint32_t i = 0; i < 120; ++i) entries.push_back(entry("K" + std::to_string(1000 + i * 37 % 120), i + 1, 30));
+  createWith(entries, 30).reset();
+  std::sort(entries.begin(), entries.end(), [](const CdxEntry& a, const CdxEntry& b) { return a.key < b.key; });
+  // Drop the root's last child and let its left neighbour's entry stand for it.
+  std::string bytes = cdxtest::readFile(path);
+  const std::uint32_t root = cdxtest::le32(bytes, 1536);
+  const auto count = static_cast<unsigned char>(bytes[root + 2]);
+  ASSERT_GE(count, 2);
+  ASSERT_EQ(bytes[root] & 2, 0);
+  const std::size_t entrySize = 30 + 8;
+  const std::size_t lastAt = root + 12 + (count - 1u) * entrySize;
+  bytes.replace(lastAt - entrySize, 34, bytes.substr(lastAt, 34));
+  bytes[root + 2] = static_cast<char>(count - 1);
+  cdxtest::writeFile(path, bytes);
+
+  auto cdx = CdxFile::open(path, false);
+  EXPECT_FALSE(cdx->verify(0).empty());
+  EXPECT_EQ(cdx->last(0), entries.back());
+  EXPECT_EQ(cdx->prev(0, entries.back()), entries[entries.size() - 2]);
+  EXPECT_EQ(cdx->seekGE(0, entries.back().key), entries.back());
+  std::vector<CdxEntry> backwards;
+  cdx->scan(0, std::nullopt, false, [&](const CdxEntry& e) { return backwards.push_back(e), true; });
+  std::reverse(backwards.begin(), backwards.end());
+  EXPECT_EQ(backwards, entries);
+  EXPECT_EQ(cdxtest::allEntries(*cdx, 0), entries);
+}
+
 TEST_F(CdxFileTest, SeveralTagsKeepTheirNumbersNamesAndShapes) {
   {
     auto cdx = CdxFile::create(path);
