@@ -190,6 +190,45 @@ TEST_F(CdxFileTest, FreedNodesAreReused) {
   EXPECT_EQ(cdxtest::allEntries(*cdx, 0).size(), entries.size());
 }
 
+// Another program's free list may chain nodes differently: a free-list head
+// that does not look like one of ours is never handed out as a new node.
+TEST_F(CdxFileTest, AForeignFreeListIsLeftAlone) {
+  std::vector<CdxEntry> entries;
+  for (std::uint32_t i = 0; i < 300; ++i) entries.push_back(entry(std::to_string(i * 7919 % 301), i + 1, 30));
+  createWith(entries, 30).reset();
+  std::string bytes = cdxtest::readFile(path);
+  const std::uint32_t liveNode = cdxtest::le32(bytes, 1536);  // the tag's root
+  cdxtest::putLe32(bytes, 4, liveNode);
+  cdxtest::writeFile(path, bytes);
+  auto cdx = CdxFile::open(path, true);
+  for (std::uint32_t i = 0; i < 300; ++i) {
+    entries.push_back(entry("NEW" + std::to_string(i), 1000 + i, 30));
+    cdx->insert(0, entries.back().key, entries.back().recno);
+  }
+  std::sort(entries.begin(), entries.end(), [](const CdxEntry& a, const CdxEntry& b) { return a.key < b.key; });
+  EXPECT_EQ(cdx->verify(0), std::vector<std::string>{});
+  EXPECT_EQ(cdxtest::allEntries(*cdx, 0), entries);
+  EXPECT_EQ(cdxtest::le32(cdxtest::readFile(path), 4), liveNode);
+}
+
+TEST_F(CdxFileTest, TagOptionsComeFromTheHeader) {
+  createWith({entry("A", 1)}).reset();
+  std::string bytes = cdxtest::readFile(path);
+  const std::size_t header = 1536;
+  bytes[header + 14] |= 0x01 | 0x08;  // unique, with FOR clause
+  bytes[header + 502] = 1;            // descending
+  // Pool: key expression, then the FOR expression after it.
+  const std::string pool = std::string("UPPER(NAME)") + '\0' + "NOT DELETED()" + '\0';
+  bytes.replace(header + 512, pool.size(), pool);
+  cdxtest::putLe32(bytes, header + 504, 12 | (14u << 16));  // FOR at 12, 14 bytes
+  cdxtest::writeFile(path, bytes);
+  auto cdx = CdxFile::open(path, false);
+  EXPECT_TRUE(cdx->options(0).unique);
+  EXPECT_TRUE(cdx->options(0).descending);
+  EXPECT_EQ(cdx->options(0).forExpression, "NOT DELETED()");
+  EXPECT_EQ(cdx->tag(0).expression, "UPPER(NAME)");
+}
+
 TEST_F(CdxFileTest, RefusedCalls) {
   auto cdx = createWith({entry("A", 1)});
   auto expectError = [](ErrorCode code, const std::function<void()>& call) {
