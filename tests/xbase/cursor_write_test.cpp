@@ -173,6 +173,37 @@ TEST_F(Writing, MemoThatFitsItsBlocksIsRewrittenInPlace) {
   EXPECT_EQ(static_cast<std::uint64_t>(be32(fpt, 0)) * 64, memoFileSize());  // next free block = end
 }
 
+TEST_F(Writing, EveryKindOfWriteStampsTheHeaderDate) {
+  testing::addEntry(*cursor_, "Entry");
+  const std::string today = cursor_->lastUpdate();
+  auto backdate = [&] {
+    std::string bytes = dbf();
+    bytes[1] = 99;  // 03/07/99
+    bytes[2] = 3;
+    bytes[3] = 7;
+    testing::writeFile(path_, bytes);
+    ASSERT_EQ(cursor_->lastUpdate(), "03/07/99");
+  };
+  const std::function<void()> writes[] = {
+      [&] { testing::addEntry(*cursor_, "Another"); },
+      [&] {
+        cursor_->first();
+        cursor_->beginEdit();
+        cursor_->setValue("Info", "changed");
+        cursor_->post();
+      },
+      [&] {
+        cursor_->first();
+        cursor_->deleteRecord();
+      },
+  };
+  for (const auto& write : writes) {
+    backdate();
+    write();
+    EXPECT_EQ(cursor_->lastUpdate(), today);
+  }
+}
+
 TEST_F(Writing, LargeAndBinaryMemosRoundTrip) {
   std::string memo;
   for (int i = 0; i < 70000; ++i) memo.push_back(static_cast<char>(i * 7 % 256));
