@@ -362,6 +362,11 @@ void DbGrid::scrollContentsBy(int, int) {
   viewport()->update();
 }
 
+void DbGrid::changeEvent(QEvent* event) {
+  QAbstractScrollArea::changeEvent(event);
+  if (event->type() == QEvent::FontChange) onChanged();  // the row height changed
+}
+
 void DbGrid::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
   if (rows_.size() != visibleRowCount()) onChanged();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "app/startup.h"
+#include "xbase/cursor.h"
 #include "window_fixture.h"
 
 namespace {
@@ -125,9 +126,16 @@ TEST(Startup, TooManyParametersPointsToTheHelpPage) {
 TEST(Startup, TableWithoutIndexGetsItsTagPackedAndSorted) {
   WindowFixture f;
   f.work.createAddressTable(false);
-  for (const char* name : {"Zed", "adam", "Mike", "Bob"}) f.work.appendEntry(name);
+  for (const char* name : {"Zed", "adam", "Gone", "Mike", "Bob"}) f.work.appendEntry(name);
+  {
+    auto cursor = xbase::Cursor::open(f.work.filePath("ADDRESS.DBF").toStdString(), xbase::OpenMode::Shared);
+    cursor->go(3);
+    cursor->deleteRecord();
+  }
   app::TRuViv& window = f.start();
   EXPECT_TRUE(QFileInfo::exists(f.work.filePath("ADDRESS.CDX")));
+  // Packed: the deleted entry has left the file.
+  EXPECT_EQ(xbase::tableInfo(f.work.filePath("ADDRESS.DBF").toStdString()).recordCount, 4u);
   EXPECT_EQ(window.ZurGrid->visibleTexts(), QStringList({"adam", "Bob", "Mike", "Zed"}));
   EXPECT_EQ(f.currentName(), "adam");
   EXPECT_EQ(f.dm->entryCount(), 4);
