@@ -39,6 +39,9 @@ StoredEntry copyStoredEntry(ReplacementFile& out, const PosixFile& archive, cons
 
 // Writes a new or replacing entry from a file already opened; the central
 // values describe the file as it is now, whatever the freshen decision saw.
+// A replaced entry keeps its comment but not its extra field: another tool's
+// extra fields (timestamps, owner ids) would describe the old file, and
+// readers prefer them to the DOS stamp.
 StoredEntry encodeFile(ReplacementFile& out, PosixFile& source, const std::string& entryName,
                        const std::string& keptComment) {
   struct stat info {};
