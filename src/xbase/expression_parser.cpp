@@ -26,6 +26,12 @@ std::string upperAscii(std::string_view s) {
   return out;
 }
 
+// Bounds that keep the recursive parser, and the tree it builds, within a
+// small stack whatever text is handed in. Real filters and keys are far
+// below them.
+constexpr std::size_t kMaxLength = 8192;
+constexpr int kMaxNesting = 200;
+
 class Parser {
  public:
   Parser(std::string_view text, const RecordLayout& layout)
@@ -83,8 +89,25 @@ class Parser {
     return left;
   }
 
+  // Counts one level of nesting (parentheses, calls, NOT, signs) for the
+  // time a parse function runs.
+  class Nested {
+   public:
+    explicit Nested(Parser& parser) : parser_(parser) {
+      if (++parser_.nesting_ > kMaxNesting)
+        parser_.failHere("at most " + std::to_string(kMaxNesting) + " nested levels");
+    }
+    ~Nested() { --parser_.nesting_; }
+    Nested(const Nested&) = delete;
+    Nested& operator=(const Nested&) = delete;
+
+   private:
+    Parser& parser_;
+  };
+
   NodePtr parseNot() {
     if (!atNot()) return parseComparison();
+    const Nested nested(*this);
     const int position = advance().position;
     NodePtr operand = parseNot();
     return typed(position, [&] { return makeNot(std::move(operand)); });
@@ -129,11 +152,13 @@ class Parser {
 
   NodePtr parseUnary() {
     if (current().kind == TokenKind::Minus) {
+      const Nested nested(*this);
       const int position = advance().position;
       NodePtr operand = parseUnary();
       return typed(position, [&] { return makeNegate(std::move(operand)); });
     }
     if (current().kind == TokenKind::Plus) {
+      const Nested nested(*this);
       advance();
       return parseUnary();
     }
@@ -148,6 +173,7 @@ class Parser {
       case TokenKind::True: advance(); return makeLogical(true);
       case TokenKind::False: advance(); return makeLogical(false);
       case TokenKind::LeftParen: {
+        const Nested nested(*this);
         advance();
         NodePtr inner = parseOr();
         expect(TokenKind::RightParen, "')'");
@@ -176,6 +202,7 @@ class Parser {
   }
 
   NodePtr parseCall(const Token& name) {
+    const Nested nested(*this);
     advance();  // (
     std::vector<NodePtr> args;
     if (current().kind != TokenKind::RightParen) {
@@ -201,6 +228,7 @@ class Parser {
   std::vector<Token> tokens_;
   std::size_t index_ = 0;
   int recordLength_ = 1;
+  int nesting_ = 0;
 };
 
 }  // namespace
@@ -209,6 +237,9 @@ ParseResult parse(std::string_view text, const RecordLayout& layout) {
   if (layout.offsets.size() != layout.fields.size())
     throw Error(ErrorCode::Argument, "Record layout has " + std::to_string(layout.offsets.size()) +
                                          " offsets for " + std::to_string(layout.fields.size()) + " fields");
+  if (text.size() > kMaxLength)
+    fail(text.substr(0, 40), static_cast<int>(kMaxLength) + 1,
+         "the end: an expression holds at most " + std::to_string(kMaxLength) + " bytes");
   return Parser(text, layout).run();
 }
 

@@ -238,6 +238,31 @@ TEST(Expression, MalformedTextsNamePositionAndWhatWasExpected) {
   }
 }
 
+TEST(Expression, HostileTextsAreRefusedNotOverflowed) {
+  const auto refusal = [](const std::string& text) {
+    try {
+      Expression::parse(text, layout());
+    } catch (const Error& e) {
+      EXPECT_EQ(e.code(), ErrorCode::Expression);
+      return std::string(e.what());
+    }
+    return std::string("accepted");
+  };
+  EXPECT_NE(refusal(std::string(5000, '(') + "Name").find("nested levels"), std::string::npos);
+  EXPECT_NE(refusal(std::string(5000, '!') + ".T.").find("nested levels"), std::string::npos);
+  EXPECT_NE(refusal(std::string(9000, ' ') + ".T.").find("at most 8192 bytes"), std::string::npos);
+  std::string wide = "Name";
+  for (int i = 0; i < 3000; ++i) wide += "+Name";
+  EXPECT_NE(refusal(wide).find("at most 8192 bytes"), std::string::npos);
+  wide.resize(8000);
+  wide.resize(wide.rfind('+'));
+  EXPECT_EQ(Expression::parse(wide, layout()).width(), 30 * 1600);  // the longest text allows
+
+  // Ordinary depth is fine.
+  const std::string deep = std::string(60, '(') + "Name = \"A\"" + std::string(60, ')');
+  EXPECT_TRUE(Expression::parse(deep, layout()).matches(record(Row{"Abe"})));
+}
+
 TEST(Expression, MatchesNeedsALogicalExpression) {
   const Expression e = Expression::parse("upper(Name)", layout());
   EXPECT_THROW(e.matches(record(Row{"x"})), Error);
