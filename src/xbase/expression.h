@@ -23,6 +23,8 @@
 //   a $ b    a (trailing blanks kept) occurs within b.
 // UPPER and LOWER change only the ASCII letters; bytes 0x80-0xFF pass through.
 // Dates compare as their "YYYYMMDD" text; numbers as double.
+// Texts longer than 8192 bytes or nested more than 200 levels deep are
+// refused like any malformed expression, so no input can exhaust the stack.
 //
 // An Expression is compiled once into a tree with its own scratch buffers,
 // so evaluation over many records allocates nothing. One Expression (and

@@ -55,7 +55,8 @@ int runDump(const Arguments& arguments) {
   const int name = requireField(*cursor, kNameField);
   const int memo = requireField(*cursor, kMemoField);
   const int date = requireField(*cursor, kDateField);
-  const std::vector<std::uint32_t> recnos = order == "natural" ? naturalOrder(files.dbf) : tagOrder(files.cdx, order);
+  const std::vector<std::uint32_t> recnos =
+      upperAscii(order) == "NATURAL" ? naturalOrder(files.dbf) : tagOrder(files.cdx, order);
 
   for (const std::uint32_t recno : recnos) {
     cursor->go(recno);
