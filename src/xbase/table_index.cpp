@@ -10,7 +10,14 @@ void Table::openIndex() {
   const auto cdxPath = beside(path_, ".CDX");
   if (cdxPath.empty()) return;
   const bool writable = dbf_->file().writable();
-  cdx_ = CdxFile::open(cdxPath, writable);
+  try {
+    cdx_ = CdxFile::open(cdxPath, writable);
+  } catch (const Error& e) {
+    if (e.code() != ErrorCode::Corrupt) throw;
+    // Without its tag directory the index cannot even be rebuilt.
+    throw Error(ErrorCode::Corrupt, std::string(e.what()) + ". Remove " + cdxPath.filename().string() +
+                                        " and create the index again");
+  }
   cdxLocks_ = std::make_unique<File>(cdxPath, writable ? File::Access::ReadWrite : File::Access::ReadOnly);
 }
 

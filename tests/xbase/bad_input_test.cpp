@@ -133,6 +133,24 @@ TEST(BadInput, MissingMemoFileIsReported) {
   }
 }
 
+TEST(BadInput, UnreadableIndexDirectoryNamesTheFileToRemove) {
+  Sample sample;
+  Cursor::open(sample.dbfPath, OpenMode::Exclusive)->createTag("Address", "upper(Name)");
+  testing::writeFile(sample.folder / "ADDRESS.CDX", std::string(1024, '\xFF'));
+  try {
+    Cursor::open(sample.dbfPath, OpenMode::Shared);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.code(), ErrorCode::Corrupt);
+    EXPECT_NE(std::string(e.what()).find("Remove ADDRESS.CDX"), std::string::npos) << e.what();
+  }
+  std::filesystem::remove(sample.folder / "ADDRESS.CDX");
+  auto cursor = Cursor::open(sample.dbfPath, OpenMode::Exclusive);
+  cursor->createTag("Address", "upper(Name)");
+  cursor->setOrder("Address");
+  EXPECT_EQ(testing::walkNames(*cursor), (std::vector<std::string>{"One", "Two"}));
+}
+
 TEST(BadInput, DbaseMemoTablesAreUnsupported) {
   Sample sample;
   sample.dbf[0] = static_cast<char>(0x83);
