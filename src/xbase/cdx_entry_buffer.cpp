@@ -59,9 +59,7 @@ EntryBuffer::EntryBuffer(int keyLength, std::size_t memoryBudget)
       maxHeld_(std::max<std::size_t>(perChunk_, memoryBudget / (recordSize_ + kSortItemBytes + 4))) {}
 
 void EntryBuffer::add(std::string_view key, std::uint32_t recno) {
-  if (key.size() != keyLength_)
-    throw Error(ErrorCode::Argument, "Index key of " + std::to_string(key.size()) + " bytes where the tag's keys have " +
-                                         std::to_string(keyLength_));
+  requireKeyLength(key.size(), keyLength_);
   if (total_ >= std::numeric_limits<std::uint32_t>::max()) throw Error(ErrorCode::Argument, "Too many index entries");
   if (held_ == maxHeld_) spill();
   if (held_ == chunks_.size() * perChunk_) chunks_.push_back(std::make_unique<Byte[]>(perChunk_ * recordSize_));

@@ -42,6 +42,12 @@ TagHeader parseTagHeader(const HeaderBytes& bytes, const std::string& where) {
   return h;
 }
 
+void requireKeyLength(std::size_t keySize, std::size_t keyLength) {
+  if (keySize != keyLength)
+    throw Error(ErrorCode::Argument, "Index key of " + std::to_string(keySize) + " bytes where the tag's keys have " +
+                                         std::to_string(keyLength));
+}
+
 HeaderBytes encodeTagHeader(const TagHeader& h) {
   const std::size_t keyBytes = h.keyExpression.size() + 1;  // with its NUL
   const std::size_t forBytes = h.forExpression.size() + 1;

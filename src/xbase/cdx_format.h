@@ -69,6 +69,9 @@ TagHeader parseTagHeader(const HeaderBytes& bytes, const std::string& where);
 // Throws Error(Argument) when the expressions do not fit the pool.
 HeaderBytes encodeTagHeader(const TagHeader& header);
 
+// Error(Argument) unless a key handed in has the tag's key length.
+void requireKeyLength(std::size_t keySize, std::size_t keyLength);
+
 // Whether a node offset can hold a node of a file of `fileSize` bytes:
 // 512-aligned, past the file header, inside the file.
 inline bool plausibleNodeOffset(std::uint64_t offset, std::uint64_t fileSize) {

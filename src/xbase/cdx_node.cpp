@@ -83,11 +83,7 @@ std::vector<Packing> leafPacking(const std::vector<CdxEntry>& entries, const Key
 }
 
 void checkKeys(const std::vector<CdxEntry>& entries, const KeyShape& shape) {
-  for (const auto& e : entries)
-    if (e.key.size() != static_cast<std::size_t>(shape.length))
-      throw Error(ErrorCode::Argument, "Index key of " + std::to_string(e.key.size()) +
-                                           " bytes where the tag's keys have " +
-                                           std::to_string(shape.length));
+  for (const auto& e : entries) requireKeyLength(e.key.size(), static_cast<std::size_t>(shape.length));
 }
 
 void encodeLeaf(const Node& node, const KeyShape& shape, Byte* out, const LeafLayout& layout,

@@ -25,8 +25,7 @@ bool TreeBuilder::leafTakes(const Filling& leaf, const CdxEntry& entry) const {
 }
 
 void TreeBuilder::add(CdxEntry entry) {
-  if (entry.key.size() != static_cast<std::size_t>(shape_.length))
-    throw Error(ErrorCode::Argument, "Index key must have " + std::to_string(shape_.length) + " bytes");
+  requireKeyLength(entry.key.size(), static_cast<std::size_t>(shape_.length));
   Filling& leaf = level(0);
   if (!leaf.node.entries.empty() && !entryLess(leaf.node.entries.back(), entry))
     throw Error(ErrorCode::Argument, "Index bulk build needs ascending, distinct entries");

@@ -41,8 +41,7 @@ std::vector<T> takeTail(std::vector<T>& v, std::size_t from) {
 }  // namespace
 
 void Tree::insert(const CdxEntry& entry) {
-  if (entry.key.size() != static_cast<std::size_t>(shape_.length))
-    throw Error(ErrorCode::Argument, "Index key must have " + std::to_string(shape_.length) + " bytes");
+  requireKeyLength(entry.key.size(), static_cast<std::size_t>(shape_.length));
   std::vector<Level> path = pathTo(Probe{Probe::Kind::AtLeast, entry.key, entry.recno});
   auto& entries = path.back().node.entries;
   // The entry, if present, is in this leaf (each parent entry is its
