@@ -10,18 +10,13 @@
 #include "xbase/cdx_file.h"
 #include "xbase/cursor_impl.h"
 #include "xbase/dbf_file.h"
+#include "xbase/dbf_text.h"
 #include "xbase/field_list.h"
 #include "xbase/fpt_file.h"
 #include "xbase/table.h"
 
 namespace xbase {
 namespace {
-
-std::string upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
 
 int requireField(const Cursor& cursor, std::string_view name) {
   const int field = cursor.fieldIndex(name);
@@ -60,7 +55,7 @@ void createTable(const std::filesystem::path& base, std::string_view fieldList, 
   if (memoBlockSize < 0 || memoBlockSize > 0xFFFF)
     throw Error(ErrorCode::Argument, "A memo block size is 0 to 65535 bytes");
   const DbfHeader header = DbfHeader::forNewTable(parseFieldList(fieldList));
-  const std::string name = upper(base.filename().string());
+  const std::string name = asciiUpper(base.filename().string());
   if (name.empty()) throw Error(ErrorCode::Argument, "A table needs a name");
   const auto folder = base.parent_path();
   const auto dbfPath = folder / (name + ".DBF");

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "xbase/dbf_record.h"
+#include "xbase/dbf_text.h"
 #include "xbase/error.h"
 
 namespace xbase {
@@ -11,15 +12,6 @@ namespace {
 // A walk reads records in growing blocks: a few records first (a walk that
 // stops at once costs a single small read), doubling up to this size.
 constexpr std::size_t kMaxBlockBytes = 256 * 1024;
-
-bool sameNameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-    if (up(a[i]) != up(b[i])) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -33,7 +25,7 @@ CursorImpl::~CursorImpl() = default;
 int CursorImpl::fieldIndex(std::string_view name) const {
   const auto& fs = fields();
   for (std::size_t i = 0; i < fs.size(); ++i)
-    if (sameNameIgnoringCase(fs[i].name, name)) return static_cast<int>(i);
+    if (equalsIgnoringCase(fs[i].name, name)) return static_cast<int>(i);
   return -1;
 }
 

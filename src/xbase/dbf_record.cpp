@@ -7,16 +7,11 @@
 #include <cstring>
 
 #include "xbase/dbf_bytes.h"
+#include "xbase/dbf_text.h"
 #include "xbase/error.h"
 
 namespace xbase {
 namespace {
-
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\0')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
-  return s;
-}
 
 [[noreturn]] void badValue(const FieldInfo& field, std::string_view text, const char* why) {
   throw Error(ErrorCode::Argument,
@@ -30,7 +25,7 @@ bool allDigits(std::string_view s) {
 }
 
 std::string encodeNumber(const FieldInfo& field, std::string_view text) {
-  std::string_view t = trimmed(text);
+  std::string_view t = trimBlanks(text);
   if (t.empty()) return std::string(field.length, ' ');
   std::string copy(t);
   char* end = nullptr;
@@ -43,7 +38,7 @@ std::string encodeNumber(const FieldInfo& field, std::string_view text) {
 }
 
 std::string encodeLogical(const FieldInfo& field, std::string_view text) {
-  std::string_view t = trimmed(text);
+  std::string_view t = trimBlanks(text);
   if (t.size() == 3 && t.front() == '.' && t.back() == '.') t = t.substr(1, 1);
   if (t.empty()) return " ";
   if (t.size() == 1) {
@@ -57,7 +52,7 @@ std::string encodeLogical(const FieldInfo& field, std::string_view text) {
 }
 
 std::string encodeInteger(const FieldInfo& field, std::string_view text) {
-  std::string_view t = trimmed(text);
+  std::string_view t = trimBlanks(text);
   std::int32_t value = 0;
   if (!t.empty()) {
     auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
@@ -77,14 +72,14 @@ std::string fieldText(const FieldInfo& field, std::string_view raw) {
       return std::string(raw);
     }
     case 'D': {
-      std::string_view t = trimmed(raw);
+      std::string_view t = trimBlanks(raw);
       return std::string(t);
     }
     case 'I':
       if (raw.size() < 4) return {};
       return std::to_string(static_cast<std::int32_t>(readLe32(raw.data())));
     default:
-      return std::string(trimmed(raw));
+      return std::string(trimBlanks(raw));
   }
 }
 
@@ -96,7 +91,7 @@ std::string encodeField(const FieldInfo& field, std::string_view text) {
       return out;
     }
     case 'D': {
-      std::string_view t = trimmed(text);
+      std::string_view t = trimBlanks(text);
       if (t.empty()) return std::string(field.length, ' ');
       if (t.size() != 8 || !allDigits(t)) badValue(field, text, "a date is YYYYMMDD");
       return std::string(t);
@@ -112,7 +107,7 @@ std::string encodeField(const FieldInfo& field, std::string_view text) {
 
 std::uint32_t memoBlockOf(const FieldInfo& field, std::string_view raw) {
   if (field.length == 4) return raw.size() >= 4 ? readLe32(raw.data()) : 0;
-  std::string_view t = trimmed(raw);
+  std::string_view t = trimBlanks(raw);
   if (t.empty()) return 0;
   std::uint32_t block = 0;
   auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), block);

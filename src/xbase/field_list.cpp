@@ -4,32 +4,20 @@
 #include <charconv>
 #include <string>
 
+#include "xbase/dbf_text.h"
 #include "xbase/error.h"
 
 namespace xbase {
 namespace {
 
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 std::vector<std::string_view> split(std::string_view s, char sep) {
   std::vector<std::string_view> parts;
   for (;;) {
     auto at = s.find(sep);
-    parts.push_back(trim(s.substr(0, at)));
+    parts.push_back(trimBlanks(s.substr(0, at)));
     if (at == std::string_view::npos) return parts;
     s.remove_prefix(at + 1);
   }
-}
-
-std::string upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
 }
 
 [[noreturn]] void bad(std::string_view entry, const std::string& why) {
@@ -37,7 +25,7 @@ std::string upper(std::string_view s) {
 }
 
 char typeLetter(std::string_view entry, std::string_view word) {
-  const std::string w = upper(word);
+  const std::string w = asciiUpper(word);
   if (w == "C" || w == "CHAR" || w == "CHARACTER") return 'C';
   if (w == "M" || w == "MEMO") return 'M';
   if (w == "D" || w == "DATE") return 'D';
@@ -70,7 +58,7 @@ FieldInfo parseEntry(std::string_view entry) {
   if (parts.size() < 2 || parts.size() > 4) bad(entry, "expected name, type and width");
   if (!validName(parts[0])) bad(entry, "a name is 1 to 10 letters, digits or _, starting with a letter");
   FieldInfo field;
-  field.name = upper(parts[0]);
+  field.name = asciiUpper(parts[0]);
   field.type = typeLetter(entry, parts[1]);
   auto fixedWidth = [&](int width) {
     if (parts.size() > 2 && number(entry, parts[2], width, width, "the width") != width) bad(entry, "bad width");

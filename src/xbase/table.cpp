@@ -4,18 +4,12 @@
 
 #include "xbase/cdx_file.h"
 #include "xbase/dbf_record.h"
+#include "xbase/dbf_text.h"
 #include "xbase/error.h"
 #include "xbase/table_pack.h"
 
 namespace xbase {
 namespace {
-
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
 
 File openTableFile(const std::filesystem::path& path, bool wantWrite) {
   if (!wantWrite) return File(path, File::Access::ReadOnly);
@@ -33,14 +27,14 @@ std::filesystem::path Table::beside(const std::filesystem::path& dbfPath, std::s
   const std::filesystem::path folder = dbfPath.parent_path().empty() ? "." : dbfPath.parent_path();
   const std::string stem = dbfPath.stem().string();
   std::error_code ec;
-  for (std::string ext : {std::string(extension), lower(extension)}) {
+  for (std::string ext : {std::string(extension), asciiLower(extension)}) {
     auto candidate = dbfPath.parent_path() / (stem + ext);
     if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
   }
-  const std::string wanted = lower(extension);
+  const std::string wanted = asciiLower(extension);
   for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
     const auto name = entry.path().filename();
-    if (name.stem().string() == stem && lower(name.extension().string()) == wanted && entry.is_regular_file(ec))
+    if (name.stem().string() == stem && asciiLower(name.extension().string()) == wanted && entry.is_regular_file(ec))
       return dbfPath.parent_path() / name;
   }
   return {};

@@ -16,14 +16,7 @@ namespace {
 
 using testing::TempFolder;
 
-ErrorCode codeOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.code();
-  }
-  return ErrorCode{};
-}
+using testing::errorCodeOf;
 
 class Sharing : public ::testing::Test {
  protected:
@@ -75,8 +68,8 @@ TEST_F(Sharing, RecordBeingEditedIsLockedForOthers) {
   testing::addEntry(*a, "Entry");
   b->first();
   a->beginEdit();
-  EXPECT_EQ(codeOf([&] { b->beginEdit(); }), ErrorCode::Locked);
-  EXPECT_EQ(codeOf([&] { b->deleteRecord(); }), ErrorCode::Locked);
+  EXPECT_EQ(errorCodeOf([&] { b->beginEdit(); }), ErrorCode::Locked);
+  EXPECT_EQ(errorCodeOf([&] { b->deleteRecord(); }), ErrorCode::Locked);
   testing::addEntry(*b, "Appends still work");
   a->cancel();
   b->first();
@@ -87,12 +80,12 @@ TEST_F(Sharing, RecordBeingEditedIsLockedForOthers) {
 TEST_F(Sharing, ExclusiveOpenRefusedWhileOthersHaveItOpen) {
   {
     auto shared = open();
-    EXPECT_EQ(codeOf([&] { open(OpenMode::Exclusive); }), ErrorCode::Exclusive);
+    EXPECT_EQ(errorCodeOf([&] { open(OpenMode::Exclusive); }), ErrorCode::Exclusive);
   }
   auto exclusive = open(OpenMode::Exclusive);
-  EXPECT_EQ(codeOf([&] { open(OpenMode::Shared); }), ErrorCode::Exclusive);
-  EXPECT_EQ(codeOf([&] { open(OpenMode::Exclusive); }), ErrorCode::Exclusive);
-  EXPECT_EQ(codeOf([&] { tableInfo(path_); }), ErrorCode::Exclusive);
+  EXPECT_EQ(errorCodeOf([&] { open(OpenMode::Shared); }), ErrorCode::Exclusive);
+  EXPECT_EQ(errorCodeOf([&] { open(OpenMode::Exclusive); }), ErrorCode::Exclusive);
+  EXPECT_EQ(errorCodeOf([&] { tableInfo(path_); }), ErrorCode::Exclusive);
   exclusive.reset();
   auto again = open(OpenMode::Exclusive);  // released with the cursor
 }
@@ -141,7 +134,7 @@ void endChild(const Child& child) {
 TEST_F(Sharing, AnotherProcessHoldingItSharedBlocksExclusiveOpen) {
   Child child = holdInChild(path_, OpenMode::Shared);
   ASSERT_GT(child.pid, 0);
-  EXPECT_EQ(codeOf([&] { open(OpenMode::Exclusive); }), ErrorCode::Exclusive);
+  EXPECT_EQ(errorCodeOf([&] { open(OpenMode::Exclusive); }), ErrorCode::Exclusive);
   auto shared = open();  // sharing is fine
   shared.reset();
   endChild(child);
@@ -151,7 +144,7 @@ TEST_F(Sharing, AnotherProcessHoldingItSharedBlocksExclusiveOpen) {
 TEST_F(Sharing, AnotherProcessHoldingItExclusivelyBlocksEveryOpen) {
   Child child = holdInChild(path_, OpenMode::Exclusive);
   ASSERT_GT(child.pid, 0);
-  EXPECT_EQ(codeOf([&] { open(OpenMode::Shared); }), ErrorCode::Exclusive);
+  EXPECT_EQ(errorCodeOf([&] { open(OpenMode::Shared); }), ErrorCode::Exclusive);
   endChild(child);
   EXPECT_NO_THROW(open(OpenMode::Shared));
 }

@@ -96,16 +96,8 @@ TEST_F(TagOptions, TagWithAKeyWeCannotComputeRefusesWritesBeforeStoringAnything)
   patchTag(folder_ / "ADDRESS.CDX", "upper(Name)", [](cdx::TagHeader& h) { h.keyExpression = "soundex(Name)"; });
   auto cursor = Cursor::open(path_, OpenMode::Shared);
   EXPECT_EQ(testing::walkNames(*cursor).size(), 5u);  // natural order still reads
-  auto codeOf = [](const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const Error& e) {
-      return e.code();
-    }
-    return ErrorCode{};
-  };
-  EXPECT_EQ(codeOf([&] { cursor->setOrder("ADDRESS"); }), ErrorCode::Expression);
-  EXPECT_EQ(codeOf([&] { testing::addEntry(*cursor, "Never stored"); }), ErrorCode::Expression);
+  EXPECT_EQ(testing::errorCodeOf([&] { cursor->setOrder("ADDRESS"); }), ErrorCode::Expression);
+  EXPECT_EQ(testing::errorCodeOf([&] { testing::addEntry(*cursor, "Never stored"); }), ErrorCode::Expression);
   cursor->cancel();
   EXPECT_EQ(cursor->count(), 5u);
 }

@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
 #include "xbase/cursor.h"
+#include "xbase/error.h"
 
 namespace xbase::testing {
 
@@ -58,6 +60,16 @@ inline void addEntry(Cursor& cursor, const std::string& name, const std::string&
   if (!memo.empty()) cursor.setValue("Info", memo);
   if (!date.empty()) cursor.setValue("LastDate", date);
   cursor.post();
+}
+
+// The code of the engine error `action` throws; ErrorCode{} when none.
+inline ErrorCode errorCodeOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.code();
+  }
+  return ErrorCode{};
 }
 
 // The names met walking the cursor from the top.
