@@ -16,11 +16,14 @@ const Probe kFromEnd{Probe::Kind::End, "", 0};
 void CdxFile::insert(int tag, std::string_view key, std::uint32_t recno) {
   impl_->requireWritable();
   impl_->tree(tag).insert(CdxEntry{std::string(key), recno});
+  impl_->countChange();
 }
 
 bool CdxFile::remove(int tag, std::string_view key, std::uint32_t recno) {
   impl_->requireWritable();
-  return impl_->tree(tag).remove(CdxEntry{std::string(key), recno});
+  if (!impl_->tree(tag).remove(CdxEntry{std::string(key), recno})) return false;
+  impl_->countChange();
+  return true;
 }
 
 std::optional<CdxEntry> CdxFile::first(int tag) const { return impl_->tree(tag).firstFrom(kFromStart); }

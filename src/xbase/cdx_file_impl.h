@@ -30,6 +30,9 @@ class CdxFile::Impl {
   void requireWritable() const;
   void loadTags();
   std::uint32_t buildTree(const cdx::KeyShape& shape, const CdxEntrySource& entries);
+  // Advances the change counter of the file header (offset 8) after every
+  // change, so that programs caching index nodes notice the file changed.
+  void countChange();
 
   File file;
   mutable cdx::NodeStore store;
