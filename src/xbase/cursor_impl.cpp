@@ -35,7 +35,13 @@ void CursorImpl::requireField(int field) const {
                                          path().filename().string());
 }
 
+void CursorImpl::requireOutsideRecordFilter(const char* what) const {
+  if (insideRecordFilter_)
+    throw Error(ErrorCode::State, std::string("A record filter only reads its cursor: ") + what + " is not allowed there");
+}
+
 void CursorImpl::requireBrowsing(const char* what) const {
+  requireOutsideRecordFilter(what);
   if (state_ != State::Browse)
     throw Error(ErrorCode::State, std::string("Post or cancel the pending change before ") + what);
 }
@@ -57,8 +63,14 @@ bool CursorImpl::passes(std::uint32_t recno, const std::string& key, std::string
   if (record.empty() || record[0] == '*') return false;
   if (filter_ && !filter_->matches(record, options_)) return false;
   if (recordFilter_) {
-    // The caller's test reads the candidate through this cursor.
+    // The caller's test reads the candidate through this cursor; it may not
+    // move it (the walk that called it holds its place and its buffer).
     placeOn(recno, key);
+    insideRecordFilter_ = true;
+    struct Leave {
+      bool& flag;
+      ~Leave() { flag = false; }
+    } leave{insideRecordFilter_};
     return recordFilter_(*this);
   }
   return true;

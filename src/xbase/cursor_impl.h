@@ -53,7 +53,10 @@ class CursorImpl final : public Cursor {
   void setExact(bool on) override { options_.exact = on; }
   void setFilter(std::string_view expression) override;
   std::string filter() const override { return filter_ ? filter_->text() : std::string(); }
-  void setRecordFilter(RecordFilter test) override { recordFilter_ = std::move(test); }
+  void setRecordFilter(RecordFilter test) override {
+    requireOutsideRecordFilter("changing the record filter");
+    recordFilter_ = std::move(test);
+  }
   std::uint32_t count() override;
 
   void beginAppend() override;
@@ -87,6 +90,7 @@ class CursorImpl final : public Cursor {
   void placeOn(std::uint32_t recno, std::string key);
   void placeNowhere();
   void requireBrowsing(const char* what) const;
+  void requireOutsideRecordFilter(const char* what) const;
   void requireField(int field) const;
   std::string currentRecord() const;  // the record as on disk now ("" when none)
 
@@ -124,6 +128,7 @@ class CursorImpl final : public Cursor {
   LockGuard recordLock_;
 
   std::string block_;  // scratch for block reads
+  bool insideRecordFilter_ = false;
 };
 
 }  // namespace xbase

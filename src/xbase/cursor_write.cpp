@@ -111,6 +111,7 @@ void CursorImpl::endEdit() {
 void CursorImpl::cancel() { endEdit(); }
 
 void CursorImpl::deleteRecord() {
+  requireOutsideRecordFilter("deleting");
   if (state_ == State::Append) {  // an insert not yet stored is simply dropped
     endEdit();
     return;

@@ -136,6 +136,26 @@ TEST_F(Navigation, RecordFilterRunsOnTopOfTheExpressionButIsNotCounted) {
   EXPECT_EQ(testing::walkNames(*cursor_).size(), 3u);
 }
 
+TEST_F(Navigation, RecordFilterMayReadButNotMoveItsCursor) {
+  const std::function<void(Cursor&)> forbidden[] = {
+      [](Cursor& c) { c.skip(); },
+      [](Cursor& c) { c.first(); },
+      [](Cursor& c) { c.beginEdit(); },
+      [](Cursor& c) { c.deleteRecord(); },
+      [](Cursor& c) { c.setRecordFilter({}); },
+  };
+  for (const auto& action : forbidden) {
+    cursor_->setRecordFilter([&](Cursor& c) {
+      c.value("Name");
+      action(c);
+      return true;
+    });
+    EXPECT_EQ(testing::errorCodeOf([&] { cursor_->first(); }), ErrorCode::State);
+    cursor_->setRecordFilter({});
+  }
+  EXPECT_EQ(cursor_->count(), 5u);  // nothing was deleted
+}
+
 TEST_F(Navigation, SeekInNaturalOrderIsRefused) {
   try {
     cursor_->seek("SMITH");
