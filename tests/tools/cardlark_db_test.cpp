@@ -237,6 +237,37 @@ TEST(CardlarkDb, CheckFindsADamagedIndexAndReindexRepairsIt) {
   EXPECT_EQ(t.db("seek", {"QUIXOTE"}).out, "2\n");
 }
 
+TEST(CardlarkDb, ReindexRemakesAnIndexFileTooDamagedToOpen) {
+  Table t;
+  t.import("Adams\t\t\nQuixote\t\t\nZappa\t\t\n");
+  std::string cdx = readFile(t.file("ADDRESS.CDX"));
+  cdx.replace(0, 512, std::string(512, '\xFF'));  // the file header
+  writeFile(t.file("ADDRESS.CDX"), cdx);
+  EXPECT_EQ(t.db("check").status, 1);
+  EXPECT_EQ(t.db("seek", {"ZAPPA"}).status, 2);
+
+  const RunResult reindex = t.db("reindex");
+  EXPECT_EQ(reindex.status, 0) << reindex.err;
+  EXPECT_NE(reindex.err.find("set aside as ADDRESS.CDX.damaged"), std::string::npos) << reindex.err;
+  EXPECT_EQ(t.db("check").out, "ok\n");
+  EXPECT_EQ(t.db("seek", {"ZAPPA"}).out, "3\n");
+  EXPECT_TRUE(fs::exists(t.file("ADDRESS.CDX.damaged")));
+
+  // A lost index file comes back with the tag.
+  fs::remove(t.file("ADDRESS.CDX"));
+  EXPECT_EQ(t.db("check").status, 1);
+  Table::expectOk(t.db("reindex"));
+  EXPECT_EQ(t.db("check").out, "ok\n");
+  EXPECT_EQ(t.db("seek", {"ADAMS"}).out, "1\n");
+
+  // Damage in the table itself is not blamed on the index.
+  std::string dbf = readFile(t.file("ADDRESS.DBF"));
+  dbf[0] = '\x42';  // no known version
+  writeFile(t.file("ADDRESS.DBF"), dbf);
+  EXPECT_EQ(t.db("reindex").status, 2);
+  EXPECT_TRUE(fs::exists(t.file("ADDRESS.CDX")));
+}
+
 TEST(CardlarkDb, CheckFindsDamageInTableAndMemoFile) {
   Table t;
   t.import("Adams\tsome memo text\t\nBaker\tanother memo\t\n");
