@@ -1,6 +1,6 @@
 // Our index files read by another xBase reader: Perl's XBase::Index (from
 // libdbd-xbase-perl) lists the tag's keys and record numbers, which must be
-// ours exactly.
+// ours exactly, and Perl's XBase walks a table we wrote in our index's order.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "cdx_test_support.h"
+#include "xbase/cursor.h"
 
 using xbase::CdxEntry;
 using xbase::CdxFile;
@@ -69,6 +70,34 @@ TEST(CdxInteropTest, PerlReadsOurKeysExactly) {
   ASSERT_GT(ours.size(), 10000u);
   EXPECT_EQ(perlListing(dir / "ADDRESS.CDX", "ADDRESS"), ours);
   EXPECT_EQ(perlListing(dir / "ADDRESS.CDX", "SECOND"), "");
+}
+
+TEST(CdxInteropTest, PerlWalksOurTableInOurIndexOrder) {
+  cdxtest::TempDir dir;
+  const auto dbf = xbase::testing::createAddressTable(dir.path());
+  std::vector<std::string> ours;
+  {
+    auto cursor = xbase::Cursor::open(dbf, xbase::OpenMode::Exclusive);
+    cursor->createTag("Address", "upper(Name)");
+    std::mt19937 rng(17);
+    const char* stems[] = {"Smith", "smith John", "Smithson", "M\xFCller, Jo", "O'Neil", " Leading", "Zz Top", "a"};
+    for (int i = 0; i < 600; ++i) {
+      std::string name = stems[rng() % 8];
+      if (rng() % 3) name += " " + std::to_string(rng() % 100);
+      xbase::testing::addEntry(*cursor, name);
+    }
+    cursor->setOrder("ADDRESS");
+    ours = xbase::testing::walkNames(*cursor);
+  }
+  const std::string listing = run("perl -MXBase -e '"
+                                  "my $t = XBase->new($ARGV[0]) or die XBase->errstr;"
+                                  "my $c = $t->prepare_select_with_index([$ARGV[1], \"ADDRESS\", \"C\"], \"NAME\") or die $t->errstr;"
+                                  "while (my @r = $c->fetch) { print \"$r[0]\\n\" }' '" +
+                                  dbf.string() + "' '" + (dir / "ADDRESS.CDX").string() + "' 2>&1");
+  std::string expected;
+  for (const std::string& name : ours) expected += name + "\n";
+  ASSERT_EQ(ours.size(), 600u);
+  EXPECT_EQ(listing, expected);
 }
 
 }  // namespace
