@@ -154,6 +154,22 @@ TEST_F(GridTest, MarksRowsWithCtrlClickAndShiftArrows) {
   EXPECT_EQ(data.name(), "Name003");
 }
 
+TEST_F(GridTest, DetachedOrHeldBackItShowsTheTableOnlyWhenBack) {
+  grid->setDataSource(nullptr);
+  EXPECT_TRUE(grid->visibleTexts().isEmpty());
+  data.table.seekNearest("NAME030");
+  grid->viewport()->repaint();
+  grid->setDataSource(&data.source);
+  EXPECT_EQ(grid->visibleTexts().value(grid->currentRowIndex()), "Name030");
+
+  {
+    const store::ControlsDisabled hold(data.table);
+    data.table.first();
+    EXPECT_EQ(grid->visibleTexts().value(grid->currentRowIndex()), "Name030");
+  }
+  EXPECT_EQ(grid->visibleTexts().value(grid->currentRowIndex()), "Name000");
+}
+
 TEST_F(GridTest, ConfirmedDeleteOnly) {
   data.dialogs.queueAnswer(false);
   QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
