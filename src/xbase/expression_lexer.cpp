@@ -1,5 +1,6 @@
 #include "xbase/expression_lexer.h"
 
+#include "xbase/dbf_text.h"
 #include "xbase/expression_error.h"
 
 namespace xbase::expr {
@@ -8,13 +9,6 @@ namespace {
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string upperAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = upperAscii(c);
-  return out;
-}
 
 class Lexer {
  public:
@@ -87,7 +81,7 @@ class Lexer {
   void scanDotWord(Token& token) {
     std::size_t end = pos_ + 1;
     while (end < text_.size() && isLetter(text_[end])) ++end;
-    const std::string word = upperAscii(text_.substr(pos_ + 1, end - pos_ - 1));
+    const std::string word = asciiUpper(text_.substr(pos_ + 1, end - pos_ - 1));
     const bool closed = end < text_.size() && text_[end] == '.';
     struct DotWord { const char* word; TokenKind kind; };
     static constexpr DotWord kWords[] = {

@@ -12,19 +12,13 @@
 
 #include <cstdlib>
 
+#include "xbase/dbf_text.h"
 #include "xbase/expression_error.h"
 #include "xbase/expression_lexer.h"
 
 namespace xbase::expr {
 
 namespace {
-
-std::string upperAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
 
 // Bounds that keep the recursive parser, and the tree it builds, within a
 // small stack whatever text is handed in. Real filters and keys are far
@@ -63,7 +57,7 @@ class Parser {
   }
 
   bool isWord(const char* word) const {
-    return current().kind == TokenKind::Identifier && upperAscii(current().text) == word;
+    return current().kind == TokenKind::Identifier && asciiUpper(current().text) == word;
   }
   bool atAnd() const { return current().kind == TokenKind::And || isWord("AND"); }
   bool atOr() const { return current().kind == TokenKind::Or || isWord("OR"); }
@@ -190,9 +184,8 @@ class Parser {
   NodePtr parseName() {
     const Token& name = advance();
     if (current().kind == TokenKind::LeftParen) return parseCall(name);
-    const std::string wanted = upperAscii(name.text);
     for (std::size_t i = 0; i < layout_.fields.size(); ++i) {
-      if (upperAscii(layout_.fields[i].name) != wanted) continue;
+      if (!equalsIgnoringCase(layout_.fields[i].name, name.text)) continue;
       const FieldInfo& field = layout_.fields[i];
       const int offset = layout_.offsets[i];
       recordLength_ = std::max(recordLength_, offset + field.length);
@@ -213,7 +206,7 @@ class Parser {
       }
     }
     expect(TokenKind::RightParen, args.empty() ? "an argument or ')'" : "',' or ')'");
-    NodePtr node = typed(name.position, [&] { return makeFunction(upperAscii(name.text), std::move(args)); });
+    NodePtr node = typed(name.position, [&] { return makeFunction(asciiUpper(name.text), std::move(args)); });
     if (!node) fail(text_, name.position, "a function name, found unknown " + name.text);
     return node;
   }

@@ -12,6 +12,7 @@
 #include "xbase/dbf_bytes.h"
 #include "xbase/dbf_header.h"
 #include "xbase/dbf_record.h"
+#include "xbase/dbf_text.h"
 #include "xbase/expression.h"
 #include "xbase/file.h"
 
@@ -58,20 +59,14 @@ std::string printable(std::string_view bytes) {
   return out;
 }
 
-std::string upperAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
-
 // The file beside `dbf` with the same stem and the extension `ext` (upper
 // case, with the dot), its case ignored; empty when there is none.
 std::filesystem::path besideIgnoringCase(const std::filesystem::path& dbf, const std::string& ext) {
-  const std::string wanted = upperAscii(dbf.stem().string() + ext);
+  const std::string wanted = asciiUpper(dbf.stem().string() + ext);
   std::error_code ec;
   const std::filesystem::path dir = dbf.has_parent_path() ? dbf.parent_path() : ".";
   for (const auto& entry : std::filesystem::directory_iterator(dir, ec))
-    if (upperAscii(entry.path().filename().string()) == wanted) return entry.path();
+    if (asciiUpper(entry.path().filename().string()) == wanted) return entry.path();
   return {};
 }
 
