@@ -12,9 +12,9 @@
 #include "xbase/dbf_bytes.h"
 #include "xbase/dbf_header.h"
 #include "xbase/dbf_record.h"
-#include "xbase/dbf_text.h"
 #include "xbase/expression.h"
 #include "xbase/file.h"
+#include "xbase/table.h"
 
 namespace xbase {
 
@@ -57,17 +57,6 @@ std::string printable(std::string_view bytes) {
     }
   }
   return out;
-}
-
-// The file beside `dbf` with the same stem and the extension `ext` (upper
-// case, with the dot), its case ignored; empty when there is none.
-std::filesystem::path besideIgnoringCase(const std::filesystem::path& dbf, const std::string& ext) {
-  const std::string wanted = asciiUpper(dbf.stem().string() + ext);
-  std::error_code ec;
-  const std::filesystem::path dir = dbf.has_parent_path() ? dbf.parent_path() : ".";
-  for (const auto& entry : std::filesystem::directory_iterator(dir, ec))
-    if (asciiUpper(entry.path().filename().string()) == wanted) return entry.path();
-  return {};
 }
 
 struct MemoRun {
@@ -150,7 +139,7 @@ class TableChecker {
 
   void openMemoFile() {
     if (!header_.hasMemo()) return;
-    const std::filesystem::path path = besideIgnoringCase(dbfPath_, ".FPT");
+    const std::filesystem::path path = Table::beside(dbfPath_, ".FPT");
     if (path.empty()) {
       faults_.add(dbfName_, dbfName_ + ": the table has memo fields but no .FPT memo file");
       return;
@@ -224,7 +213,7 @@ class TableChecker {
   // --- index tags
 
   void checkIndex() {
-    const std::filesystem::path path = besideIgnoringCase(dbfPath_, ".CDX");
+    const std::filesystem::path path = Table::beside(dbfPath_, ".CDX");
     if (path.empty()) {
       if (header_.flags & DbfHeader::kFlagCdx)
         faults_.add(dbfName_, dbfName_ + ": the header announces a structural index but there is no .CDX file");
