@@ -96,12 +96,15 @@ std::uint32_t CdxFile::Impl::buildTree(const KeyShape& shape, const CdxEntrySour
   return builder.finish();
 }
 
-void CdxFile::Impl::countChange() {
-  constexpr std::uint64_t kCounterField = 8;
-  Byte field[4];
-  file.readAt(kCounterField, field, sizeof field);
-  putLe32(field, getLe32(field) + 1);
-  file.writeAt(kCounterField, field, sizeof field);
+void CdxFile::Impl::countChange(int tag) {
+  const auto advance = [this](std::uint64_t header) {
+    Byte counter[4];
+    file.readAt(header + 8, counter, sizeof counter);
+    putLe32(counter, getLe32(counter) + 1);
+    file.writeAt(header + 8, counter, sizeof counter);
+  };
+  advance(0);
+  if (tag >= 0) advance(tagAt(tag).header);
 }
 
 CdxFile::CdxFile(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -183,7 +186,7 @@ int CdxFile::addTag(std::string_view name, std::string_view expression, int keyL
   std::string key = tag.info.name;
   key.resize(static_cast<std::size_t>(impl_->directoryKeyLength), ' ');
   impl_->directory().insert(CdxEntry{key, tag.header});
-  impl_->countChange();
+  impl_->countChange(-1);
   impl_->tags.push_back(std::move(tag));
   return static_cast<int>(impl_->tags.size()) - 1;
 }
@@ -199,7 +202,7 @@ void CdxFile::rebuildTag(int tagNumber, const CdxEntrySource& entries) {
   const std::uint32_t newRoot = impl_->buildTree(tag.shape, entries);
   impl_->store.writeRoot(tag.header, newRoot);
   if (oldTreeSound) tree.releaseNodes(oldRoot);
-  impl_->countChange();
+  impl_->countChange(tagNumber);
 }
 
 namespace {

@@ -14,8 +14,8 @@
 // exclusive user changes: every navigation reads its nodes afresh, so writes
 // by other cursors and processes are seen at the next call. Callers serialise
 // writers with their own locks (the table's header lock). Every change
-// advances the change counter in the file header (bytes 8-11), which other
-// programs that cache index nodes watch.
+// advances the change counters of the file header and of the changed tag's
+// header (bytes 8-11), which other programs that cache index nodes watch.
 
 #include <cstdint>
 #include <filesystem>

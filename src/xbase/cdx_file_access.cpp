@@ -16,13 +16,13 @@ const Probe kFromEnd{Probe::Kind::End, "", 0};
 void CdxFile::insert(int tag, std::string_view key, std::uint32_t recno) {
   impl_->requireWritable();
   impl_->tree(tag).insert(CdxEntry{std::string(key), recno});
-  impl_->countChange();
+  impl_->countChange(tag);
 }
 
 bool CdxFile::remove(int tag, std::string_view key, std::uint32_t recno) {
   impl_->requireWritable();
   if (!impl_->tree(tag).remove(CdxEntry{std::string(key), recno})) return false;
-  impl_->countChange();
+  impl_->countChange(tag);
   return true;
 }
 

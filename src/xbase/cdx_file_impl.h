@@ -30,9 +30,10 @@ class CdxFile::Impl {
   void requireWritable() const;
   void loadTags();
   std::uint32_t buildTree(const cdx::KeyShape& shape, const CdxEntrySource& entries);
-  // Advances the change counter of the file header (offset 8) after every
-  // change, so that programs caching index nodes notice the file changed.
-  void countChange();
+  // Advances the change counters (offset 8) of the file header and of the
+  // changed tag's header (none: -1) after every change, so that programs
+  // caching index nodes notice the file changed.
+  void countChange(int tag);
 
   File file;
   mutable cdx::NodeStore store;
