@@ -13,16 +13,17 @@
 
 #include "platform/dialogs.h"
 #include "widgets/input_events.h"
+#include "widgets/key_position.h"
 
 namespace widgets {
 namespace {
 
 using store::DatasetState;
 
-// The vertical scroll bar's three places: top, somewhere between, bottom.
+// The vertical scroll bar's scale; its page step only sizes the thumb.
 constexpr int kScrollTop = 0;
-constexpr int kScrollBetween = 2;
-constexpr int kScrollBottom = 4;
+constexpr int kScrollBottom = 100;
+constexpr int kScrollPage = 10;
 constexpr int kColumnGrip = 3;  // pixels either side of the column edge that start a resize
 
 bool sameRecord(const store::Bookmark& a, const store::Bookmark& b) { return a.recordNumber == b.recordNumber; }
@@ -38,7 +39,7 @@ DbGrid::DbGrid(QWidget* parent) : QAbstractScrollArea(parent), titleFont_(font()
   viewport()->setMouseTracking(true);
   viewport()->setBackgroundRole(QPalette::Base);
   verticalScrollBar()->setRange(kScrollTop, kScrollBottom);
-  verticalScrollBar()->setPageStep(1);
+  verticalScrollBar()->setPageStep(kScrollPage);
   verticalScrollBar()->setTracking(false);  // a dragged thumb acts once, where it is let go
   connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &DbGrid::onScrollAction);
 
@@ -312,14 +313,18 @@ void DbGrid::focusLeaving(const QFocusEvent* event) {
 
 // --- scroll bars
 
+bool DbGrid::orderedByColumn() const { return table() && !table()->indexName().isEmpty(); }
+
 int DbGrid::scrollPlace() const {
   store::EngineTable* t = table();
   if (!t || !t->isActive() || t->isEmpty() || t->bof()) return kScrollTop;
   if (t->eof()) return kScrollBottom;
-  // Nothing further up or down than the rows on the screen.
-  if (browsing() && !rows_.isEmpty() && rows_.size() < visibleRowCount())
-    return currentRow_ == 0 ? kScrollTop : kScrollBottom;
-  return kScrollBetween;
+  const int shown = static_cast<int>(rows_.size());
+  if (browsing() && shown > 1 && shown < visibleRowCount())  // the whole table is on the screen
+    return kScrollBottom * currentRow_ / (shown - 1);
+  const double position =
+      orderedByColumn() && currentRow_ < shown ? keyPosition(rows_[currentRow_].text) : 0.5;
+  return std::clamp(static_cast<int>(position * kScrollBottom + 0.5), kScrollTop + 1, kScrollBottom - 1);
 }
 
 // Setting the value (not the slider position) triggers no scroll action.
@@ -343,11 +348,14 @@ void DbGrid::onScrollAction(int action) {
     case QAbstractSlider::SliderToMinimum: t->first(); break;
     case QAbstractSlider::SliderToMaximum: t->last(); break;
     case QAbstractSlider::SliderMove: {
+      // Where the thumb was let go: the ends go to the first and last
+      // record; between them, in alphabetical order, the name estimated
+      // for that place, otherwise a page towards it.
       const int place = verticalScrollBar()->sliderPosition();
       if (place <= kScrollTop) t->first();
       else if (place >= kScrollBottom) t->last();
-      else if (place < kScrollBetween) t->moveBy(-page);
-      else if (place > kScrollBetween) t->moveBy(page);
+      else if (orderedByColumn()) t->seekNearest(keyAtPosition(static_cast<double>(place) / kScrollBottom));
+      else t->moveBy(place < scrollPlace() ? -page : page);
       break;
     }
     default:

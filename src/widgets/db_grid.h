@@ -8,8 +8,12 @@
 // when the table moves outside it or its contents change. The current record
 // keeps its place on the screen where it can, as in a classic data grid:
 // moving past the last visible row scrolls by one, first() shows the top,
-// last() shows the bottom. The vertical scroll bar therefore shows the
-// position only approximately: at the top, in the middle, or at the bottom.
+// last() shows the bottom. The vertical scroll bar shows the position
+// approximately, without counting records: at the ends for the first and last
+// record, in between by the current name's letters when the table is in an
+// index order over the column (alphabetical), in the middle otherwise.
+// Letting the thumb go between the ends seeks the name estimated for that
+// place (a page towards it in natural order).
 //
 // Keys (browse state): Up, Down, Page Up, Page Down move; Ctrl+Home and
 // Ctrl+End go to the first and last record; Shift+Up/Down and Ctrl+click mark
@@ -101,6 +105,7 @@ class DbGrid : public QAbstractScrollArea {
   void onRecordChanged(const QString& field);
   void onStateChanged(store::DatasetState state);
   void refreshCurrentText();
+  bool orderedByColumn() const;
   int scrollPlace() const;
   void updateScrollBars();
   void updateEditor();

@@ -2,6 +2,7 @@
 // the way a classic data grid does, without reading the whole table.
 
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -168,6 +169,45 @@ TEST_F(GridTest, DetachedOrHeldBackItShowsTheTableOnlyWhenBack) {
     EXPECT_EQ(grid->visibleTexts().value(grid->currentRowIndex()), "Name030");
   }
   EXPECT_EQ(grid->visibleTexts().value(grid->currentRowIndex()), "Name000");
+}
+
+TEST(GridScrollBar, ShowsAndChoosesThePlaceByName) {
+  QStringList names;
+  for (char letter = 'A'; letter <= 'Z'; ++letter)
+    for (int i = 0; i < 4; ++i) names << QStringLiteral("%1 entry %2").arg(QChar(letter)).arg(i);
+  BoundTable data(names);
+  widgets::DbGrid grid;
+  grid.resize(290, 147);
+  grid.setColumn("NAME", "NAME", 353, 30);
+  grid.setDataSource(&data.source);
+  QScrollBar* bar = grid.verticalScrollBar();
+  EXPECT_EQ(bar->value(), bar->minimum());
+
+  data.table.seekNearest("D");
+  const int atD = bar->value();
+  data.table.seekNearest("P");
+  const int atP = bar->value();
+  EXPECT_GT(atD, bar->minimum());
+  EXPECT_GT(atP, atD);
+  EXPECT_LT(atP, bar->maximum());
+  data.table.last();
+  EXPECT_EQ(bar->value(), bar->maximum());
+
+  // Letting the thumb go near the middle lands near the middle of the alphabet.
+  bar->setSliderPosition((bar->minimum() + bar->maximum()) / 2);
+  bar->triggerAction(QAbstractSlider::SliderMove);
+  EXPECT_TRUE(data.name().startsWith('M') || data.name().startsWith('N')) << data.name().toStdString();
+  bar->setSliderPosition(bar->minimum());
+  bar->triggerAction(QAbstractSlider::SliderMove);
+  EXPECT_EQ(data.name(), "A entry 0");
+
+  // In natural order the thumb sits in the middle and moves a page at a time.
+  data.table.setIndexName("");
+  data.table.moveBy(10);
+  EXPECT_EQ(bar->value(), (bar->minimum() + bar->maximum()) / 2);
+  bar->setSliderPosition(bar->maximum() - 1);
+  bar->triggerAction(QAbstractSlider::SliderMove);
+  EXPECT_EQ(data.table.recordNumber(), 11u + grid.visibleRowCount());
 }
 
 TEST_F(GridTest, ConfirmedDeleteOnly) {
