@@ -111,12 +111,25 @@ bool CursorImpl::scanIndex(std::optional<CdxEntry> from, bool inclusive, Directi
                            const std::string* onlyKey) {
   // Entries come in growing batches, read along the leaves under the index
   // lock; the records are tested after the lock is released, so that a
-  // caller's record filter may use other cursors freely.
+  // caller's record filter may use other cursors freely. A step on from the
+  // current entry starts with the entries kept from the last batch.
   std::size_t want = 4;
+  std::uint32_t counter = 0;
+  std::vector<CdxEntry> batch;
+  bool reachesEnd = false;
+  if (!inclusive && from && lookaheadContinues(*from, direction)) {
+    batch = std::move(lookahead_.entries);
+    reachesEnd = lookahead_.reachesEnd;
+    counter = lookahead_.counter;
+  } else {
+    batch = indexBatch(from, inclusive, direction, want, counter);
+    reachesEnd = batch.size() < want;
+  }
+  lookahead_.tag = -1;
   std::string record;
   for (;;) {
-    const std::vector<CdxEntry> batch = indexBatch(from, inclusive, direction, want);
-    for (const CdxEntry& entry : batch) {
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+      const CdxEntry& entry = batch[i];
       if (onlyKey && entry.key != *onlyKey) return false;
       if (!table_.dbf().readRecord(entry.recno, record))
         throw Error(ErrorCode::Corrupt, "The index of " + path().filename().string() + " names record " +
@@ -124,13 +137,17 @@ bool CursorImpl::scanIndex(std::optional<CdxEntry> from, bool inclusive, Directi
                                             ", which the table does not hold; reindex the table");
       if (passes(entry.recno, entry.key, record)) {
         placeOn(entry.recno, entry.key);
+        lookahead_ = Lookahead{tag_, direction, entry,
+                               std::vector<CdxEntry>(batch.begin() + static_cast<std::ptrdiff_t>(i) + 1, batch.end()),
+                               reachesEnd, counter};
         return true;
       }
     }
-    if (batch.size() < want) return false;
+    if (reachesEnd || batch.empty()) return false;
     from = batch.back();
-    inclusive = false;
-    want = std::min<std::size_t>(want * 2, 512);
+    want = std::min<std::size_t>(std::max(want, batch.size()) * 2, 512);
+    batch = indexBatch(from, false, direction, want, counter);
+    reachesEnd = batch.size() < want;
   }
 }
 

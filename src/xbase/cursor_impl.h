@@ -97,9 +97,11 @@ class CursorImpl final : public Cursor {
   // --- the index (cursor_index.cpp)
   const TagRule& rule(int tag);
   std::string keyOf(int tag, std::string_view record) { return rule(tag).keyOf(record); }
-  // Up to `most` entries from `from` on, read under the index lock.
+  // Up to `most` entries from `from` on, read under the index lock, with
+  // the index's change counter as it was then.
   std::vector<CdxEntry> indexBatch(const std::optional<CdxEntry>& from, bool inclusive, Direction direction,
-                                   std::size_t most);
+                                   std::size_t most, std::uint32_t& counter);
+  bool lookaheadContinues(const CdxEntry& from, Direction direction) const;
   std::optional<CdxEntry> indexSeekGE(std::string_view key);
   void indexChange(std::uint32_t recno, std::string_view oldRecord, std::string_view newRecord);
   void requireExclusive(const char* what) const;
@@ -128,6 +130,18 @@ class CursorImpl final : public Cursor {
   LockGuard recordLock_;
 
   std::string block_;  // scratch for block reads
+
+  // The index entries that follow the current one, left from the last
+  // batch: trusted by the next step only while the index file's change
+  // counter is unchanged, so a walk does not descend the tree at each step.
+  struct Lookahead {
+    int tag = -1;  // -1: nothing kept
+    Direction direction = Direction::Forward;
+    CdxEntry from;  // the entry they follow
+    std::vector<CdxEntry> entries;
+    bool reachesEnd = false;  // nothing lies beyond them
+    std::uint32_t counter = 0;
+  } lookahead_;
   bool insideRecordFilter_ = false;
 };
 

@@ -17,17 +17,26 @@ const TagRule& CursorImpl::rule(int tag) {
 }
 
 std::vector<CdxEntry> CursorImpl::indexBatch(const std::optional<CdxEntry>& from, bool inclusive,
-                                             Direction direction, std::size_t most) {
+                                             Direction direction, std::size_t most, std::uint32_t& counter) {
   // A descending tag keeps its keys ascending and is read backwards.
   const bool forward = (direction == Direction::Forward) != rule(tag_).descending();
   std::vector<CdxEntry> batch;
   LockGuard lock = table_.indexLock(false);
+  counter = table_.indexChangeCounter();
   table_.cdx()->scan(tag_, from, forward, [&](const CdxEntry& entry) {
     if (!inclusive && from && entry == *from) return true;  // the starting entry itself
     batch.push_back(entry);
     return batch.size() < most;
   });
   return batch;
+}
+
+bool CursorImpl::lookaheadContinues(const CdxEntry& from, Direction direction) const {
+  // The counter is read without the index lock: a change under way has not
+  // advanced it yet, and the kept entries show the index as it was before.
+  return lookahead_.tag == tag_ && lookahead_.direction == direction && lookahead_.from == from &&
+         (!lookahead_.entries.empty() || lookahead_.reachesEnd) &&
+         table_.indexChangeCounter() == lookahead_.counter;
 }
 
 std::optional<CdxEntry> CursorImpl::indexSeekGE(std::string_view key) {
@@ -37,6 +46,7 @@ std::optional<CdxEntry> CursorImpl::indexSeekGE(std::string_view key) {
 
 void CursorImpl::setOrder(std::string_view tagName) {
   requireBrowsing("changing the order");
+  lookahead_.tag = -1;
   if (tagName.empty()) {
     tag_ = -1;
     key_.clear();

@@ -14,6 +14,7 @@ void CursorImpl::requireExclusive(const char* what) const {
 
 void CursorImpl::reindex() {
   requireExclusive("reindexing");
+  lookahead_.tag = -1;
   table_.dbf().refreshCount();
   if (CdxFile* cdx = table_.cdx()) {
     for (int tag = 0; tag < cdx->tagCount(); ++tag) cdx->rebuildTag(tag, rule(tag).entriesOf(table_.dbf()));
@@ -35,6 +36,7 @@ void CursorImpl::createTag(std::string_view name, std::string_view keyExpression
   const int tag = cdx.addTag(name, keyExpression, width, newRule.entriesOf(table_.dbf()), newRule.pad());
   cdx.sync();
   rules_.erase(tag);
+  lookahead_.tag = -1;
 }
 
 void CursorImpl::pack() {
@@ -45,6 +47,7 @@ void CursorImpl::pack() {
   const std::string order = this->order();
   packTable(table_, rules);
   rules_.clear();
+  lookahead_.tag = -1;
   tag_ = order.empty() || !table_.cdx() ? -1 : table_.cdx()->findTag(order);
   first();
 }

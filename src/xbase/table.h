@@ -53,6 +53,9 @@ class Table {
   // Error Locked when another cursor or program edits that record.
   LockGuard recordLock(std::uint32_t recno);
   LockGuard indexLock(bool exclusive);
+  // The index file's change counter (bytes 8-11 of its header), advanced by
+  // every change to any tag; 0 when the table has no index.
+  std::uint32_t indexChangeCounter() const;
 
   // Creates the structural index file (empty) when the table has none.
   CdxFile& createIndex();
@@ -70,7 +73,7 @@ class Table {
   std::unique_ptr<DbfFile> dbf_;
   std::unique_ptr<FptFile> fpt_;
   std::unique_ptr<CdxFile> cdx_;
-  std::unique_ptr<File> cdxLocks_;  // a descriptor of the .CDX that only carries its lock
+  std::unique_ptr<File> cdxLocks_;  // a descriptor of the .CDX for its lock and change counter
 };
 
 }  // namespace xbase

@@ -1,6 +1,7 @@
 // Finding, opening and creating the structural index beside a table.
 
 #include "xbase/cdx_file.h"
+#include "xbase/dbf_bytes.h"
 #include "xbase/error.h"
 #include "xbase/table.h"
 
@@ -19,6 +20,13 @@ void Table::openIndex() {
                                         " and create the index again");
   }
   cdxLocks_ = std::make_unique<File>(cdxPath, writable ? File::Access::ReadWrite : File::Access::ReadOnly);
+}
+
+std::uint32_t Table::indexChangeCounter() const {
+  if (!cdxLocks_) return 0;
+  char bytes[4];
+  cdxLocks_->readAt(8, bytes, sizeof bytes);
+  return readLe32(bytes);
 }
 
 CdxFile& Table::createIndex() {

@@ -93,6 +93,25 @@ TEST_F(TagOrder, EditedKeysMoveAndOtherCursorsFollow) {
   EXPECT_EQ(cursor_->value("Name"), "Adams");
 }
 
+TEST_F(TagOrder, AWalkMeetsKeysAnotherCursorChangesAheadOfIt) {
+  auto other = Cursor::open(path_, OpenMode::Shared);
+  other->setOrder("ADDRESS");
+  cursor_->first();
+  cursor_->skip();
+  ASSERT_EQ(cursor_->value("Name"), "Adams");
+  testing::addEntry(*other, "Adamson");  // just ahead of the walk
+  cursor_->skip();
+  EXPECT_EQ(cursor_->value("Name"), "Adamson");
+  ASSERT_TRUE(other->seek("MILLER"));  // the next one moves away
+  other->beginEdit();
+  other->setValue("Name", "Young");
+  other->post();
+  cursor_->skip();
+  EXPECT_EQ(cursor_->value("Name"), "Osmium Ltd");
+  cursor_->skip(-1);
+  EXPECT_EQ(cursor_->value("Name"), "Adamson");
+}
+
 TEST_F(TagOrder, ChangingOrderKeepsTheCurrentRecord) {
   ASSERT_TRUE(cursor_->seek("OSMIUM LTD"));
   const auto recno = cursor_->recno();
