@@ -173,6 +173,7 @@ int CdxFile::addTag(std::string_view name, std::string_view expression, int keyL
   HeaderBytes bytes = encodeTagHeader(header);  // checks the expression's length first
   // A header spans two nodes, so it always goes at the end of the file.
   const std::uint64_t offset = (impl_->file.size() + kNodeSize - 1) / kNodeSize * kNodeSize;
+  if (offset + kHeaderSize > kNoNode) throw Error(ErrorCode::Io, "Index file would exceed 4 GiB");
   impl_->file.writeAt(offset, bytes.data(), bytes.size());
   const KeyShape shape{keyLength, pad};
   header.root = impl_->buildTree(shape, entries);
