@@ -1,13 +1,15 @@
 #include "xbase/fpt_file.h"
 
+#include <algorithm>
+
 #include "xbase/dbf_bytes.h"
 #include "xbase/error.h"
 
 namespace xbase {
 
 // Write order: a new memo's blocks first, then the header's next free block.
-// A crash between the two leaves blocks that no record points to yet; the
-// next append writes over them. A memo rewritten in place belongs to the
+// A crash between the two leaves blocks that no record points to; they stay
+// unused until a pack. A memo rewritten in place belongs to the
 // record being written, so no other record's memo is ever touched.
 
 namespace {
@@ -109,12 +111,14 @@ std::uint32_t FptFile::append(std::string_view text) {
   if (next == 0) {
     char head[4];
     file_.readAt(0, head, sizeof head);
-    next = readBe32(head);
+    // Never below the end of the file: blocks past a next-free block that
+    // is too low were left by an append that stopped before its header
+    // write, or are live memos under a damaged header; leaving them alone
+    // loses nothing (a pack reclaims the space).
+    const std::uint64_t endBlock = blocksFor(file_.size(), blockSize_);
+    if (endBlock > 0xFFFFFFFFull) throw Error(ErrorCode::Unsupported, name() + " is full");
+    next = std::max({readBe32(head), firstBlock(blockSize_), static_cast<std::uint32_t>(endBlock)});
   }
-  const std::uint32_t first = firstBlock(blockSize_);
-  if (next < first) next = first;
-  // A next-free block below the end of the file is trusted: the blocks past
-  // it were written by an append that stopped before its header write.
   std::string image = blockImage(text, blockSize_);
   const std::uint64_t blocks = image.size() / blockSize_;
   if (next + blocks > 0xFFFFFFFFull) throw Error(ErrorCode::Unsupported, name() + " is full");

@@ -116,6 +116,20 @@ TEST(BadInput, RecordsPastTheCountAreNotPartOfTheTable) {
   EXPECT_EQ(testing::walkNames(*cursor), (std::vector<std::string>{"One", "New"}));
 }
 
+TEST(BadInput, MemoHeaderPointingBackwardsNeverOverwritesMemos) {
+  Sample sample;
+  putBe(sample.fpt, 0, 0, 4);  // next free block 0: into the header
+  sample.write();
+  {
+    auto cursor = Cursor::open(sample.dbfPath, OpenMode::Shared);
+    testing::addEntry(*cursor, "Three", "third memo");
+  }
+  auto cursor = Cursor::open(sample.dbfPath, OpenMode::Shared);
+  std::vector<std::string> memos;
+  for (cursor->first(); !cursor->eof(); cursor->skip()) memos.push_back(cursor->value("Info"));
+  EXPECT_EQ(memos, (std::vector<std::string>{"first memo", "second memo", "third memo"}));
+}
+
 TEST(BadInput, MissingMemoFileIsReported) {
   Sample sample;
   std::filesystem::remove(sample.fptPath);
