@@ -22,6 +22,7 @@ namespace xbase {
 
 void CursorImpl::beginAppend() {
   requireBrowsing("inserting");
+  table_.requireWritable();
   buffer_ = blankRecord(table_.header());
   pendingMemos_.clear();
   state_ = State::Append;
@@ -29,6 +30,7 @@ void CursorImpl::beginAppend() {
 
 void CursorImpl::beginEdit() {
   requireBrowsing("editing");
+  table_.requireWritable();
   if (recno_ == 0) throw Error(ErrorCode::State, "There is no current record to edit");
   LockGuard lock = table_.recordLock(recno_);
   std::string record;
@@ -118,6 +120,7 @@ void CursorImpl::deleteRecord() {
   }
   if (state_ == State::Edit) endEdit();
   if (recno_ == 0) throw Error(ErrorCode::State, "There is no current record to delete");
+  table_.requireWritable();
   {
     LockGuard lock = table_.recordLock(recno_);
     table_.dbf().writeDeletionFlag(recno_, '*');

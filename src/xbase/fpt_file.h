@@ -32,6 +32,7 @@ class FptFile {
   explicit FptFile(File file);
 
   File& file() { return file_; }
+  const File& file() const { return file_; }
   std::uint32_t blockSize() const { return blockSize_; }
   // On an exclusive open the next free block is kept in memory after the
   // first append instead of being read from the header each time.

@@ -92,6 +92,11 @@ std::string Table::memo(int field, std::string_view record) const {
   return fpt_->read(block);
 }
 
+void Table::requireWritable() const {
+  if (!dbf_->file().writable() || (fpt_ && !fpt_->file().writable()))
+    throw Error(ErrorCode::Io, "The table " + path_.filename().string() + " is read-only");
+}
+
 LockGuard Table::headerLock() {
   if (!shared()) return {};
   return LockGuard::wait(&dbf_->file(), lockregion::kHeader, true);

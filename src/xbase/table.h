@@ -48,6 +48,10 @@ class Table {
   // The text of a memo field in a raw record ("" when it has no memo).
   std::string memo(int field, std::string_view record) const;
 
+  // Error Io when the table's files cannot be written (a read-only folder
+  // or file); checked before a write starts.
+  void requireWritable() const;
+
   // Locks; all of them are empty guards on an exclusive open.
   LockGuard headerLock();
   // Error Locked when another cursor or program edits that record.
