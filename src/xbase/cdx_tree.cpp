@@ -134,18 +134,9 @@ void Tree::scanBackward(const Probe& start, const std::function<bool(const CdxEn
   }
 }
 
-std::optional<CdxEntry> Tree::firstFrom(const Probe& start) const {
+std::optional<CdxEntry> Tree::nearest(const Probe& start, bool forward) const {
   std::optional<CdxEntry> found;
-  scan(start, true, [&](const CdxEntry& e) {
-    found = e;
-    return false;
-  });
-  return found;
-}
-
-std::optional<CdxEntry> Tree::lastBefore(const Probe& start) const {
-  std::optional<CdxEntry> found;
-  scan(start, false, [&](const CdxEntry& e) {
+  scan(start, forward, [&](const CdxEntry& e) {
     found = e;
     return false;
   });

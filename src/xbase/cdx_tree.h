@@ -56,8 +56,10 @@ class Tree {
   // (forward) or from the last below it backwards, until `visit` returns
   // false or the entries end.
   void scan(const Probe& start, bool forward, const std::function<bool(const CdxEntry&)>& visit) const;
-  std::optional<CdxEntry> firstFrom(const Probe& start) const;  // first not below
-  std::optional<CdxEntry> lastBefore(const Probe& start) const;  // last below
+  // The first entry not below `start` (forward) or the last below it.
+  std::optional<CdxEntry> nearest(const Probe& start, bool forward) const;
+  std::optional<CdxEntry> firstFrom(const Probe& start) const { return nearest(start, true); }
+  std::optional<CdxEntry> lastBefore(const Probe& start) const { return nearest(start, false); }
 
   void insert(const CdxEntry& entry);
   bool remove(const CdxEntry& entry);
