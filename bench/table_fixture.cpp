@@ -50,6 +50,7 @@ void TableFixture::createAndImport(const fs::path& dir, const std::vector<Entry>
   cursor->createTag("Address", "upper(Name)");
   int name = cursor->fieldIndex("NAME"), info = cursor->fieldIndex("INFO"),
       date = cursor->fieldIndex("LASTDATE");
+  cursor->beginBulkAppend();
   for (const auto& entry : entries) {
     cursor->beginAppend();
     cursor->setValue(name, entry.name);
@@ -57,6 +58,7 @@ void TableFixture::createAndImport(const fs::path& dir, const std::vector<Entry>
     cursor->setValue(date, entry.lastDate);
     cursor->post();
   }
+  cursor->endBulkAppend();
 }
 
 fs::path TableFixture::sharedTable() {

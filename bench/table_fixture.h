@@ -17,7 +17,7 @@ class TableFixture {
   static std::size_t entries();
   static const std::vector<Entry>& generated();
   // Creates ADDRESS with its tag ADDRESS on upper(Name) in `dir` and appends
-  // the entries, as an import does.
+  // the entries in bulk, as a large import does.
   static void createAndImport(const std::filesystem::path& dir, const std::vector<Entry>& entries);
   static std::filesystem::path sharedTable();  // .../ADDRESS.DBF, built on first use
   static std::filesystem::path copyOfSharedTable(const std::string& name);

@@ -128,6 +128,14 @@ class Cursor {
   virtual void deleteRecord() = 0;     // marks the current record deleted; moves on to the next
                                        // (eof when none); while appending it drops the new record
 
+  // --- bulk loading (exclusive opens only): between beginBulkAppend and
+  // endBulkAppend, posted appends skip the per-record index update and
+  // endBulkAppend rebuilds every tag in one pass, which is many times faster
+  // for a large import. Interrupted in between, the records are stored and
+  // the index lags behind them until a reindex.
+  virtual void beginBulkAppend() = 0;
+  virtual void endBulkAppend() = 0;
+
   // --- maintenance (exclusive opens only): deleted records leave the DBF,
   // memo space is reclaimed, every tag is rebuilt; cursor at top.
   virtual void pack() = 0;

@@ -67,6 +67,8 @@ class CursorImpl final : public Cursor {
   bool editing() const override { return state_ != State::Browse; }
   bool appending() const override { return state_ == State::Append; }
   void deleteRecord() override;
+  void beginBulkAppend() override;
+  void endBulkAppend() override;
 
   void pack() override;
   void reindex() override;
@@ -143,6 +145,7 @@ class CursorImpl final : public Cursor {
     std::uint32_t counter = 0;
   } lookahead_;
   bool insideRecordFilter_ = false;
+  bool bulkAppend_ = false;  // appends leave the index to endBulkAppend
 };
 
 }  // namespace xbase

@@ -23,6 +23,18 @@ void CursorImpl::reindex() {
   first();
 }
 
+void CursorImpl::beginBulkAppend() {
+  requireExclusive("loading records in bulk");
+  requireBrowsing("loading records in bulk");
+  bulkAppend_ = true;
+}
+
+void CursorImpl::endBulkAppend() {
+  if (!bulkAppend_) return;
+  bulkAppend_ = false;
+  reindex();
+}
+
 void CursorImpl::createTag(std::string_view name, std::string_view keyExpression) {
   requireExclusive("creating an index tag");
   const int width = Expression::parse(keyExpression, layout_).width();

@@ -84,7 +84,7 @@ void CursorImpl::post() {
     LockGuard lock = table_.headerLock();
     storeMemos(true);
     const std::uint32_t recno = table_.dbf().append(buffer_);
-    indexChange(recno, {}, buffer_);
+    if (!bulkAppend_) indexChange(recno, {}, buffer_);
     const std::string key = tag_ < 0 ? std::string() : keyOf(tag_, buffer_);
     endEdit();
     placeOn(recno, key);

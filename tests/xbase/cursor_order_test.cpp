@@ -144,3 +144,30 @@ TEST_F(TagOrder, ReindexRebuildsTheTag) {
 
 }  // namespace
 }  // namespace xbase
+
+namespace xbase {
+namespace {
+
+TEST(BulkAppend, RebuildsTheTagOnceAtTheEndAndNeedsTheTableAlone) {
+  testing::TempFolder folder;
+  auto path = testing::createAddressTable(folder.path());
+  {
+    auto exclusive = Cursor::open(path, OpenMode::Exclusive);
+    testing::addEntry(*exclusive, "Miller");
+    exclusive->createTag("Address", "upper(Name)");
+    exclusive->setOrder("ADDRESS");
+    exclusive->beginBulkAppend();
+    for (const char* name : {"zeta", "Adams", "miller"}) testing::addEntry(*exclusive, name);
+    exclusive->endBulkAppend();
+    EXPECT_EQ(testing::walkNames(*exclusive), (Names{"Adams", "Miller", "miller", "zeta"}));
+    EXPECT_TRUE(exclusive->seek("ZETA"));
+    // Appends after the bulk load keep the tag current again.
+    testing::addEntry(*exclusive, "Baker");
+    EXPECT_TRUE(exclusive->seek("BAKER"));
+  }
+  auto shared = Cursor::open(path, OpenMode::Shared);
+  EXPECT_THROW(shared->beginBulkAppend(), Error);
+}
+
+}  // namespace
+}  // namespace xbase
