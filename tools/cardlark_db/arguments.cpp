@@ -22,11 +22,11 @@ Arguments parseArguments(const std::vector<std::string>& raw, const std::vector<
     }
     const std::size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* known = nullptr;
     for (const OptionSpec& s : specs)
-      if (name == s.name) spec = &s;
-    if (!spec) throw UsageError("unknown option " + name);
-    if (!spec->takesValue) {
+      if (name == s.name) known = &s;
+    if (!known) throw UsageError("unknown option " + name);
+    if (!known->takesValue) {
       if (equals != std::string::npos) throw UsageError("option " + name + " takes no value");
       out.options[name] = "";
     } else if (equals != std::string::npos) {
