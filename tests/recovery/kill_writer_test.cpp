@@ -14,6 +14,7 @@
 #include <random>
 #include <string>
 
+#include "support/temp_folder.h"
 #include "xbase/cursor.h"
 
 namespace fs = std::filesystem;
@@ -82,17 +83,14 @@ int runTool(const std::string& arguments) {
 class KillWriterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("cardlark-kill-" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     xbase::createTable(dir_ / "Address", "Name,Char,30;Info,Memo;LastDate,Date;");
     auto cursor = xbase::Cursor::open(dbf(), xbase::OpenMode::Exclusive);
     cursor->createTag("Address", "upper(Name)");
   }
-  void TearDown() override { fs::remove_all(dir_); }
   fs::path dbf() const { return dir_ / "ADDRESS.DBF"; }
 
-  fs::path dir_;
+  testsupport::TempFolder folder_;
+  const fs::path& dir_ = folder_.path();
 };
 
 TEST_F(KillWriterTest, RecordsStoredBeforeAKillSurviveIt) {

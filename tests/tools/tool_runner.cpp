@@ -13,17 +13,6 @@ namespace cardlark::test {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
-  std::string pattern = (fs::temp_directory_path() / "cardlark-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  fs::remove_all(path_, ec);
-}
-
 namespace {
 
 std::string shellQuote(std::string_view text) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 namespace cardlark::test {
 
 struct RunResult {
@@ -16,20 +18,7 @@ struct RunResult {
   std::string err;
 };
 
-// A fresh folder below the system's temporary folder, removed with its
-// contents when the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
+using TempDir = testsupport::TempFolder;
 
 // Runs `program` with `arguments` (no shell interpretation of them) and
 // collects its exit status, standard output and standard error.
