@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "app/main_window.h"
-#include "platform/qt_services.h"
+#include "platform/qt/qt_services.h"
 #include "store/data_module.h"
 #include "table_fixture.h"
 
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
   }
   int restCount = static_cast<int>(rest.size());
   QApplication application(restCount, rest.data());
-  const platform::QtServices services;
+  const platform::qt::QtServices services;
   benchmark::Initialize(&restCount, rest.data());
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "maint/zip_archive.h"
-#include "maint/zip_error.h"
+#include "zip/zip_archive.h"
+#include "zip/zip_error.h"
 
 namespace {
 
@@ -37,10 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   writeFile(archivePath, data, size);
   writeFile(addedPath, added, sizeof added);
   try {
-    ziparchive::ZipArchive archive = ziparchive::ZipArchive::open(archivePath);
+    zip::ZipArchive archive = zip::ZipArchive::open(archivePath);
     archive.freshen(addedPath);
     archive.save();
-  } catch (const ziparchive::ZipError&) {
+  } catch (const zip::ZipError&) {
   }
   return 0;
 }

@@ -5,12 +5,12 @@
 
 #include "app/application.h"
 #include "app/main_window.h"
-#include "platform/qt_services.h"
+#include "platform/qt/qt_services.h"
 #include "store/data_module.h"
 
 int main(int argc, char** argv) {
   app::CardlarkApplication application(argc, argv);
-  const platform::QtServices services;
+  const platform::qt::QtServices services;
   // The data module comes first because the window binds its controls to it
   // when it is created.
   store::TDM DM;

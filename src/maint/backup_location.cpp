@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "maint/table_backup.h"
+#include "zip/table_backup.h"
 
 namespace maint {
 
@@ -22,7 +22,7 @@ bool folderTakesNewFiles(const QString& folder) {
 
 QString backupArchivePath(const QString& programFolder, const QString& dataFolder) {
   const QString folder = folderTakesNewFiles(programFolder) ? programFolder : dataFolder;
-  return QFileInfo(QDir(folder).filePath(QString::fromLatin1(ziparchive::kBackupArchiveName))).absoluteFilePath();
+  return QFileInfo(QDir(folder).filePath(QString::fromLatin1(zip::kBackupArchiveName))).absoluteFilePath();
 }
 
 }  // namespace maint

@@ -6,8 +6,8 @@
 #include "maint/backup_location.h"
 #include "maint/filtered_copy.h"
 #include "maint/maintenance_texts.h"
-#include "maint/table_backup.h"
-#include "maint/zip_error.h"
+#include "zip/table_backup.h"
+#include "zip/zip_error.h"
 #include "platform/dialogs.h"
 #include "platform/program_folder.h"
 #include "store/data_module.h"
@@ -77,7 +77,7 @@ QString MaintenanceCommand::writeArchive() {
   dm_.tblAddress.close();
   store::runThenRestore(
       [&] {
-        ziparchive::backupFiles(archive.toStdString(), ziparchive::tableFilesToBackUp(dataFolder.toStdString()));
+        zip::backupFiles(archive.toStdString(), zip::tableFilesToBackUp(dataFolder.toStdString()));
       },
       [&] {
         dm_.tblAddress.setExclusive(false);

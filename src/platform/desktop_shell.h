@@ -18,7 +18,7 @@ class DesktopShell {
 };
 
 // The process-wide instance; throws std::logic_error when none is installed
-// (the program installs FreedesktopShell through platform::QtServices).
+// (the program installs FreedesktopShell through platform::qt::QtServices).
 DesktopShell& desktopShell();
 
 // Installs `instance` (not owned; nullptr uninstalls); returns the previous one.

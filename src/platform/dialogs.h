@@ -31,7 +31,7 @@ class Dialogs {
 };
 
 // The process-wide instance. Throws std::logic_error when none is installed
-// (the program installs QtDialogs at start-up through platform::QtServices).
+// (the program installs QtDialogs at start-up through platform::qt::QtServices).
 Dialogs& dialogs();
 
 // Installs `instance` (not owned; nullptr uninstalls) and returns the one it

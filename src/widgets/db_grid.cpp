@@ -55,8 +55,19 @@ DbGrid::DbGrid(QWidget* parent) : QAbstractScrollArea(parent), titleFont_(font()
     // word included).
     writingEditor_ = true;
     const auto done = qScopeGuard([this] { writingEditor_ = false; });
-    table()->setText(field_, text);
+    table()->setText(link_.field(), text);
   });
+
+  link_.setField(QStringLiteral("NAME"));
+  connect(&link_, &DataLink::dataSetChanged, this, &DbGrid::onChanged);
+  connect(&link_, &DataLink::dataSetScrolled, this, &DbGrid::onScrolled);
+  connect(&link_, &DataLink::fieldChanged, this, &DbGrid::refreshCurrentText);
+  connect(&link_, &DataLink::stateChanged, this, &DbGrid::onStateChanged);
+  connect(&link_, &DataLink::activeChanged, this, [this](bool active) {
+    if (!active) clearSelection();
+    onChanged();
+  });
+  connect(&link_, &DataLink::dataSetReplaced, this, &DbGrid::onChanged);
 }
 
 QSize DbGrid::sizeHint() const { return {290, 147}; }
@@ -64,33 +75,17 @@ QSize DbGrid::sizeHint() const { return {290, 147}; }
 // --- binding
 
 void DbGrid::setDataSource(store::DataSource* source) {
-  if (source_ == source) return;
-  if (source_) disconnect(source_, nullptr, this, nullptr);
-  source_ = source;
-  if (source_) {
-    connect(source_, &store::DataSource::dataSetChanged, this, &DbGrid::onChanged);
-    connect(source_, &store::DataSource::dataSetScrolled, this, &DbGrid::onScrolled);
-    connect(source_, &store::DataSource::recordChanged, this, &DbGrid::onRecordChanged);
-    connect(source_, &store::DataSource::stateChanged, this, &DbGrid::onStateChanged);
-    connect(source_, &store::DataSource::activeChanged, this, [this](bool active) {
-      if (!active) clearSelection();
-      onChanged();
-    });
-    connect(source_, &store::DataSource::dataSetReplaced, this, &DbGrid::onChanged);
-  }
-  onChanged();
+  if (link_.setDataSource(source)) onChanged();
 }
 
-store::EngineTable* DbGrid::table() const { return source_ ? source_->dataSet() : nullptr; }
+store::EngineTable* DbGrid::table() const { return link_.table(); }
 
 bool DbGrid::browsing() const { return table() && table()->state() == DatasetState::Browse; }
 
-bool DbGrid::editing() const {
-  return table() && (table()->state() == DatasetState::Edit || table()->state() == DatasetState::Insert);
-}
+bool DbGrid::editing() const { return link_.editing(); }
 
 void DbGrid::setColumn(const QString& field, const QString& title, int width, int maxLength) {
-  field_ = field;
+  link_.setField(field);
   title_ = title;
   editor_->setMaxLength(maxLength);
   setColumnWidth(width);
@@ -150,7 +145,7 @@ void DbGrid::reload(int screenRow) {
     return;
   }
   const int visible = visibleRowCount();
-  const QStringList fields{field_};
+  const QStringList fields{link_.field()};
   const QList<store::RowSnapshot> below = t->peekRows(0, visible, fields);
   const int wanted = qMax(qBound(0, screenRow, visible - 1), visible - static_cast<int>(below.size()));
   // Rows before the current one: read from `wanted` back, stopping at the
@@ -189,14 +184,10 @@ void DbGrid::onScrolled() {
   reload(currentRow_);
 }
 
-void DbGrid::onRecordChanged(const QString& field) {
-  if (field.isEmpty() || field.compare(field_, Qt::CaseInsensitive) == 0) refreshCurrentText();
-}
-
 void DbGrid::refreshCurrentText() {
   store::EngineTable* t = table();
   if (!t || !t->isActive() || currentRow_ >= rows_.size()) return;
-  const QString text = t->text(field_);
+  const QString text = t->text(link_.field());
   rows_[currentRow_].text = text;
   if (editor_->isVisible() && !writingEditor_ && editor_->text() != text) {
     loadingEditor_ = true;
@@ -219,7 +210,7 @@ void DbGrid::onStateChanged(DatasetState state) {
       break;
     }
     case DatasetState::Edit:
-      if (rows_.isEmpty()) rows_.append(Row{table()->bookmark(), table()->text(field_), false});
+      if (rows_.isEmpty()) rows_.append(Row{table()->bookmark(), table()->text(link_.field()), false});
       break;
     case DatasetState::Browse:
     case DatasetState::Inactive: {
@@ -250,7 +241,7 @@ void DbGrid::updateEditor() {
   editor_->setGeometry(cell);
   editor_->setFont(font());
   loadingEditor_ = true;
-  const QString text = table()->text(field_);
+  const QString text = table()->text(link_.field());
   if (editor_->text() != text) editor_->setText(text);
   loadingEditor_ = false;
   if (!editor_->isVisible()) {

@@ -24,12 +24,12 @@
 
 #include <QAbstractScrollArea>
 #include <QList>
-#include <QPointer>
 #include <QSet>
 #include <QString>
 
 #include "store/data_source.h"
 #include "store/engine_table.h"
+#include "widgets/data_link.h"
 
 class QLineEdit;
 
@@ -43,7 +43,7 @@ class DbGrid : public QAbstractScrollArea {
 
   // The data source (nullptr detaches the grid, showing nothing).
   void setDataSource(store::DataSource* source);
-  store::DataSource* dataSource() const { return source_; }
+  store::DataSource* dataSource() const { return link_.dataSource(); }
 
   // The one column: field, title, width in pixels, maximum text length.
   void setColumn(const QString& field, const QString& title, int width, int maxLength);
@@ -102,7 +102,6 @@ class DbGrid : public QAbstractScrollArea {
   void reload(int screenRow);
   void onScrolled();
   void onChanged();
-  void onRecordChanged(const QString& field);
   void onStateChanged(store::DatasetState state);
   void refreshCurrentText();
   bool orderedByColumn() const;
@@ -131,8 +130,7 @@ class DbGrid : public QAbstractScrollArea {
     bool inserting = false;  // the new record's row while inserting
   };
 
-  QPointer<store::DataSource> source_;
-  QString field_ = QStringLiteral("NAME");
+  DataLink link_;
   QString title_ = QStringLiteral("NAME");
   int columnWidth_ = 64;
   QFont titleFont_;

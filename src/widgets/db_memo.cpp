@@ -26,32 +26,27 @@ DbMemo::DbMemo(QWidget* parent) : QPlainTextEdit(parent) {
   setWordWrap(true);
   setTabChangesFocus(true);  // Tab moves on to the next control, as in the other fields
   connect(this, &QPlainTextEdit::textChanged, this, &DbMemo::storeText);
+
+  link_.setField(QStringLiteral("INFO"));
+  for (auto signal : {&DataLink::dataSetChanged, &DataLink::dataSetScrolled, &DataLink::dataSetReplaced,
+                      &DataLink::fieldChanged})
+    connect(&link_, signal, this, &DbMemo::load);
+  connect(&link_, &DataLink::activeChanged, this, &DbMemo::load);
+  connect(&link_, &DataLink::stateChanged, this, [this] {
+    followState();
+    load();
+  });
   followState();
 }
 
 void DbMemo::setDataSource(store::DataSource* source) {
-  if (source_ == source) return;
-  if (source_) disconnect(source_, nullptr, this, nullptr);
-  source_ = source;
-  if (source_) {
-    connect(source_, &store::DataSource::dataSetChanged, this, &DbMemo::load);
-    connect(source_, &store::DataSource::dataSetScrolled, this, &DbMemo::load);
-    connect(source_, &store::DataSource::activeChanged, this, &DbMemo::load);
-    connect(source_, &store::DataSource::dataSetReplaced, this, &DbMemo::load);
-    connect(source_, &store::DataSource::stateChanged, this, [this] {
-      followState();
-      load();
-    });
-    connect(source_, &store::DataSource::recordChanged, this, [this](const QString& field) {
-      if (field.isEmpty() || field.compare(field_, Qt::CaseInsensitive) == 0) load();
-    });
-  }
+  if (!link_.setDataSource(source)) return;
   followState();
   load();
 }
 
 void DbMemo::setField(const QString& field) {
-  field_ = field;
+  link_.setField(field);
   load();
 }
 
@@ -61,25 +56,20 @@ void DbMemo::setWordWrap(bool on) {
   setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
 }
 
-bool DbMemo::editing() const {
-  const store::EngineTable* table = source_ ? source_->dataSet() : nullptr;
-  return table && (table->state() == DatasetState::Edit || table->state() == DatasetState::Insert);
-}
-
 void DbMemo::followState() {
-  setReadOnly(!editing());
+  setReadOnly(!link_.editing());
   // Read-only still lets the user move through and select the text.
-  setTextInteractionFlags(editing() ? Qt::TextEditorInteraction
+  setTextInteractionFlags(link_.editing() ? Qt::TextEditorInteraction
                                     : Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 // Shows the field of the current record (or of the record buffer while
 // editing), unless the text there is what the memo already shows.
 void DbMemo::load() {
-  const store::EngineTable* table = source_ ? source_->dataSet() : nullptr;
+  const store::EngineTable* table = link_.table();
   QString text;
   if (table && table->isActive() && !(table->isEmpty() && table->state() == DatasetState::Browse))
-    text = memoTextForDisplay(table->text(field_));
+    text = memoTextForDisplay(table->text(link_.field()));
   if (text == toPlainText()) return;
   loading_ = true;
   setPlainText(text);
@@ -87,8 +77,8 @@ void DbMemo::load() {
 }
 
 void DbMemo::storeText() {
-  if (loading_ || !editing()) return;
-  source_->dataSet()->setText(field_, memoTextForStorage(toPlainText()));
+  if (loading_ || !link_.editing()) return;
+  link_.table()->setText(link_.field(), memoTextForStorage(toPlainText()));
 }
 
 void DbMemo::keyPressEvent(QKeyEvent* event) {

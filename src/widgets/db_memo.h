@@ -9,9 +9,9 @@
 // shown as plain line breaks.
 
 #include <QPlainTextEdit>
-#include <QPointer>
 
 #include "store/data_source.h"
+#include "widgets/data_link.h"
 
 namespace widgets {
 
@@ -22,9 +22,9 @@ class DbMemo : public QPlainTextEdit {
   explicit DbMemo(QWidget* parent = nullptr);
 
   void setDataSource(store::DataSource* source);
-  store::DataSource* dataSource() const { return source_; }
+  store::DataSource* dataSource() const { return link_.dataSource(); }
   void setField(const QString& field);
-  QString field() const { return field_; }
+  QString field() const { return link_.field(); }
 
   // Word wrap on: lines break at the memo's width, only the vertical scroll
   // bar shows. Off: long lines run on, both scroll bars show.
@@ -47,10 +47,8 @@ class DbMemo : public QPlainTextEdit {
   void load();
   void storeText();
   void followState();
-  bool editing() const;
 
-  QPointer<store::DataSource> source_;
-  QString field_ = QStringLiteral("INFO");
+  DataLink link_;
   bool loading_ = false;
 };
 

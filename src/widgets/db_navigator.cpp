@@ -6,8 +6,6 @@
 namespace widgets {
 namespace {
 
-using store::DatasetState;
-
 struct ButtonLook {
   const char* objectName;
   Picture picture;
@@ -42,21 +40,15 @@ DbNavigator::DbNavigator(QWidget* parent) : QWidget(parent) {
     connect(button, &QToolButton::clicked, this, [this, i] { run(static_cast<Button>(i)); });
     buttons_[i] = button;
   }
+  for (auto signal : {&DataLink::dataSetChanged, &DataLink::dataSetScrolled, &DataLink::dataSetReplaced})
+    connect(&link_, signal, this, &DbNavigator::updateButtons);
+  connect(&link_, &DataLink::stateChanged, this, &DbNavigator::updateButtons);
+  connect(&link_, &DataLink::activeChanged, this, &DbNavigator::updateButtons);
   updateButtons();
 }
 
 void DbNavigator::setDataSource(store::DataSource* source) {
-  if (source_ == source) return;
-  if (source_) disconnect(source_, nullptr, this, nullptr);
-  source_ = source;
-  if (source_) {
-    for (auto signal : {&store::DataSource::dataSetChanged, &store::DataSource::dataSetScrolled,
-                        &store::DataSource::dataSetReplaced})
-      connect(source_, signal, this, &DbNavigator::updateButtons);
-    connect(source_, &store::DataSource::stateChanged, this, &DbNavigator::updateButtons);
-    connect(source_, &store::DataSource::activeChanged, this, &DbNavigator::updateButtons);
-  }
-  updateButtons();
+  if (link_.setDataSource(source)) updateButtons();
 }
 
 void DbNavigator::resizeEvent(QResizeEvent*) {
@@ -70,10 +62,9 @@ void DbNavigator::resizeEvent(QResizeEvent*) {
 }
 
 void DbNavigator::updateButtons() {
-  const store::EngineTable* table = source_ ? source_->dataSet() : nullptr;
-  const bool active = table && table->isActive();
-  const bool editing =
-      active && (table->state() == DatasetState::Edit || table->state() == DatasetState::Insert);
+  const store::EngineTable* table = link_.table();
+  const bool active = link_.active();
+  const bool editing = link_.editing();
   const bool empty = !active || table->isEmpty();
   const bool canGoBack = active && !table->bof();
   const bool canGoOn = active && !table->eof();
@@ -93,7 +84,7 @@ void DbNavigator::press(Button which) {
 }
 
 void DbNavigator::run(Button which) {
-  store::EngineTable* table = source_ ? source_->dataSet() : nullptr;
+  store::EngineTable* table = link_.table();
   if (!table) return;
   switch (which) {
     case First: table->first(); break;

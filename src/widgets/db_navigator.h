@@ -6,12 +6,12 @@
 // Delete asks "Delete record?" first. The buttons never take the focus, so
 // the control being edited keeps it.
 
-#include <QPointer>
 #include <QToolButton>
 #include <QWidget>
 #include <array>
 
 #include "store/data_source.h"
+#include "widgets/data_link.h"
 
 namespace widgets {
 
@@ -24,7 +24,7 @@ class DbNavigator : public QWidget {
   explicit DbNavigator(QWidget* parent = nullptr);
 
   void setDataSource(store::DataSource* source);
-  store::DataSource* dataSource() const { return source_; }
+  store::DataSource* dataSource() const { return link_.dataSource(); }
   void setConfirmDelete(bool on) { confirmDelete_ = on; }
 
   QToolButton* button(Button which) const { return buttons_[which]; }
@@ -38,7 +38,7 @@ class DbNavigator : public QWidget {
   void updateButtons();
   void run(Button which);
 
-  QPointer<store::DataSource> source_;
+  DataLink link_;
   std::array<QToolButton*, ButtonCount> buttons_{};
   bool confirmDelete_ = true;
 };

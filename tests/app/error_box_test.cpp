@@ -10,7 +10,7 @@
 namespace {
 
 QString shownFor(const std::function<void()>& failure) {
-  testing_support::FakeDialogs dialogs;
+  testsupport::FakeDialogs dialogs;
   try {
     failure();
   } catch (...) {

@@ -97,7 +97,7 @@ TEST(Startup, FailuresShowTheirMessageAndEndTheProgram) {
     QString title;
     QString text;  // with %1 for an absolute folder
   };
-  testing_support::TempDataFolder elsewhere;
+  testsupport::TempDataFolder elsewhere;
   const Case cases[] = {
       {{"one", "two"}, "Kestrane Cardlark", app::tooManyParametersMessage()},
       {{"a\\b"}, "Warning", "Cannot create directory a\\b"},

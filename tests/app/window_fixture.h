@@ -16,9 +16,9 @@
 namespace app_testing {
 
 struct WindowFixture {
-  testing_support::FakeDialogs dialogs;
-  testing_support::FakeDesktopShell shell;
-  testing_support::TempDataFolder work;
+  testsupport::FakeDialogs dialogs;
+  testsupport::FakeDesktopShell shell;
+  testsupport::TempDataFolder work;
   std::unique_ptr<store::TDM> dm = std::make_unique<store::TDM>();
   std::unique_ptr<app::TRuViv> window;
 

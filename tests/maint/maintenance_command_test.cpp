@@ -10,7 +10,7 @@
 #include "fake_dialogs.h"
 #include "maint/maintenance_command.h"
 #include "maint/maintenance_texts.h"
-#include "maint/zip_archive.h"
+#include "zip/zip_archive.h"
 #include "platform/program_folder.h"
 #include "store/address_schema.h"
 #include "store/ansi_text.h"
@@ -20,7 +20,7 @@
 
 namespace {
 
-using testing_support::FakeDialogs;
+using testsupport::FakeDialogs;
 
 const QString kRefusal = QStringLiteral(
     "Cannot reindex filtered database. However,\n"
@@ -79,7 +79,7 @@ class MaintenanceCommandTest : public ::testing::Test {
   QString archiveIn(const QString& dir) const { return QDir(dir).filePath("KTdata.zip"); }
 
   QTemporaryDir programFolder;
-  testing_support::TempDataFolder folder;
+  testsupport::TempDataFolder folder;
   FakeDialogs dialogs;
   store::TDM dm;
   int refreshes = 0;
@@ -103,7 +103,7 @@ TEST_F(MaintenanceCommandTest, PacksAsksThenArchivesBothTableFilesInTheProgramFo
   EXPECT_EQ(shownNames(), (QStringList{"ABBOT", "ADAMS", "CLARK"}));  // alphabetical order still in force
   EXPECT_EQ(refreshes, 1);
 
-  ziparchive::ZipArchive zip = ziparchive::ZipArchive::open(archive.toStdString());
+  zip::ZipArchive zip = zip::ZipArchive::open(archive.toStdString());
   ASSERT_EQ(zip.entryCount(), 2u);
   EXPECT_EQ(zip.entry(0).name, "ADDRESS.DBF");
   EXPECT_EQ(zip.entry(1).name, "ADDRESS.fpt");

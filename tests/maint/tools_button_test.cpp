@@ -8,7 +8,7 @@
 
 #include "app/main_window.h"
 #include "fake_dialogs.h"
-#include "maint/zip_archive.h"
+#include "zip/zip_archive.h"
 #include "platform/program_folder.h"
 #include "store/data_module.h"
 #include "temp_data_folder.h"
@@ -16,8 +16,8 @@
 namespace {
 
 TEST(ToolsButton, PacksAndWritesTheBackupIntoTheProgramFolder) {
-  testing_support::FakeDialogs dialogs;
-  testing_support::TempDataFolder work;
+  testsupport::FakeDialogs dialogs;
+  testsupport::TempDataFolder work;
   QTemporaryDir programFolder;
   platform::ProgramFolder::setPath(programFolder.path());
   work.createAddressTable();
@@ -35,7 +35,7 @@ TEST(ToolsButton, PacksAndWritesTheBackupIntoTheProgramFolder) {
   EXPECT_EQ(dialogs.texts(), (QStringList{"File maintenance completed\nNow create Zip archive (backup) file?",
                                           "Created/Updated Zip archive file: " + archive +
                                               ".\nPlease copy it to an EXTERNAL drive or webspace for safekeeping."}));
-  EXPECT_EQ(ziparchive::ZipArchive::open(archive.toStdString()).entryCount(), 2u);
+  EXPECT_EQ(zip::ZipArchive::open(archive.toStdString()).entryCount(), 2u);
   EXPECT_TRUE(dm.tblAddress.isActive());
   platform::ProgramFolder::setPath({});
 }

@@ -10,19 +10,19 @@
 #include <QTimer>
 
 #include "platform/clock.h"
-#include "platform/freedesktop_shell.h"
+#include "platform/qt/freedesktop_shell.h"
 #include "platform/program_folder.h"
-#include "platform/qt_dialogs.h"
+#include "platform/qt/qt_dialogs.h"
 
 namespace {
 
 TEST(FreedesktopShell, TellsUrlsFromProgramsAndDriveLetters) {
-  EXPECT_TRUE(platform::looksLikeUrl("https://example.com/a?b=c"));
-  EXPECT_TRUE(platform::looksLikeUrl("mailto:someone@example.com"));
-  EXPECT_TRUE(platform::looksLikeUrl("tel:+15550100"));
-  EXPECT_FALSE(platform::looksLikeUrl("iexplore.exe"));
-  EXPECT_FALSE(platform::looksLikeUrl("C:\\Program Files\\x.exe"));
-  EXPECT_FALSE(platform::looksLikeUrl(""));
+  EXPECT_TRUE(platform::qt::looksLikeUrl("https://example.com/a?b=c"));
+  EXPECT_TRUE(platform::qt::looksLikeUrl("mailto:someone@example.com"));
+  EXPECT_TRUE(platform::qt::looksLikeUrl("tel:+15550100"));
+  EXPECT_FALSE(platform::qt::looksLikeUrl("iexplore.exe"));
+  EXPECT_FALSE(platform::qt::looksLikeUrl("C:\\Program Files\\x.exe"));
+  EXPECT_FALSE(platform::qt::looksLikeUrl(""));
 }
 
 // Receives the URLs that QDesktopServices would hand to the desktop.
@@ -39,7 +39,7 @@ class UrlCatcher : public QObject {
 TEST(FreedesktopShell, HandsUrlsToTheRegisteredHandler) {
   UrlCatcher catcher;
   for (const char* scheme : {"https", "mailto"}) QDesktopServices::setUrlHandler(scheme, &catcher, "handle");
-  platform::FreedesktopShell shell;
+  platform::qt::FreedesktopShell shell;
   // A URL target, a mail target with the "open" verb, and a Windows browser
   // program given the address as its parameter.
   EXPECT_TRUE(shell.open("https://example.com/a?x=1", {}, {}, platform::ShowState::Normal));
@@ -89,7 +89,7 @@ ShownBox pressWhenShown(const QString& press, Show show) {
 }
 
 TEST(QtDialogs, TitlesButtonsAndAnswers) {
-  platform::QtDialogs dialogs;
+  platform::qt::QtDialogs dialogs;
   bool answer = false;
   ShownBox box = pressWhenShown("OK", [&] { dialogs.message("text"); });
   EXPECT_EQ(box.title, "Kestrane Cardlark");

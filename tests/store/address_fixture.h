@@ -51,8 +51,8 @@ class AddressTableTest : public ::testing::Test {
     return names;
   }
 
-  testing_support::TempDataFolder folder;
-  testing_support::FakeDialogs dialogs;
-  testing_support::FixedClock clock{today()};
+  testsupport::TempDataFolder folder;
+  testsupport::FakeDialogs dialogs;
+  testsupport::FixedClock clock{today()};
   store::TDM dm;
 };

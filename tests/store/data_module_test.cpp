@@ -214,8 +214,8 @@ TEST_F(SearchTest, ARejectedExpressionLeavesTheFilterOff) {
 namespace {
 
 TEST(DataFolder, NonAsciiFolderNamesWork) {
-  testing_support::TempDataFolder root;
-  testing_support::FakeDialogs dialogs;
+  testsupport::TempDataFolder root;
+  testsupport::FakeDialogs dialogs;
   const QString folder = root.filePath(QString::fromUtf8("Donn\u00e9es \u03a9 \u65e5\u672c"));
   ASSERT_TRUE(QDir().mkdir(folder));
   store::createAddressTable(folder);

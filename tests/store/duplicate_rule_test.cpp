@@ -4,10 +4,13 @@
 namespace {
 
 struct DuplicateCase {
+  const char* name;
   const char* stored;
   const char* typed;
   bool refused;
 };
+// Printed by name, so that the case's name is what CTest and failures show.
+void PrintTo(const DuplicateCase& c, std::ostream* out) { *out << c.name; }
 
 class DuplicateRuleTest : public AddressTableTest,
                           public ::testing::WithParamInterface<DuplicateCase> {};
@@ -43,15 +46,15 @@ TEST_P(DuplicateRuleTest, WholeKeyDecides) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, DuplicateRuleTest,
-    ::testing::Values(DuplicateCase{"SMITH", "smith", true},
-                      DuplicateCase{"SMITH", "Smith   ", true},
-                      DuplicateCase{"Smith", "SMITH", true},
-                      DuplicateCase{"SMITHSON", "SMITH", false},
-                      DuplicateCase{"SMITH", "SMITHSON", false},
-                      DuplicateCase{"SMITH", " Smith", false},
-                      DuplicateCase{"SMITH", "SMITH.", false},
-                      DuplicateCase{"M\xc3\xbcller", "M\xc3\x9cLLER", false},
-                      DuplicateCase{"123456789012345678901234567890", "123456789012345678901234567890", true}));
+    ::testing::Values(DuplicateCase{"typedInLowerCase", "SMITH", "smith", true},
+                      DuplicateCase{"trailingBlanksTyped", "SMITH", "Smith   ", true},
+                      DuplicateCase{"storedInMixedCase", "Smith", "SMITH", true},
+                      DuplicateCase{"typedPrefixOfStored", "SMITHSON", "SMITH", false},
+                      DuplicateCase{"storedPrefixOfTyped", "SMITH", "SMITHSON", false},
+                      DuplicateCase{"leadingBlankTyped", "SMITH", " Smith", false},
+                      DuplicateCase{"punctuationTyped", "SMITH", "SMITH.", false},
+                      DuplicateCase{"lettersBeyondAscii", "M\xc3\xbcller", "M\xc3\x9cLLER", false},
+                      DuplicateCase{"fullWidthName", "123456789012345678901234567890", "123456789012345678901234567890", true}));
 
 TEST_F(AddressTableTest, RefusedInsertCanBeCorrectedAndStored) {
   folder.appendEntry("SMITH");

@@ -18,7 +18,7 @@ class EngineTableTest : public ::testing::Test {
     table.setTableName("address.dbf");
   }
 
-  testing_support::TempDataFolder folder;
+  testsupport::TempDataFolder folder;
   store::EngineTable table{"tblTest"};
   store::DataSource source{"dsTest", &table};
 };
@@ -150,7 +150,7 @@ TEST_F(EngineTableTest, FieldsAreCheckedAndConverted) {
 }
 
 TEST_F(EngineTableTest, EditOnAnEmptyTableInserts) {
-  testing_support::TempDataFolder empty;
+  testsupport::TempDataFolder empty;
   empty.createAddressTable();
   store::EngineTable fresh("tblEmpty");
   fresh.setFolder(empty.path());

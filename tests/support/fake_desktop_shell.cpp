@@ -1,6 +1,6 @@
 #include "fake_desktop_shell.h"
 
-namespace testing_support {
+namespace testsupport {
 
 FakeDesktopShell::FakeDesktopShell() : previous_(platform::setDesktopShell(this)) {}
 
@@ -12,4 +12,4 @@ bool FakeDesktopShell::open(const QString& target, const QString& parameters, co
   return result_;
 }
 
-}  // namespace testing_support
+}  // namespace testsupport

@@ -5,7 +5,7 @@
 
 #include "platform/desktop_shell.h"
 
-namespace testing_support {
+namespace testsupport {
 
 // Records every open request; installs itself for its lifetime.
 class FakeDesktopShell final : public platform::DesktopShell {
@@ -35,4 +35,4 @@ class FakeDesktopShell final : public platform::DesktopShell {
   platform::DesktopShell* previous_;
 };
 
-}  // namespace testing_support
+}  // namespace testsupport

@@ -1,6 +1,6 @@
 #include "fake_dialogs.h"
 
-namespace testing_support {
+namespace testsupport {
 
 FakeDialogs::FakeDialogs() : previous_(platform::setDialogs(this)) {}
 
@@ -45,4 +45,4 @@ void FakeDialogs::error(const QString& text) {
   boxes_.push_back({QString::fromLatin1(platform::kApplicationTitle), text, {"OK"}, true});
 }
 
-}  // namespace testing_support
+}  // namespace testsupport

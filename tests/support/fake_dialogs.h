@@ -7,7 +7,7 @@
 
 #include "platform/dialogs.h"
 
-namespace testing_support {
+namespace testsupport {
 
 // A scripted Dialogs that records every box. Installs itself for its
 // lifetime and puts the previous instance back after.
@@ -50,4 +50,4 @@ class FakeDialogs final : public platform::Dialogs {
   platform::Dialogs* previous_;
 };
 
-}  // namespace testing_support
+}  // namespace testsupport

@@ -4,7 +4,7 @@
 
 #include "platform/clock.h"
 
-namespace testing_support {
+namespace testsupport {
 
 // Fixes today's date for its lifetime.
 class FixedClock {
@@ -15,4 +15,4 @@ class FixedClock {
   FixedClock& operator=(const FixedClock&) = delete;
 };
 
-}  // namespace testing_support
+}  // namespace testsupport

@@ -7,7 +7,7 @@
 #include "store/record_view.h"
 #include "xbase/cursor.h"
 
-namespace testing_support {
+namespace testsupport {
 namespace {
 
 std::unique_ptr<xbase::Cursor> openTable(const TempDataFolder& folder, xbase::OpenMode mode) {
@@ -38,4 +38,4 @@ void TempDataFolder::appendEntry(const QString& name, const QString& info,
   cursor->post();
 }
 
-}  // namespace testing_support
+}  // namespace testsupport

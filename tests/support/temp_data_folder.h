@@ -4,7 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
-namespace testing_support {
+namespace testsupport {
 
 // A fresh temporary folder, removed with everything in it at the end.
 class TempDataFolder {
@@ -26,4 +26,4 @@ class TempDataFolder {
   QTemporaryDir dir_;
 };
 
-}  // namespace testing_support
+}  // namespace testsupport

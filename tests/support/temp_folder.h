@@ -28,6 +28,12 @@ class TempFolder {
 
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+  // How many entries the folder holds (leftover files show up here).
+  std::size_t fileCount() const {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(path_)) ++count;
+    return count;
+  }
 
  private:
   std::filesystem::path path_;

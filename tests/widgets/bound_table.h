@@ -14,8 +14,8 @@
 namespace widgets_testing {
 
 struct BoundTable {
-  testing_support::FakeDialogs dialogs;
-  testing_support::TempDataFolder folder;
+  testsupport::FakeDialogs dialogs;
+  testsupport::TempDataFolder folder;
   store::EngineTable table{QStringLiteral("tblAddress")};
   store::DataSource source{QStringLiteral("dsAddress"), &table};
 

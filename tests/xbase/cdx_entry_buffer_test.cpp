@@ -40,6 +40,8 @@ struct BufferCase {
   std::size_t budget;
   bool spills;
 };
+// Printed by name, so that the case's name is what CTest and failures show.
+void PrintTo(const BufferCase& c, std::ostream* out) { *out << c.name; }
 
 class CdxEntryBufferTest : public ::testing::TestWithParam<BufferCase> {};
 
@@ -57,8 +59,7 @@ TEST_P(CdxEntryBufferTest, HandsOutEveryEntryInOrder) {
 INSTANTIATE_TEST_SUITE_P(Sizes, CdxEntryBufferTest,
                          ::testing::Values(BufferCase{"empty", 0, 30, xbase::cdx::EntryBuffer::kDefaultBudget, false},
                                            BufferCase{"inMemory", 5000, 3, xbase::cdx::EntryBuffer::kDefaultBudget, false},
-                                           BufferCase{"threeRuns", 120000, 20, 0, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                                           BufferCase{"threeRuns", 120000, 20, 0, true}));
 
 TEST(CdxEntryBufferTest, RefusesKeysOfAnotherLength) {
   xbase::cdx::EntryBuffer buffer(10);

@@ -6,18 +6,18 @@
 #include <cstdio>
 
 #include "cardlark_db/command.h"
-#include "maint/table_backup.h"
+#include "zip/table_backup.h"
 
 namespace cardlark::db {
 
 namespace {
 
-const char* outcomeWord(ziparchive::FreshenResult result) {
+const char* outcomeWord(zip::FreshenResult result) {
   switch (result) {
-    case ziparchive::FreshenResult::Added: return "added";
-    case ziparchive::FreshenResult::Replaced: return "replaced";
-    case ziparchive::FreshenResult::Kept: return "kept";
-    case ziparchive::FreshenResult::Skipped: break;
+    case zip::FreshenResult::Added: return "added";
+    case zip::FreshenResult::Replaced: return "replaced";
+    case zip::FreshenResult::Kept: return "kept";
+    case zip::FreshenResult::Skipped: break;
   }
   return "skipped";
 }
@@ -29,8 +29,8 @@ int runBackup(const Arguments& arguments) {
   tableFiles(dir);  // the folder must exist
   const std::string archive = arguments.operands.size() > 1
                                   ? arguments.operands[1]
-                                  : (dir / ziparchive::kBackupArchiveName).string();
-  const ziparchive::BackupResult result = ziparchive::backupFiles(archive, ziparchive::tableFilesToBackUp(dir.string()));
+                                  : (dir / zip::kBackupArchiveName).string();
+  const zip::BackupResult result = zip::backupFiles(archive, zip::tableFilesToBackUp(dir.string()));
   for (const auto& [file, outcome] : result.files) std::printf("%s %s\n", outcomeWord(outcome), file.c_str());
   for (const std::string& file : result.save.unreadable) {
     std::fprintf(stderr, "cardlark-db backup: cannot read %s; its previous entry (if any) was kept\n", file.c_str());

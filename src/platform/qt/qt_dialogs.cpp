@@ -1,0 +1,43 @@
+#include "platform/qt/qt_dialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace platform::qt {
+namespace {
+
+QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString& title, const QString& text,
+                                 QMessageBox::StandardButtons buttons) {
+  QMessageBox box(icon, title, text, buttons, QApplication::activeWindow());
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace
+
+void QtDialogs::message(const QString& text) {
+  show(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok);
+}
+
+void QtDialogs::warning(const QString& text) {
+  show(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok);
+}
+
+void QtDialogs::information(const QString& text) {
+  show(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok);
+}
+
+bool QtDialogs::confirm(const QString& text) {
+  return show(QMessageBox::Question, QStringLiteral("Confirm"), text,
+              QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+bool QtDialogs::askYesNo(const QString& text) {
+  return show(QMessageBox::Question, QStringLiteral("Confirm"), text,
+              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtDialogs::error(const QString& text) {
+  show(QMessageBox::Critical, QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok);
+}
+
+}  // namespace platform::qt

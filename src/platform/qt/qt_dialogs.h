@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/dialogs.h"
+
+namespace platform::qt {
+
+// Real message boxes (QMessageBox), owned by the active window when there is
+// one. Needs a QApplication.
+class QtDialogs final : public Dialogs {
+ public:
+  void message(const QString& text) override;
+  void warning(const QString& text) override;
+  void information(const QString& text) override;
+  bool confirm(const QString& text) override;
+  bool askYesNo(const QString& text) override;
+  void error(const QString& text) override;
+};
+
+}  // namespace platform::qt

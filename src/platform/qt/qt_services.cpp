@@ -1,0 +1,13 @@
+#include "platform/qt/qt_services.h"
+
+namespace platform::qt {
+
+QtServices::QtServices()
+    : previousDialogs_(setDialogs(&dialogs_)), previousShell_(setDesktopShell(&shell_)) {}
+
+QtServices::~QtServices() {
+  setDialogs(previousDialogs_);
+  setDesktopShell(previousShell_);
+}
+
+}  // namespace platform::qt

@@ -1,0 +1,143 @@
+#include "zip/entry_encoder.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "zip/zip_error.h"
+
+namespace zip {
+
+namespace {
+
+constexpr std::size_t kBlockSize = 256 * 1024;
+constexpr int kNormalDeflateLevel = 6;
+constexpr int kRawDeflateWindowBits = -15;  // negative: no zlib header, RFC 1951 data only
+constexpr int kDefaultMemoryLevel = 8;
+constexpr std::uint16_t kVersionNeededDeflated = 20;
+constexpr std::uint16_t kVersionNeededStored = 10;
+
+constexpr std::uint64_t kMax32 = std::numeric_limits<std::uint32_t>::max();
+
+void checkFits(std::uint64_t value, const std::string& path) {
+  if (value > kMax32) {
+    throw ZipError(ZipErrorKind::TooLarge, "Cannot archive " + path + ": zip archives hold at most 4 GiB per entry");
+  }
+}
+
+struct DataResult {
+  std::uint64_t inputSize = 0;
+  std::uint64_t outputSize = 0;
+  std::uint32_t crc = 0;
+};
+
+// Owns a raw-deflate stream for the span of one entry.
+class Deflater {
+ public:
+  Deflater() {
+    if (deflateInit2(&stream_, kNormalDeflateLevel, Z_DEFLATED, kRawDeflateWindowBits, kDefaultMemoryLevel,
+                     Z_DEFAULT_STRATEGY) != Z_OK) {
+      throw ZipError(ZipErrorKind::Io, "Cannot start the deflate compressor");
+    }
+  }
+  ~Deflater() { deflateEnd(&stream_); }
+  Deflater(const Deflater&) = delete;
+  Deflater& operator=(const Deflater&) = delete;
+
+  // Compresses one block of input (flushing everything when `finish`) into `out`.
+  void run(ReplacementFile& out, const unsigned char* input, std::size_t length, bool finish,
+           std::vector<unsigned char>& buffer, std::uint64_t& written) {
+    stream_.next_in = const_cast<unsigned char*>(input);
+    stream_.avail_in = static_cast<uInt>(length);
+    int result = Z_OK;
+    do {
+      stream_.next_out = buffer.data();
+      stream_.avail_out = static_cast<uInt>(buffer.size());
+      result = deflate(&stream_, finish ? Z_FINISH : Z_NO_FLUSH);
+      if (result == Z_STREAM_ERROR) throw ZipError(ZipErrorKind::Io, "The deflate compressor failed");
+      std::size_t produced = buffer.size() - stream_.avail_out;
+      out.write(buffer.data(), produced);
+      written += produced;
+    } while (stream_.avail_out == 0 || (finish && result != Z_STREAM_END));
+  }
+
+ private:
+  z_stream stream_{};
+};
+
+DataResult deflateFile(ReplacementFile& out, PosixFile& source) {
+  DataResult result;
+  Deflater deflater;
+  std::vector<unsigned char> input(kBlockSize), output(kBlockSize);
+  result.crc = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
+  for (;;) {
+    std::size_t got = source.readSome(input.data(), input.size());
+    result.inputSize += got;
+    checkFits(result.inputSize, source.path());
+    result.crc = static_cast<std::uint32_t>(crc32(result.crc, input.data(), static_cast<uInt>(got)));
+    deflater.run(out, input.data(), got, got == 0, output, result.outputSize);
+    if (got == 0) return result;
+  }
+}
+
+DataResult storeFile(ReplacementFile& out, PosixFile& source) {
+  DataResult result;
+  std::vector<unsigned char> block(kBlockSize);
+  result.crc = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
+  source.rewind();
+  while (std::size_t got = source.readSome(block.data(), block.size())) {
+    result.inputSize += got;
+    checkFits(result.inputSize, source.path());
+    result.crc = static_cast<std::uint32_t>(crc32(result.crc, block.data(), static_cast<uInt>(got)));
+    out.write(block.data(), got);
+  }
+  result.outputSize = result.inputSize;
+  return result;
+}
+
+}  // namespace
+
+void writeFileEntry(ReplacementFile& out, PosixFile& source, CentralEntry& entry) {
+  std::uint64_t headerOffset = out.position();
+  checkFits(headerOffset, out.temporaryPath());
+  entry.localHeaderOffset = static_cast<std::uint32_t>(headerOffset);
+  entry.flags = 0;
+  entry.crc32 = 0;
+  entry.compressedSize = 0;
+  entry.uncompressedSize = 0;
+  entry.method = kMethodDeflated;
+  out.write(encodeLocalHeader(entry));  // final values are patched in below
+  std::uint64_t dataStart = out.position();
+
+  // Compress once straight into the output; when that came out larger than
+  // the file (or the file was empty), go back and write the bytes stored.
+  DataResult data = deflateFile(out, source);
+  if (data.inputSize == 0 || data.outputSize > data.inputSize) {
+    out.rewindTo(dataStart);
+    data = storeFile(out, source);
+    entry.method = kMethodStored;
+  }
+  checkFits(out.position(), out.temporaryPath());
+  entry.versionNeeded = entry.method == kMethodDeflated ? kVersionNeededDeflated : kVersionNeededStored;
+  entry.crc32 = data.crc;
+  entry.compressedSize = static_cast<std::uint32_t>(data.outputSize);
+  entry.uncompressedSize = static_cast<std::uint32_t>(data.inputSize);
+  out.patch(headerOffset, encodeLocalHeader(entry));
+}
+
+void copyBytes(ReplacementFile& out, const PosixFile& source, std::uint64_t offset, std::uint64_t length) {
+  std::vector<unsigned char> block(static_cast<std::size_t>(std::min<std::uint64_t>(length, kBlockSize)));
+  while (length > 0) {
+    std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, block.size()));
+    if (!source.readAt(offset, block.data(), chunk)) {
+      throw ZipError(ZipErrorKind::Corrupt, "Damaged zip archive " + source.path() + ": an entry's data was cut short");
+    }
+    out.write(block.data(), chunk);
+    offset += chunk;
+    length -= chunk;
+  }
+}
+
+}  // namespace zip

@@ -1,0 +1,173 @@
+// Freshening: which entries are added, replaced or kept, and that kept
+// entries (also those another tool wrote) come through byte for byte.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "zip/table_backup.h"
+#include "zip/zip_archive.h"
+#include "zip_test_files.h"
+
+namespace {
+
+using namespace ziptest;
+using zip::FreshenResult;
+using zip::ZipArchive;
+
+std::vector<std::string> entryNames(const std::string& path) {
+  ZipArchive archive = ZipArchive::open(path);
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < archive.entryCount(); ++i) names.push_back(archive.entry(i).name);
+  return names;
+}
+
+class Freshen : public ::testing::Test {
+ public:
+  void SetUp() override {
+    writeFile(folder / "ADDRESS.DBF", compressibleText(20000));
+    writeFile(folder / "ADDRESS.fpt", compressibleText(9000));
+    stamp("ADDRESS.DBF", 10);
+    stamp("ADDRESS.fpt", 10);
+    backUp();
+  }
+  void stamp(const std::string& name, int second) {
+    setLocalModificationTime(folder / name, 2025, 6, 1, 9, 30, second);
+  }
+  zip::BackupResult backUp() {
+    return zip::backupFiles(zip(), zip::tableFilesToBackUp(folder.path()));
+  }
+  std::string zip() const { return folder / "KTdata.zip"; }
+
+  TempFolder folder;
+};
+
+TEST_F(Freshen, UnchangedFilesKeepTheirEntriesAndTheArchiveIsNotRewritten) {
+  const std::string before = readFile(zip());
+  const auto inodeBefore = std::filesystem::last_write_time(zip());
+  stamp("ADDRESS.DBF", 11);  // same two-second slot as 10
+  zip::BackupResult result = backUp();
+  EXPECT_EQ(result.files.at(0).second, FreshenResult::Kept);
+  EXPECT_EQ(result.files.at(1).second, FreshenResult::Kept);
+  EXPECT_FALSE(result.save.written);
+  EXPECT_EQ(readFile(zip()), before);
+  EXPECT_EQ(std::filesystem::last_write_time(zip()), inodeBefore);
+}
+
+TEST_F(Freshen, AnyDifferenceInDateTimeOrSizeReplacesTheEntryInPlace) {
+  struct Case {
+    const char* what;
+    std::function<void(Freshen&)> change;
+  };
+  const Case cases[] = {
+      {"older stamp", [](Freshen& f) { setLocalModificationTime(f.folder / "ADDRESS.DBF", 2019, 1, 1, 0, 0, 0); }},
+      {"next two-second slot", [](Freshen& f) { f.stamp("ADDRESS.DBF", 12); }},
+      {"same stamp, other size", [](Freshen& f) {
+         writeFile(f.folder / "ADDRESS.DBF", compressibleText(20001));
+         f.stamp("ADDRESS.DBF", 10);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(zip());
+    SetUp();
+    c.change(*this);
+    zip::BackupResult result = backUp();
+    EXPECT_EQ(result.files.at(0).second, FreshenResult::Replaced);
+    EXPECT_EQ(result.files.at(1).second, FreshenResult::Kept);
+    EXPECT_EQ(entryNames(zip()), (std::vector<std::string>{"ADDRESS.DBF", "ADDRESS.fpt"}));
+    ZipArchive archive = ZipArchive::open(zip());
+    EXPECT_EQ(archive.entry(0).uncompressedSize, std::filesystem::file_size(folder / "ADDRESS.DBF"));
+  }
+}
+
+TEST_F(Freshen, NamesCompareWithoutCaseAndNewNamesGoAfterTheExistingEntries) {
+  std::filesystem::rename(folder / "ADDRESS.fpt", folder / "address.FPT");
+  writeFile(folder / "address.FPT", "changed memo file");
+  writeFile(folder / "NOTES.TXT", "new");
+  ZipArchive archive = ZipArchive::open(zip());
+  EXPECT_EQ(archive.freshen(folder / "NOTES.TXT"), FreshenResult::Added);
+  EXPECT_EQ(archive.freshen(folder / "address.FPT"), FreshenResult::Replaced);
+  archive.save();
+  EXPECT_EQ(entryNames(zip()), (std::vector<std::string>{"ADDRESS.DBF", "address.FPT", "NOTES.TXT"}));
+}
+
+TEST_F(Freshen, MissingFoldersAndHiddenFilesAreSkippedAndOtherEntriesStay) {
+  std::filesystem::remove(folder / "ADDRESS.fpt");
+  std::filesystem::create_directory(folder / "ADDRESS.DBX");
+  writeFile(folder / ".hidden", "x");
+  ZipArchive archive = ZipArchive::open(zip());
+  EXPECT_EQ(archive.freshen(folder / "ADDRESS.fpt"), FreshenResult::Skipped);
+  EXPECT_EQ(archive.freshen(folder / "ADDRESS.DBX"), FreshenResult::Skipped);
+  EXPECT_EQ(archive.freshen(folder / ".hidden"), FreshenResult::Skipped);
+  EXPECT_FALSE(archive.hasUnsavedChanges());
+  EXPECT_EQ(entryNames(zip()), (std::vector<std::string>{"ADDRESS.DBF", "ADDRESS.fpt"}));
+}
+
+TEST_F(Freshen, WithoutAMemoFileANewArchiveHoldsOneEntry) {
+  std::filesystem::remove(zip());
+  std::filesystem::remove(folder / "ADDRESS.fpt");
+  backUp();
+  EXPECT_EQ(entryNames(zip()), (std::vector<std::string>{"ADDRESS.DBF"}));
+}
+
+TEST_F(Freshen, AFileThatCannotBeReadKeepsItsPreviousEntry) {
+  const std::string before = readFile(zip());
+  writeFile(folder / "ADDRESS.fpt", "newer memo");
+  ZipArchive archive = ZipArchive::open(zip());
+  ASSERT_EQ(archive.freshen(folder / "ADDRESS.fpt"), FreshenResult::Replaced);
+  std::filesystem::remove(folder / "ADDRESS.fpt");  // gone before the save reads it
+  zip::SaveReport report = archive.save();
+  EXPECT_EQ(report.unreadable, std::vector<std::string>{folder / "ADDRESS.fpt"});
+  EXPECT_EQ(readFile(zip()), before);
+}
+
+// An archive written by Debian's zip (extra fields, Unix attributes, a comment),
+// and one it streamed with data descriptors: freshening adds our entry and
+// keeps each of theirs and the comment byte for byte.
+TEST(FreshenForeign, EntriesAndCommentOfAnotherToolComeThroughUnchanged) {
+  for (const char* streamed : {"", "streamed"}) {
+    SCOPED_TRACE(*streamed ? "data descriptors" : "plain");
+    TempFolder folder;
+    writeFile(folder / "a.txt", compressibleText(30000));
+    writeFile(folder / "b.bin", randomBytes(2000));
+    for (const char* name : {"a.txt", "b.bin"}) setLocalModificationTime(folder / name, 2024, 2, 2, 2, 2, 2);
+    const std::string zip = folder / "foreign.zip";
+    int status = -1;
+    const std::string zipCommand =
+        *streamed ? "zip -q - a.txt b.bin | cat > foreign.zip" : "zip -q -z foreign.zip a.txt b.bin <<< 'kept comment'";
+    runShell("cd " + shellQuote(folder.path()) + " && bash -c " + shellQuote(zipCommand), &status);
+    ASSERT_EQ(status, 0);
+    ZipArchive before = ZipArchive::open(zip);
+    const std::string original = readFile(zip);
+
+    writeFile(folder / "ADDRESS.DBF", compressibleText(5000));
+    zip::BackupResult result = zip::backupFiles(zip, {folder / "a.txt", folder / "ADDRESS.DBF"});
+    EXPECT_EQ(result.files.at(0).second, FreshenResult::Kept);
+    EXPECT_EQ(result.files.at(1).second, FreshenResult::Added);
+
+    ZipArchive after = ZipArchive::open(zip);
+    ASSERT_EQ(after.entryCount(), 3u);
+    EXPECT_EQ(after.comment(), before.comment());
+    const std::string rewritten = readFile(zip);
+    for (std::size_t i = 0; i < 2; ++i) {
+      zip::CentralEntry kept = after.entry(i), old = before.entry(i);
+      SCOPED_TRACE(old.name);
+      // Every central value but the header offset, and the compressed data.
+      EXPECT_EQ(zip::encodeCentralHeader(kept).substr(0, 42), zip::encodeCentralHeader(old).substr(0, 42));
+      EXPECT_EQ(zip::encodeCentralHeader(kept).substr(46), zip::encodeCentralHeader(old).substr(46));
+      const auto dataOf = [](const std::string& bytes, std::uint32_t local, std::uint32_t size) {
+        const std::size_t start = local + 30 + le16(bytes, local + 26) + le16(bytes, local + 28);
+        return bytes.substr(start, size);
+      };
+      EXPECT_EQ(dataOf(rewritten, kept.localHeaderOffset, kept.compressedSize),
+                dataOf(original, old.localHeaderOffset, old.compressedSize));
+    }
+    EXPECT_EQ(after.entry(2).name, "ADDRESS.DBF");
+    runShell("unzip -tq " + shellQuote(zip), &status);
+    EXPECT_EQ(status, 0);
+  }
+}
+
+}  // namespace
