@@ -44,7 +44,7 @@ TEST(MainWindowLayout, ToolbarButtonsSitAtTheirPlacesWithTheirHints) {
       {"InfoSpeed", 162, 5, "More Information", false},
       {"ButtonNatural", 188, 6, "show entries in order entered (Natural Order)", true},
       {"ButtonAlpha", 188, 6, "return to Alphabetical order", true},
-      {"buttonRW", 215, 6, "Report Writer", false},
+      {"buttonRW", 215, 6, "Report Writer", true},
       {"ToolsSpeed", 241, 5, "Pack, Reindex and optionally Archive database", true},
       {"HelpSpeed", 268, 5, "On-line Help", true},
   };
