@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 
 #include "report/report_page.h"
 

@@ -1,5 +1,7 @@
 #include "report/report_preview.h"
 
+#include <algorithm>
+
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QElapsedTimer>
