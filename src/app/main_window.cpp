@@ -8,6 +8,7 @@
 #include "maint/folder_dialog.h"
 #include "maint/maintenance_command.h"
 #include "platform/desktop_shell.h"
+#include "report/report_writer_command.h"
 #include "shop/store_links.h"
 #include "store/address_schema.h"
 #include "store/ansi_text.h"
@@ -102,7 +103,7 @@ void TRuViv::createToolbar() {
   }
   // The commands behind these buttons come with their own features; until
   // then the buttons are shown but cannot be pressed.
-  for (QToolButton* later : {SpeedPhone, email, URL, FindSpeed, NoFilterSpeed, ClipSpeed, InfoSpeed, buttonRW})
+  for (QToolButton* later : {SpeedPhone, email, URL, FindSpeed, NoFilterSpeed, ClipSpeed, InfoSpeed})
     later->setEnabled(false);
   ButtonAlpha->hide();
 
@@ -115,6 +116,9 @@ void TRuViv::createToolbar() {
        [this] { return maint::FolderDialog::choose(dm_.tblAddress.folder(), this); }},
       this);
   connect(ToolsSpeed, &QToolButton::clicked, maintenance, &maint::MaintenanceCommand::ToolsSpeedClick);
+  auto* reportWriter = new report::ReportWriterCommand(
+      dm_, {[this] { return ZurGrid->selectedRows(); }, [this] { return windowTitle(); }, {}}, this);
+  connect(buttonRW, &QToolButton::clicked, reportWriter, &report::ReportWriterCommand::buttonRWClick);
 }
 
 void TRuViv::createDataControls() {

@@ -59,7 +59,7 @@ TEST(MainWindowLayout, ToolbarButtonsSitAtTheirPlacesWithTheirHints) {
       {"InfoSpeed", "More Information", false},
       {"ButtonNatural", "show entries in order entered (Natural Order)", true},
       {"ButtonAlpha", "return to Alphabetical order", true},
-      {"buttonRW", "Report Writer", false},
+      {"buttonRW", "Report Writer", true},
       {"ToolsSpeed", "Pack, Reindex and optionally Archive database", true},
       {"HelpSpeed", "On-line Help", true},
   };

@@ -1,0 +1,220 @@
+// The Report Writer command end to end on a real table: the record choices,
+// the preview window, and the files saved from it.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+#include <functional>
+
+#include "fake_desktop_shell.h"
+#include "report/address_report.h"
+#include "report/rec_range.h"
+#include "report/report_form.h"
+#include "report/report_preview.h"
+#include "report/report_writer_command.h"
+#include "store/address_fixture.h"
+#include "tools/tool_runner.h"
+
+namespace report {
+namespace {
+
+using store::Bookmark;
+
+// Records 1 to 8 in this natural order.
+const QStringList kNames = {"Walker", "Adams", "Baker", "baker", "Cole", "Dunn", "Zed", "Q \"Quote\""};
+
+class ReportWriterTest : public AddressTableTest {
+ protected:
+  void SetUp() override {
+    AddressTableTest::SetUp();
+    for (const QString& name : kNames) folder.appendEntry(name, "memo of " + name);
+    openModule();
+  }
+
+  // Runs the command with `choice` confirmed in the dialog; `onPreview`
+  // sees the open preview (all pages laid out) before it is closed.
+  void runCommand(const std::function<void(ReportPreview&)>& onPreview = {}) {
+    QTimer::singleShot(0, [&] {
+      if (ReportPreview* preview = openReportPreview()) {
+        previewShown = true;
+        preview->finishProducing();
+        reported.clear();
+        for (const Page& page : preview->pages())
+          for (const TextRun& run : page.texts)
+            if (run.font == FontStyle::Bold) reported << QString::fromLatin1(run.text.c_str());
+        if (onPreview) onPreview(*preview);
+        preview->close();
+      }
+    });
+    command.buttonRWClick();
+    QCoreApplication::processEvents();
+  }
+
+  void goTo(const QString& name) { ASSERT_TRUE(dm.tblAddress.seekExact(store::upperAscii(name))); }
+
+  QList<Bookmark> marks;
+  int dialogsShown = 0;
+  RecordChoice nextChoice = RecordChoice::All;
+  ReportWriterCommand command{dm,
+                              {[this] { return marks; }, [] { return QStringLiteral("Kestrane 3.0 Cardlark"); },
+                               [this](TRecRange& dialog) {
+                                 ++dialogsShown;
+                                 dialog.RangeItems[static_cast<std::size_t>(nextChoice)]->setChecked(true);
+                                 dialog.BitBtn1Click();
+                                 return dialog.result();
+                               }},
+                              nullptr};
+  bool previewShown = false;
+  QStringList reported;
+};
+
+TEST_F(ReportWriterTest, RecordChoicesReportTheirEntriesAndRestoreTheCursor) {
+  const struct {
+    RecordChoice choice;
+    QString current;
+    QList<std::uint32_t> marked;
+    QString filter;  // of tblClone; "-" for All
+    QStringList names;
+    QString message;
+  } cases[] = {
+      {RecordChoice::Current, "Cole", {}, R"(upper(Name)="COLE")", {"Cole"}, {}},
+      {RecordChoice::Current, "Baker", {}, R"(upper(Name)="BAKER")", {"Baker", "baker"}, {}},
+      {RecordChoice::Current, "Q \"Quote\"", {}, R"(upper(Name)='Q "QUOTE"')", {"Q \"Quote\""}, {}},
+      {RecordChoice::Range, "Zed", {1, 2}, R"(upper(Name) >= "ADAMS" AND upper(Name) <= "WALKER")",
+       {"Adams", "Baker", "baker", "Cole", "Dunn", "Q \"Quote\"", "Walker"}, {}},
+      {RecordChoice::Range, "Zed", {2, 1}, R"(upper(Name) >= "ADAMS" AND upper(Name) <= "WALKER")",
+       {"Adams", "Baker", "baker", "Cole", "Dunn", "Q \"Quote\"", "Walker"}, {}},
+      {RecordChoice::Range, "Zed", {2}, {}, {}, kNoRangeMessage},
+      {RecordChoice::Range, "Zed", {1, 2, 3}, {}, {}, kNoRangeMessage},
+      {RecordChoice::Selected, "Adams", {6, 3, 5}, R"(Name="Dunn" OR Name="Baker" OR Name="Cole")",
+       {"Baker", "Cole", "Dunn"}, {}},
+      {RecordChoice::Selected, "Adams", {}, {}, {}, kNoSelectionMessage},
+      {RecordChoice::All, "Dunn", {}, "-", {"Adams", "Baker", "baker", "Cole", "Dunn", "Q \"Quote\"", "Walker", "Zed"}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE((c.current + " " + QString::number(static_cast<int>(c.choice))).toStdString());
+    dialogs.clear();
+    previewShown = false;
+    reported.clear();
+    marks.clear();
+    for (const std::uint32_t recno : c.marked) marks.push_back(Bookmark{recno});
+    nextChoice = c.choice;
+    goTo(c.current);
+    runCommand();
+    EXPECT_EQ(reported, c.names);
+    EXPECT_EQ(previewShown, c.message.isEmpty());
+    EXPECT_EQ(dialogs.texts(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
+    if (c.filter != "-" && !c.filter.isEmpty()) {
+      EXPECT_EQ(dm.tblClone.filterText(), c.filter);
+    }
+    EXPECT_EQ(dm.tblAddress.text("Name"), c.current);
+  }
+}
+
+TEST_F(ReportWriterTest, DeletedMarkedRowsAreSkippedAndEmptyChoicesSayNoRecords) {
+  goTo("Zed");
+  dm.tblAddress.deleteRecord();
+  goTo("Adams");
+  marks = {Bookmark{7}, Bookmark{6}};
+  nextChoice = RecordChoice::Selected;
+  runCommand();
+  EXPECT_EQ(reported, QStringList{"Dunn"});
+  EXPECT_TRUE(dialogs.texts().isEmpty());
+
+  // The same deleted row as one end of a range leaves no range.
+  nextChoice = RecordChoice::Range;
+  runCommand();
+  EXPECT_EQ(dialogs.texts(), QStringList{kNoRangeMessage});
+
+  // An empty table: "No records!", then a preview without pages.
+  dialogs.clear();
+  for (dm.tblAddress.first(); !dm.tblAddress.isEmpty();) dm.tblAddress.deleteRecord();
+  nextChoice = RecordChoice::Current;
+  int pages = -1;
+  runCommand([&](ReportPreview& preview) { pages = preview.pageCount(); });
+  EXPECT_EQ(dialogs.texts(), QStringList{kNoRecordsMessage});
+  EXPECT_EQ(pages, 0);
+}
+
+TEST_F(ReportWriterTest, PreviewIsNotModalAndRefusesASecondCommand) {
+  QStringList hints;
+  QString status;
+  runCommand([&](ReportPreview& preview) {
+    EXPECT_EQ(preview.windowTitle(), kReportTitle);
+    EXPECT_TRUE(preview.windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    for (QAction* action : preview.toolActions()) hints << action->toolTip();
+    EXPECT_EQ(preview.closeButton()->text(), "&Close");
+    status = preview.statusText();
+    command.buttonRWClick();  // a second command while the preview is open
+    EXPECT_EQ(openReportPreview(), &preview);
+  });
+  EXPECT_EQ(hints, (QStringList{"Zoom to fit", "Zoom to 100%", "Zoom to page width", "First Page", "Previous page",
+                                "Next page", "Last page", "Printer setup", "Print", "Save", "Load"}));
+  EXPECT_EQ(status, "Page 1 of 1");
+  EXPECT_EQ(dialogsShown, 1);
+  EXPECT_EQ(dialogs.texts(), QStringList{kPreviewOpenMessage});
+}
+
+TEST_F(ReportWriterTest, DialogOpensWithAllAndMemoAndLinksToHelp) {
+  testsupport::FakeDesktopShell shell;
+  TRecRange dialog;
+  EXPECT_TRUE(dialog.RangeItems[3]->isChecked());
+  EXPECT_TRUE(dialog.CheckBox1->isChecked());
+  EXPECT_FALSE(dialog.CheckText->isChecked());
+  EXPECT_EQ(dialog.Memo1->toPlainText().split('\n').size(), 20);
+  dialog.HomeLabelClick();
+  ASSERT_EQ(shell.requests().size(), 1u);
+  EXPECT_TRUE(shell.requests()[0].target.endsWith("/kestrane/reviews.html"));
+  EXPECT_EQ(shell.requests()[0].showState, platform::ShowState::Maximized);
+}
+
+std::string readAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+TEST_F(ReportWriterTest, SavedFilesMatchTheCommandLineAndLoadBack) {
+  testsupport::FixedClock realToday(QDate::currentDate());
+  const QString text = folder.filePath("window.txt");
+  const QString pdf = folder.filePath("window.pdf");
+  const QString prepared = folder.filePath("window.clr");
+  const QString damaged = folder.filePath("damaged.clr");
+  bool refused = false;
+  bool loaded = false;
+  runCommand([&](ReportPreview& preview) {
+    preview.saveTo(text, ReportPreview::FileKind::Text);
+    preview.saveTo(pdf, ReportPreview::FileKind::Pdf);
+    preview.saveTo(prepared, ReportPreview::FileKind::PreparedReport);
+    EXPECT_THROW(preview.saveTo(folder.filePath("missing/x.txt"), ReportPreview::FileKind::Text), ReportOutputError);
+    QFile cut(damaged);
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    const std::string whole = readAll(prepared);
+    cut.write(whole.data(), static_cast<qint64>(whole.size() / 2));
+    cut.close();
+    refused = !preview.loadFrom(damaged);
+    loaded = preview.loadFrom(prepared) && preview.pageCount() == 1;
+  });
+  EXPECT_TRUE(refused);
+  EXPECT_TRUE(loaded);
+  ASSERT_EQ(dialogs.boxes().size(), 1u);
+  EXPECT_TRUE(dialogs.boxes()[0].error);
+  EXPECT_TRUE(dialogs.texts()[0].contains("not a prepared report")) << dialogs.texts()[0].toStdString();
+
+  const std::string tool = folder.filePath("tool.txt").toStdString();
+  const auto run = cardlark::test::cardlarkDb({"report", folder.path().toStdString(), "--text", tool});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(readAll(text), readAll(QString::fromStdString(tool)));
+
+  const std::string png = folder.filePath("page").toStdString();
+  EXPECT_EQ(cardlark::test::run("pdftoppm", {"-r", "40", "-png", pdf.toStdString(), png}).status, 0);
+  EXPECT_GT(QFile(QString::fromStdString(png) + "-1.png").size(), 1000);
+  const auto words = cardlark::test::run("pdftotext", {pdf.toStdString(), "-"});
+  for (const char* expected : {"Adams", "Walker", "Q \"Quote\"", "Date Run:", "Produced by Kestrane Cardlark"})
+    EXPECT_NE(words.out.find(expected), std::string::npos) << expected;
+}
+
+}  // namespace
+}  // namespace report

@@ -1,0 +1,80 @@
+// report DIR [--no-memo] [--text-output] [--filter EXPR] (--text FILE | --pdf FILE)
+// The address report of every entry in alphabetical order (or of those that
+// pass the filter expression, exact comparison on), laid out as the program's
+// preview lays it out and written as the plain-text export or as PDF. The
+// header carries the caption the program shows when started without a
+// folder parameter and today's date. Needs no display: without one, Qt's
+// offscreen platform is used.
+
+#include <QDate>
+#include <QGuiApplication>
+#include <cstdlib>
+#include <memory>
+
+#include "cardlark_db/command.h"
+#include "cardlark_db/table_schema.h"
+#include "report/address_report.h"
+#include "report/qt_font_metrics.h"
+#include "report/report_output.h"
+#include "xbase/cursor.h"
+
+namespace cardlark::db {
+
+namespace {
+
+constexpr char kProgramCaption[] = "Kestrane 3.0 Cardlark";
+
+// The fonts need a QGuiApplication; without a display it runs offscreen.
+std::unique_ptr<QGuiApplication> startGui() {
+  if (QGuiApplication::instance()) return nullptr;
+  const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+  if (!display && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static int argc = 1;
+  static char name[] = "cardlark-db";
+  static char* argv[] = {name, nullptr};
+  return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+}  // namespace
+
+int runReport(const Arguments& arguments) {
+  const bool text = arguments.has("--text");
+  if (text == arguments.has("--pdf")) throw UsageError("give either --text FILE or --pdf FILE");
+  const TableFiles files = tableFiles(arguments.operands[0]);
+  auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
+  const int name = requireField(*cursor, kNameField);
+  const int memo = requireField(*cursor, kMemoField);
+  cursor->setOrder(kTagName);
+  cursor->setExact(true);
+  cursor->setFilter(arguments.option("--filter", ""));
+
+  const auto gui = startGui();
+  report::AddressReportSettings settings;
+  settings.memo = !arguments.has("--no-memo");
+  settings.textOutput = arguments.has("--text-output");
+  settings.caption = kProgramCaption;
+  settings.date = QDate::currentDate().toString(QStringLiteral("MM/dd/yy")).toStdString();
+  settings.recordCount = cursor->count();
+
+  bool started = false;
+  report::AddressReportLayout layout(settings, report::reportMetrics(), [&]() -> std::optional<report::ReportEntry> {
+    if (!started) {
+      cursor->first();
+      started = true;
+    } else {
+      cursor->skip(1);
+    }
+    if (cursor->eof()) return std::nullopt;
+    return report::ReportEntry{cursor->value(name), cursor->value(memo)};
+  });
+  const report::PageProducer pages = [&layout] { return layout.nextPage(); };
+  if (text) {
+    report::writeTextFile(QString::fromLocal8Bit(arguments.option("--text", "")), layout.pageSetup(), pages);
+  } else {
+    report::writePdfFile(QString::fromLocal8Bit(arguments.option("--pdf", "")), layout.pageSetup(),
+                         QString::fromLatin1(report::kReportTitle), pages);
+  }
+  return kOk;
+}
+
+}  // namespace cardlark::db
