@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "rtf/code_page.h"
@@ -258,8 +259,7 @@ class Reader {
     fontOpen_ = false;
     const std::size_t first = fontName_.find_first_not_of(' ');
     const std::size_t last = fontName_.find_last_not_of(' ');
-    if (std::find(fontNumbers_.begin(), fontNumbers_.end(), fontNumber_) != fontNumbers_.end()) return;
-    fontNumbers_.push_back(fontNumber_);
+    if (!fontIndex_.try_emplace(fontNumber_, static_cast<int>(document_.fonts.size())).second) return;
     formatCached_ = false;
     document_.fonts.push_back(Font{first == std::string::npos ? "" : fontName_.substr(first, last - first + 1)});
   }
@@ -309,8 +309,8 @@ class Reader {
       formatCached_ = true;
       rawFormat_ = state_.format;
       format_ = rawFormat_;
-      const auto font = std::find(fontNumbers_.begin(), fontNumbers_.end(), rawFormat_.font);
-      format_.font = font == fontNumbers_.end() ? -1 : static_cast<int>(font - fontNumbers_.begin());
+      const auto font = fontIndex_.find(rawFormat_.font);
+      format_.font = font == fontIndex_.end() ? -1 : font->second;
       if (static_cast<std::size_t>(format_.color) >= document_.colors.size()) format_.color = 0;
     }
     std::vector<Run>& runs = paragraph_.runs;
@@ -344,7 +344,7 @@ class Reader {
   bool fontOpen_ = false;
   int fontNumber_ = 0;
   std::string fontName_;
-  std::vector<int> fontNumbers_;  // the RTF number of each entry of document_.fonts
+  std::unordered_map<int, int> fontIndex_;  // RTF font number -> index in document_.fonts
   Color color_;
   bool formatCached_ = false;  // false again whenever a table grows
   CharFormat rawFormat_;       // the last format added, as written, and

@@ -42,6 +42,12 @@ TEST(RtfWrite, EveryByteFormatAndNameSurvives) {
 
 TEST(RtfRead, HostileMarkupReadsInPart) {
   const std::string deep = std::string(100000, '{') + "deep" + std::string(100000, '}');
+  std::string manyFonts = "{\\rtf1{\\fonttbl", switches;
+  for (int i = 0; i < 50000; ++i) {
+    manyFonts += "\\f" + std::to_string(i) + " F;";
+    switches += "\\f" + std::to_string(i) + " x";
+  }
+  manyFonts += "}" + switches + "}";
   struct Case {
     std::string rtf;
     std::string text;
@@ -62,6 +68,7 @@ TEST(RtfRead, HostileMarkupReadsInPart) {
       {"{\\rtf1 a\\u99999999999999999999 b", "a?"},
       {"{\\rtf1 \\uc999999999\\u233 gone}x", "\xe9"},
       {"{\\rtf1 a\\abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz99999999999999999 b}", "ab"},
+      {manyFonts, std::string(50000, 'x')},  // in time proportional to the input
   };
   for (const Case& c : cases)
     EXPECT_EQ(rtf::plainText(rtf::read(c.rtf)), c.text) << c.rtf.substr(0, 80);
