@@ -8,8 +8,9 @@
 
 namespace store {
 
-// The tables hold single-byte Windows-1252 ("ANSI") text. The program works
-// in QString; conversion happens only at the table component's edge:
+// The tables hold single-byte Windows-1252 ("ANSI") text, mapped by
+// rtf/code_page.h. The program works in QString; conversion happens only at
+// the table component's edge:
 // EngineTable::text()/setText() convert, bytes()/setBytes() do not.
 // Characters that Windows-1252 cannot hold are written as '?'.
 QString fromAnsi(std::string_view bytes);

@@ -1,0 +1,18 @@
+#pragma once
+
+// The single-byte character set the tables and memos are kept in
+// (Windows-1252 today). Every conversion between it and Unicode goes through
+// these two functions, so that another code page means changing only them.
+
+namespace rtf {
+
+inline constexpr int kCodePage = 1252;
+
+// The Unicode character of one byte. Every byte has one, so bytes survive a
+// round trip through Unicode.
+char32_t codePageToUnicode(unsigned char byte);
+
+// The byte of a Unicode character, or '?' when the code page has none.
+char unicodeToCodePage(char32_t code);
+
+}  // namespace rtf
