@@ -72,6 +72,8 @@ void appendPhones(View<Char> text, std::vector<Text<Char>>& items) {
   // number found moves the scan past its own digits.
   std::size_t dash = text.size() - 5;
   while (dash >= 3) {
+    dash = text.rfind(Char('-'), dash);
+    if (dash == View<Char>::npos || dash < 3) break;
     if (!isPhoneAt(text, dash)) {
       --dash;
       continue;
@@ -95,27 +97,32 @@ std::optional<Text<Char>> extractEmail(View<Char> text) {
   return cutAtBlank(text, start);
 }
 
-// The first place of `pattern` (upper-case ASCII) in `text`, comparing the
-// letters a to z as upper case.
+constexpr std::array<std::string_view, 4> kWebPatterns = {"FTP://", "HTTP://", "HTTPS://", "WWW."};
+
+// Whether `pattern` (upper-case ASCII) stands at `at`, comparing the letters
+// a to z as upper case.
 template <typename Char>
-std::size_t findIgnoringCase(View<Char> text, std::string_view pattern) {
-  if (text.size() < pattern.size()) return View<Char>::npos;
-  const std::size_t last = text.size() - pattern.size();
-  for (std::size_t i = 0; i <= last; ++i) {
-    std::size_t j = 0;
-    while (j < pattern.size() && upperAscii(text[i + j]) == Char(pattern[j])) ++j;
-    if (j == pattern.size()) return i;
-  }
-  return View<Char>::npos;
+bool startsWithIgnoringCase(View<Char> text, std::size_t at, std::string_view pattern) {
+  if (text.size() - at < pattern.size()) return false;
+  for (std::size_t j = 0; j < pattern.size(); ++j)
+    if (upperAscii(text[at + j]) != Char(pattern[j])) return false;
+  return true;
 }
 
+// One pass notes the first place of each pattern; it ends early once the
+// pattern of highest priority has been seen.
 template <typename Char>
 std::optional<Text<Char>> findWebAddress(View<Char> text) {
-  static constexpr std::array<std::string_view, 4> kPatterns = {"FTP://", "HTTP://", "HTTPS://", "WWW."};
-  for (const std::string_view pattern : kPatterns) {
-    const std::size_t start = findIgnoringCase(text, pattern);
-    if (start != View<Char>::npos) return cutAtBlank(text, start);
+  std::array<std::size_t, kWebPatterns.size()> first;
+  first.fill(View<Char>::npos);
+  for (std::size_t at = 0; at < text.size() && first[0] == View<Char>::npos; ++at) {
+    const Char c = upperAscii(text[at]);
+    if (c != Char('F') && c != Char('H') && c != Char('W')) continue;
+    for (std::size_t p = 0; p < kWebPatterns.size(); ++p)
+      if (first[p] == View<Char>::npos && startsWithIgnoringCase(text, at, kWebPatterns[p])) first[p] = at;
   }
+  for (const std::size_t start : first)
+    if (start != View<Char>::npos) return cutAtBlank(text, start);
   return std::nullopt;
 }
 
