@@ -288,6 +288,37 @@ TEST(CardlarkDb, CheckFindsDamageInTableAndMemoFile) {
   EXPECT_NE(r.out.find("the header counts 2 records"), std::string::npos) << r.out;
 }
 
+// --- contacts
+
+TEST(CardlarkDb, ContactsListsTheItemsOfLiveEntries) {
+  Table t;
+  // Mixed line ends; a Windows-1252 letter, a backslash and the euro sign
+  // in items; entry 2 deleted, entry 4 without a memo.
+  t.import(
+      "Pizza 555-0134\tTel (206)555-1234 or 555-9876\\r\\nmail: a@x.com, b@y.com\\nwww.Caf\xE9.example\\r"
+      "c@x.com\\r\\nftp://x.org/a\\\\b\t\n"
+      "Gone 555-1111\t\t\n"
+      "\x80uro@x.com\tno items here\t\n"
+      "Plain\t\t\n");
+  Table::expectOk(t.db("delete", {"2"}));
+  const std::string expected =
+      "1\tphone\t555-0134\n"
+      "1\tphone\t555-9876\n"
+      "1\tphone\t206-555-1234\n"
+      "1\temail\tc@x.com\n"
+      "1\temail\ta@x.com,\n"
+      "1\tweb\twww.Caf\xC3\xA9.example\n"
+      "1\tweb\tftp://x.org/a\\\\b\n"
+      "3\temail\t\xE2\x82\xACuro@x.com\n";
+  const RunResult all = t.db("contacts");
+  ASSERT_EQ(all.status, 0) << all.err;
+  EXPECT_EQ(all.out, expected);
+  EXPECT_EQ(t.db("contacts", {"3", "1", "3", "2"}).out, expected);  // natural order, each once
+  const RunResult missing = t.db("contacts", {"1", "5"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.out, "");
+}
+
 // --- the command line itself
 
 TEST(CardlarkDb, InfoDescribesTheTable) {

@@ -1,4 +1,5 @@
 #include "cardlark_db/command.h"
+#include "xbase/error.h"
 
 namespace cardlark::db {
 
@@ -37,6 +38,20 @@ Arguments parseArguments(const std::vector<std::string>& raw, const std::vector<
     }
   }
   return out;
+}
+
+std::uint32_t parseRecno(const std::string& text, std::uint32_t count) {
+  std::uint64_t value = 0;
+  bool ok = !text.empty() && text.size() <= 10;
+  for (char c : text) {
+    ok = ok && c >= '0' && c <= '9';
+    if (ok) value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  if (!ok) throw UsageError("\"" + text + "\" is not a record number");
+  if (value < 1 || value > count)
+    throw xbase::Error(xbase::ErrorCode::Argument, "Record " + text + " does not exist (the table has " +
+                                                       std::to_string(count) + " records)");
+  return static_cast<std::uint32_t>(value);
 }
 
 }  // namespace cardlark::db

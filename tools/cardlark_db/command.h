@@ -3,6 +3,7 @@
 // The commands of cardlark-db. Each command lives in its own file and is
 // listed once in commands.def; the table and the dispatcher come from there.
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <stdexcept>
@@ -36,6 +37,10 @@ struct Arguments {
 // Splits `raw` by `specs`: "--name value" and "--name=value" both work, "--"
 // ends the options. An unknown option or a missing value: UsageError.
 Arguments parseArguments(const std::vector<std::string>& raw, const std::vector<OptionSpec>& specs);
+
+// A RECNO operand: decimal, 1 to `count`. Not a number: UsageError; out of
+// range: Error Argument naming the table's record count.
+std::uint32_t parseRecno(const std::string& text, std::uint32_t count);
 
 // Status codes of the program.
 inline constexpr int kOk = 0;
