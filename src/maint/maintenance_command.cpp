@@ -7,11 +7,10 @@
 #include "maint/filtered_copy.h"
 #include "maint/maintenance_texts.h"
 #include "maint/table_backup.h"
-#include "maint/zip_error.h"
 #include "platform/dialogs.h"
 #include "platform/program_folder.h"
 #include "store/data_module.h"
-#include "store/engine_error.h"
+#include "store/error_box.h"
 #include "store/restore.h"
 
 namespace maint {
@@ -24,10 +23,8 @@ MaintenanceCommand::MaintenanceCommand(store::TDM& dm, Hooks hooks, QObject* par
 void MaintenanceCommand::ToolsSpeedClick() {
   try {
     run();
-  } catch (const store::EngineError& e) {
-    platform::dialogs().error(e.displayText());
-  } catch (const std::exception& e) {  // ZipError and the rest; paths are UTF-8
-    platform::dialogs().error(QString::fromUtf8(e.what()));
+  } catch (...) {
+    store::showErrorBox(std::current_exception());
   }
 }
 

@@ -1,25 +1,13 @@
 #include "maint/table_backup.h"
 
-#include <filesystem>
-#include <system_error>
-
-#include "maint/entry_name.h"
+#include "xbase/address_table.h"
+#include "xbase/table_files.h"
 
 namespace ziparchive {
 
-std::string findIgnoringCase(const std::string& folder, const std::string& name) {
-  namespace fs = std::filesystem;
-  fs::path exact = fs::path(folder) / name;
-  std::error_code error;
-  if (fs::exists(exact, error)) return exact.string();
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    if (sameEntryName(it->path().filename().string(), name)) return it->path().string();
-  }
-  return exact.string();
-}
-
 std::vector<std::string> tableFilesToBackUp(const std::string& dataFolder) {
-  return {findIgnoringCase(dataFolder, "ADDRESS.DBF"), findIgnoringCase(dataFolder, "ADDRESS.fpt")};
+  const xbase::TableFiles files = xbase::findTableFiles(dataFolder, xbase::address::kFileStem);
+  return {files.dbf.string(), files.memo.string()};
 }
 
 BackupResult backupFiles(const std::string& archivePath, const std::vector<std::string>& filePaths) {

@@ -28,7 +28,7 @@ std::uint32_t parseRecno(const std::string& text, std::uint32_t count) {
 }  // namespace
 
 int runDelete(const Arguments& arguments) {
-  const TableFiles files = tableFiles(arguments.operands[0]);
+  const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
   const std::uint32_t count = xbase::tableInfo(files.dbf).recordCount;
   std::vector<std::uint32_t> recnos;
