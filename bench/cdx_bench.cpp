@@ -13,13 +13,12 @@
 
 #include "entry_generator.h"
 #include "xbase/cdx_file.h"
+#include "xbase/dbf_text.h"
 
 namespace {
 
 std::string nameKey(const std::string& name) {
-  std::string key = name.substr(0, 30);
-  for (char& c : key)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  std::string key = xbase::asciiUpper(name.substr(0, 30));
   key.resize(30, ' ');
   return key;
 }

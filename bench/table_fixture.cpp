@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <random>
 
+#include "xbase/address_table.h"
 #include "xbase/cursor.h"
+#include "xbase/dbf_text.h"
 
 namespace bench {
 namespace fs = std::filesystem;
@@ -20,12 +22,6 @@ fs::path root() {
     return dir;
   }();
   return path;
-}
-
-std::string upperAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
 }
 
 }  // namespace
@@ -45,11 +41,10 @@ const std::vector<Entry>& TableFixture::generated() {
 }
 
 void TableFixture::createAndImport(const fs::path& dir, const std::vector<Entry>& entries) {
-  xbase::createTable(dir / "Address", "Name,Char,30;Info,Memo;LastDate,Date;");
-  auto cursor = xbase::Cursor::open(dir / "ADDRESS.DBF", xbase::OpenMode::Exclusive);
-  cursor->createTag("Address", "upper(Name)");
-  int name = cursor->fieldIndex("NAME"), info = cursor->fieldIndex("INFO"),
-      date = cursor->fieldIndex("LASTDATE");
+  xbase::address::createAddressTable(dir, true);
+  auto cursor = xbase::Cursor::open(dir / xbase::address::kTableName, xbase::OpenMode::Exclusive);
+  int name = cursor->fieldIndex(xbase::address::kName), info = cursor->fieldIndex(xbase::address::kInfo),
+      date = cursor->fieldIndex(xbase::address::kLastDate);
   cursor->beginBulkAppend();
   for (const auto& entry : entries) {
     cursor->beginAppend();
@@ -65,7 +60,7 @@ fs::path TableFixture::sharedTable() {
   static const fs::path path = [] {
     auto dir = scratchFolder("shared");
     createAndImport(dir, generated());
-    return dir / "ADDRESS.DBF";
+    return dir / xbase::address::kTableName;
   }();
   return path;
 }
@@ -89,7 +84,7 @@ const std::vector<std::string>& TableFixture::sampleKeys() {
     std::vector<std::string> list;
     const auto& all = generated();
     for (std::size_t i = 0; i < all.size(); i += std::max<std::size_t>(1, all.size() / 4096))
-      list.push_back(upperAscii(all[i].name));
+      list.push_back(xbase::asciiUpper(all[i].name));
     std::shuffle(list.begin(), list.end(), std::mt19937(1));
     return list;
   }();

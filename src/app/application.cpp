@@ -1,8 +1,7 @@
 #include "app/application.h"
 
 #include "platform/dialogs.h"
-#include "store/engine_error.h"
-#include "xbase/error.h"
+#include "store/error_box.h"
 
 namespace app {
 
@@ -14,24 +13,8 @@ bool CardlarkApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (...) {
-    showCurrentErrorInBox();
+    store::showErrorBox(std::current_exception());
     return true;
-  }
-}
-
-void showCurrentErrorInBox() {
-  try {
-    throw;
-  } catch (const store::EngineError& e) {
-    platform::dialogs().error(e.displayText());
-  } catch (const xbase::Error& e) {
-    // Engine errors normally arrive translated; this one carries no
-    // component, so its text stands alone.
-    platform::dialogs().error(QString::fromLocal8Bit(e.what()));
-  } catch (const std::exception& e) {
-    platform::dialogs().error(QString::fromLocal8Bit(e.what()));
-  } catch (...) {
-    platform::dialogs().error(QStringLiteral("Unexpected failure"));
   }
 }
 

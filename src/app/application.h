@@ -1,9 +1,10 @@
 #pragma once
 
-// The application object. Its notify() is the one place where a failure that
-// no command handled is shown: the default error box with the table
-// component's name, ": " and the engine's text. The command that failed ends
-// there and the program goes on.
+// The application object. Its notify() is the last resort for a failure
+// that no command handled: store::showErrorBox shows it (the default error
+// box with the table component's name, ": " and the engine's text; nothing
+// for a silent abort). The command that failed ends there and the program
+// goes on.
 
 #include <QApplication>
 
@@ -17,9 +18,5 @@ class CardlarkApplication : public QApplication {
 
   bool notify(QObject* receiver, QEvent* event) override;
 };
-
-// Shows the exception being handled in the default error box. Call only
-// from a catch block.
-void showCurrentErrorInBox();
 
 }  // namespace app

@@ -1,7 +1,6 @@
 #include "app/startup.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include "platform/dialogs.h"
@@ -26,21 +25,6 @@ QString parameterSuffix(const QString& parameter) {
   const QString rest = QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData()) + 1,
                                          characters.size() - 1);
   return QStringLiteral("- ") + first.toUpper() + rest.toLower();
-}
-
-// The name of the file in `folder` that matches `name` ignoring case, or
-// `name` itself when there is none (tables written elsewhere may carry
-// lower-case names).
-QString fileIgnoringCase(const QString& folder, const QString& name) {
-  const QStringList found = QDir(folder).entryList({name}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-  return QDir(folder).filePath(found.isEmpty() ? name : found.first());
-}
-
-void deleteLeftovers(const QString& folder) {
-  for (const char* name : {address::kIndexFile, address::kMemoFile}) {
-    const QStringList found = QDir(folder).entryList({QString::fromLatin1(name)}, QDir::Files | QDir::Hidden);
-    for (const QString& file : found) QFile::remove(QDir(folder).filePath(file));
-  }
 }
 
 // Creates the folder's last level; returns false (after the warning) when
@@ -100,13 +84,14 @@ bool runStartup(store::TDM& dm, const QStringList& parameters, const QString& wo
   dm.setFolder(folder);
 
   store::EngineTable& table = dm.tblAddress;
-  if (!QFileInfo::exists(fileIgnoringCase(folder, QString::fromLatin1(address::kTableName)))) {
-    deleteLeftovers(folder);
-    store::createAddressTable(folder);
+  store::AddressFiles files = store::findAddressFiles(folder);
+  if (!QFileInfo::exists(files.table)) {
+    store::createAddressTable(folder);  // also removes a memo or index file left without its table
+    files = store::findAddressFiles(folder);
   }
-  const QString tableName = QFileInfo(fileIgnoringCase(folder, QString::fromLatin1(address::kTableName))).fileName();
+  const QString tableName = QFileInfo(files.table).fileName();
   for (store::EngineTable* t : {&dm.tblAddress, &dm.tblFilter, &dm.tblClone}) t->setTableName(tableName);
-  if (!QFileInfo::exists(fileIgnoringCase(folder, QString::fromLatin1(address::kIndexFile)))) createIndexTag(dm);
+  if (!QFileInfo::exists(files.index)) createIndexTag(dm);
 
   table.close();
   table.setExclusive(false);

@@ -12,6 +12,7 @@
 #include "store/engine_table.h"
 #include "store/restore.h"
 #include "xbase/cursor.h"
+#include "xbase/table_files.h"
 
 namespace maint {
 
@@ -19,17 +20,13 @@ namespace {
 
 using namespace store::address;
 
-const QStringList& tableFileNames() {
-  static const QStringList names = {QString::fromLatin1(kTableName), QString::fromLatin1(kMemoFile),
-                                    QString::fromLatin1(kIndexFile)};
-  return names;
-}
-
-// Files of `folder` that belong to an address table, whatever their case.
+// Names of the files in `folder` that belong to an address table, whatever
+// their case.
 QStringList tableFilesIn(const QString& folder) {
   QStringList found;
-  for (const QString& entry : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
-    if (tableFileNames().contains(entry, Qt::CaseInsensitive)) found << entry;
+  for (const char* name : {kTableName, kMemoFile, kIndexFile}) {
+    for (const auto& file : xbase::filesIgnoringCase(store::toFileSystemPath(folder), name))
+      found << store::fromFileSystemPath(file.filename());
   }
   return found;
 }

@@ -6,12 +6,12 @@
 #include "maint/backup_location.h"
 #include "maint/filtered_copy.h"
 #include "maint/maintenance_texts.h"
+#include "xbase/address_table.h"
 #include "zip/table_backup.h"
-#include "zip/zip_error.h"
 #include "platform/dialogs.h"
 #include "platform/program_folder.h"
 #include "store/data_module.h"
-#include "store/engine_error.h"
+#include "store/error_box.h"
 #include "store/restore.h"
 
 namespace maint {
@@ -24,10 +24,8 @@ MaintenanceCommand::MaintenanceCommand(store::TDM& dm, Hooks hooks, QObject* par
 void MaintenanceCommand::ToolsSpeedClick() {
   try {
     run();
-  } catch (const store::EngineError& e) {
-    platform::dialogs().error(e.displayText());
-  } catch (const std::exception& e) {  // ZipError and the rest; paths are UTF-8
-    platform::dialogs().error(QString::fromUtf8(e.what()));
+  } catch (...) {
+    store::showErrorBox(std::current_exception());
   }
 }
 
@@ -77,7 +75,7 @@ QString MaintenanceCommand::writeArchive() {
   dm_.tblAddress.close();
   store::runThenRestore(
       [&] {
-        zip::backupFiles(archive.toStdString(), zip::tableFilesToBackUp(dataFolder.toStdString()));
+        zip::backupFiles(archive.toStdString(), xbase::address::filesToBackUp(dataFolder.toStdString()));
       },
       [&] {
         dm_.tblAddress.setExclusive(false);

@@ -11,6 +11,8 @@
 #include "store/ansi_text.h"
 #include "store/data_module.h"
 #include "store/engine_error.h"
+#include "store/error_box.h"
+#include "xbase/dbf_text.h"
 
 namespace report {
 
@@ -20,7 +22,7 @@ const QString kName = QString::fromLatin1(store::address::kName);
 
 QString fromBytes(const std::string& bytes) { return store::fromAnsi(bytes); }
 
-std::string upper(const QByteArray& bytes) { return store::upperAscii(bytes.toStdString()); }
+std::string upper(const QByteArray& bytes) { return xbase::asciiUpper(bytes.toStdString()); }
 
 }  // namespace
 
@@ -32,10 +34,8 @@ ReportWriterCommand::ReportWriterCommand(store::TDM& dm, Hooks hooks, QWidget* p
 void ReportWriterCommand::buttonRWClick() {
   try {
     run();
-  } catch (const store::EngineError& e) {
-    platform::dialogs().error(e.displayText());
-  } catch (const std::exception& e) {
-    platform::dialogs().error(QString::fromUtf8(e.what()));
+  } catch (...) {
+    store::showErrorBox(std::current_exception());
   }
 }
 

@@ -1,14 +1,17 @@
 #pragma once
 
-#include "platform/silent_abort.h"
+#include <exception>
 
 namespace store {
 
-// Thrown by an event handler to stop the operation silently after it has
-// shown its own message. EngineTable::post() catches it, leaves the state and
-// the record buffer as they were and returns false; nothing else is reported.
-// Thrown anywhere else, it is a platform::SilentAbort for the top-level
-// error handler.
-class Abort : public platform::SilentAbort {};
+// Ends an operation silently after its thrower has shown its own message.
+// Thrown by a before-post handler, EngineTable::post() catches it, leaves the
+// state and the record buffer as they were and returns false. Thrown
+// anywhere else, it ends the command: the error path (store/error_box.h)
+// shows nothing for it.
+class Abort : public std::exception {
+ public:
+  const char* what() const noexcept override { return "operation aborted"; }
+};
 
 }  // namespace store

@@ -1,21 +1,18 @@
 #include "store/address_schema.h"
 
-#include <QDir>
-
 #include "store/ansi_text.h"
 #include "store/engine_error.h"
-#include "xbase/cursor.h"
+#include "xbase/table_files.h"
 
 namespace store {
 
 void createAddressTable(const QString& folder, const QString& component) {
-  const QString base = QDir(folder).filePath(QString::fromLatin1(address::kCreateName));
-  translateEngineErrors(component,
-                        [&] { xbase::createTable(toFileSystemPath(base), address::kFieldList); });
+  translateEngineErrors(component, [&] { address::createAddressTable(toFileSystemPath(folder), false); });
 }
 
-QString addressKey(const QString& name) {
-  return upperAscii(name).leftJustified(address::kNameWidth, QLatin1Char(' '), true);
+AddressFiles findAddressFiles(const QString& folder) {
+  const xbase::TableFiles files = xbase::findTableFiles(toFileSystemPath(folder), address::kFileStem);
+  return {fromFileSystemPath(files.dbf), fromFileSystemPath(files.memo), fromFileSystemPath(files.index)};
 }
 
 }  // namespace store

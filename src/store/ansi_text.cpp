@@ -4,6 +4,8 @@
 
 #include "rtf/code_page.h"
 
+#include "xbase/dbf_text.h"
+
 namespace store {
 
 QString fromAnsi(std::string_view bytes) {
@@ -29,22 +31,17 @@ std::string toAnsi(const QString& text) {
   return bytes;
 }
 
-std::string upperAscii(std::string_view bytes) {
-  std::string upper(bytes);
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return upper;
-}
-
 QString upperAscii(const QString& text) {
   QString upper = text;
   for (QChar& c : upper)
-    if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - u'a' + u'A');
+    if (c.unicode() < 0x80) c = QChar(xbase::asciiUpper(static_cast<char>(c.unicode())));
   return upper;
 }
 
 std::filesystem::path toFileSystemPath(const QString& path) {
   return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
+
+QString fromFileSystemPath(const std::filesystem::path& path) { return QFile::decodeName(path.c_str()); }
 
 }  // namespace store

@@ -16,13 +16,14 @@ namespace store {
 QString fromAnsi(std::string_view bytes);
 std::string toAnsi(const QString& text);
 
-// Upper-cases the letters a to z only; every other byte stays as it is. This
-// is the rule of the index key "upper(Name)" and of every text comparison.
-std::string upperAscii(std::string_view bytes);
+// Upper-cases the letters a to z only; every other character stays as it
+// is. This is the engine's xbase::asciiUpper (the rule of the index key
+// "upper(Name)" and of every text comparison) for text typed in the window.
 QString upperAscii(const QString& text);
 
 // A path for the engine, in the file system's encoding (UTF-8 here), so
-// that folders with non-ASCII names work.
+// that folders with non-ASCII names work; and back.
 std::filesystem::path toFileSystemPath(const QString& path);
+QString fromFileSystemPath(const std::filesystem::path& path);
 
 }  // namespace store

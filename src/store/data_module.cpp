@@ -61,8 +61,8 @@ void TDM::closeFilterAndPack() {
 void TDM::tblAddressBeforePost(EngineTable& table) {
   postingNewEntry_ = false;
   if (table.state() == DatasetState::Insert) {
-    const QString name = table.text(QString::fromLatin1(address::kName));
-    if (nameExists(name)) {
+    if (keyExists(table.keyFor(QString::fromLatin1(address::kTagName)))) {
+      const QString name = table.text(QString::fromLatin1(address::kName));
       platform::dialogs().message(QStringLiteral("ERROR! entry already exists for: ") + name);
       throw Abort();
     }
@@ -71,16 +71,17 @@ void TDM::tblAddressBeforePost(EngineTable& table) {
   table.setDate(QString::fromLatin1(address::kLastDate), platform::Clock::today());
 }
 
-// Looks the whole key up in the file through tblFilter. The new record is
-// not in the file before the post, so it never finds itself. tblFilter is
-// left open when it was open: a name-and-memo search reads memos through it.
-bool TDM::nameExists(const QString& name) {
+// Looks the new record's key, as the tag's own expression builds it from the
+// record buffer, up in the file through tblFilter. The new record is not in
+// the file before the post, so it never finds itself. tblFilter is left open
+// when it was open: a name-and-memo search reads memos through it.
+bool TDM::keyExists(const QByteArray& key) {
   const bool wasOpen = tblFilter.isActive();
   bool found = false;
   runThenRestore(
       [&] {
         tblFilter.open();
-        found = tblFilter.seekExact(addressKey(name));
+        found = tblFilter.seekExactKey(key);
       },
       [&] {
         if (!wasOpen) tblFilter.close();

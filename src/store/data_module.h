@@ -68,7 +68,7 @@ class TDM : public QObject {
   void entryCountChanged(int count);
 
  private:
-  bool nameExists(const QString& name);
+  bool keyExists(const QByteArray& key);
   std::string memoOfRecord(std::uint32_t recordNumber);
 
   int entryCount_ = 0;

@@ -8,6 +8,7 @@
 #include "store/ansi_text.h"
 #include "store/engine_error.h"
 #include "xbase/cursor.h"
+#include "xbase/table_files.h"
 
 namespace store {
 namespace {
@@ -63,14 +64,10 @@ void EngineTable::setExclusive(bool exclusive) {
 }
 
 QString EngineTable::filePath() const {
-  const QDir dir(folder_);
-  if (!dir.exists(tableName_)) {
-    // Tables written by other tools may spell the name in another case.
-    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden);
-    for (const QString& file : files)
-      if (file.compare(tableName_, Qt::CaseInsensitive) == 0) return dir.filePath(file);
-  }
-  return dir.filePath(tableName_);
+  // Tables written by other tools may spell the name in another case.
+  const std::string name = toFileSystemPath(tableName_).string();
+  const std::filesystem::path found = xbase::findIgnoringCase(toFileSystemPath(folder_), name);
+  return found.empty() ? QDir(folder_).filePath(tableName_) : fromFileSystemPath(found);
 }
 
 void EngineTable::setIndexName(const QString& indexName) {
@@ -282,14 +279,21 @@ int EngineTable::moveBy(int n) {
 
 std::uint32_t EngineTable::recordNumber() const { return isActive() ? cursor_->recno() : 0; }
 
-bool EngineTable::seekExact(const QString& key) {
+bool EngineTable::seekExact(const QString& key) { return seekExactKey(QByteArray::fromStdString(toAnsi(key))); }
+
+bool EngineTable::seekExactKey(const QByteArray& key) {
   if (!finishEditing()) return false;
-  const bool found = engine([&] { return cursor().seek(toAnsi(key), false); });
+  const std::string_view bytes(key.constData(), static_cast<std::size_t>(key.size()));
+  const bool found = engine([&] { return cursor().seek(bytes, false); });
   if (found) {
     bof_ = eof_ = false;
     emit dataSetScrolled();
   }
   return found;
+}
+
+QByteArray EngineTable::keyFor(const QString& tagName) const {
+  return QByteArray::fromStdString(engine([&] { return cursor().keyFor(toAnsi(tagName)); }));
 }
 
 void EngineTable::seekNearest(const QString& key) {
@@ -446,18 +450,16 @@ QString EngineTable::text(const QString& field) const { return record().text(fie
 QByteArray EngineTable::bytes(const QString& field) const { return record().bytes(field); }
 QDate EngineTable::date(const QString& field) const { return record().date(field); }
 
-void EngineTable::writeField(const QString& field, const std::string& raw) {
+void EngineTable::requireEditing() const {
   if (state_ != DatasetState::Edit && state_ != DatasetState::Insert)
     throw EngineError(name(), QStringLiteral("Dataset not in edit or insert mode"), kStateCode);
-  xbase::Cursor& c = cursor();
-  const int index = record().fieldIndex(field);
-  const xbase::FieldInfo& info = c.fields().at(static_cast<std::size_t>(index));
-  // A character field keeps what fits, as an edit box of its width would.
-  const std::string value =
-      info.type == 'C' && raw.size() > static_cast<std::size_t>(info.length)
-          ? raw.substr(0, static_cast<std::size_t>(info.length))
-          : raw;
-  engine([&] { c.setValue(index, value); });
+}
+
+// A character field keeps what fits, as an edit box of its width would: the
+// engine cuts the value to the field's width.
+void EngineTable::writeField(const QString& field, int index, const std::string& raw) {
+  requireEditing();
+  engine([&] { cursor().setValue(index, raw); });
   modified_ = true;
   emit recordChanged(field);
 }
@@ -465,22 +467,24 @@ void EngineTable::writeField(const QString& field, const std::string& raw) {
 void EngineTable::setText(const QString& field, const QString& value) {
   const int index = record().fieldIndex(field);
   if (cursor().fields().at(static_cast<std::size_t>(index)).type != 'D') {
-    writeField(field, toAnsi(value));
+    writeField(field, index, toAnsi(value));
     return;
   }
   const QDate date = settings_.parseDate(value);
   if (!value.trimmed().isEmpty() && !date.isValid())
     throw EngineError(name(), QStringLiteral("'%1' is not a valid date").arg(value),
                       static_cast<int>(xbase::ErrorCode::Argument));
-  writeField(field, engineDate(date));
+  writeField(field, index, engineDate(date));
 }
 
 void EngineTable::setBytes(const QString& field, const QByteArray& value) {
-  writeField(field, value.toStdString());
+  requireEditing();
+  writeField(field, record().fieldIndex(field), value.toStdString());
 }
 
 void EngineTable::setDate(const QString& field, const QDate& value) {
-  writeField(field, engineDate(value));
+  requireEditing();
+  writeField(field, record().fieldIndex(field), engineDate(value));
 }
 
 QList<RowSnapshot> EngineTable::peekRows(int offset, int count, const QStringList& fields) {

@@ -127,6 +127,11 @@ class EngineTable : public QObject {
   // a miss. Nearest: on the first key not below, or the last record.
   bool seekExact(const QString& key);
   void seekNearest(const QString& key);
+  // Exact seek with a key in the index's own bytes, as keyFor() gives it.
+  bool seekExactKey(const QByteArray& key);
+  // The key the tag `tagName` gives the current record or the buffer being
+  // edited, built by the engine from the tag's expression; "" on no record.
+  QByteArray keyFor(const QString& tagName) const;
 
   // --- bookmarks
   Bookmark bookmark() const;
@@ -206,7 +211,8 @@ class EngineTable : public QObject {
   // Positions on the record; false when it is gone (deleted, out of range).
   bool goIfPresent(std::uint32_t recordNumber);
   void afterMove(bool forward);
-  void writeField(const QString& field, const std::string& raw);
+  void requireEditing() const;  // EngineError unless in Edit or Insert state
+  void writeField(const QString& field, int index, const std::string& raw);
   void runEvent(const Event& handler);
 
   QString folder_ = QStringLiteral(".");

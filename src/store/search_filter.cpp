@@ -1,6 +1,7 @@
 #include "store/search_filter.h"
 
 #include "store/ansi_text.h"
+#include "xbase/dbf_text.h"
 #include "xbase/expression.h"
 
 namespace store {
@@ -36,7 +37,7 @@ bool SearchFilter::accepts(const std::string& name, const MemoFetcher& memo) con
 bool containsUpper(std::string_view haystack, std::string_view needle) {
   const std::size_t zero = haystack.find('\0');
   if (zero != std::string_view::npos) haystack = haystack.substr(0, zero);
-  return upperAscii(haystack).find(needle) != std::string::npos;
+  return xbase::asciiUpper(haystack).find(needle) != std::string::npos;
 }
 
 }  // namespace store

@@ -3,11 +3,11 @@
 // tags' headers.
 
 #include <algorithm>
-#include <cctype>
 
 #include "xbase/cdx_entry_buffer.h"
 #include "xbase/cdx_file_impl.h"
 #include "xbase/cdx_tree_builder.h"
+#include "xbase/dbf_text.h"
 
 namespace xbase {
 
@@ -21,12 +21,6 @@ HeaderBytes readHeader(const File& file, std::uint64_t offset) {
     throw Error(ErrorCode::Corrupt, "Index header at " + std::to_string(offset) + " lies outside the file (" +
                                         file.path().string() + ")");
   return bytes;
-}
-
-std::string upper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
 }
 
 std::string trimmedName(const std::string& key) {
@@ -145,9 +139,9 @@ const TagInfo& CdxFile::tag(int tag) const { return impl_->tagAt(tag).info; }
 CdxTagOptions CdxFile::options(int tag) const { return impl_->tagAt(tag).options; }
 
 int CdxFile::findTag(std::string_view name) const {
-  const std::string wanted = upper(name);
+  const std::string wanted = asciiUpper(name);
   for (std::size_t i = 0; i < impl_->tags.size(); ++i)
-    if (upper(impl_->tags[i].info.name) == wanted) return static_cast<int>(i);
+    if (asciiUpper(impl_->tags[i].info.name) == wanted) return static_cast<int>(i);
   return -1;
 }
 
@@ -163,7 +157,7 @@ int CdxFile::addTag(std::string_view name, std::string_view expression, int keyL
   if (keyLength < 1 || keyLength > kMaxKeyLength)
     throw Error(ErrorCode::Argument, "Index key length " + std::to_string(keyLength) + " is outside 1.." +
                                          std::to_string(kMaxKeyLength));
-  if (findTag(name) >= 0) throw Error(ErrorCode::Argument, "Tag " + upper(name) + " already exists");
+  if (findTag(name) >= 0) throw Error(ErrorCode::Argument, "Tag " + asciiUpper(name) + " already exists");
   if (impl_->directoryKeyLength < static_cast<int>(name.size()))
     throw Error(ErrorCode::Unsupported, "Index tag directory holds shorter names");
 
@@ -181,7 +175,7 @@ int CdxFile::addTag(std::string_view name, std::string_view expression, int keyL
   impl_->file.writeAt(offset, bytes.data(), bytes.size());
 
   Impl::Tag tag;
-  tag.info = TagInfo{upper(name), header.keyExpression, keyLength};
+  tag.info = TagInfo{asciiUpper(name), header.keyExpression, keyLength};
   tag.header = static_cast<std::uint32_t>(offset);
   tag.shape = shape;
   std::string key = tag.info.name;

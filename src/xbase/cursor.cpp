@@ -14,6 +14,7 @@
 #include "xbase/field_list.h"
 #include "xbase/fpt_file.h"
 #include "xbase/table.h"
+#include "xbase/table_files.h"
 
 namespace xbase {
 namespace {
@@ -29,7 +30,7 @@ int requireField(const Cursor& cursor, std::string_view name) {
 // Removes a memo or index file left without its table, so that a new table
 // of that name does not pick up stale blocks or keys.
 void removeOrphan(const std::filesystem::path& dbfPath, std::string_view extension) {
-  for (auto orphan = Table::beside(dbfPath, extension); !orphan.empty(); orphan = Table::beside(dbfPath, extension)) {
+  for (const auto& orphan : filesIgnoringCase(dbfPath.parent_path(), dbfPath.stem().string() + std::string(extension))) {
     std::error_code ec;
     if (!std::filesystem::remove(orphan, ec))
       throw Error(ErrorCode::Io, "Cannot remove the old file " + orphan.string() + ": " + ec.message());

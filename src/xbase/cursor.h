@@ -1,8 +1,11 @@
 #pragma once
 
 // The public face of the table engine: create a table, open cursors on it,
-// move, read, filter, seek and write. Everything else in src/xbase is an
-// implementation detail of this header.
+// move, read, filter, seek and write. The helpers every layer and tool
+// shares sit beside it: xbase/error.h (the engine's errors),
+// xbase/table_files.h (a table's files, found ignoring case),
+// xbase/dbf_text.h (asciiUpper and the other text rules of the engine) and
+// xbase/address_table.h (the address table as the program creates it).
 
 #include <cstdint>
 #include <filesystem>
@@ -94,6 +97,11 @@ class Cursor {
   // returns whether the key matched exactly. Natural order: Error State
   // "No parseable expressions in setting key fields".
   virtual bool seek(std::string_view key, bool soft = false) = 0;
+  // The key the tag `tagName` (ignoring case) gives the current record, or
+  // the record buffer while editing, built from the tag's own expression as
+  // the index stores it; seek() takes it as it is. "" on no record. Unknown
+  // tag: Error NotFound.
+  virtual std::string keyFor(std::string_view tagName) = 0;
 
   // --- reading the current record (or the record buffer while editing)
   // Char: bytes without trailing blanks. Memo: the whole text. Date:

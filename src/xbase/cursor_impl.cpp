@@ -230,9 +230,11 @@ std::string CursorImpl::currentRecord() const {
   return record;
 }
 
+std::string CursorImpl::shownRecord() const { return state_ != State::Browse ? buffer_ : currentRecord(); }
+
 std::string CursorImpl::value(int field) const {
   requireField(field);
-  const std::string record = state_ != State::Browse ? buffer_ : currentRecord();
+  const std::string record = shownRecord();
   if (record.empty()) return {};
   const FieldInfo& f = fields()[static_cast<std::size_t>(field)];
   if (f.type == 'M') {
@@ -247,7 +249,7 @@ std::string CursorImpl::value(int field) const {
 }
 
 bool CursorImpl::deleted() const {
-  const std::string record = state_ != State::Browse ? buffer_ : currentRecord();
+  const std::string record = shownRecord();
   return !record.empty() && record[0] == '*';
 }
 

@@ -46,6 +46,7 @@ class CursorImpl final : public Cursor {
   std::uint32_t recno() const override { return recno_; }
   void go(std::uint32_t recno) override;
   bool seek(std::string_view key, bool soft) override;
+  std::string keyFor(std::string_view tagName) override;
 
   std::string value(int field) const override;
   bool deleted() const override;
@@ -95,9 +96,11 @@ class CursorImpl final : public Cursor {
   void requireOutsideRecordFilter(const char* what) const;
   void requireField(int field) const;
   std::string currentRecord() const;  // the record as on disk now ("" when none)
+  std::string shownRecord() const;    // the record buffer while editing, else currentRecord()
 
   // --- the index (cursor_index.cpp)
   const TagRule& rule(int tag);
+  int requireTag(std::string_view tagName) const;  // Error NotFound when the index lacks it
   std::string keyOf(int tag, std::string_view record) { return rule(tag).keyOf(record); }
   // Up to `most` entries from `from` on, read under the index lock, with
   // the index's change counter as it was then.

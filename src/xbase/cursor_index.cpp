@@ -52,14 +52,25 @@ void CursorImpl::setOrder(std::string_view tagName) {
     key_.clear();
     return;
   }
-  const int tag = table_.cdx() ? table_.cdx()->findTag(tagName) : -1;
-  if (tag < 0)
-    throw Error(ErrorCode::NotFound, "Tag " + std::string(tagName) + " not found in the index of " +
-                                         path().filename().string());
+  const int tag = requireTag(tagName);
   rule(tag);  // a tag whose key cannot be computed is refused here, not midway
   tag_ = tag;
   const std::string record = currentRecord();
   key_ = record.empty() ? std::string() : keyOf(tag_, record);
+}
+
+int CursorImpl::requireTag(std::string_view tagName) const {
+  const int tag = table_.cdx() ? table_.cdx()->findTag(tagName) : -1;
+  if (tag < 0)
+    throw Error(ErrorCode::NotFound, "Tag " + std::string(tagName) + " not found in the index of " +
+                                         path().filename().string());
+  return tag;
+}
+
+std::string CursorImpl::keyFor(std::string_view tagName) {
+  const int tag = requireTag(tagName);
+  const std::string record = shownRecord();
+  return record.empty() ? std::string() : keyOf(tag, record);
 }
 
 std::string CursorImpl::order() const { return tag_ < 0 ? std::string() : table_.cdx()->tag(tag_).name; }

@@ -1,8 +1,10 @@
 #pragma once
 
-// Small text helpers for names and field contents. Case mapping touches only
-// the ASCII letters: table data is single-byte in any code page, and bytes
-// 0x80-0xFF pass through unchanged.
+// Small text helpers for names and field contents, public for every layer.
+// Case mapping touches only the ASCII letters: table data is single-byte in
+// any code page, and bytes 0x80-0xFF pass through unchanged. asciiUpper is
+// the rule of the index key "upper(Name)", of file names found ignoring case
+// and of every text comparison.
 
 #include <string>
 #include <string_view>

@@ -4,8 +4,8 @@
 
 #include "xbase/cdx_file.h"
 #include "xbase/dbf_record.h"
-#include "xbase/dbf_text.h"
 #include "xbase/error.h"
+#include "xbase/table_files.h"
 #include "xbase/table_pack.h"
 
 namespace xbase {
@@ -23,23 +23,6 @@ File openTableFile(const std::filesystem::path& path, bool wantWrite) {
 
 }  // namespace
 
-std::filesystem::path Table::beside(const std::filesystem::path& dbfPath, std::string_view extension) {
-  const std::filesystem::path folder = dbfPath.parent_path().empty() ? "." : dbfPath.parent_path();
-  const std::string stem = dbfPath.stem().string();
-  std::error_code ec;
-  for (std::string ext : {std::string(extension), asciiLower(extension)}) {
-    auto candidate = dbfPath.parent_path() / (stem + ext);
-    if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
-  }
-  const std::string wanted = asciiLower(extension);
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-    const auto name = entry.path().filename();
-    if (name.stem().string() == stem && asciiLower(name.extension().string()) == wanted && entry.is_regular_file(ec))
-      return dbfPath.parent_path() / name;
-  }
-  return {};
-}
-
 Table::Table(const std::filesystem::path& dbfPath, OpenMode mode) : path_(dbfPath), mode_(mode) {
   finishInterruptedPack(path_);
   openFiles(std::nullopt);
@@ -55,7 +38,7 @@ void Table::openFiles(std::optional<File> lockedDbf) {
     openMarker();
   }
   if (header().hasMemo()) {
-    auto memoPath = beside(path_, ".FPT");
+    auto memoPath = fileBeside(path_, ".fpt");
     if (memoPath.empty())
       throw Error(ErrorCode::NotFound, "The memo file of " + path_.filename().string() + " is missing");
     fpt_ = std::make_unique<FptFile>(openTableFile(memoPath, dbf_->file().writable()));

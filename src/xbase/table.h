@@ -31,10 +31,6 @@ class Table {
   Table(const Table&) = delete;
   Table& operator=(const Table&) = delete;
 
-  // The file beside `dbfPath` with its stem and `extension`, the extension
-  // compared ignoring case; empty when there is none.
-  static std::filesystem::path beside(const std::filesystem::path& dbfPath, std::string_view extension);
-
   const std::filesystem::path& path() const { return path_; }
   OpenMode mode() const { return mode_; }
   bool shared() const { return mode_ == OpenMode::Shared; }

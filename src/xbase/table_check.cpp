@@ -14,7 +14,7 @@
 #include "xbase/dbf_record.h"
 #include "xbase/expression.h"
 #include "xbase/file.h"
-#include "xbase/table.h"
+#include "xbase/table_files.h"
 
 namespace xbase {
 
@@ -139,7 +139,7 @@ class TableChecker {
 
   void openMemoFile() {
     if (!header_.hasMemo()) return;
-    const std::filesystem::path path = Table::beside(dbfPath_, ".FPT");
+    const std::filesystem::path path = fileBeside(dbfPath_, ".fpt");
     if (path.empty()) {
       faults_.add(dbfName_, dbfName_ + ": the table has memo fields but no .FPT memo file");
       return;
@@ -213,7 +213,7 @@ class TableChecker {
   // --- index tags
 
   void checkIndex() {
-    const std::filesystem::path path = Table::beside(dbfPath_, ".CDX");
+    const std::filesystem::path path = fileBeside(dbfPath_, ".CDX");
     if (path.empty()) {
       if (header_.flags & DbfHeader::kFlagCdx)
         faults_.add(dbfName_, dbfName_ + ": the header announces a structural index but there is no .CDX file");

@@ -4,11 +4,12 @@
 #include "xbase/dbf_bytes.h"
 #include "xbase/error.h"
 #include "xbase/table.h"
+#include "xbase/table_files.h"
 
 namespace xbase {
 
 void Table::openIndex() {
-  const auto cdxPath = beside(path_, ".CDX");
+  const auto cdxPath = fileBeside(path_, ".CDX");
   if (cdxPath.empty()) return;
   const bool writable = dbf_->file().writable();
   try {

@@ -11,14 +11,6 @@ namespace zip {
 // The name of the backup archive, in the program's folder or a chosen one.
 inline constexpr const char* kBackupArchiveName = "KTdata.zip";
 
-// The table's files that the backup holds, in archive order. The memo file
-// is found whatever the case of its name on disk.
-std::vector<std::string> tableFilesToBackUp(const std::string& dataFolder);
-
-// Returns folder/name when it exists, else the folder's first entry whose
-// name equals `name` without regard to ASCII case, else folder/name anyway.
-std::string findIgnoringCase(const std::string& folder, const std::string& name);
-
 struct BackupResult {
   std::vector<std::pair<std::string, FreshenResult>> files;  // each file and what became of it
   SaveReport save;

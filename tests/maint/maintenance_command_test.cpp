@@ -12,6 +12,7 @@
 #include "maint/maintenance_texts.h"
 #include "zip/zip_archive.h"
 #include "platform/program_folder.h"
+#include "store/abort.h"
 #include "store/address_schema.h"
 #include "store/ansi_text.h"
 #include "store/data_module.h"
@@ -56,7 +57,7 @@ class MaintenanceCommandTest : public ::testing::Test {
     dm.setFolder(folder.path());
     dm.tblAddress.open();
     dm.takeEntryCount();
-    ASSERT_TRUE(dm.tblAddress.seekExact(store::addressKey("BAKER")));
+    ASSERT_TRUE(dm.tblAddress.seekExact("BAKER"));
     dm.tblAddress.deleteRecord();
   }
   void TearDown() override { platform::ProgramFolder::setPath({}); }
@@ -187,6 +188,18 @@ TEST_F(MaintenanceCommandTest, DuringASearchNothingIsPackedAndCancelCopiesNothin
   EXPECT_TRUE(dm.tblAddress.filtered());
   EXPECT_EQ(refreshes, 1);
   EXPECT_FALSE(QFile::exists(archiveIn(programFolder.path())));
+}
+
+TEST_F(MaintenanceCommandTest, ASilentAbortEndsTheCommandWithoutAnErrorBox) {
+  // A step that has told the user already (here the folder chooser) ends the
+  // command with store::Abort.
+  maint::MaintenanceCommand aborting{dm, {[] {}, []() -> QString { throw store::Abort(); }}};
+  searchNamesFor("A");
+  dialogs.queueAnswer(true);
+  aborting.ToolsSpeedClick();
+  ASSERT_EQ(dialogs.boxes().size(), 1u);
+  EXPECT_EQ(dialogs.boxes()[0].text, kRefusal);
+  EXPECT_EQ(recordsInFile(folder.path()), 4u);
 }
 
 TEST_F(MaintenanceCommandTest, DuringASearchTheEntriesFoundCanBeCopiedAsAnIndexedTable) {

@@ -15,7 +15,9 @@
 #include <string>
 
 #include "support/temp_folder.h"
+#include "xbase/address_table.h"
 #include "xbase/cursor.h"
+#include "xbase/dbf_text.h"
 
 namespace fs = std::filesystem;
 
@@ -36,12 +38,6 @@ StoredRecord recordFor(int round, int i) {
   record.memo.reserve(length);
   for (std::size_t k = 0; k < length; ++k) record.memo += static_cast<char>('a' + (k + i) % 26);
   return record;
-}
-
-std::string upperAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c -= 'a' - 'A';
-  return text;
 }
 
 int runTool(const std::string& arguments) {
@@ -83,11 +79,9 @@ int runTool(const std::string& arguments) {
 class KillWriterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    xbase::createTable(dir_ / "Address", "Name,Char,30;Info,Memo;LastDate,Date;");
-    auto cursor = xbase::Cursor::open(dbf(), xbase::OpenMode::Exclusive);
-    cursor->createTag("Address", "upper(Name)");
+    xbase::address::createAddressTable(dir_, true);
   }
-  fs::path dbf() const { return dir_ / "ADDRESS.DBF"; }
+  fs::path dbf() const { return dir_ / xbase::address::kTableName; }
 
   testsupport::TempFolder folder_;
   const fs::path& dir_ = folder_.path();
@@ -163,7 +157,7 @@ TEST_F(KillWriterTest, RecordsStoredBeforeAKillSurviveIt) {
     cursor = xbase::Cursor::open(dbf(), xbase::OpenMode::Shared);
     cursor->setOrder("ADDRESS");
     for (const auto& [recno, expected] : stored) {
-      ASSERT_TRUE(cursor->seek(upperAscii(expected.name))) << expected.name;
+      ASSERT_TRUE(cursor->seek(xbase::asciiUpper(expected.name))) << expected.name;
     }
   }
 }

@@ -5,6 +5,7 @@
 #include "store/ansi_text.h"
 #include "store/engine_settings.h"
 #include "store/search_filter.h"
+#include "xbase/dbf_text.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ TEST(AnsiText, WindowsCharactersMapBothWays) {
 }
 
 TEST(AnsiText, UpperCasingTouchesOnlyAToZ) {
-  EXPECT_EQ(store::upperAscii(std::string("smith-\xe9\xdf{z}")), "SMITH-\xe9\xdf{Z}");
+  EXPECT_EQ(xbase::asciiUpper(std::string("smith-\xe9\xdf{z}")), "SMITH-\xe9\xdf{Z}");
   EXPECT_EQ(store::upperAscii(QString::fromUtf8("m\u00fcller")), QString::fromUtf8("M\u00fcLLER"));
 }
 

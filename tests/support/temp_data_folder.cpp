@@ -22,10 +22,7 @@ TempDataFolder::TempDataFolder() {
 }
 
 void TempDataFolder::createAddressTable(bool withTag) const {
-  store::createAddressTable(path());
-  if (!withTag) return;
-  openTable(*this, xbase::OpenMode::Exclusive)
-      ->createTag(store::address::kTagName, store::address::kTagKey);
+  store::address::createAddressTable(store::toFileSystemPath(path()), withTag);
 }
 
 void TempDataFolder::appendEntry(const QString& name, const QString& info,

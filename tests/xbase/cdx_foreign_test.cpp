@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "cdx_test_support.h"
+#include "xbase/dbf_text.h"
 
 using xbase::CdxEntry;
 using xbase::CdxFile;
@@ -21,9 +22,7 @@ std::vector<CdxEntry> dumpEntries(const std::filesystem::path& dump) {
   std::vector<CdxEntry> out;
   for (std::string line; std::getline(in, line);) {
     const std::size_t nameStart = line.find('\t', line.find('\t') + 1) + 1;
-    std::string key = line.substr(nameStart, line.find('\t', nameStart) - nameStart);
-    for (char& c : key)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const std::string key = xbase::asciiUpper(line.substr(nameStart, line.find('\t', nameStart) - nameStart));
     out.push_back({cdxtest::padded(key), static_cast<std::uint32_t>(std::stoul(line))});
   }
   return out;

@@ -56,6 +56,24 @@ TEST_F(TagOrder, ExactSeekFindsWholeKeysAndKeepsPositionOnMiss) {
   EXPECT_FALSE(cursor_->seek("SMITHSON"));
 }
 
+TEST_F(TagOrder, KeyForBuildsTheTagsKeyFromTheRecordOrTheBuffer) {
+  cursor_->go(1);
+  EXPECT_EQ(cursor_->keyFor("address"), "MILLER" + std::string(24, ' '));
+  cursor_->beginAppend();
+  EXPECT_EQ(cursor_->keyFor("Address"), std::string(30, ' '));
+  cursor_->setValue("Name", "Osmium ltd \xe9 and a name longer than the field");
+  const std::string key = cursor_->keyFor("ADDRESS");
+  EXPECT_EQ(key, "OSMIUM LTD \xe9 AND A NAME LONGER");
+  cursor_->cancel();
+  cursor_->go(1);
+  auto other = Cursor::open(path_, OpenMode::Shared);
+  other->setOrder("ADDRESS");
+  EXPECT_FALSE(other->seek(key));  // never posted
+  EXPECT_TRUE(other->seek(cursor_->keyFor("ADDRESS")));
+  EXPECT_EQ(other->recno(), 1u);
+  EXPECT_EQ(testing::errorCodeOf([&] { cursor_->keyFor("NOSUCH"); }), ErrorCode::NotFound);
+}
+
 TEST_F(TagOrder, SoftSeekLandsOnTheFirstKeyNotBelow) {
   EXPECT_FALSE(cursor_->seek("N", true));
   EXPECT_EQ(cursor_->value("Name"), "Osmium Ltd");

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "xbase/address_table.h"
 #include "zip/table_backup.h"
 #include "zip/zip_archive.h"
 #include "zip_test_files.h"
@@ -36,7 +37,7 @@ class Freshen : public ::testing::Test {
     setLocalModificationTime(folder / name, 2025, 6, 1, 9, 30, second);
   }
   zip::BackupResult backUp() {
-    return zip::backupFiles(zip(), zip::tableFilesToBackUp(folder.path()));
+    return zip::backupFiles(zip(), xbase::address::filesToBackUp(folder.path()));
   }
   std::string zip() const { return folder / "KTdata.zip"; }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cardlark_db/command.h"
+#include "xbase/address_table.h"
 #include "zip/table_backup.h"
 
 namespace cardlark::db {
@@ -30,7 +31,7 @@ int runBackup(const Arguments& arguments) {
   const std::string archive = arguments.operands.size() > 1
                                   ? arguments.operands[1]
                                   : (dir / zip::kBackupArchiveName).string();
-  const zip::BackupResult result = zip::backupFiles(archive, zip::tableFilesToBackUp(dir.string()));
+  const zip::BackupResult result = zip::backupFiles(archive, xbase::address::filesToBackUp(dir.string()));
   for (const auto& [file, outcome] : result.files) std::printf("%s %s\n", outcomeWord(outcome), file.c_str());
   for (const std::string& file : result.save.unreadable) {
     std::fprintf(stderr, "cardlark-db backup: cannot read %s; its previous entry (if any) was kept\n", file.c_str());

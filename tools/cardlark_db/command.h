@@ -10,9 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "xbase/address_table.h"
+#include "xbase/table_files.h"
+
 namespace xbase { class Cursor; }
 
 namespace cardlark::db {
+
+// The table the commands work on, as the address book creates it.
+namespace address = xbase::address;
 
 // A wrong command line: reported with the command's usage, exit status 2.
 class UsageError : public std::runtime_error {
@@ -63,16 +69,9 @@ const std::vector<Command>& commands();
 // The files of the ADDRESS table in the folder `dir`, found ignoring the
 // case of their names. The folder must exist (else Error NotFound); a file
 // that is missing gets its usual name, so opening it reports it missing.
-struct TableFiles {
-  std::filesystem::path dbf;
-  std::filesystem::path cdx;
-};
-TableFiles tableFiles(const std::filesystem::path& dir);
+xbase::TableFiles tableFiles(const std::filesystem::path& dir);
 
 // The index of a field of the open table; Error NotFound when it lacks it.
 int requireField(const xbase::Cursor& cursor, const char* name);
-
-// Upper-cases a to z only, as the table's keys do.
-std::string upperAscii(std::string text);
 
 }  // namespace cardlark::db

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "cardlark_db/command.h"
-#include "cardlark_db/table_schema.h"
 #include "cardlark_db/text_output.h"
 #include "contact/contact_items.h"
 #include "contact/memo_lines.h"
@@ -47,10 +46,10 @@ std::vector<std::uint32_t> recordsToVisit(const Arguments& arguments, std::uint3
 }  // namespace
 
 int runContacts(const Arguments& arguments) {
-  const TableFiles files = tableFiles(arguments.operands[0]);
+  const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
-  const int name = requireField(*cursor, kNameField);
-  const int memo = requireField(*cursor, kMemoField);
+  const int name = requireField(*cursor, address::kName);
+  const int memo = requireField(*cursor, address::kInfo);
 
   std::string out;
   for (const std::uint32_t recno : recordsToVisit(arguments, xbase::tableInfo(files.dbf).recordCount)) {

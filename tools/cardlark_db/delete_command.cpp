@@ -10,7 +10,7 @@
 namespace cardlark::db {
 
 int runDelete(const Arguments& arguments) {
-  const TableFiles files = tableFiles(arguments.operands[0]);
+  const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
   const std::uint32_t count = xbase::tableInfo(files.dbf).recordCount;
   std::vector<std::uint32_t> recnos;

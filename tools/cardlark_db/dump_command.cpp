@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "cardlark_db/command.h"
-#include "cardlark_db/table_schema.h"
 #include "xbase/cdx_file.h"
 #include "xbase/cursor.h"
+#include "xbase/dbf_text.h"
 
 namespace cardlark::db {
 
@@ -47,16 +47,16 @@ std::uint32_t crc32Of(const std::string& bytes) {
 }  // namespace
 
 int runDump(const Arguments& arguments) {
-  const TableFiles files = tableFiles(arguments.operands[0]);
+  const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   const std::string order = arguments.option("--order", "natural");
   const bool withDeleted = arguments.has("--deleted");
 
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
-  const int name = requireField(*cursor, kNameField);
-  const int memo = requireField(*cursor, kMemoField);
-  const int date = requireField(*cursor, kDateField);
+  const int name = requireField(*cursor, address::kName);
+  const int memo = requireField(*cursor, address::kInfo);
+  const int date = requireField(*cursor, address::kLastDate);
   const std::vector<std::uint32_t> recnos =
-      upperAscii(order) == "NATURAL" ? naturalOrder(files.dbf) : tagOrder(files.cdx, order);
+      xbase::asciiUpper(order) == "NATURAL" ? naturalOrder(files.dbf) : tagOrder(files.index, order);
 
   for (const std::uint32_t recno : recnos) {
     cursor->go(recno);

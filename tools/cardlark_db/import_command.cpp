@@ -8,7 +8,6 @@
 
 #include "cardlark_db/command.h"
 #include "cardlark_db/import_line.h"
-#include "cardlark_db/table_schema.h"
 #include "xbase/cursor.h"
 
 namespace cardlark::db {
@@ -27,7 +26,7 @@ void forEachEntry(const std::filesystem::path& file, const std::function<void(co
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) continue;
     try {
-      use(parseImportLine(line, kNameWidth));
+      use(parseImportLine(line, address::kNameWidth));
     } catch (const ImportLineError& e) {
       throw xbase::Error(xbase::ErrorCode::Argument, file.string() + " line " + std::to_string(number) + ": " + e.what());
     }
@@ -75,16 +74,16 @@ class BulkAppendGuard {
 }  // namespace
 
 int runImport(const Arguments& arguments) {
-  const TableFiles files = tableFiles(arguments.operands[0]);
+  const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   const std::filesystem::path source = arguments.operands[1];
   std::uint32_t entries = 0;
   forEachEntry(source, [&](const ImportEntry&) { ++entries; });
 
   const std::uint32_t present = xbase::tableInfo(files.dbf).recordCount;
   auto cursor = openForImport(files.dbf);
-  const int name = requireField(*cursor, kNameField);
-  const int memo = requireField(*cursor, kMemoField);
-  const int date = requireField(*cursor, kDateField);
+  const int name = requireField(*cursor, address::kName);
+  const int memo = requireField(*cursor, address::kInfo);
+  const int date = requireField(*cursor, address::kLastDate);
   // A large import into a table it has to itself is appended without
   // per-record index updates and the tags are rebuilt once at the end; a
   // rebuild costs about a quarter of a live update per record, so it pays

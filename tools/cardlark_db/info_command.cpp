@@ -25,7 +25,7 @@ const char* versionName(int version) {
 }  // namespace
 
 int runInfo(const Arguments& arguments) {
-  const TableFiles files = tableFiles(arguments.operands[0]);
+  const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   const xbase::TableInfo info = xbase::tableInfo(files.dbf);
   std::printf("table: %s\n", files.dbf.string().c_str());
   std::printf("version: 0x%02X (%s)\n", static_cast<unsigned>(info.version), versionName(info.version));

@@ -5,19 +5,19 @@
 #include <cstdio>
 
 #include "cardlark_db/command.h"
-#include "cardlark_db/table_schema.h"
 #include "xbase/cursor.h"
+#include "xbase/dbf_text.h"
 
 namespace cardlark::db {
 
 // Looks KEY up in the tag "Address". The tag holds upper-cased names, so the
 // key is upper-cased the same way (a to z only) before the seek.
 int runSeek(const Arguments& arguments) {
-  const TableFiles files = tableFiles(arguments.operands[0]);
+  const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
-  cursor->setOrder(kTagName);
+  cursor->setOrder(address::kTagName);
   const bool soft = arguments.has("--soft");
-  const bool found = cursor->seek(upperAscii(arguments.operands[1]), soft);
+  const bool found = cursor->seek(xbase::asciiUpper(arguments.operands[1]), soft);
   if (found || (soft && !cursor->eof() && cursor->recno() != 0)) {
     std::printf("%" PRIu32 "\n", cursor->recno());
     return kOk;
@@ -30,7 +30,7 @@ int runSeek(const Arguments& arguments) {
 // comparison is on, as in the address book's own filters: Name = "Smith"
 // means the whole name.
 int runCount(const Arguments& arguments) {
-  const TableFiles files = tableFiles(arguments.operands[0]);
+  const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
   cursor->setExact(true);
   cursor->setFilter(arguments.option("--filter", ""));

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "cardlark_db/command.h"
-#include "cardlark_db/table_schema.h"
 #include "xbase/cdx_file.h"
 #include "xbase/cursor.h"
 
@@ -26,7 +25,7 @@ std::vector<xbase::TagInfo> tagsToRebuild(const fs::path& cdx) {
     if (!tags.empty()) return tags;
   } catch (const xbase::Error&) {
   }
-  return {xbase::TagInfo{kTagName, kTagExpression, kNameWidth}};
+  return {xbase::TagInfo{address::kTagName, address::kTagKey, address::kNameWidth}};
 }
 
 // Sets an index file that cannot be opened aside and makes a new one with
@@ -35,20 +34,20 @@ std::vector<xbase::TagInfo> tagsToRebuild(const fs::path& cdx) {
 // tries before the new index exists fails on the damaged file as before.
 // When the table still does not open without the index, the damage lies
 // elsewhere: the index file is put back and that error reported.
-void remakeIndexFile(const TableFiles& files, const xbase::Error& cause) {
-  const std::vector<xbase::TagInfo> tags = tagsToRebuild(files.cdx);
-  const fs::path aside = files.cdx.string() + ".damaged";
-  fs::rename(files.cdx, aside);
+void remakeIndexFile(const xbase::TableFiles& files, const xbase::Error& cause) {
+  const std::vector<xbase::TagInfo> tags = tagsToRebuild(files.index);
+  const fs::path aside = files.index.string() + ".damaged";
+  fs::rename(files.index, aside);
   std::unique_ptr<xbase::Cursor> cursor;
   try {
     cursor = openExclusive(files.dbf);
   } catch (...) {
-    fs::rename(aside, files.cdx);
+    fs::rename(aside, files.index);
     throw;
   }
   for (const xbase::TagInfo& tag : tags) cursor->createTag(tag.name, tag.expression);
   std::fprintf(stderr, "cardlark-db reindex: %s could not be used (%s); it was set aside as %s and made anew\n",
-               files.cdx.filename().string().c_str(), cause.what(), aside.filename().string().c_str());
+               files.index.filename().string().c_str(), cause.what(), aside.filename().string().c_str());
 }
 
 }  // namespace
@@ -63,14 +62,14 @@ int runPack(const Arguments& arguments) {
 // Every tag is rebuilt from the records. An index file too damaged to open
 // is replaced; a table left without any tag gets the tag Address again.
 int runReindex(const Arguments& arguments) {
-  const TableFiles files = tableFiles(arguments.operands[0]);
+  const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   try {
     auto cursor = openExclusive(files.dbf);
     cursor->reindex();
-    if (cursor->tags().empty()) cursor->createTag(kTagName, kTagExpression);
+    if (cursor->tags().empty()) cursor->createTag(address::kTagName, address::kTagKey);
   } catch (const xbase::Error& e) {
     std::error_code ec;
-    if (e.code() != xbase::ErrorCode::Corrupt || !fs::exists(files.cdx, ec)) throw;
+    if (e.code() != xbase::ErrorCode::Corrupt || !fs::exists(files.index, ec)) throw;
     remakeIndexFile(files, e);
   }
   return kOk;

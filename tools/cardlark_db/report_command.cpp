@@ -12,7 +12,6 @@
 #include <memory>
 
 #include "cardlark_db/command.h"
-#include "cardlark_db/table_schema.h"
 #include "report/address_report.h"
 #include "report/qt_font_metrics.h"
 #include "report/report_output.h"
@@ -40,11 +39,11 @@ std::unique_ptr<QGuiApplication> startGui() {
 int runReport(const Arguments& arguments) {
   const bool text = arguments.has("--text");
   if (text == arguments.has("--pdf")) throw UsageError("give either --text FILE or --pdf FILE");
-  const TableFiles files = tableFiles(arguments.operands[0]);
+  const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
-  const int name = requireField(*cursor, kNameField);
-  const int memo = requireField(*cursor, kMemoField);
-  cursor->setOrder(kTagName);
+  const int name = requireField(*cursor, address::kName);
+  const int memo = requireField(*cursor, address::kInfo);
+  cursor->setOrder(address::kTagName);
   cursor->setExact(true);
   cursor->setFilter(arguments.option("--filter", ""));
 

@@ -1,0 +1,34 @@
+#pragma once
+
+// The address book's one table as the program, cardlark-db, the benchmarks
+// and the tests create and open it: file names, fields and the index tag.
+// Plain data and one creating function, no Qt, so every layer shares it.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace xbase::address {
+
+inline constexpr char kFileStem[] = "ADDRESS";        // the files' name without extension
+inline constexpr char kTableName[] = "ADDRESS.DBF";   // the table file as this program writes it
+inline constexpr char kMemoFile[] = "ADDRESS.fpt";
+inline constexpr char kIndexFile[] = "ADDRESS.CDX";
+inline constexpr char kFieldList[] = "Name,Char,30;Info,Memo;LastDate,Date;";
+inline constexpr char kName[] = "Name";
+inline constexpr char kInfo[] = "Info";
+inline constexpr char kLastDate[] = "LastDate";
+inline constexpr int kNameWidth = 30;  // the width of Name in kFieldList
+inline constexpr char kTagName[] = "Address";   // the name given when creating the tag
+inline constexpr char kIndexName[] = "ADDRESS"; // the name it is stored and selected by
+inline constexpr char kTagKey[] = "upper(Name)";
+
+// Creates the empty table with its memo file in `folder`, and its tag when
+// `withTag`; Error Argument when the table exists.
+void createAddressTable(const std::filesystem::path& folder, bool withTag);
+
+// The files a backup of the table holds, in archive order (the table, then its
+// memo file), found as the engine finds them whatever the case of their names.
+std::vector<std::string> filesToBackUp(const std::filesystem::path& folder);
+
+}  // namespace xbase::address
