@@ -62,6 +62,9 @@ class Cursor {
  public:
   // Opens the DBF with its memo file and its structural CDX (both found by
   // name beside it, ignoring case of the extension). Natural order at top.
+  // An exclusive open takes whole records lying past the header's count
+  // into the table (count and tags), and moves a partial record at the end
+  // of the file to "<DBF>.partial".
   static std::unique_ptr<Cursor> open(const std::filesystem::path& dbfPath, OpenMode mode);
   virtual ~Cursor() = default;
 
@@ -143,6 +146,14 @@ class Cursor {
   // the index lags behind them until a reindex.
   virtual void beginBulkAppend() = 0;
   virtual void endBulkAppend() = 0;
+
+  // --- all or nothing: between beginBatch and commitBatch the cursor's
+  // writes are kept from mixing with anyone else's (other writers wait),
+  // and rollbackBatch puts the table, memo and index files back as they
+  // were at beginBatch, whatever was written in between. Any open mode.
+  virtual void beginBatch() = 0;
+  virtual void commitBatch() = 0;
+  virtual void rollbackBatch() = 0;
 
   // --- maintenance (exclusive opens only): deleted records leave the DBF,
   // memo space is reclaimed, every tag is rebuilt; cursor at top.

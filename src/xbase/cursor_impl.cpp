@@ -17,6 +17,7 @@ constexpr std::size_t kMaxBlockBytes = 256 * 1024;
 
 CursorImpl::CursorImpl(const std::filesystem::path& dbfPath, OpenMode mode)
     : table_(dbfPath, mode), layout_(RecordLayout::fromFields(table_.header().fields)) {
+  if (table_.adoptedRecords() && table_.cdx()) reindex();  // the adopted records get their keys
   first();
 }
 

@@ -70,6 +70,9 @@ class CursorImpl final : public Cursor {
   void deleteRecord() override;
   void beginBulkAppend() override;
   void endBulkAppend() override;
+  void beginBatch() override;
+  void commitBatch() override;
+  void rollbackBatch() override;
 
   void pack() override;
   void reindex() override;

@@ -10,6 +10,7 @@ void CursorImpl::requireExclusive(const char* what) const {
   requireBrowsing(what);
   if (mode() != OpenMode::Exclusive)
     throw Error(ErrorCode::State, std::string("The table must be opened exclusively for ") + what);
+  table_.requireWritable();
 }
 
 void CursorImpl::reindex() {

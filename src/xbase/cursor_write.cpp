@@ -4,13 +4,14 @@
 // Order of writes of a post, so that a write interrupted at any byte loses
 // no record stored before it:
 //   append: under the header lock: each memo's blocks, then the memo file's
-//           next-free block; then the record with the end-of-file mark
-//           after it; then the header's date and record count (the record
-//           joins the table with this one write); then the index entries.
+//           next-free block (both under the memo lock too); then the record
+//           with the end-of-file mark after it; then the header's date and
+//           record count (the record joins the table with this one write);
+//           then the index entries.
 //   edit:   under the record lock: memos that fit their old blocks are
 //           rewritten there, others go to new blocks at the end (under the
-//           header lock); then the record in one write; then the index
-//           entries whose key changed (under the header lock).
+//           header and memo locks); then the record in one write; then the
+//           index entries whose key changed (under the header lock).
 // A crash before the index write leaves an index that misses or misplaces
 // the one record being written; a reindex repairs it.
 
@@ -56,6 +57,12 @@ void CursorImpl::setValue(int field, std::string_view value) {
 }
 
 void CursorImpl::storeMemos(bool appendOnly) {
+  if (pendingMemos_.empty()) return;
+  // Memo space is allocated under the memo lock, the way other programs
+  // allocate it, after the header lock (an append holds it already), so
+  // that two writers of ours never wait for each other in reverse order.
+  LockGuard header = appendOnly ? LockGuard() : table_.headerLock();
+  LockGuard memo = table_.memoLock(true);
   for (const auto& [field, text] : pendingMemos_) {
     const FieldInfo& f = fields()[static_cast<std::size_t>(field)];
     const auto offset = static_cast<std::size_t>(layout_.offsets[static_cast<std::size_t>(field)]);
@@ -63,12 +70,7 @@ void CursorImpl::storeMemos(bool appendOnly) {
     if (!text.empty()) {
       if (!table_.fpt()) throw Error(ErrorCode::NotFound, "The memo file of " + path().filename().string() + " is missing");
       const std::uint32_t old = memoBlockOf(f, std::string_view(buffer_).substr(offset, static_cast<std::size_t>(f.length)));
-      if (!appendOnly && table_.fpt()->rewriteInPlace(old, text)) {
-        block = old;
-      } else {
-        LockGuard lock = appendOnly ? LockGuard() : table_.headerLock();  // an append holds it already
-        block = table_.fpt()->append(text);
-      }
+      block = !appendOnly && table_.fpt()->rewriteInPlace(old, text) ? old : table_.fpt()->append(text);
     }
     buffer_.replace(offset, static_cast<std::size_t>(f.length), encodeMemoBlock(f, block));
   }
@@ -111,6 +113,24 @@ void CursorImpl::endEdit() {
 }
 
 void CursorImpl::cancel() { endEdit(); }
+
+void CursorImpl::beginBatch() {
+  requireBrowsing("starting a batch of changes");
+  table_.beginBatch();
+}
+
+void CursorImpl::commitBatch() {
+  requireBrowsing("ending a batch of changes");
+  table_.endBatch();
+}
+
+void CursorImpl::rollbackBatch() {
+  endEdit();
+  bulkAppend_ = false;
+  lookahead_.tag = -1;
+  table_.rollbackBatch();
+  first();
+}
 
 void CursorImpl::deleteRecord() {
   requireOutsideRecordFilter("deleting");

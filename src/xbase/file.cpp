@@ -1,7 +1,9 @@
 #include "xbase/file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +16,17 @@ namespace {
 
 [[noreturn]] void throwIo(const std::string& what, const std::filesystem::path& path) {
   throw Error(ErrorCode::Io, what + " " + path.string() + ": " + std::strerror(errno));
+}
+
+// A failed write or flush on a file system that has run out of room can
+// surface as EIO (a flush of pages the file system could not place); the
+// cause the user can act on is the full disk.
+[[noreturn]] void throwWriteError(int fd, const std::string& what, const std::filesystem::path& path) {
+  const int error = errno;
+  struct statvfs fs {};
+  if (error == EIO && ::fstatvfs(fd, &fs) == 0 && fs.f_bavail == 0) errno = ENOSPC;
+  else errno = error;
+  throwIo(what, path);
 }
 
 bool applyLock(int fd, short type, std::uint64_t offset, std::uint64_t length, bool wait) {
@@ -38,11 +51,17 @@ File::File(const std::filesystem::path& path, Access access, Create create)
     : access_(access), path_(path) {
   int flags = (access == Access::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
   if (create == Create::Exclusive) flags |= O_CREAT | O_EXCL;
-  fd_ = ::open(path.c_str(), flags, 0644);
+  fd_ = ::open(path.c_str(), flags | O_NONBLOCK, 0644);
   if (fd_ < 0) {
     if (errno == ENOENT) throw Error(ErrorCode::NotFound, "File not found: " + path.string());
     throwIo("Cannot open", path);
   }
+  struct stat st {};
+  if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close();
+    throw Error(ErrorCode::Io, "Cannot open " + path.string() + ": it is not a regular file");
+  }
+  ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
 }
 
 File::~File() { close(); }
@@ -101,18 +120,18 @@ void File::writeAt(std::uint64_t offset, const void* buffer, std::size_t n) {
     ssize_t put = ::pwrite(fd_, in + done, n - done, static_cast<off_t>(offset + done));
     if (put < 0) {
       if (errno == EINTR) continue;
-      throwIo("Cannot write", path_);
+      throwWriteError(fd_, "Cannot write", path_);
     }
     done += static_cast<std::size_t>(put);
   }
 }
 
 void File::truncate(std::uint64_t size) {
-  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throwIo("Cannot truncate", path_);
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throwWriteError(fd_, "Cannot truncate", path_);
 }
 
 void File::sync() {
-  if (::fdatasync(fd_) != 0) throwIo("Cannot flush", path_);
+  if (::fdatasync(fd_) != 0) throwWriteError(fd_, "Cannot flush", path_);
 }
 
 bool File::tryLock(std::uint64_t offset, std::uint64_t length, bool exclusive) {
@@ -126,6 +145,15 @@ void File::lockWait(std::uint64_t offset, std::uint64_t length, bool exclusive) 
 
 void File::unlock(std::uint64_t offset, std::uint64_t length) {
   applyLock(fd_, F_UNLCK, offset, length, false);
+}
+
+bool File::tryLockWhole(bool exclusive) {
+  for (;;) {
+    if (::flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0) return true;
+    if (errno == EINTR) continue;
+    if (errno == EWOULDBLOCK) return false;
+    throwIo("Cannot lock", path_);
+  }
 }
 
 }  // namespace xbase

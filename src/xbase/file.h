@@ -17,6 +17,8 @@ class File {
   enum class Create { No, Exclusive };  // Exclusive: fail when it exists
 
   File() = default;
+  // Only regular files are opened: anything else (a FIFO, a device) is
+  // refused with Error Io instead of blocking or reading endlessly.
   File(const std::filesystem::path& path, Access access, Create create = Create::No);
   ~File();
   File(File&& other) noexcept;
@@ -45,6 +47,10 @@ class File {
   bool tryLock(std::uint64_t offset, std::uint64_t length, bool exclusive);
   void lockWait(std::uint64_t offset, std::uint64_t length, bool exclusive);
   void unlock(std::uint64_t offset, std::uint64_t length);
+  // A whole-file lock (flock), the mark other xBase programs on this system
+  // put on every open of a table: shared or exclusive, never waiting.
+  // Returns false when someone else holds a conflicting one.
+  bool tryLockWhole(bool exclusive);
 
  private:
   void close() noexcept;

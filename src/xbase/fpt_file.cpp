@@ -105,12 +105,32 @@ bool FptFile::rewriteInPlace(std::uint32_t block, std::string_view text) {
   return true;
 }
 
+// A memo file shorter than its header or than its own next free block was
+// cut, or its block size was damaged: the memos it holds are not where
+// their records point. Adding to it would hide that (the file grows back
+// over the gap), so a write refuses before anything is written. A last run
+// that stops short of its final block (some programs do not pad it) is
+// sound.
+void FptFile::requireSound(std::uint32_t nextFree) const {
+  const std::uint64_t size = file_.size();
+  std::string why;
+  if (size < kHeaderSize)
+    why = "it has " + std::to_string(size) + " bytes, less than its " + std::to_string(kHeaderSize) + "-byte header";
+  else if (std::uint64_t{nextFree} * blockSize_ > size + blockSize_)
+    why = "its next free block (" + std::to_string(nextFree) + " of " + std::to_string(blockSize_) +
+          " bytes) lies past the end of the file (" + std::to_string(size) + " bytes)";
+  if (!why.empty())
+    throw Error(ErrorCode::Corrupt, name() + " is damaged: " + why +
+                                        ". Nothing was written; check the table and restore it from a backup");
+}
+
 std::uint32_t FptFile::append(std::string_view text) {
   if (!file_.writable()) throw Error(ErrorCode::Io, name() + " is read-only: the memo cannot be stored");
   std::uint32_t next = knownNextFree_;
   if (next == 0) {
     char head[4];
     file_.readAt(0, head, sizeof head);
+    requireSound(readBe32(head));
     // Never below the end of the file: blocks past a next-free block that
     // is too low were left by an append that stopped before its header
     // write, or are live memos under a damaged header; leaving them alone

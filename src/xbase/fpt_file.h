@@ -50,10 +50,13 @@ class FptFile {
   // blocks the old memo occupies; false (nothing written) otherwise.
   bool rewriteInPlace(std::uint32_t block, std::string_view text);
   // Writes `text` in new blocks at the end and advances the header's next
-  // free block. The caller holds the table's header lock. Returns the block.
+  // free block. The caller holds the table's memo lock. Returns the block.
+  // A file shorter than its next free block says (cut, or a damaged block
+  // size): Error Corrupt, nothing written.
   std::uint32_t append(std::string_view text);
 
  private:
+  void requireSound(std::uint32_t nextFree) const;
   std::uint64_t runStart(std::uint32_t block) const;
   std::uint32_t storedLength(std::uint32_t block, std::uint64_t fileSize) const;
 

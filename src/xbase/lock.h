@@ -10,13 +10,19 @@
 //   CDX lock           0x7FFFFFFE, 1 byte     (in the .CDX file) shared while
 //                                             reading the index, exclusive while
 //                                             changing it
+//   memo lock          byte 0, 1 byte         (in the memo file) exclusive while
+//                                             memo blocks are allocated (the next
+//                                             free block is read and advanced under
+//                                             it), shared while a memo is read
 //
-// Our own "open" marker sits just above those, at 0x7FFFFFFF (1 byte) in the
-// DBF: every shared open holds a read lock on it, an exclusive open a write
-// lock. So an exclusive open fails while anyone has the table open, and a
-// shared open fails while someone holds it exclusively. The locks are
-// open-file-description locks, so two cursors in one process conflict just
-// like two processes.
+// Every open marks the DBF twice, so that both we and other programs see
+// it: a read lock on our "open" marker at 0x7FFFFFFF (1 byte) for a shared
+// open, a write lock for an exclusive one; and flock() on the whole file,
+// shared or exclusive alike, which is how other xBase programs on this
+// system mark their opens. An exclusive open fails while anyone holds
+// either mark, and a shared open fails while someone holds either
+// exclusively. The locks belong to the open file description, so two
+// cursors in one process conflict just like two processes.
 
 #include <cstdint>
 
@@ -27,6 +33,7 @@ namespace xbase {
 namespace lockregion {
 constexpr std::uint64_t kHeader = 0x7FFFFFFE;
 constexpr std::uint64_t kOpenMarker = 0x7FFFFFFF;
+constexpr std::uint64_t kMemo = 0;  // in the memo file
 constexpr std::uint64_t record(std::uint32_t recno) { return kHeader - recno; }
 }  // namespace lockregion
 

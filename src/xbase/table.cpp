@@ -26,6 +26,7 @@ File openTableFile(const std::filesystem::path& path, bool wantWrite) {
 Table::Table(const std::filesystem::path& dbfPath, OpenMode mode) : path_(dbfPath), mode_(mode) {
   finishInterruptedPack(path_);
   openFiles(std::nullopt);
+  if (!shared()) adopted_ = adoptTrailingRecords();
 }
 
 Table::~Table() = default;
@@ -52,7 +53,7 @@ void Table::openMarker() {
   const bool exclusive = mode_ == OpenMode::Exclusive;
   if (exclusive && !dbf_->file().writable())
     throw Error(ErrorCode::Io, path_.filename().string() + " is read-only and cannot be opened exclusively");
-  if (dbf_->file().tryLock(lockregion::kOpenMarker, 1, exclusive)) return;
+  if (dbf_->file().tryLock(lockregion::kOpenMarker, 1, exclusive) && dbf_->file().tryLockWhole(exclusive)) return;
   if (exclusive)
     throw Error(ErrorCode::Exclusive, "The table " + path_.filename().string() +
                                           " is in use and cannot be opened exclusively");
@@ -72,17 +73,25 @@ std::string Table::memo(int field, std::string_view record) const {
   const auto offset = static_cast<std::size_t>(header().offsets[static_cast<std::size_t>(field)]);
   const std::uint32_t block = memoBlockOf(f, record.substr(offset, static_cast<std::size_t>(f.length)));
   if (block == 0 || !fpt_) return {};
+  LockGuard lock = memoLock(false);
   return fpt_->read(block);
 }
 
 void Table::requireWritable() const {
-  if (!dbf_->file().writable() || (fpt_ && !fpt_->file().writable()))
-    throw Error(ErrorCode::Io, "The table " + path_.filename().string() + " is read-only");
+  for (const File* file : {&dbf_->file(), fpt_ ? &fpt_->file() : nullptr, cdxLocks_.get()})
+    if (file && !file->writable())
+      throw Error(ErrorCode::Io, "The table " + path_.filename().string() + " cannot be changed: " +
+                                     file->path().filename().string() + " is read-only");
 }
 
 LockGuard Table::headerLock() {
-  if (!shared()) return {};
+  if (!shared() || batch_) return {};
   return LockGuard::wait(&dbf_->file(), lockregion::kHeader, true);
+}
+
+LockGuard Table::memoLock(bool exclusive) const {
+  if (!shared() || batch_ || !fpt_) return {};
+  return LockGuard::wait(&fpt_->file(), lockregion::kMemo, exclusive);
 }
 
 LockGuard Table::recordLock(std::uint32_t recno) {

@@ -45,11 +45,16 @@ class Table {
   std::string memo(int field, std::string_view record) const;
 
   // Error Io when the table's files cannot be written (a read-only folder
-  // or file); checked before a write starts.
+  // or file, the table, memo or index file alike); checked before a write
+  // starts.
   void requireWritable() const;
 
-  // Locks; all of them are empty guards on an exclusive open.
+  // Locks; all of them are empty guards on an exclusive open, and the
+  // header and memo locks are empty inside a batch, which holds them.
   LockGuard headerLock();
+  // The memo lock: exclusive while blocks are allocated, shared while a
+  // memo is read. Empty when the table has no memo file.
+  LockGuard memoLock(bool exclusive) const;
   // Error Locked when another cursor or program edits that record.
   LockGuard recordLock(std::uint32_t recno);
   LockGuard indexLock(bool exclusive);
@@ -60,13 +65,35 @@ class Table {
   // Creates the structural index file (empty) when the table has none.
   CdxFile& createIndex();
   // Opens the files again after a pack replaced them; `dbf` is the new
-  // table file, already holding the exclusive open marker.
+  // table file, already holding the exclusive open marks.
   void reopen(File dbf);
 
+  // True when this (exclusive) open took whole records lying past the
+  // header's count into the table; their index entries are still missing.
+  bool adoptedRecords() const { return adopted_; }
+
+  // All or nothing: beginBatch keeps the header and memo locks and notes
+  // the files' state; rollbackBatch returns the table, memo and index
+  // files to that state; endBatch keeps what was written.
+  void beginBatch();
+  void endBatch();
+  void rollbackBatch();
+
  private:
+  // What a batch puts back (table_batch.cpp).
+  struct Snapshot {
+    std::uint64_t dbfSize = 0;
+    std::uint64_t tailOffset = 0;
+    std::string tail;  // the bytes after the last counted record
+    char dateAndCount[7] = {};  // header bytes 1 to 7
+    std::uint64_t fptSize = 0;
+    std::string fptHeader;
+    std::string cdx;
+  };
   void openFiles(std::optional<File> lockedDbf);
   void openMarker();
   void openIndex();
+  bool adoptTrailingRecords();
 
   std::filesystem::path path_;
   OpenMode mode_;
@@ -74,6 +101,10 @@ class Table {
   std::unique_ptr<FptFile> fpt_;
   std::unique_ptr<CdxFile> cdx_;
   std::unique_ptr<File> cdxLocks_;  // a descriptor of the .CDX for its lock and change counter
+  bool adopted_ = false;
+  std::unique_ptr<Snapshot> batch_;  // set between beginBatch and its end
+  LockGuard batchHeaderLock_;
+  LockGuard batchMemoLock_;
 };
 
 }  // namespace xbase

@@ -1,6 +1,10 @@
 // The table check. It reads the files directly rather than through a
 // cursor, so that it can describe damage that would stop a cursor from
-// opening the table, and it never changes a byte.
+// opening the table, and it never changes a byte. It marks the table as
+// opened shared, like any reader, and holds a read lock on the header lock
+// byte (and the memo lock) throughout: writers wait, so the header, the
+// file size, the records and the index are seen as one state, never halfway
+// through an append.
 
 #include "xbase/table_check.h"
 
@@ -14,6 +18,9 @@
 #include "xbase/dbf_record.h"
 #include "xbase/expression.h"
 #include "xbase/file.h"
+#include "xbase/lock.h"
+#include "xbase/table.h"
+#include "xbase/table_pack.h"
 #include "xbase/table_files.h"
 
 namespace xbase {
@@ -59,6 +66,21 @@ std::string printable(std::string_view bytes) {
   return out;
 }
 
+// Eight blanks (or zeros) for no date, else YYYYMMDD of a real day.
+bool isDateOrBlank(std::string_view raw) {
+  if (raw.size() != 8 || raw.find_first_not_of(' ') == std::string_view::npos ||
+      raw.find_first_not_of('\0') == std::string_view::npos)
+    return true;
+  if (raw.find_first_not_of("0123456789") != std::string_view::npos) return false;
+  const int year = std::stoi(std::string(raw.substr(0, 4)));
+  const int month = std::stoi(std::string(raw.substr(4, 2)));
+  const int day = std::stoi(std::string(raw.substr(6, 2)));
+  static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12 || day < 1 || day > days[month - 1]) return false;
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month != 2 || day < 29 || leap;
+}
+
 struct MemoRun {
   std::uint64_t start;
   std::uint64_t end;
@@ -72,6 +94,16 @@ class TableChecker {
         dbf_(dbfPath, File::Access::ReadOnly) {}
 
   std::vector<std::string> run() {
+    if (!dbf_.tryLock(lockregion::kOpenMarker, 1, false) || !dbf_.tryLockWhole(false))
+      throw Error(ErrorCode::Exclusive, "The table " + dbfName_ + " is opened exclusively by another user");
+    const auto journal = packJournalOf(dbfPath_);
+    std::error_code ec;
+    if (std::filesystem::exists(journal, ec)) {
+      faults_.add(dbfName_, journal.filename().string() + ": a pack of " + dbfName_ +
+                                " was interrupted; the next open of the table finishes it when the journal verifies");
+      return faults_.finish();
+    }
+    const LockGuard writersWait = LockGuard::wait(&dbf_, lockregion::kHeader, false);
     if (readHeader()) {
       checkRecordsAndMemos();
       checkIndex();
@@ -98,17 +130,23 @@ class TableChecker {
     const std::uint64_t expected = header_.headerLength + header_.recordCount * recordLength;
     const std::string counted = dbfName_ + ": the header counts " + std::to_string(header_.recordCount) +
                                 " records of " + std::to_string(recordLength) + " bytes";
-    // More bytes than the counted records (and the end-of-file mark) are not
-    // a fault: an append writes its record before the header's count, so an
-    // interrupted one leaves them behind, outside the table, for the next
-    // append to overwrite. Fewer bytes mean counted records are missing.
     if (size < expected)
       faults_.add(dbfName_, counted + " (" + std::to_string(expected) + " bytes with the header) but the file has only " +
                                 std::to_string(size) + " bytes");
-    records_ = size < header_.headerLength
-                   ? 0
-                   : static_cast<std::uint32_t>(std::min<std::uint64_t>(header_.recordCount,
-                                                                         (size - header_.headerLength) / recordLength));
+    // Other programs count the records from the file size, so whole
+    // records past the count are part of the table for them (and an
+    // exclusive open, a reindex or a pack takes them in).
+    const std::uint64_t whole = size < header_.headerLength ? 0 : (size - header_.headerLength) / recordLength;
+    if (whole > header_.recordCount)
+      faults_.add(dbfName_, counted + " but the file holds " + std::to_string(whole) +
+                                " whole records; the records past the count are taken in by a reindex or a pack");
+    const std::uint64_t tail = size < header_.headerLength ? 0 : size - header_.headerLength - whole * recordLength;
+    char mark = 0x1A;
+    if (tail == 1) dbf_.readAt(size - 1, &mark, 1);
+    if (tail > 1 || mark != 0x1A)
+      faults_.add(dbfName_, dbfName_ + ": the file ends in a partial record of " + std::to_string(tail) +
+                                " bytes; a reindex or a pack moves it to " + dbfName_ + ".partial");
+    records_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(whole, 0x07FFFFFF));
     return true;
   }
 
@@ -146,6 +184,7 @@ class TableChecker {
     }
     fptName_ = path.filename().string();
     fpt_ = File(path, File::Access::ReadOnly);
+    memoLock_ = LockGuard::wait(&fpt_, lockregion::kMemo, false);
     fptSize_ = fpt_.size();
     char head[8] = {};
     if (fptSize_ < 512) {
@@ -171,8 +210,10 @@ class TableChecker {
       faults_.add(dbfName_ + " deletion flags", where + ": deletion flag " + printable(record.substr(0, 1)) + " is neither blank nor *");
     for (std::size_t f = 0; f < header_.fields.size(); ++f) {
       const FieldInfo& field = header_.fields[f];
-      if (field.type != 'M' && field.type != 'G' && field.type != 'P') continue;
       const std::string_view raw = record.substr(static_cast<std::size_t>(header_.offsets[f]), static_cast<std::size_t>(field.length));
+      if (field.type == 'D' && !isDateOrBlank(raw))
+        faults_.add(dbfName_ + " dates", where + ": " + field.name + " holds \"" + printable(raw) + "\", which is not a date");
+      if (field.type != 'M' && field.type != 'G' && field.type != 'P') continue;
       try {
         const std::uint32_t block = memoBlockOf(field, raw);
         if (block != 0) checkMemoPointer(recno, field.name, block);
@@ -289,6 +330,7 @@ class TableChecker {
   std::uint32_t records_ = 0;
 
   File fpt_;
+  LockGuard memoLock_;
   std::string fptName_ = "memo file";
   std::uint64_t fptSize_ = 0;
   std::uint32_t blockSize_ = 0;

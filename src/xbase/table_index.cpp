@@ -1,5 +1,7 @@
 // Finding, opening and creating the structural index beside a table.
 
+#include <unistd.h>
+
 #include "xbase/cdx_file.h"
 #include "xbase/dbf_bytes.h"
 #include "xbase/error.h"
@@ -11,7 +13,9 @@ namespace xbase {
 void Table::openIndex() {
   const auto cdxPath = fileBeside(path_, ".CDX");
   if (cdxPath.empty()) return;
-  const bool writable = dbf_->file().writable();
+  // A read-only index still serves reads; writes are refused before they
+  // start (requireWritable).
+  const bool writable = dbf_->file().writable() && ::access(cdxPath.c_str(), W_OK) == 0;
   try {
     cdx_ = CdxFile::open(cdxPath, writable);
   } catch (const Error& e) {

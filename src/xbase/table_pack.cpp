@@ -1,9 +1,12 @@
 #include "xbase/table_pack.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <system_error>
@@ -13,26 +16,16 @@
 #include "xbase/error.h"
 #include "xbase/fpt_file.h"
 #include "xbase/lock.h"
+#include "xbase/table_pack_journal.h"
 
 namespace xbase {
 namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
 
-std::filesystem::path journalOf(const std::filesystem::path& dbfPath) {
-  return std::filesystem::path(dbfPath.string() + ".packed");
-}
+std::filesystem::path journalOf(const std::filesystem::path& dbfPath) { return packJournalOf(dbfPath); }
 std::filesystem::path newFileOf(const std::filesystem::path& path) {
   return std::filesystem::path(path.string() + ".packing");
-}
-
-void syncFolder(const std::filesystem::path& file) {
-  const auto folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
 }
 
 void removeQuietly(const std::filesystem::path& path) {
@@ -60,47 +53,62 @@ class SequentialWriter {
   std::string buffer_;
 };
 
-using Renames = std::vector<std::pair<std::filesystem::path, std::filesystem::path>>;
-
-void writeJournal(const std::filesystem::path& journal, const Renames& renames) {
-  {
-    std::ofstream out(journal, std::ios::binary | std::ios::trunc);
-    for (const auto& [from, to] : renames) out << from.filename().string() << '\t' << to.filename().string() << '\n';
-    if (!out) throw Error(ErrorCode::Io, "Cannot write " + journal.string());
-  }
-  File(journal, File::Access::ReadWrite).sync();
-  syncFolder(journal);
-}
-
 void applyRenames(const Renames& renames) {
-  for (const auto& [from, to] : renames) {
+  for (const Rename& r : renames) {
     std::error_code ec;
-    if (!std::filesystem::exists(from, ec)) continue;  // done before an interruption
-    std::filesystem::rename(from, to, ec);
-    if (ec) throw Error(ErrorCode::Io, "Cannot replace " + to.string() + ": " + ec.message());
+    if (!std::filesystem::exists(r.from, ec)) continue;  // done before an interruption
+    std::filesystem::rename(r.from, r.to, ec);
+    if (ec) throw Error(ErrorCode::Io, "Cannot replace " + r.to.string() + ": " + ec.message());
   }
 }
 
-}  // namespace
+// The new file takes the mode of the one it replaces, and its owner where
+// the packer may give it away (else it stays the packer's).
+void keepOwnerAndMode(const std::filesystem::path& newPath, const std::filesystem::path& oldPath) {
+  struct stat old {};
+  if (::stat(oldPath.c_str(), &old) != 0) return;
+  if (::chown(newPath.c_str(), old.st_uid, old.st_gid) != 0) {
+    // not permitted: the packer keeps it
+  }
+  if (::chmod(newPath.c_str(), old.st_mode & 07777) != 0)
+    throw Error(ErrorCode::Io, "Cannot set the mode of " + newPath.string() + ": " + std::strerror(errno));
+}
 
-void packTable(Table& table, const std::vector<const TagRule*>& rules) {
+// Removes the new files when the pack stops before its journal.
+class NewFiles {
+ public:
+  ~NewFiles() {
+    for (const auto& path : paths_) removeQuietly(path);
+  }
+  void add(const std::filesystem::path& path) { paths_.push_back(path); }
+  void keep() { paths_.clear(); }
+
+ private:
+  std::vector<std::filesystem::path> paths_;
+};
+
+// Writes the packed copies of the table's files beside them; returns the
+// renames that put them in place, the table file first.
+Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, File& newDbfFile, NewFiles& created) {
   const auto dbfPath = table.path();
   DbfFile& old = table.dbf();
   old.refreshCount();
   const DbfHeader& header = old.header();
   Renames renames;
 
-  // The new table file, locked exclusively at once: the lock stays with the
+  // The new table file, locked exclusively at once: the locks stay with the
   // file through its rename, so nobody opens the packed table before us.
   const auto newDbfPath = newFileOf(dbfPath);
   removeQuietly(newDbfPath);
   DbfHeader fresh = header;
   fresh.recordCount = 0;
   DbfFile::create(newDbfPath, fresh);
-  File newDbfFile(newDbfPath, File::Access::ReadWrite);
-  if (!newDbfFile.tryLock(lockregion::kOpenMarker, 1, true))
+  created.add(newDbfPath);
+  keepOwnerAndMode(newDbfPath, dbfPath);
+  newDbfFile = File(newDbfPath, File::Access::ReadWrite);
+  if (!newDbfFile.tryLock(lockregion::kOpenMarker, 1, true) || !newDbfFile.tryLockWhole(true))
     throw Error(ErrorCode::Exclusive, "Cannot lock the packed copy " + newDbfPath.string());
-  renames.push_back({newDbfPath, dbfPath});
+  renames.push_back({newDbfPath, dbfPath, {}});
 
   std::unique_ptr<File> newFpt;
   std::uint32_t nextBlock = 0;
@@ -110,10 +118,12 @@ void packTable(Table& table, const std::vector<const TagRule*>& rules) {
     const auto fptPath = table.fpt()->file().path();
     removeQuietly(newFileOf(fptPath));
     FptFile::create(newFileOf(fptPath), blockSize);
+    created.add(newFileOf(fptPath));
+    keepOwnerAndMode(newFileOf(fptPath), fptPath);
     newFpt = std::make_unique<File>(newFileOf(fptPath), File::Access::ReadWrite);
     nextBlock = FptFile::firstBlock(blockSize);
     memoOut = std::make_unique<SequentialWriter>(*newFpt, static_cast<std::uint64_t>(nextBlock) * blockSize);
-    renames.push_back({newFileOf(fptPath), fptPath});
+    renames.push_back({newFileOf(fptPath), fptPath, {}});
   }
 
   SequentialWriter recordsOut(newDbfFile, header.headerLength);
@@ -154,8 +164,10 @@ void packTable(Table& table, const std::vector<const TagRule*>& rules) {
     const auto newCdxPath = newFileOf(cdxPath);
     removeQuietly(newCdxPath);
     std::error_code ec;
+    created.add(newCdxPath);
     if (!std::filesystem::copy_file(cdxPath, newCdxPath, ec))
       throw Error(ErrorCode::Io, "Cannot copy " + cdxPath.string() + ": " + ec.message());
+    keepOwnerAndMode(newCdxPath, cdxPath);
     DbfFile packed(File(newDbfPath, File::Access::ReadOnly));
     auto cdx = CdxFile::open(newCdxPath, true);
     for (std::size_t t = 0; t < rules.size(); ++t) {
@@ -164,11 +176,28 @@ void packTable(Table& table, const std::vector<const TagRule*>& rules) {
       cdx->rebuildTag(tag, rules[t]->entriesOf(packed));
     }
     cdx->sync();
-    renames.push_back({newCdxPath, cdxPath});
+    renames.push_back({newCdxPath, cdxPath, {}});
   }
+  for (Rename& r : renames) r.digest = digestOf(r.from);
+  return renames;
+}
 
+}  // namespace
+
+void packTable(Table& table, const std::vector<const TagRule*>& rules) {
+  table.requireWritable();
+  const auto dbfPath = table.path();
+  File newDbfFile;
+  NewFiles created;
+  Renames renames = writeNewFiles(table, rules, newDbfFile, created);
   const auto journal = journalOf(dbfPath);
-  writeJournal(journal, renames);
+  try {
+    writeJournal(journal, renames);
+  } catch (...) {
+    removeQuietly(journal);
+    throw;
+  }
+  created.keep();
   // The DBF goes last: until it is renamed, an interrupted pack is finished
   // from the journal.
   std::rotate(renames.begin(), renames.begin() + 1, renames.end());
@@ -191,22 +220,10 @@ void finishInterruptedPack(const std::filesystem::path& dbfPath) {
   } catch (const Error&) {
     return;  // not writable here: the open that follows reports what is wrong
   }
-  if (!current->tryLock(lockregion::kOpenMarker, 1, true)) return;
-  Renames renames;
-  std::string line;
-  const auto folder = dbfPath.parent_path();
-  while (std::getline(in, line)) {
-    const auto tab = line.find('\t');
-    if (tab == std::string::npos) continue;
-    const std::string from = line.substr(0, tab), to = line.substr(tab + 1);
-    auto plainName = [](const std::string& name) {
-      return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
-    };
-    if (!plainName(from) || !plainName(to)) continue;  // only names inside the table's folder
-    renames.push_back({folder / from, folder / to});
-  }
+  if (!current->tryLock(lockregion::kOpenMarker, 1, true) || !current->tryLockWhole(true)) return;
   in.close();
-  std::rotate(renames.begin(), renames.begin() + (renames.empty() ? 0 : 1), renames.end());
+  Renames renames = verifiedJournal(dbfPath);
+  std::rotate(renames.begin(), renames.begin() + 1, renames.end());
   applyRenames(renames);
   syncFolder(dbfPath);
   removeQuietly(journal);

@@ -99,7 +99,10 @@ TEST_F(Packing, TheNextOpenFinishesAPackInterruptedAfterItsJournal) {
   std::filesystem::copy_file(packedPath, folder_ / "ADDRESS.DBF.packing");
   std::filesystem::copy_file(packed / "ADDRESS.fpt", folder_ / "ADDRESS.fpt", std::filesystem::copy_options::overwrite_existing);
   std::filesystem::remove(folder_ / "ADDRESS.CDX");
-  testing::writeFile(folder_ / "ADDRESS.DBF.packed", "ADDRESS.DBF.packing\tADDRESS.DBF\nADDRESS.fpt.packing\tADDRESS.fpt\n");
+  testing::writeFile(folder_ / "ADDRESS.DBF.packed",
+                     testing::packJournalLine("ADDRESS.DBF.packing", "ADDRESS.DBF", testing::readFile(packedPath)) +
+                         testing::packJournalLine("ADDRESS.fpt.packing", "ADDRESS.fpt",
+                                                  testing::readFile(packed / "ADDRESS.fpt")));
 
   auto cursor = Cursor::open(path_, OpenMode::Shared);
   EXPECT_EQ(testing::walkNames(*cursor), (Names{"Survivor"}));

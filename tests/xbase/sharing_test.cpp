@@ -1,15 +1,22 @@
 // Several cursors and processes on one table: writes seen at the next read,
 // record locks, and the exclusive/shared open rules.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "temp_folder.h"
 #include "xbase/cursor.h"
+#include "xbase/dbf_bytes.h"
 #include "xbase/error.h"
+#include "xbase/fpt_file.h"
+#include "xbase/lock.h"
+#include "xbase/table_check.h"
 
 namespace xbase {
 namespace {
@@ -90,30 +97,36 @@ TEST_F(Sharing, ExclusiveOpenRefusedWhileOthersHaveItOpen) {
   auto again = open(OpenMode::Exclusive);  // released with the cursor
 }
 
-// Runs `hold` in a child process that keeps the table open until told to
-// end; returns the child's id and a pipe to end it.
+// A child process standing in for another program: `body` takes its locks,
+// calls `ready()` once it holds them, and may call `held()` to wait until
+// the test ends it with endChild.
 struct Child {
   pid_t pid = -1;
   int release = -1;
 };
+using Signal = std::function<void()>;
 
-Child holdInChild(const std::filesystem::path& path, OpenMode mode) {
+Child inChild(const std::function<void(const Signal& ready, const Signal& held)>& body) {
   int ready[2], release[2];
   if (pipe(ready) != 0 || pipe(release) != 0) return {};
   pid_t pid = fork();
   if (pid == 0) {
     close(ready[0]);
     close(release[1]);
-    char status = 'n';
-    try {
-      auto cursor = Cursor::open(path, mode);
-      status = 'y';
-      (void)!write(ready[1], &status, 1);
+    bool signalled = false;
+    const Signal readyNow = [&] {
+      signalled = true;
+      (void)!write(ready[1], "y", 1);
+    };
+    const Signal held = [&] {
       char ignored;
       (void)!read(release[0], &ignored, 1);
+    };
+    try {
+      body(readyNow, held);
     } catch (...) {
-      (void)!write(ready[1], &status, 1);
     }
+    if (!signalled) (void)!write(ready[1], "n", 1);
     _exit(0);
   }
   close(ready[1]);
@@ -123,6 +136,25 @@ Child holdInChild(const std::filesystem::path& path, OpenMode mode) {
   EXPECT_EQ(status, 'y');
   close(ready[0]);
   return {pid, release[1]};
+}
+
+Child holdInChild(const std::filesystem::path& path, OpenMode mode) {
+  return inChild([&](const Signal& ready, const Signal& held) {
+    auto cursor = Cursor::open(path, mode);
+    ready();
+    held();
+  });
+}
+
+// Takes a process-owned (classic fcntl) lock of one byte and waits for it,
+// as other programs lock.
+bool lockByte(int fd, off_t offset) {
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = offset;
+  fl.l_len = 1;
+  return fcntl(fd, F_SETLKW, &fl) == 0;
 }
 
 void endChild(const Child& child) {
@@ -147,6 +179,91 @@ TEST_F(Sharing, AnotherProcessHoldingItExclusivelyBlocksEveryOpen) {
   EXPECT_EQ(errorCodeOf([&] { open(OpenMode::Shared); }), ErrorCode::Exclusive);
   endChild(child);
   EXPECT_NO_THROW(open(OpenMode::Shared));
+}
+
+TEST_F(Sharing, OpenMarksOfOtherProgramsAreHonouredBothWays) {
+  // Other xBase programs mark each open with flock(): shared or exclusive.
+  for (int mark : {LOCK_SH, LOCK_EX}) {
+    Child other = inChild([&](const Signal& ready, const Signal& held) {
+      const int fd = ::open(path_.c_str(), O_RDWR);
+      if (flock(fd, mark | LOCK_NB) != 0) return;
+      ready();
+      held();
+    });
+    EXPECT_EQ(errorCodeOf([&] { open(OpenMode::Exclusive); }), ErrorCode::Exclusive) << mark;
+    EXPECT_EQ(errorCodeOf([&] { open(OpenMode::Shared); }), mark == LOCK_EX ? ErrorCode::Exclusive : ErrorCode{});
+    endChild(other);
+  }
+  // ... and they see ours.
+  const int fd = ::open(path_.c_str(), O_RDONLY);
+  auto exclusive = open(OpenMode::Exclusive);
+  EXPECT_NE(flock(fd, LOCK_SH | LOCK_NB), 0);
+  exclusive.reset();
+  auto shared = open();
+  EXPECT_NE(flock(fd, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(flock(fd, LOCK_SH | LOCK_NB), 0);
+  close(fd);
+}
+
+TEST_F(Sharing, MemoBlocksAreAllocatedUnderTheMemoLockOfOtherPrograms) {
+  auto cursor = open();
+  testing::addEntry(*cursor, "First", "first memo");
+  // The other program locks byte 0 of the memo file, reads the next free
+  // block, and writes its memo there only after a pause.
+  const auto fpt = folder_.path() / "ADDRESS.fpt";
+  Child other = inChild([&](const Signal& ready, const Signal&) {
+    const int fd = ::open(fpt.c_str(), O_RDWR);
+    if (!lockByte(fd, lockregion::kMemo)) return;
+    char head[8];
+    if (pread(fd, head, sizeof head, 0) != 8) return;
+    const std::uint32_t next = readBe32(head), blockSize = readBe16(head + 6);
+    ready();
+    usleep(300 * 1000);
+    const std::string image = FptFile::blockImage("their memo", blockSize);
+    (void)!pwrite(fd, image.data(), image.size(), off_t{next} * blockSize);
+    writeBe32(head, next + static_cast<std::uint32_t>(image.size() / blockSize));
+    (void)!pwrite(fd, head, 4, 0);
+    close(fd);
+  });
+  testing::addEntry(*cursor, "Second", "our memo");
+  endChild(other);
+  cursor->last();
+  EXPECT_EQ(cursor->value("Info"), "our memo");
+  cursor->first();
+  EXPECT_EQ(cursor->value("Info"), "first memo");
+}
+
+TEST_F(Sharing, CheckWaitsForWritersThatHoldTheHeaderLock) {
+  {
+    auto cursor = open(OpenMode::Exclusive);
+    cursor->createTag("Address", "upper(Name)");
+    testing::addEntry(*cursor, "First");
+  }
+  // Another writer, under the header lock, counts a record whose key is
+  // not in the index yet, then takes it back before it lets go.
+  Child other = inChild([&](const Signal& ready, const Signal&) {
+    const int fd = ::open(path_.c_str(), O_RDWR);
+    if (!lockByte(fd, static_cast<off_t>(lockregion::kHeader))) return;
+    char head[12];
+    if (pread(fd, head, sizeof head, 0) != 12) return;
+    const std::uint32_t count = readLe32(head + 4);
+    const std::uint16_t headerLength = readLe16(head + 8), recordLength = readLe16(head + 10);
+    const off_t end = headerLength + off_t{count} * recordLength;
+    std::string record(recordLength, ' ');
+    record.push_back(0x1A);
+    (void)!pwrite(fd, record.data(), record.size(), end);
+    writeLe32(head + 4, count + 1);
+    (void)!pwrite(fd, head + 4, 4, 4);
+    ready();
+    usleep(300 * 1000);
+    writeLe32(head + 4, count);
+    (void)!pwrite(fd, head + 4, 4, 4);
+    (void)!pwrite(fd, "\x1A", 1, end);
+    (void)!ftruncate(fd, end + 1);
+    close(fd);
+  });
+  EXPECT_EQ(checkTable(path_), std::vector<std::string>{});
+  endChild(other);
 }
 
 TEST_F(Sharing, AppendsFromAnotherProcessAreSeen) {

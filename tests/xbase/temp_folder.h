@@ -3,6 +3,9 @@
 // A temporary folder for one test, removed with everything in it at the end,
 // and small helpers for reading and patching the files in it.
 
+#include <zlib.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -45,6 +48,15 @@ inline void addEntry(Cursor& cursor, const std::string& name, const std::string&
   if (!memo.empty()) cursor.setValue("Info", memo);
   if (!date.empty()) cursor.setValue("LastDate", date);
   cursor.post();
+}
+
+// A line of a pack journal: `file` becoming `target`, with the size and
+// CRC-32 of `bytes`.
+inline std::string packJournalLine(const std::string& file, const std::string& target, const std::string& bytes) {
+  char crc[9];
+  std::snprintf(crc, sizeof crc, "%08lx",
+                crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+  return file + "\t" + target + "\t" + std::to_string(bytes.size()) + "\t" + crc + "\n";
 }
 
 // The code of the engine error `action` throws; ErrorCode{} when none.

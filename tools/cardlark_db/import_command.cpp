@@ -1,8 +1,8 @@
 // import DIR FILE: appends one entry per line of FILE (see import_line.h).
 // The whole file is checked first, so a bad line leaves the table as it
-// was; then the entries are appended in file order with their tags kept.
+// was; then the entries are appended in file order with their tags kept,
+// all or none: a failure midway takes back what was stored.
 
-#include <exception>
 #include <fstream>
 #include <functional>
 
@@ -47,29 +47,19 @@ std::unique_ptr<xbase::Cursor> openForImport(const std::filesystem::path& dbf) {
 
 constexpr std::uint32_t kBulkImportMinimum = 1000;
 
-// Rebuilds the tags after a bulk append also when the import fails midway,
-// so the records already stored are found through the index.
-class BulkAppendGuard {
- public:
-  explicit BulkAppendGuard(xbase::Cursor* cursor) : cursor_(cursor) {}
-  ~BulkAppendGuard() {
-    if (cursor_ && std::uncaught_exceptions() > 0) {
-      try {
-        cursor_->endBulkAppend();
-      } catch (...) {  // the first error is the one to report; reindex repairs the index
-      }
-    }
-  }
-  void finish() {
-    if (cursor_) cursor_->endBulkAppend();
-    cursor_ = nullptr;
-  }
-  BulkAppendGuard(const BulkAppendGuard&) = delete;
-  BulkAppendGuard& operator=(const BulkAppendGuard&) = delete;
-
- private:
-  xbase::Cursor* cursor_;
-};
+// Appends every entry of `source`, in file order.
+void appendEntries(xbase::Cursor& cursor, const std::filesystem::path& source) {
+  const int name = requireField(cursor, address::kName);
+  const int memo = requireField(cursor, address::kInfo);
+  const int date = requireField(cursor, address::kLastDate);
+  forEachEntry(source, [&](const ImportEntry& entry) {
+    cursor.beginAppend();
+    cursor.setValue(name, entry.name);
+    cursor.setValue(memo, entry.memo);
+    cursor.setValue(date, entry.date);
+    cursor.post();
+  });
+}
 
 }  // namespace
 
@@ -81,30 +71,28 @@ int runImport(const Arguments& arguments) {
 
   const std::uint32_t present = xbase::tableInfo(files.dbf).recordCount;
   auto cursor = openForImport(files.dbf);
-  const int name = requireField(*cursor, address::kName);
-  const int memo = requireField(*cursor, address::kInfo);
-  const int date = requireField(*cursor, address::kLastDate);
   // A large import into a table it has to itself is appended without
   // per-record index updates and the tags are rebuilt once at the end; a
   // rebuild costs about a quarter of a live update per record, so it pays
   // once the import adds a third of what the table holds.
   const bool bulk = cursor->mode() == xbase::OpenMode::Exclusive && entries >= kBulkImportMinimum &&
                     std::uint64_t{entries} * 3 >= present;
-  if (bulk) cursor->beginBulkAppend();
-  BulkAppendGuard finishBulk(bulk ? cursor.get() : nullptr);
-  forEachEntry(source, [&](const ImportEntry& entry) {
-    cursor->beginAppend();
-    try {
-      cursor->setValue(name, entry.name);
-      cursor->setValue(memo, entry.memo);
-      cursor->setValue(date, entry.date);
-      cursor->post();
-    } catch (...) {
-      cursor->cancel();
-      throw;
-    }
-  });
-  finishBulk.finish();
+  // All or nothing: an import that fails midway (a damaged index, a full
+  // disk) takes back what it had stored, so running it again adds no
+  // duplicates.
+  cursor->beginBatch();
+  try {
+    if (bulk) cursor->beginBulkAppend();
+    appendEntries(*cursor, source);
+    if (bulk) cursor->endBulkAppend();
+    cursor->commitBatch();
+  } catch (const xbase::Error& e) {
+    cursor->rollbackBatch();
+    throw xbase::Error(e.code(), std::string(e.what()) + "; nothing was imported");
+  } catch (...) {
+    cursor->rollbackBatch();
+    throw;
+  }
   return kOk;
 }
 

@@ -1,0 +1,39 @@
+#pragma once
+
+// The journal of a pack (format in table_pack.h): the renames it lists,
+// each with the size and CRC-32 of the new file.
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace xbase {
+
+struct Digest {
+  std::uint64_t size = 0;
+  std::uint32_t crc = 0;
+  bool operator==(const Digest&) const = default;
+};
+
+// The size and CRC-32 of a file's bytes.
+Digest digestOf(const std::filesystem::path& path);
+
+struct Rename {
+  std::filesystem::path from, to;
+  Digest digest;
+};
+using Renames = std::vector<Rename>;
+
+// Flushes the folder holding `file`, so that renames in it are durable.
+void syncFolder(const std::filesystem::path& file);
+
+// Writes and flushes the journal.
+void writeJournal(const std::filesystem::path& journal, const Renames& renames);
+
+// The renames of the journal of the table at `dbfPath`, each verified
+// against the file it names (or the file it has already become), the new
+// table file first and readable. Error Corrupt, naming the journal, when
+// any does not verify.
+Renames verifiedJournal(const std::filesystem::path& dbfPath);
+
+}  // namespace xbase
