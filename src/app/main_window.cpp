@@ -215,6 +215,8 @@ void TRuViv::ZurGridKeyPress(QChar key) {
   table.seekNearest(store::upperAscii(QString(key)));
 }
 
+void TRuViv::attachChooser(contact::TBtnBottomDlg& chooser) { chooser_ = &chooser; }
+
 void TRuViv::DBMemo1Exit() { giveGridFocus(); }
 
 // Decided by the memo's own state, so the memo and the check box stay in

@@ -21,6 +21,9 @@
 namespace store {
 class TDM;
 }
+namespace contact {
+class TBtnBottomDlg;
+}
 
 namespace app {
 
@@ -36,6 +39,11 @@ class TRuViv : public QWidget {
   // Whether start-up still has to run (set at creation, cleared when it
   // has finished).
   bool firstShow() const { return firstShow_; }
+
+  // The chooser dialog, created once after the window and kept until exit;
+  // the contact actions and the search prompt open it.
+  void attachChooser(contact::TBtnBottomDlg& chooser);
+  contact::TBtnBottomDlg* chooser() const { return chooser_; }
 
   // --- controls, named as in the form
   QFrame* Panel1;
@@ -81,6 +89,7 @@ class TRuViv : public QWidget {
   QStringList parameters_;
   QString workingDirectory_;
   bool firstShow_ = false;
+  contact::TBtnBottomDlg* chooser_ = nullptr;
 };
 
 }  // namespace app

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "platform/qt/freedesktop_shell.h"
+#include "platform/qt/freedesktop_telephony.h"
 #include "platform/qt/qt_dialogs.h"
 
 namespace platform::qt {
 
-// Installs the production Dialogs (QtDialogs) and DesktopShell
-// (FreedesktopShell) for its lifetime and restores the previous ones after.
+// Installs the production Dialogs (QtDialogs), DesktopShell
+// (FreedesktopShell) and Telephony (FreedesktopTelephony) for its lifetime and restores the previous ones after.
 // Create one in main() after the QApplication.
 class QtServices {
  public:
@@ -18,8 +19,10 @@ class QtServices {
  private:
   QtDialogs dialogs_;
   FreedesktopShell shell_;
+  FreedesktopTelephony telephony_;
   Dialogs* previousDialogs_;
   DesktopShell* previousShell_;
+  Telephony* previousTelephony_;
 };
 
 }  // namespace platform::qt
