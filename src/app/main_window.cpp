@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "app/startup.h"
+#include "contact/contact_actions.h"
 #include "maint/folder_dialog.h"
 #include "maint/maintenance_command.h"
 #include "platform/desktop_shell.h"
@@ -102,7 +103,8 @@ void TRuViv::createToolbar() {
     *look.member = button;
   }
   // The commands behind these buttons come with their own features; until
-  // then the buttons are shown but cannot be pressed.
+  // then the buttons are shown but cannot be pressed. The contact actions
+  // are enabled when the chooser dialog is attached.
   for (QToolButton* later : {SpeedPhone, email, URL, FindSpeed, NoFilterSpeed, ClipSpeed, InfoSpeed})
     later->setEnabled(false);
   ButtonAlpha->hide();
@@ -215,7 +217,15 @@ void TRuViv::ZurGridKeyPress(QChar key) {
   table.seekNearest(store::upperAscii(QString(key)));
 }
 
-void TRuViv::attachChooser(contact::TBtnBottomDlg& chooser) { chooser_ = &chooser; }
+void TRuViv::attachChooser(contact::TBtnBottomDlg& chooser) {
+  chooser_ = &chooser;
+  auto* actions = new contact::ContactActions(dm_, chooser, {ZurGrid, DBMemo1, Memo1}, this);
+  connect(SpeedPhone, &QToolButton::clicked, actions, &contact::ContactActions::SpeedPhoneClick);
+  connect(email, &QToolButton::clicked, actions, &contact::ContactActions::emailClick);
+  connect(URL, &QToolButton::clicked, actions, &contact::ContactActions::URLClick);
+  connect(ClipSpeed, &QToolButton::clicked, actions, &contact::ContactActions::ClipSpeedClick);
+  for (QToolButton* button : {SpeedPhone, email, URL, ClipSpeed}) button->setEnabled(true);
+}
 
 void TRuViv::DBMemo1Exit() { giveGridFocus(); }
 

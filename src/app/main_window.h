@@ -41,7 +41,8 @@ class TRuViv : public QWidget {
   bool firstShow() const { return firstShow_; }
 
   // The chooser dialog, created once after the window and kept until exit;
-  // the contact actions and the search prompt open it.
+  // the contact actions and the search prompt open it. Attaching it wires
+  // and enables the contact actions' buttons.
   void attachChooser(contact::TBtnBottomDlg& chooser);
   contact::TBtnBottomDlg* chooser() const { return chooser_; }
 

@@ -163,7 +163,8 @@ void ContactActions::ClipSpeedClick() {
 void ContactActions::pasteIntoName() {
   QPlainTextEdit& scratch = *controls_.Memo1;
   scratch.clear();
-  scratch.paste();
+  // The clipboard's plain text only; nothing when it holds no text.
+  scratch.insertPlainText(QGuiApplication::clipboard()->text());
   store::EngineTable& table = dm_.tblAddress;
   table.setText(kNameField, QString());
   // Line breaks stay part of the name, written as the memo writes them.

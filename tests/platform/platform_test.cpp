@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDesktopServices>
-#include <QUrl>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -25,29 +23,24 @@ TEST(FreedesktopShell, TellsUrlsFromProgramsAndDriveLetters) {
   EXPECT_FALSE(platform::qt::looksLikeUrl(""));
 }
 
-// Receives the URLs that QDesktopServices would hand to the desktop.
-class UrlCatcher : public QObject {
-  Q_OBJECT
-
- public slots:
-  void handle(const QUrl& url) { urls << url.toString(); }
-
- public:
+TEST(FreedesktopShell, HandsUrlsToTheRegisteredHandlerExactly) {
   QStringList urls;
-};
-
-TEST(FreedesktopShell, HandsUrlsToTheRegisteredHandler) {
-  UrlCatcher catcher;
-  for (const char* scheme : {"https", "mailto"}) QDesktopServices::setUrlHandler(scheme, &catcher, "handle");
-  platform::qt::FreedesktopShell shell;
+  platform::qt::FreedesktopShell shell([&](const QString& url) {
+    urls << url;
+    return true;
+  });
   // A URL target, a mail target with the "open" verb, and a Windows browser
   // program given the address as its parameter.
   EXPECT_TRUE(shell.open("https://example.com/a?x=1", {}, {}, platform::ShowState::Normal));
   EXPECT_TRUE(shell.open("mailto:a@example.com?bcc=b@example.com", {}, "open", platform::ShowState::Normal));
   EXPECT_TRUE(shell.open("iexplore.exe", "https://example.com/b", {}, platform::ShowState::Normal));
-  for (const char* scheme : {"https", "mailto"}) QDesktopServices::unsetUrlHandler(scheme);
-  EXPECT_EQ(catcher.urls, (QStringList{"https://example.com/a?x=1", "mailto:a@example.com?bcc=b@example.com",
-                                       "https://example.com/b"}));
+  // Exactly as given: no tidying of case, dots or escapes; no scheme: http.
+  EXPECT_TRUE(shell.open("mailto:?bcc=A@b.com,,x@Y.com", {}, "open", platform::ShowState::Normal));
+  EXPECT_TRUE(shell.open("iexplore.exe", "WWW.Example.COM/a/../%7euser", {}, platform::ShowState::Normal));
+  EXPECT_FALSE(shell.open("iexplore.exe", "", {}, platform::ShowState::Normal));
+  EXPECT_EQ(urls, (QStringList{"https://example.com/a?x=1", "mailto:a@example.com?bcc=b@example.com",
+                               "https://example.com/b", "mailto:?bcc=A@b.com,,x@Y.com",
+                               "http://WWW.Example.COM/a/../%7euser"}));
   EXPECT_FALSE(shell.open("", {}, {}, platform::ShowState::Normal));
 }
 
@@ -106,4 +99,3 @@ TEST(QtDialogs, TitlesButtonsAndAnswers) {
 
 }  // namespace
 
-#include "platform_test.moc"
