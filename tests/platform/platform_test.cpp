@@ -5,10 +5,15 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include "platform/clock.h"
 #include "platform/qt/freedesktop_shell.h"
+#include "platform/qt/freedesktop_telephony.h"
 #include "platform/program_folder.h"
 #include "platform/qt/qt_dialogs.h"
 
@@ -42,6 +47,69 @@ TEST(FreedesktopShell, HandsUrlsToTheRegisteredHandlerExactly) {
                                "https://example.com/b", "mailto:?bcc=A@b.com,,x@Y.com",
                                "http://WWW.Example.COM/a/../%7euser"}));
   EXPECT_FALSE(shell.open("", {}, {}, platform::ShowState::Normal));
+}
+
+// The tel: handler is looked up in the freedesktop folders named by the
+// environment; these point them at a temporary folder for one test.
+class XdgFolders {
+ public:
+  XdgFolders() {
+    for (const char* name : kNames) saved_ << qgetenv(name);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(dir.filePath("none")));
+    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(dir.filePath("none")));
+    qputenv("DISPLAY", ":99");  // xdg-open looks for scheme handlers only on a display
+    qunsetenv("XDG_CURRENT_DESKTOP");
+  }
+  ~XdgFolders() {
+    for (int i = 0; i < saved_.size(); ++i) {
+      if (saved_[i].isNull())
+        qunsetenv(kNames[i]);
+      else
+        qputenv(kNames[i], saved_[i]);
+    }
+  }
+  // Registers a tel: handler that writes the address it gets to `called`.
+  void registerHandler() {
+    QDir().mkpath(dir.filePath("data/applications"));
+    QDir().mkpath(dir.filePath("config"));
+    write("dial.sh", "#!/bin/sh\necho \"$1\" > " + dir.filePath("called") + "\n");
+    QFile::setPermissions(dir.filePath("dial.sh"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    write("data/applications/testdial.desktop", "[Desktop Entry]\nType=Application\nName=Dial\nExec=" +
+                                                    dir.filePath("dial.sh") + " %u\nMimeType=x-scheme-handler/tel;\n");
+    write("config/mimeapps.list", "[Default Applications]\nx-scheme-handler/tel=testdial.desktop\n");
+  }
+  void write(const QString& name, const QString& text) {
+    QFile file(dir.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+  }
+
+  QTemporaryDir dir;
+
+ private:
+  static constexpr const char* kNames[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
+                                           "DISPLAY", "XDG_CURRENT_DESKTOP"};
+  QList<QByteArray> saved_;
+};
+
+TEST(FreedesktopTelephony, TelAddressGoesToTheRegisteredHandler) {
+  EXPECT_EQ(platform::qt::telAddress("+1 (206) 555-1234#9"), "tel:+1%20(206)%20555-1234%239");
+  XdgFolders xdg;
+  platform::qt::FreedesktopTelephony telephony;
+  EXPECT_FALSE(telephony.load());  // nothing registered: cannot be loaded
+  EXPECT_FALSE(telephony.findRequest());
+  xdg.registerHandler();
+  ASSERT_TRUE(telephony.load());
+  ASSERT_TRUE(telephony.findRequest());
+  EXPECT_EQ(telephony.requestMakeCall("555-1234", "", "Pizza", ""), 0);
+  QFile called(xdg.dir.filePath("called"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return called.size() > 0; }, 10000));
+  ASSERT_TRUE(called.open(QIODevice::ReadOnly));
+  EXPECT_EQ(called.readAll().trimmed(), "tel:555-1234");
+  telephony.release();
+  EXPECT_EQ(telephony.requestMakeCall("555-1234", "", "Pizza", ""), -1);
 }
 
 TEST(ProgramFolder, OverrideAndReset) {
