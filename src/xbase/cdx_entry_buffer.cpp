@@ -98,8 +98,18 @@ std::vector<std::uint32_t> EntryBuffer::sortedOrder() const {
 void EntryBuffer::spill() {
   RunFile file(std::tmpfile());
   if (!file) spillFailed();
-  for (std::uint32_t index : sortedOrder())
-    if (std::fwrite(record(index), recordSize_, 1, file.get()) != 1) spillFailed();
+  // Gathered into large pieces: the stream's own buffer is only a few KB.
+  std::vector<Byte> piece;
+  piece.reserve(kRunReadBytes + recordSize_);
+  const auto writePiece = [&] {
+    if (!piece.empty() && std::fwrite(piece.data(), piece.size(), 1, file.get()) != 1) spillFailed();
+    piece.clear();
+  };
+  for (std::uint32_t index : sortedOrder()) {
+    piece.insert(piece.end(), record(index), record(index) + recordSize_);
+    if (piece.size() >= kRunReadBytes) writePiece();
+  }
+  writePiece();
   if (std::fflush(file.get()) != 0) spillFailed();
   runs_.push_back(std::move(file));
   runSizes_.push_back(held_);

@@ -26,14 +26,7 @@ std::filesystem::path newFileOf(const std::filesystem::path& path) {
   return std::filesystem::path(path.string() + ".packing");
 }
 
-void syncFolder(const std::filesystem::path& file) {
-  const auto folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-}
+void syncFolder(const std::filesystem::path& file) { File::syncFolderOf(file); }
 
 void removeQuietly(const std::filesystem::path& path) {
   std::error_code ec;
@@ -116,6 +109,8 @@ void packTable(Table& table, const std::vector<const TagRule*>& rules) {
     renames.push_back({newFileOf(fptPath), fptPath});
   }
 
+  std::optional<FptReader> memoIn;
+  if (table.fpt()) memoIn.emplace(*table.fpt());
   SequentialWriter recordsOut(newDbfFile, header.headerLength);
   std::uint32_t kept = 0;
   std::string record;
@@ -125,7 +120,9 @@ void packTable(Table& table, const std::vector<const TagRule*>& rules) {
     for (std::size_t f = 0; f < header.fields.size(); ++f) {
       const FieldInfo& field = header.fields[f];
       if (field.type != 'M' || !memoOut) continue;
-      const std::string text = table.memo(static_cast<int>(f), source);
+      const auto at = static_cast<std::size_t>(header.offsets[f]);
+      const std::uint32_t oldBlock = memoBlockOf(field, source.substr(at, static_cast<std::size_t>(field.length)));
+      const std::string text = oldBlock == 0 ? std::string() : memoIn->read(oldBlock);
       std::uint32_t block = 0;
       if (!text.empty()) {
         const std::string image = FptFile::blockImage(text, blockSize);
@@ -134,7 +131,7 @@ void packTable(Table& table, const std::vector<const TagRule*>& rules) {
         memoOut->write(image);
       }
       const std::string pointer = encodeMemoBlock(field, block);
-      record.replace(static_cast<std::size_t>(header.offsets[f]), pointer.size(), pointer);
+      record.replace(at, pointer.size(), pointer);
     }
     recordsOut.write(record);
     ++kept;
@@ -153,17 +150,10 @@ void packTable(Table& table, const std::vector<const TagRule*>& rules) {
     const auto cdxPath = table.cdx()->path();
     const auto newCdxPath = newFileOf(cdxPath);
     removeQuietly(newCdxPath);
-    std::error_code ec;
-    if (!std::filesystem::copy_file(cdxPath, newCdxPath, ec))
-      throw Error(ErrorCode::Io, "Cannot copy " + cdxPath.string() + ": " + ec.message());
     DbfFile packed(File(newDbfPath, File::Access::ReadOnly));
-    auto cdx = CdxFile::open(newCdxPath, true);
-    for (std::size_t t = 0; t < rules.size(); ++t) {
-      const int tag = static_cast<int>(t);
-      if (rules[t]->pad() != ' ') cdx->setPadByte(tag, rules[t]->pad());
-      cdx->rebuildTag(tag, rules[t]->entriesOf(packed));
-    }
-    cdx->sync();
+    std::vector<CdxEntrySource> entries;
+    for (const TagRule* rule : rules) entries.push_back(rule->entriesOf(packed));
+    table.cdx()->rebuildInto(newCdxPath, entries);
     renames.push_back({newCdxPath, cdxPath});
   }
 
