@@ -1,8 +1,5 @@
 #include "xbase/table_pack.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <fstream>
 #include <optional>
