@@ -11,7 +11,7 @@ namespace xbase::cdx {
 namespace {
 
 constexpr std::size_t kChunkBytes = 1 << 20;
-constexpr std::size_t kSortItemBytes = 16;   // prefix + index, padded
+constexpr std::size_t kSortItemBytes = 24;   // 16 record bytes + index, padded
 constexpr std::size_t kRunReadBytes = 256 << 10;
 
 [[noreturn]] void spillFailed() {
@@ -74,22 +74,62 @@ const Byte* EntryBuffer::record(std::size_t index) const {
   return chunks_[index / perChunk_].get() + (index % perChunk_) * recordSize_;
 }
 
-std::vector<std::uint32_t> EntryBuffer::sortedOrder() const {
-  struct Item {
-    std::uint64_t prefix;
-    std::uint32_t index;
-  };
-  std::vector<Item> items(held_);
-  for (std::size_t i = 0; i < held_; ++i) {
-    const Byte* p = record(i);
-    std::uint64_t prefix = 0;
-    for (std::size_t b = 0; b < 8; ++b) prefix = (prefix << 8) | (b < recordSize_ ? p[b] : 0);
-    items[i] = {prefix, static_cast<std::uint32_t>(i)};
+struct EntryBuffer::SortItem {
+  // 16 bytes of the record from the depth being sorted, as two big-endian
+  // numbers, and the record's index.
+  std::uint64_t high;
+  std::uint64_t low;
+  std::uint32_t index;
+  bool sameWords(const SortItem& other) const { return high == other.high && low == other.low; }
+};
+
+// The eight record bytes from `depth` on as one number that orders like
+// them, zeros past the record's end.
+std::uint64_t EntryBuffer::wordAt(const Byte* record, std::size_t depth) const {
+  if (depth + 8 <= recordSize_) {
+    std::uint64_t word;
+    std::memcpy(&word, record + depth, 8);
+    return __builtin_bswap64(word);
   }
-  std::sort(items.begin(), items.end(), [this](const Item& a, const Item& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    return std::memcmp(record(a.index), record(b.index), recordSize_) < 0;
+  std::uint64_t word = 0;
+  for (std::size_t b = 0; depth + b < recordSize_; ++b) word |= static_cast<std::uint64_t>(record[depth + b]) << (56 - 8 * b);
+  return word;
+}
+
+void EntryBuffer::loadWords(SortItem& item, std::size_t depth) const {
+  const Byte* p = record(item.index);
+  item.high = wordAt(p, depth);
+  item.low = wordAt(p, depth + 8);
+}
+
+// Sorts 16 bytes at a time: items are ordered on the bytes in hand, then
+// each run of equal ones is sorted on the next 16 bytes. Keys with long
+// shared beginnings (surnames, repeated names) thus never compare whole
+// records, and a run's records are read in memory order.
+void EntryBuffer::sortFrom(SortItem* begin, SortItem* end, std::size_t depth) const {
+  std::sort(begin, end, [](const SortItem& a, const SortItem& b) {
+    if (a.high != b.high) return a.high < b.high;
+    return a.low != b.low ? a.low < b.low : a.index < b.index;
   });
+  if (depth + 16 >= recordSize_) return;  // equal bytes here mean equal records
+  for (SortItem* run = begin; run != end;) {
+    SortItem* runEnd = run + 1;
+    while (runEnd != end && runEnd->sameWords(*run)) ++runEnd;
+    if (runEnd - run > 1) {
+      for (SortItem* item = run; item != runEnd; ++item) loadWords(*item, depth + 16);
+      sortFrom(run, runEnd, depth + 16);
+    }
+    run = runEnd;
+  }
+}
+
+std::vector<std::uint32_t> EntryBuffer::sortedOrder() const {
+  std::vector<SortItem> items(held_);
+  for (std::size_t i = 0; i < held_; ++i) {
+    items[i].index = static_cast<std::uint32_t>(i);
+    loadWords(items[i], 0);
+  }
+  sortFrom(items.data(), items.data() + items.size(), 0);
   std::vector<std::uint32_t> order(held_);
   for (std::size_t i = 0; i < held_; ++i) order[i] = items[i].index;
   return order;
@@ -98,8 +138,18 @@ std::vector<std::uint32_t> EntryBuffer::sortedOrder() const {
 void EntryBuffer::spill() {
   RunFile file(std::tmpfile());
   if (!file) spillFailed();
-  for (std::uint32_t index : sortedOrder())
-    if (std::fwrite(record(index), recordSize_, 1, file.get()) != 1) spillFailed();
+  // Gathered into large pieces: the stream's own buffer is only a few KB.
+  std::vector<Byte> piece;
+  piece.reserve(kRunReadBytes + recordSize_);
+  const auto writePiece = [&] {
+    if (!piece.empty() && std::fwrite(piece.data(), piece.size(), 1, file.get()) != 1) spillFailed();
+    piece.clear();
+  };
+  for (std::uint32_t index : sortedOrder()) {
+    piece.insert(piece.end(), record(index), record(index) + recordSize_);
+    if (piece.size() >= kRunReadBytes) writePiece();
+  }
+  writePiece();
   if (std::fflush(file.get()) != 0) spillFailed();
   runs_.push_back(std::move(file));
   runSizes_.push_back(held_);

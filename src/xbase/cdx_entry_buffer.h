@@ -3,8 +3,9 @@
 // The entries of a bulk build, held compactly and handed out sorted: one
 // flat record of key bytes + big-endian record number per entry (so records
 // compare bytewise as (key, record number)), in fixed chunks with no
-// reallocation peaks. Sorting goes through an array of (8-byte prefix,
-// index) pairs so that most comparisons never touch the records.
+// reallocation peaks. Sorting goes through an array of (16 record bytes,
+// index) pairs, 16 bytes deeper for each run of equal ones, so that
+// comparisons never touch the records.
 //
 // Memory stays bounded: when the entries held reach the budget, they are
 // sorted and written to an anonymous temporary file as one run, and the
@@ -43,6 +44,10 @@ class EntryBuffer {
   using RunFile = std::unique_ptr<std::FILE, FileCloser>;
 
   const Byte* record(std::size_t index) const;
+  struct SortItem;
+  std::uint64_t wordAt(const Byte* record, std::size_t depth) const;
+  void loadWords(SortItem& item, std::size_t depth) const;
+  void sortFrom(SortItem* begin, SortItem* end, std::size_t depth) const;
   std::vector<std::uint32_t> sortedOrder() const;
   void spill();
   void mergeRuns(const std::function<void(std::string_view, std::uint32_t)>& visit);

@@ -85,9 +85,17 @@ void CdxFile::Impl::loadTags() {
 std::uint32_t CdxFile::Impl::buildTree(const KeyShape& shape, const CdxEntrySource& entries) {
   EntryBuffer buffer(shape.length);
   if (entries) entries([&](std::string_view key, std::uint32_t recno) { buffer.add(key, recno); });
-  TreeBuilder builder(store, shape);
-  buffer.forEachSorted([&](std::string_view key, std::uint32_t recno) { builder.add(CdxEntry{std::string(key), recno}); });
-  return builder.finish();
+  store.beginBatch();
+  try {
+    TreeBuilder builder(store, shape);
+    buffer.forEachSorted([&](std::string_view key, std::uint32_t recno) { builder.add(CdxEntry{std::string(key), recno}); });
+    const std::uint32_t root = builder.finish();
+    store.endBatch();
+    return root;
+  } catch (...) {
+    store.dropBatch();  // nothing refers to the nodes built so far
+    throw;
+  }
 }
 
 void CdxFile::Impl::countChange(int tag) {

@@ -83,6 +83,13 @@ class CdxFile {
   int addTag(std::string_view name, std::string_view expression, int keyLength,
              const std::vector<CdxEntry>& entries, char pad = ' ');
   void rebuildTag(int tag, const std::vector<CdxEntry>& entries);
+  // Writes a new index file at `target` (which must not exist) holding
+  // every tag of this one, in the same order with the same names,
+  // expressions, options and pad bytes, tag i filled from `entries[i]`. The
+  // file is as compact as a fresh build and flushed to disk on return; on
+  // failure it is removed. This file is not changed: the caller puts the
+  // new one in its place.
+  void rebuildInto(const std::filesystem::path& target, const std::vector<CdxEntrySource>& entries) const;
   CdxTagOptions options(int tag) const;
   // The byte that trailing-count compression strips and decoding pads with:
   // a blank for character keys (the default), NUL for numeric and date keys.

@@ -9,9 +9,16 @@
 // A chain that does not look like that (another program's) is left alone
 // and new nodes are appended instead, so a foreign free list is never
 // misread into handing out a live node.
+//
+// A bulk build appends its nodes through a batch: once the free list is
+// used up, new nodes are placed past the end of the file and gathered in
+// memory, then written in large pieces instead of one 512-byte write each.
+// Nothing refers to them until the caller publishes the new root, after the
+// batch is written.
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "xbase/cdx_node.h"
 #include "xbase/file.h"
@@ -37,6 +44,13 @@ class NodeStore {
   std::uint32_t allocate();
   void release(std::uint32_t offset);
 
+  // Gathers the nodes allocated and written from now on (see above);
+  // endBatch writes them. Reads see gathered nodes. A batch ended by
+  // dropBatch (a build that failed) writes nothing.
+  void beginBatch();
+  void endBatch();
+  void dropBatch();
+
   // Root pointer of the tree whose header is at `headerOffset`.
   std::uint32_t readRoot(std::uint32_t headerOffset) const;
   void writeRoot(std::uint32_t headerOffset, std::uint32_t root);
@@ -46,9 +60,14 @@ class NodeStore {
 
  private:
   std::uint32_t popFreeNode();
+  void writeBatch();
 
   File& file_;
   bool freeListUnusable_ = false;
+  bool batching_ = false;
+  bool freeListEmpty_ = false;  // within a batch: no more free nodes to take
+  std::uint64_t batchStart_ = 0;  // file offset of batch_[0]
+  std::vector<Byte> batch_;
 };
 
 }  // namespace xbase::cdx

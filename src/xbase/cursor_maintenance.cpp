@@ -18,8 +18,10 @@ void CursorImpl::reindex() {
   lookahead_.tag = -1;
   table_.dbf().refreshCount();
   if (CdxFile* cdx = table_.cdx()) {
-    for (int tag = 0; tag < cdx->tagCount(); ++tag) cdx->rebuildTag(tag, rule(tag).entriesOf(table_.dbf()));
-    cdx->sync();
+    std::vector<CdxEntrySource> entries;
+    for (int tag = 0; tag < cdx->tagCount(); ++tag) entries.push_back(rule(tag).entriesOf(table_.dbf()));
+    table_.rebuildIndex(entries);
+    rules_.clear();  // they set their pad bytes on the index opened before
   }
   first();
 }

@@ -134,6 +134,15 @@ void File::sync() {
   if (::fdatasync(fd_) != 0) throwWriteError(fd_, "Cannot flush", path_);
 }
 
+void File::syncFolderOf(const std::filesystem::path& path) {
+  const auto folder = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
 bool File::tryLock(std::uint64_t offset, std::uint64_t length, bool exclusive) {
   return applyLock(fd_, exclusive ? F_WRLCK : F_RDLCK, offset, length, false);
 }

@@ -39,6 +39,9 @@ class File {
   void writeAt(std::uint64_t offset, std::string_view bytes) { writeAt(offset, bytes.data(), bytes.size()); }
   void truncate(std::uint64_t size);
   void sync();
+  // Flushes the folder holding `path` (its renames and new names) to disk;
+  // best effort.
+  static void syncFolderOf(const std::filesystem::path& path);
 
   // Open-file-description locks (F_OFD_*): held per open file, so two
   // cursors in one process conflict like two processes, and closing one

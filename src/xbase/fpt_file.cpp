@@ -66,18 +66,25 @@ std::uint64_t FptFile::runStart(std::uint32_t block) const {
   return offset;
 }
 
-std::uint32_t FptFile::storedLength(std::uint32_t block, std::uint64_t fileSize) const {
-  const std::uint64_t offset = runStart(block);
-  if (offset + kBlockHeaderSize > fileSize)
+void FptFile::requireRunHead(std::uint32_t block, std::uint64_t fileSize) const {
+  if (runStart(block) + kBlockHeaderSize > fileSize)
     throw Error(ErrorCode::Corrupt, name() + ": a memo points to block " + std::to_string(block) +
                                         ", past the end of the memo file");
-  char head[kBlockHeaderSize];
-  file_.readAt(offset, head, sizeof head);
+}
+
+std::uint32_t FptFile::checkedLength(std::uint32_t block, const char* head, std::uint64_t fileSize) const {
   const std::uint32_t length = readBe32(head + 4);
-  if (offset + kBlockHeaderSize + length > fileSize)
+  if (runStart(block) + kBlockHeaderSize + length > fileSize)
     throw Error(ErrorCode::Corrupt, name() + ": the memo in block " + std::to_string(block) + " claims " +
                                         std::to_string(length) + " bytes, more than the memo file holds");
   return length;
+}
+
+std::uint32_t FptFile::storedLength(std::uint32_t block, std::uint64_t fileSize) const {
+  requireRunHead(block, fileSize);
+  char head[kBlockHeaderSize];
+  file_.readAt(runStart(block), head, sizeof head);
+  return checkedLength(block, head, fileSize);
 }
 
 std::string FptFile::read(std::uint32_t block) const {
@@ -148,6 +155,23 @@ std::uint32_t FptFile::append(std::string_view text) {
   file_.writeAt(0, newNext, sizeof newNext);
   if (soleWriter_) knownNextFree_ = static_cast<std::uint32_t>(next + blocks);
   return next;
+}
+
+std::string FptReader::read(std::uint32_t block) {
+  fpt_.requireRunHead(block, size_);
+  const std::uint64_t offset = fpt_.runStart(block);
+  const std::uint32_t length = fpt_.checkedLength(block, view(offset, FptFile::kBlockHeaderSize), size_);
+  return std::string(view(offset + FptFile::kBlockHeaderSize, length), length);
+}
+
+const char* FptReader::view(std::uint64_t offset, std::size_t n) {
+  constexpr std::uint64_t kWindow = 1 << 20;
+  if (offset < start_ || offset + n > start_ + window_.size()) {
+    window_.resize(static_cast<std::size_t>(std::min(std::max<std::uint64_t>(kWindow, n), size_ - offset)));
+    fpt_.file().readAt(offset, window_.data(), window_.size());
+    start_ = offset;
+  }
+  return window_.data() + (offset - start_);
 }
 
 }  // namespace xbase

@@ -57,13 +57,37 @@ class FptFile {
 
  private:
   void requireSound(std::uint32_t nextFree) const;
+  friend class FptReader;
   std::uint64_t runStart(std::uint32_t block) const;
+  void requireRunHead(std::uint32_t block, std::uint64_t fileSize) const;
+  // The length in the block header `head` of the memo at `block`, checked
+  // against the file's size.
+  std::uint32_t checkedLength(std::uint32_t block, const char* head, std::uint64_t fileSize) const;
   std::uint32_t storedLength(std::uint32_t block, std::uint64_t fileSize) const;
 
   File file_;
   std::uint32_t blockSize_ = kDefaultBlockSize;
   bool soleWriter_ = false;
   std::uint32_t knownNextFree_ = 0;  // 0: read it from the header
+};
+
+// Reads the memos of a file nobody writes meanwhile (an exclusive pack)
+// through a window of a megabyte or more: memos visited in about file order
+// cost one read per window instead of two reads per memo. The same checks
+// as FptFile::read apply.
+class FptReader {
+ public:
+  explicit FptReader(const FptFile& fpt) : fpt_(fpt), size_(fpt.file().size()) {}
+  std::string read(std::uint32_t block);
+
+ private:
+  // `n` bytes at `offset`, which the caller has checked lie in the file.
+  const char* view(std::uint64_t offset, std::size_t n);
+
+  const FptFile& fpt_;
+  std::uint64_t size_;
+  std::uint64_t start_ = 0;
+  std::string window_;
 };
 
 }  // namespace xbase

@@ -14,15 +14,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "xbase/cdx_file.h"
 #include "xbase/cursor.h"
 #include "xbase/dbf_file.h"
 #include "xbase/fpt_file.h"
 #include "xbase/lock.h"
 
 namespace xbase {
-
-class CdxFile;
 
 class Table {
  public:
@@ -64,6 +64,10 @@ class Table {
 
   // Creates the structural index file (empty) when the table has none.
   CdxFile& createIndex();
+  // Rebuilds every tag of the index (exclusive opens), tag i from
+  // `entries[i]`, into a new compact file that replaces the old one; the
+  // index is then opened again (pad bytes set on the old one are not kept).
+  void rebuildIndex(const std::vector<CdxEntrySource>& entries);
   // Opens the files again after a pack replaced them; `dbf` is the new
   // table file, already holding the exclusive open marks.
   void reopen(File dbf);

@@ -1,6 +1,7 @@
 // Finding, opening and creating the structural index beside a table.
 
 #include <unistd.h>
+#include <system_error>
 
 #include "xbase/cdx_file.h"
 #include "xbase/dbf_bytes.h"
@@ -41,6 +42,30 @@ CdxFile& Table::createIndex() {
   cdxLocks_ = std::make_unique<File>(cdxPath, File::Access::ReadWrite);
   dbf_->setIndexFlag(true);
   return *cdx_;
+}
+
+// Crash safety: the new file is complete and flushed to disk before one
+// rename puts it in place of the old one. Interrupted before the rename, the
+// old index is untouched (as current as before the reindex) and the part-built
+// file "<index>.rebuilding" is removed by the next rebuild; after it, the
+// index is the new one. Either way a reindex leaves a sound index.
+void Table::rebuildIndex(const std::vector<CdxEntrySource>& entries) {
+  if (!cdx_) return;
+  const auto cdxPath = cdx_->path();
+  const std::filesystem::path building = cdxPath.string() + ".rebuilding";
+  std::error_code ec;
+  std::filesystem::remove(building, ec);
+  cdx_->rebuildInto(building, entries);
+  std::filesystem::rename(building, cdxPath, ec);
+  if (ec) {
+    const std::string why = ec.message();
+    std::filesystem::remove(building, ec);
+    throw Error(ErrorCode::Io, "Cannot replace " + cdxPath.string() + ": " + why);
+  }
+  File::syncFolderOf(cdxPath);
+  cdx_.reset();
+  cdxLocks_.reset();
+  openIndex();
 }
 
 }  // namespace xbase

@@ -126,6 +126,8 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
     renames.push_back({newFileOf(fptPath), fptPath, {}});
   }
 
+  std::optional<FptReader> memoIn;
+  if (table.fpt()) memoIn.emplace(*table.fpt());
   SequentialWriter recordsOut(newDbfFile, header.headerLength);
   std::uint32_t kept = 0;
   std::string record;
@@ -135,7 +137,9 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
     for (std::size_t f = 0; f < header.fields.size(); ++f) {
       const FieldInfo& field = header.fields[f];
       if (field.type != 'M' || !memoOut) continue;
-      const std::string text = table.memo(static_cast<int>(f), source);
+      const auto at = static_cast<std::size_t>(header.offsets[f]);
+      const std::uint32_t oldBlock = memoBlockOf(field, source.substr(at, static_cast<std::size_t>(field.length)));
+      const std::string text = oldBlock == 0 ? std::string() : memoIn->read(oldBlock);
       std::uint32_t block = 0;
       if (!text.empty()) {
         const std::string image = FptFile::blockImage(text, blockSize);
@@ -144,7 +148,7 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
         memoOut->write(image);
       }
       const std::string pointer = encodeMemoBlock(field, block);
-      record.replace(static_cast<std::size_t>(header.offsets[f]), pointer.size(), pointer);
+      record.replace(at, pointer.size(), pointer);
     }
     recordsOut.write(record);
     ++kept;
@@ -163,19 +167,12 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
     const auto cdxPath = table.cdx()->path();
     const auto newCdxPath = newFileOf(cdxPath);
     removeQuietly(newCdxPath);
-    std::error_code ec;
     created.add(newCdxPath);
-    if (!std::filesystem::copy_file(cdxPath, newCdxPath, ec))
-      throw Error(ErrorCode::Io, "Cannot copy " + cdxPath.string() + ": " + ec.message());
-    keepOwnerAndMode(newCdxPath, cdxPath);
     DbfFile packed(File(newDbfPath, File::Access::ReadOnly));
-    auto cdx = CdxFile::open(newCdxPath, true);
-    for (std::size_t t = 0; t < rules.size(); ++t) {
-      const int tag = static_cast<int>(t);
-      if (rules[t]->pad() != ' ') cdx->setPadByte(tag, rules[t]->pad());
-      cdx->rebuildTag(tag, rules[t]->entriesOf(packed));
-    }
-    cdx->sync();
+    std::vector<CdxEntrySource> entries;
+    for (const TagRule* rule : rules) entries.push_back(rule->entriesOf(packed));
+    table.cdx()->rebuildInto(newCdxPath, entries);
+    keepOwnerAndMode(newCdxPath, cdxPath);
     renames.push_back({newCdxPath, cdxPath, {}});
   }
   for (Rename& r : renames) r.digest = digestOf(r.from);
@@ -202,9 +199,9 @@ void packTable(Table& table, const std::vector<const TagRule*>& rules) {
   // from the journal.
   std::rotate(renames.begin(), renames.begin() + 1, renames.end());
   applyRenames(renames);
-  syncFolder(dbfPath);
+  File::syncFolderOf(dbfPath);
   removeQuietly(journal);
-  syncFolder(dbfPath);
+  File::syncFolderOf(dbfPath);
   table.reopen(std::move(newDbfFile));
 }
 
@@ -225,7 +222,7 @@ void finishInterruptedPack(const std::filesystem::path& dbfPath) {
   Renames renames = verifiedJournal(dbfPath);
   std::rotate(renames.begin(), renames.begin() + 1, renames.end());
   applyRenames(renames);
-  syncFolder(dbfPath);
+  File::syncFolderOf(dbfPath);
   removeQuietly(journal);
 }
 

@@ -24,8 +24,8 @@
 namespace xbase {
 
 // Packs an exclusively opened table; `rules[i]` makes the entries of tag i.
-// The index file is copied and each tag rebuilt in the copy, so that the
-// tags keep their options. The table is reopened on the new files.
+// A new index file is built with every tag of the old one (names and
+// options kept), filled from the packed records. The table is reopened on the new files.
 void packTable(Table& table, const std::vector<const TagRule*>& rules);
 
 // Completes a pack that stopped after its journal was written. Called

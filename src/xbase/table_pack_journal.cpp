@@ -40,15 +40,6 @@ std::filesystem::path packJournalOf(const std::filesystem::path& dbfPath) {
   return std::filesystem::path(dbfPath.string() + ".packed");
 }
 
-void syncFolder(const std::filesystem::path& file) {
-  const auto folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-}
-
 Digest digestOf(const std::filesystem::path& path) {
   File file(path, File::Access::ReadOnly);
   Digest digest;
@@ -74,7 +65,7 @@ void writeJournal(const std::filesystem::path& journal, const Renames& renames) 
     if (!out) throw Error(ErrorCode::Io, "Cannot write " + journal.string());
   }
   File(journal, File::Access::ReadWrite).sync();
-  syncFolder(journal);
+  File::syncFolderOf(journal);
 }
 
 // The journal's renames, each verified against the file it names (or the

@@ -24,9 +24,6 @@ struct Rename {
 };
 using Renames = std::vector<Rename>;
 
-// Flushes the folder holding `file`, so that renames in it are durable.
-void syncFolder(const std::filesystem::path& file);
-
 // Writes and flushes the journal.
 void writeJournal(const std::filesystem::path& journal, const Renames& renames);
 

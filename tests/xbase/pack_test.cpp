@@ -112,5 +112,34 @@ TEST_F(Packing, TheNextOpenFinishesAPackInterruptedAfterItsJournal) {
   EXPECT_FALSE(std::filesystem::exists(folder_ / "ADDRESS.DBF.packing"));
 }
 
+// The index a reindex or a pack leaves is as small as one built afresh on a
+// copy of its table, and reads back the same entries.
+TEST_F(Packing, ReindexAndPackLeaveAnIndexNoLargerThanAFreshBuild) {
+  const auto cdxSize = [](const std::filesystem::path& folder) { return std::filesystem::file_size(folder / "ADDRESS.CDX"); };
+  const auto expectLikeAFreshBuild = [&](Cursor& cursor) {
+    TempFolder fresh;
+    for (const char* file : {"ADDRESS.DBF", "ADDRESS.fpt"}) std::filesystem::copy_file(folder_ / file, fresh / file);
+    auto rebuilt = Cursor::open(fresh / "ADDRESS.DBF", OpenMode::Exclusive);
+    rebuilt->createTag("Address", "upper(Name)");
+    rebuilt->setOrder("Address");
+    cursor.setOrder("Address");
+    EXPECT_LE(cdxSize(folder_.path()), cdxSize(fresh.path()));
+    EXPECT_EQ(testing::walkNames(cursor), testing::walkNames(*rebuilt));
+  };
+  auto cursor = Cursor::open(path_, OpenMode::Exclusive);
+  for (int i = 0; i < 3000; ++i) testing::addEntry(*cursor, "Entry " + std::to_string(i * 7919 % 3001));
+  for (int round = 0; round < 2; ++round) {
+    cursor->reindex();
+    expectLikeAFreshBuild(*cursor);
+  }
+  cursor->setOrder("");
+  for (cursor->first(); !cursor->eof();) {
+    cursor->deleteRecord();
+    cursor->skip(2);
+  }
+  cursor->pack();
+  expectLikeAFreshBuild(*cursor);
+}
+
 }  // namespace
 }  // namespace xbase
