@@ -9,6 +9,7 @@
 #include "maint/maintenance_command.h"
 #include "platform/desktop_shell.h"
 #include "report/report_writer_command.h"
+#include "search/search_commands.h"
 #include "shop/store_links.h"
 #include "store/address_schema.h"
 #include "store/ansi_text.h"
@@ -103,8 +104,7 @@ void TRuViv::createToolbar() {
   }
   // The commands behind these buttons come with their own features; until
   // then the buttons are shown but cannot be pressed.
-  for (QToolButton* later : {SpeedPhone, email, URL, FindSpeed, NoFilterSpeed, ClipSpeed, InfoSpeed})
-    later->setEnabled(false);
+  for (QToolButton* later : {SpeedPhone, email, URL, NoFilterSpeed, ClipSpeed}) later->setEnabled(false);
   ButtonAlpha->hide();
 
   connect(ButtonNatural, &QToolButton::clicked, this, &TRuViv::ButtonNaturalClick);
@@ -169,6 +169,20 @@ void TRuViv::createDataControls() {
   connect(DBMemo1, &widgets::DbMemo::keyTyped, this, &TRuViv::ZurGridKeyPress);
   connect(DBMemo1, &widgets::DbMemo::exited, this, &TRuViv::DBMemo1Exit);
   connect(WrapButton, &QCheckBox::clicked, this, &TRuViv::WrapButtonClick);
+
+  search::SearchCommands::Hooks searchHooks;
+  searchHooks.grid = ZurGrid;
+  searchHooks.noFilterButton = NoFilterSpeed;
+  searchHooks.memoWraps = [this] { return DBMemo1->wordWrap(); };
+  searchHooks.focusGrid = [this] {
+    giveGridFocus();
+    ZurGrid->viewport()->update();
+  };
+  auto* searching = new search::SearchCommands(dm_, this, std::move(searchHooks));
+  connect(NoFilterSpeed, &QToolButton::clicked, searching, &search::SearchCommands::NoFilterSpeedClick);
+  connect(InfoSpeed, &QToolButton::clicked, searching, &search::SearchCommands::InfoSpeedClick);
+  connect(ZurGrid, &widgets::DbGrid::doubleClicked, searching, &search::SearchCommands::InfoSpeedClick);
+  connect(DBMemo1, &widgets::DbMemo::doubleClicked, searching, &search::SearchCommands::InfoSpeedClick);
   connect(Shop, &shop::ShopRadioGroup::clicked, this, &TRuViv::ShopClick);
 }
 
