@@ -1,10 +1,11 @@
-// Program entry: the application, the desktop services, the data module and
-// the main window; start-up runs when the window shows for the first time.
+// Program entry: the application, the desktop services, the data module, the
+// main window and the chooser dialog; start-up runs when the window shows for the first time.
 
 #include <QDir>
 
 #include "app/application.h"
 #include "app/main_window.h"
+#include "contact/chooser_dialog.h"
 #include "platform/qt/qt_services.h"
 #include "store/data_module.h"
 
@@ -15,6 +16,9 @@ int main(int argc, char** argv) {
   // when it is created.
   store::TDM DM;
   app::TRuViv RuViv(DM, application.arguments().mid(1), QDir::currentPath());
+  // The chooser dialog serves the contact actions and the search prompt.
+  contact::TBtnBottomDlg BtnBottomDlg(&RuViv);
+  RuViv.attachChooser(BtnBottomDlg);
   RuViv.show();
   return application.exec();
 }

@@ -5,6 +5,8 @@
 #include <QTimer>
 
 #include "app/startup.h"
+#include "contact/chooser_dialog.h"
+#include "contact/contact_actions.h"
 #include "maint/folder_dialog.h"
 #include "maint/maintenance_command.h"
 #include "platform/desktop_shell.h"
@@ -103,8 +105,9 @@ void TRuViv::createToolbar() {
     *look.member = button;
   }
   // The commands behind these buttons come with their own features; until
-  // then the buttons are shown but cannot be pressed.
-  for (QToolButton* later : {SpeedPhone, email, URL, NoFilterSpeed, ClipSpeed}) later->setEnabled(false);
+  // then the buttons are shown but cannot be pressed. The contact actions
+  // and the search are enabled when the chooser dialog is attached.
+  for (QToolButton* later : {SpeedPhone, email, URL, FindSpeed, NoFilterSpeed, ClipSpeed}) later->setEnabled(false);
   ButtonAlpha->hide();
 
   connect(ButtonNatural, &QToolButton::clicked, this, &TRuViv::ButtonNaturalClick);
@@ -178,11 +181,11 @@ void TRuViv::createDataControls() {
     giveGridFocus();
     ZurGrid->viewport()->update();
   };
-  auto* searching = new search::SearchCommands(dm_, this, std::move(searchHooks));
-  connect(NoFilterSpeed, &QToolButton::clicked, searching, &search::SearchCommands::NoFilterSpeedClick);
-  connect(InfoSpeed, &QToolButton::clicked, searching, &search::SearchCommands::InfoSpeedClick);
-  connect(ZurGrid, &widgets::DbGrid::doubleClicked, searching, &search::SearchCommands::InfoSpeedClick);
-  connect(DBMemo1, &widgets::DbMemo::doubleClicked, searching, &search::SearchCommands::InfoSpeedClick);
+  searching_ = new search::SearchCommands(dm_, this, std::move(searchHooks));
+  connect(NoFilterSpeed, &QToolButton::clicked, searching_, &search::SearchCommands::NoFilterSpeedClick);
+  connect(InfoSpeed, &QToolButton::clicked, searching_, &search::SearchCommands::InfoSpeedClick);
+  connect(ZurGrid, &widgets::DbGrid::doubleClicked, searching_, &search::SearchCommands::InfoSpeedClick);
+  connect(DBMemo1, &widgets::DbMemo::doubleClicked, searching_, &search::SearchCommands::InfoSpeedClick);
   connect(Shop, &shop::ShopRadioGroup::clicked, this, &TRuViv::ShopClick);
 }
 
@@ -227,6 +230,20 @@ void TRuViv::ZurGridKeyPress(QChar key) {
   if (key.unicode() < 32 || key.unicode() > 126) return;
   if (table.indexName().isEmpty()) return;
   table.seekNearest(store::upperAscii(QString(key)));
+}
+
+void TRuViv::attachChooser(contact::TBtnBottomDlg& chooser) {
+  chooser_ = &chooser;
+  auto* actions = new contact::ContactActions(dm_, chooser, {ZurGrid, DBMemo1, Memo1}, this);
+  connect(SpeedPhone, &QToolButton::clicked, actions, &contact::ContactActions::SpeedPhoneClick);
+  connect(email, &QToolButton::clicked, actions, &contact::ContactActions::emailClick);
+  connect(URL, &QToolButton::clicked, actions, &contact::ContactActions::URLClick);
+  connect(ClipSpeed, &QToolButton::clicked, actions, &contact::ContactActions::ClipSpeedClick);
+  searching_->setPrompt({&chooser, chooser.Edit1, chooser.ComboBox1, chooser.CheckAll,
+                         [&chooser](int marker) { chooser.setResultMarker(marker); },
+                         [&chooser] { return chooser.showModal(); }});
+  connect(FindSpeed, &QToolButton::clicked, searching_, &search::SearchCommands::FindSpeedClick);
+  for (QToolButton* button : {SpeedPhone, email, URL, FindSpeed, ClipSpeed}) button->setEnabled(true);
 }
 
 void TRuViv::DBMemo1Exit() { giveGridFocus(); }

@@ -21,6 +21,12 @@
 namespace store {
 class TDM;
 }
+namespace search {
+class SearchCommands;
+}
+namespace contact {
+class TBtnBottomDlg;
+}
 
 namespace app {
 
@@ -36,6 +42,12 @@ class TRuViv : public QWidget {
   // Whether start-up still has to run (set at creation, cleared when it
   // has finished).
   bool firstShow() const { return firstShow_; }
+
+  // The chooser dialog, created once after the window and kept until exit;
+  // the contact actions and the search prompt open it. Attaching it wires
+  // and enables the contact actions' buttons.
+  void attachChooser(contact::TBtnBottomDlg& chooser);
+  contact::TBtnBottomDlg* chooser() const { return chooser_; }
 
   // --- controls, named as in the form
   QFrame* Panel1;
@@ -81,6 +93,8 @@ class TRuViv : public QWidget {
   QStringList parameters_;
   QString workingDirectory_;
   bool firstShow_ = false;
+  contact::TBtnBottomDlg* chooser_ = nullptr;
+  search::SearchCommands* searching_ = nullptr;
 };
 
 }  // namespace app

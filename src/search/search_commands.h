@@ -52,6 +52,8 @@ class SearchCommands : public QObject {
   };
 
   SearchCommands(store::TDM& dm, QWidget* window, Hooks hooks);
+  // The chooser dialog, once it exists; FindSpeedClick needs it.
+  void setPrompt(SearchPrompt prompt) { hooks_.prompt = std::move(prompt); }
 
   // The declined marker of the chooser dialog.
   static constexpr int kDeclined = -99;

@@ -50,12 +50,12 @@ TEST(MainWindowLayout, ToolbarButtonsSitAtTheirPlacesWithTheirHints) {
     bool enabled;
   };
   const Button buttons[] = {
-      {"SpeedPhone", "Dial Phone Number", false},
-      {"email", "Send  e-mail", false},
-      {"URL", "Visit  Website", false},
+      {"SpeedPhone", "Dial Phone Number", true},
+      {"email", "Send  e-mail", true},
+      {"URL", "Visit  Website", true},
       {"FindSpeed", "Search (Set Filter)", true},
       {"NoFilterSpeed", "Cancel Filter", false},
-      {"ClipSpeed", "Copy between Name field and Windows Clipboard", false},
+      {"ClipSpeed", "Copy between Name field and Windows Clipboard", true},
       {"InfoSpeed", "More Information", true},
       {"ButtonNatural", "show entries in order entered (Natural Order)", true},
       {"ButtonAlpha", "return to Alphabetical order", true},

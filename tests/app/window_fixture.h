@@ -1,13 +1,14 @@
 #pragma once
 
-// A main window on a temporary working folder with scripted dialogs and a
-// recording desktop shell; start() shows it, which runs start-up.
+// A main window with its chooser dialog on a temporary working folder with
+// scripted dialogs and a recording desktop shell; start() shows it, which runs start-up.
 
 #include <QCoreApplication>
 #include <QDir>
 #include <memory>
 
 #include "app/main_window.h"
+#include "contact/chooser_dialog.h"
 #include "fake_desktop_shell.h"
 #include "fake_dialogs.h"
 #include "store/data_module.h"
@@ -21,9 +22,12 @@ struct WindowFixture {
   testsupport::TempDataFolder work;
   std::unique_ptr<store::TDM> dm = std::make_unique<store::TDM>();
   std::unique_ptr<app::TRuViv> window;
+  std::unique_ptr<contact::TBtnBottomDlg> chooser;
 
   app::TRuViv& start(const QStringList& parameters = {}) {
     window = std::make_unique<app::TRuViv>(*dm, parameters, work.path());
+    chooser = std::make_unique<contact::TBtnBottomDlg>(window.get());
+    window->attachChooser(*chooser);
     window->show();
     QCoreApplication::processEvents();  // a failed start-up closes the window from the event loop
     return *window;

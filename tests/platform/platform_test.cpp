@@ -3,14 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDesktopServices>
-#include <QUrl>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include "platform/clock.h"
 #include "platform/qt/freedesktop_shell.h"
+#include "platform/qt/freedesktop_telephony.h"
 #include "platform/program_folder.h"
 #include "platform/qt/qt_dialogs.h"
 
@@ -25,30 +28,88 @@ TEST(FreedesktopShell, TellsUrlsFromProgramsAndDriveLetters) {
   EXPECT_FALSE(platform::qt::looksLikeUrl(""));
 }
 
-// Receives the URLs that QDesktopServices would hand to the desktop.
-class UrlCatcher : public QObject {
-  Q_OBJECT
-
- public slots:
-  void handle(const QUrl& url) { urls << url.toString(); }
-
- public:
+TEST(FreedesktopShell, HandsUrlsToTheRegisteredHandlerExactly) {
   QStringList urls;
-};
-
-TEST(FreedesktopShell, HandsUrlsToTheRegisteredHandler) {
-  UrlCatcher catcher;
-  for (const char* scheme : {"https", "mailto"}) QDesktopServices::setUrlHandler(scheme, &catcher, "handle");
-  platform::qt::FreedesktopShell shell;
+  platform::qt::FreedesktopShell shell([&](const QString& url) {
+    urls << url;
+    return true;
+  });
   // A URL target, a mail target with the "open" verb, and a Windows browser
   // program given the address as its parameter.
   EXPECT_TRUE(shell.open("https://example.com/a?x=1", {}, {}, platform::ShowState::Normal));
   EXPECT_TRUE(shell.open("mailto:a@example.com?bcc=b@example.com", {}, "open", platform::ShowState::Normal));
   EXPECT_TRUE(shell.open("iexplore.exe", "https://example.com/b", {}, platform::ShowState::Normal));
-  for (const char* scheme : {"https", "mailto"}) QDesktopServices::unsetUrlHandler(scheme);
-  EXPECT_EQ(catcher.urls, (QStringList{"https://example.com/a?x=1", "mailto:a@example.com?bcc=b@example.com",
-                                       "https://example.com/b"}));
+  // Exactly as given: no tidying of case, dots or escapes; no scheme: http.
+  EXPECT_TRUE(shell.open("mailto:?bcc=A@b.com,,x@Y.com", {}, "open", platform::ShowState::Normal));
+  EXPECT_TRUE(shell.open("iexplore.exe", "WWW.Example.COM/a/../%7euser", {}, platform::ShowState::Normal));
+  EXPECT_FALSE(shell.open("iexplore.exe", "", {}, platform::ShowState::Normal));
+  EXPECT_EQ(urls, (QStringList{"https://example.com/a?x=1", "mailto:a@example.com?bcc=b@example.com",
+                               "https://example.com/b", "mailto:?bcc=A@b.com,,x@Y.com",
+                               "http://WWW.Example.COM/a/../%7euser"}));
   EXPECT_FALSE(shell.open("", {}, {}, platform::ShowState::Normal));
+}
+
+// The tel: handler is looked up in the freedesktop folders named by the
+// environment; these point them at a temporary folder for one test.
+class XdgFolders {
+ public:
+  XdgFolders() {
+    for (const char* name : kNames) saved_ << qgetenv(name);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(dir.filePath("none")));
+    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(dir.filePath("none")));
+    qputenv("DISPLAY", ":99");  // xdg-open looks for scheme handlers only on a display
+    qunsetenv("XDG_CURRENT_DESKTOP");
+  }
+  ~XdgFolders() {
+    for (int i = 0; i < saved_.size(); ++i) {
+      if (saved_[i].isNull())
+        qunsetenv(kNames[i]);
+      else
+        qputenv(kNames[i], saved_[i]);
+    }
+  }
+  // Registers a tel: handler that writes the address it gets to `called`.
+  void registerHandler() {
+    QDir().mkpath(dir.filePath("data/applications"));
+    QDir().mkpath(dir.filePath("config"));
+    write("dial.sh", "#!/bin/sh\necho \"$1\" > " + dir.filePath("called") + "\n");
+    QFile::setPermissions(dir.filePath("dial.sh"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    write("data/applications/testdial.desktop", "[Desktop Entry]\nType=Application\nName=Dial\nExec=" +
+                                                    dir.filePath("dial.sh") + " %u\nMimeType=x-scheme-handler/tel;\n");
+    write("config/mimeapps.list", "[Default Applications]\nx-scheme-handler/tel=testdial.desktop\n");
+  }
+  void write(const QString& name, const QString& text) {
+    QFile file(dir.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+  }
+
+  QTemporaryDir dir;
+
+ private:
+  static constexpr const char* kNames[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
+                                           "DISPLAY", "XDG_CURRENT_DESKTOP"};
+  QList<QByteArray> saved_;
+};
+
+TEST(FreedesktopTelephony, TelAddressGoesToTheRegisteredHandler) {
+  EXPECT_EQ(platform::qt::telAddress("+1 (206) 555-1234#9"), "tel:+1%20(206)%20555-1234%239");
+  XdgFolders xdg;
+  platform::qt::FreedesktopTelephony telephony;
+  EXPECT_FALSE(telephony.load());  // nothing registered: cannot be loaded
+  EXPECT_FALSE(telephony.findRequest());
+  xdg.registerHandler();
+  ASSERT_TRUE(telephony.load());
+  ASSERT_TRUE(telephony.findRequest());
+  EXPECT_EQ(telephony.requestMakeCall("555-1234", "", "Pizza", ""), 0);
+  QFile called(xdg.dir.filePath("called"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return called.size() > 0; }, 10000));
+  ASSERT_TRUE(called.open(QIODevice::ReadOnly));
+  EXPECT_EQ(called.readAll().trimmed(), "tel:555-1234");
+  telephony.release();
+  EXPECT_EQ(telephony.requestMakeCall("555-1234", "", "Pizza", ""), -1);
 }
 
 TEST(ProgramFolder, OverrideAndReset) {
@@ -106,4 +167,3 @@ TEST(QtDialogs, TitlesButtonsAndAnswers) {
 
 }  // namespace
 
-#include "platform_test.moc"

@@ -1,24 +1,39 @@
 #pragma once
 
+#include <functional>
+
 #include "platform/desktop_shell.h"
 
 namespace platform::qt {
 
 // The open request on a freedesktop desktop:
 // - a target with a URL scheme (http:, https:, mailto:, tel:, file:) goes to
-//   QDesktopServices::openUrl, which hands it to xdg-open and the handler
-//   registered for the scheme;
+//   xdg-open, which hands it to the handler registered for the scheme;
 // - a program target whose parameter text is such a URL (a browser program
 //   named by its Windows name) hands the parameter to the registered handler
 //   for its scheme instead, since that program does not exist here;
+// - the browser program "iexplore.exe" with an address without a scheme
+//   opens it as an http address in the default browser;
+// - URLs go out exactly as given, never re-encoded or tidied;
 // - an existing file or folder opens with its registered application;
 // - anything else is started as a program with the parameters split like a
 //   command line.
 // The verb and show state have no freedesktop counterpart and are ignored.
 class FreedesktopShell final : public DesktopShell {
  public:
+  // Hands one URL, exactly as given, to the desktop's handler for it.
+  using UrlOpener = std::function<bool(const QString& url)>;
+  static bool openWithXdgOpen(const QString& url);
+
+  explicit FreedesktopShell(UrlOpener openUrl = openWithXdgOpen) : openUrl_(std::move(openUrl)) {}
+
   bool open(const QString& target, const QString& parameters, const QString& verb,
             ShowState showState) override;
+
+ private:
+  bool openExactUrl(const QString& url) const;
+
+  UrlOpener openUrl_;
 };
 
 // Whether `text` is an absolute URL with a scheme of two or more letters (so

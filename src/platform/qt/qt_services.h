@@ -1,12 +1,18 @@
 #pragma once
 
 #include "platform/qt/freedesktop_shell.h"
+#include "platform/qt/freedesktop_telephony.h"
+#ifdef _WIN32
+#include "platform/windows/windows_shell.h"
+#include "platform/windows/windows_telephony.h"
+#endif
 #include "platform/qt/qt_dialogs.h"
 
 namespace platform::qt {
 
-// Installs the production Dialogs (QtDialogs) and DesktopShell
-// (FreedesktopShell) for its lifetime and restores the previous ones after.
+// Installs the production Dialogs (QtDialogs), DesktopShell and Telephony
+// for its lifetime and restores the previous ones after: the freedesktop
+// backends, or on Windows the native ones.
 // Create one in main() after the QApplication.
 class QtServices {
  public:
@@ -17,9 +23,16 @@ class QtServices {
 
  private:
   QtDialogs dialogs_;
+#ifdef _WIN32
+  windows::WindowsShell shell_;
+  windows::WindowsTelephony telephony_;
+#else
   FreedesktopShell shell_;
+  FreedesktopTelephony telephony_;
+#endif
   Dialogs* previousDialogs_;
   DesktopShell* previousShell_;
+  Telephony* previousTelephony_;
 };
 
 }  // namespace platform::qt
