@@ -5,11 +5,13 @@
 #include <QTimer>
 
 #include "app/startup.h"
+#include "contact/chooser_dialog.h"
 #include "contact/contact_actions.h"
 #include "maint/folder_dialog.h"
 #include "maint/maintenance_command.h"
 #include "platform/desktop_shell.h"
 #include "report/report_writer_command.h"
+#include "search/search_commands.h"
 #include "shop/store_links.h"
 #include "store/address_schema.h"
 #include "store/ansi_text.h"
@@ -104,9 +106,8 @@ void TRuViv::createToolbar() {
   }
   // The commands behind these buttons come with their own features; until
   // then the buttons are shown but cannot be pressed. The contact actions
-  // are enabled when the chooser dialog is attached.
-  for (QToolButton* later : {SpeedPhone, email, URL, FindSpeed, NoFilterSpeed, ClipSpeed, InfoSpeed})
-    later->setEnabled(false);
+  // and the search are enabled when the chooser dialog is attached.
+  for (QToolButton* later : {SpeedPhone, email, URL, FindSpeed, NoFilterSpeed, ClipSpeed}) later->setEnabled(false);
   ButtonAlpha->hide();
 
   connect(ButtonNatural, &QToolButton::clicked, this, &TRuViv::ButtonNaturalClick);
@@ -171,6 +172,20 @@ void TRuViv::createDataControls() {
   connect(DBMemo1, &widgets::DbMemo::keyTyped, this, &TRuViv::ZurGridKeyPress);
   connect(DBMemo1, &widgets::DbMemo::exited, this, &TRuViv::DBMemo1Exit);
   connect(WrapButton, &QCheckBox::clicked, this, &TRuViv::WrapButtonClick);
+
+  search::SearchCommands::Hooks searchHooks;
+  searchHooks.grid = ZurGrid;
+  searchHooks.noFilterButton = NoFilterSpeed;
+  searchHooks.memoWraps = [this] { return DBMemo1->wordWrap(); };
+  searchHooks.focusGrid = [this] {
+    giveGridFocus();
+    ZurGrid->viewport()->update();
+  };
+  searching_ = new search::SearchCommands(dm_, this, std::move(searchHooks));
+  connect(NoFilterSpeed, &QToolButton::clicked, searching_, &search::SearchCommands::NoFilterSpeedClick);
+  connect(InfoSpeed, &QToolButton::clicked, searching_, &search::SearchCommands::InfoSpeedClick);
+  connect(ZurGrid, &widgets::DbGrid::doubleClicked, searching_, &search::SearchCommands::InfoSpeedClick);
+  connect(DBMemo1, &widgets::DbMemo::doubleClicked, searching_, &search::SearchCommands::InfoSpeedClick);
   connect(Shop, &shop::ShopRadioGroup::clicked, this, &TRuViv::ShopClick);
 }
 
@@ -224,7 +239,11 @@ void TRuViv::attachChooser(contact::TBtnBottomDlg& chooser) {
   connect(email, &QToolButton::clicked, actions, &contact::ContactActions::emailClick);
   connect(URL, &QToolButton::clicked, actions, &contact::ContactActions::URLClick);
   connect(ClipSpeed, &QToolButton::clicked, actions, &contact::ContactActions::ClipSpeedClick);
-  for (QToolButton* button : {SpeedPhone, email, URL, ClipSpeed}) button->setEnabled(true);
+  searching_->setPrompt({&chooser, chooser.Edit1, chooser.ComboBox1, chooser.CheckAll,
+                         [&chooser](int marker) { chooser.setResultMarker(marker); },
+                         [&chooser] { return chooser.showModal(); }});
+  connect(FindSpeed, &QToolButton::clicked, searching_, &search::SearchCommands::FindSpeedClick);
+  for (QToolButton* button : {SpeedPhone, email, URL, FindSpeed, ClipSpeed}) button->setEnabled(true);
 }
 
 void TRuViv::DBMemo1Exit() { giveGridFocus(); }

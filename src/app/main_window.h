@@ -21,6 +21,9 @@
 namespace store {
 class TDM;
 }
+namespace search {
+class SearchCommands;
+}
 namespace contact {
 class TBtnBottomDlg;
 }
@@ -91,6 +94,7 @@ class TRuViv : public QWidget {
   QString workingDirectory_;
   bool firstShow_ = false;
   contact::TBtnBottomDlg* chooser_ = nullptr;
+  search::SearchCommands* searching_ = nullptr;
 };
 
 }  // namespace app

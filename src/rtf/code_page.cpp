@@ -27,4 +27,33 @@ char unicodeToCodePage(char32_t code) {
   return '?';
 }
 
+std::string utf8ToCodePage(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    char32_t code = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+    bool wellFormed = length > 0 && i + length <= utf8.size();
+    for (std::size_t k = 1; wellFormed && k < length; ++k) {
+      const auto next = static_cast<unsigned char>(utf8[i + k]);
+      wellFormed = (next & 0xC0) == 0x80;
+      code = (code << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are malformed too.
+    static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (wellFormed && (code < kLeast[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF))
+      wellFormed = false;
+    if (!wellFormed) {
+      out.push_back('?');
+      ++i;
+      continue;
+    }
+    out.push_back(unicodeToCodePage(code));
+    i += length;
+  }
+  return out;
+}
+
 }  // namespace rtf

@@ -513,6 +513,25 @@ QList<RowSnapshot> EngineTable::peekRows(int offset, int count, const QStringLis
   return rows;
 }
 
+int EngineTable::walkingCount() const {
+  if (!isActive()) return 0;
+  return engine([&] {
+    // Natural order: the count does not depend on the order, and the records
+    // are then read in long sequential blocks.
+    const auto walker = xbase::Cursor::open(cursor().path(), xbase::OpenMode::Shared);
+    walker->setExact(settings_.exactComparison);
+    walker->setFilter(filtered_ ? toAnsi(filterText_) : std::string());
+    if (filtered_ && filterRecord_) {
+      walker->setRecordFilter([this](xbase::Cursor& candidate) {
+        return filterRecord_(RecordView(candidate, name(), settings_));
+      });
+    }
+    int count = 0;
+    for (walker->first(); !walker->eof(); walker->skip(1)) ++count;
+    return count;
+  });
+}
+
 // --- maintenance ------------------------------------------------------------
 
 void EngineTable::pack() {

@@ -144,6 +144,11 @@ class EngineTable : public QObject {
   // Non-deleted records passing the filter expression (the filter-record
   // event is not counted). 0 when closed.
   int recordCount() const;
+  // Records passing the filter expression and the filter-record event,
+  // counted by walking a cursor of its own over the same file, so the
+  // current record, an edit under way and the bound controls are left
+  // alone. Closed: 0.
+  int walkingCount() const;
   void append();  // Insert state with an empty buffer; after-insert event
   void insert();  // the same: a new record goes where its key sorts
   // Edit state for the current record; on an empty table it inserts.

@@ -68,6 +68,7 @@ bool CursorImpl::passes(std::uint32_t recno, const std::string& key, std::string
     // move it (the walk that called it holds its place and its buffer).
     placeOn(recno, key);
     insideRecordFilter_ = true;
+    candidate_ = record;  // what the test reads, without reading the record again
     struct Leave {
       bool& flag;
       ~Leave() { flag = false; }
@@ -110,10 +111,14 @@ bool CursorImpl::scanNatural(std::uint32_t from, Direction direction) {
 
 bool CursorImpl::scanIndex(std::optional<CdxEntry> from, bool inclusive, Direction direction,
                            const std::string* onlyKey) {
-  // Entries come in growing batches, read along the leaves under the index
-  // lock; the records are tested after the lock is released, so that a
-  // caller's record filter may use other cursors freely. A step on from the
-  // current entry starts with the entries kept from the last batch.
+  // Entries come in batches read along the leaves under the index lock; the
+  // records are tested after the lock is released, so that a caller's record
+  // filter may use other cursors freely. A step on from the current entry
+  // starts with the entries kept from the last batch, and the batches of a
+  // long walk keep growing from one step to the next (a few entries for a
+  // walk that stops at once, up to kMaxBatch), so a walk through the tag
+  // descends the tree once per batch, not once per record.
+  constexpr std::size_t kMaxBatch = 512;
   std::size_t want = 4;
   std::uint32_t counter = 0;
   std::vector<CdxEntry> batch;
@@ -122,6 +127,7 @@ bool CursorImpl::scanIndex(std::optional<CdxEntry> from, bool inclusive, Directi
     batch = std::move(lookahead_.entries);
     reachesEnd = lookahead_.reachesEnd;
     counter = lookahead_.counter;
+    want = lookahead_.batchSize;
   } else {
     batch = indexBatch(from, inclusive, direction, want, counter);
     reachesEnd = batch.size() < want;
@@ -140,13 +146,13 @@ bool CursorImpl::scanIndex(std::optional<CdxEntry> from, bool inclusive, Directi
         placeOn(entry.recno, entry.key);
         lookahead_ = Lookahead{tag_, direction, entry,
                                std::vector<CdxEntry>(batch.begin() + static_cast<std::ptrdiff_t>(i) + 1, batch.end()),
-                               reachesEnd, counter};
+                               reachesEnd, counter, want};
         return true;
       }
     }
-    if (reachesEnd || batch.empty()) return false;
-    from = batch.back();
-    want = std::min<std::size_t>(std::max(want, batch.size()) * 2, 512);
+    if (reachesEnd) return false;
+    if (!batch.empty()) from = batch.back();  // else: the kept entries ran out right after `from`
+    want = std::min<std::size_t>(std::max(want, batch.size()) * 2, kMaxBatch);
     batch = indexBatch(from, false, direction, want, counter);
     reachesEnd = batch.size() < want;
   }
@@ -231,7 +237,10 @@ std::string CursorImpl::currentRecord() const {
   return record;
 }
 
-std::string CursorImpl::shownRecord() const { return state_ != State::Browse ? buffer_ : currentRecord(); }
+std::string CursorImpl::shownRecord() const {
+  if (state_ != State::Browse) return buffer_;
+  return insideRecordFilter_ ? std::string(candidate_) : currentRecord();
+}
 
 std::string CursorImpl::value(int field) const {
   requireField(field);

@@ -149,8 +149,10 @@ class CursorImpl final : public Cursor {
     std::vector<CdxEntry> entries;
     bool reachesEnd = false;  // nothing lies beyond them
     std::uint32_t counter = 0;
+    std::size_t batchSize = 4;  // the size of the batch they came from
   } lookahead_;
   bool insideRecordFilter_ = false;
+  std::string_view candidate_;  // the record a record filter is testing, while it runs
   bool bulkAppend_ = false;  // appends leave the index to endBulkAppend
 };
 

@@ -35,7 +35,6 @@ bool CursorImpl::lookaheadContinues(const CdxEntry& from, Direction direction) c
   // The counter is read without the index lock: a change under way has not
   // advanced it yet, and the kept entries show the index as it was before.
   return lookahead_.tag == tag_ && lookahead_.direction == direction && lookahead_.from == from &&
-         (!lookahead_.entries.empty() || lookahead_.reachesEnd) &&
          table_.indexChangeCounter() == lookahead_.counter;
 }
 

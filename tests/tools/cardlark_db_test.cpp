@@ -353,6 +353,41 @@ TEST(CardlarkDb, ContactsListsTheItemsOfLiveEntries) {
   EXPECT_EQ(missing.out, "");
 }
 
+// --- search
+
+TEST(CardlarkDb, SearchFindsNamesAndMemosInAlphabeticalOrder) {
+  Table t;
+  t.import(
+      "Smith\tPhone: 555-0100\t\n"
+      "Osmium Ltd\t\t\n"
+      "Jones\tmet Mr. SMITH at the fair\t\n"
+      "Caf\xE9 Ren\xE9\tsmi\t\n"
+      "Say \"Q'] Inc\t\t\n"
+      "Gone Smith\t\t\n");
+  Table::expectOk(t.db("delete", {"6"}));
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    std::string out;
+  };
+  const std::string thousand = std::string(400, '"') + "'[]\xC3\xA9\xE2\x82\xAC" + std::string(595, 'x');
+  const Case cases[] = {
+      {{"smi"}, 0, "2\tOsmium Ltd\n1\tSmith\n"},
+      {{"SMI"}, 0, "2\tOsmium Ltd\n1\tSmith\n"},
+      {{"smi", "--memo"}, 0, "4\tCaf\xC3\xA9 Ren\xC3\xA9\n3\tJones\n2\tOsmium Ltd\n1\tSmith\n"},
+      {{"\xC3\xA9 r"}, 0, "4\tCaf\xC3\xA9 Ren\xC3\xA9\n"},  // UTF-8 in, Windows-1252 compared
+      {{"\"q']"}, 0, "5\tSay \"Q'] Inc\n"},                      // no string literal spells it
+      {{"zzz", "--memo"}, 1, ""},
+      {{thousand, "--memo"}, 1, ""},
+  };
+  for (const Case& c : cases) {
+    const RunResult r = t.db("search", c.arguments);
+    EXPECT_EQ(r.status, c.status) << c.arguments[0] << ": " << r.err;
+    EXPECT_EQ(r.out, c.out) << c.arguments[0];
+  }
+  EXPECT_EQ(t.db("search", {""}).status, 2);
+}
+
 // --- the command line itself
 
 TEST(CardlarkDb, InfoDescribesTheTable) {

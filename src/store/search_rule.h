@@ -1,0 +1,47 @@
+#pragma once
+
+// The rule of a search in the table's own bytes, without Qt: the main
+// window's search and `cardlark-db search` both decide with it.
+//
+// A name-only search is decided by the engine's filter expression
+// "\"TEXT\"$upper(Name)" (the text in single quotes or brackets when it holds
+// a double quote). A search that includes the memo, or a name search whose
+// text no string literal can spell (one holding all of the delimiters " '
+// and ]), is decided per record by accepts().
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace store {
+
+class SearchRule {
+ public:
+  SearchRule() = default;
+  // `text` in the table's character set; its letters a to z are upper-cased.
+  SearchRule(std::string_view text, bool includeMemo);
+
+  const std::string& text() const { return text_; }
+  bool includeMemo() const { return includeMemo_; }
+
+  // The engine's filter expression, or nothing when accepts() decides.
+  std::optional<std::string> expression() const;
+
+  // The per-record test. `name` is the record's NAME; `memo` fetches its
+  // memo bytes (asked only when the name does not match and the memo is
+  // searched).
+  using MemoFetcher = std::function<std::string()>;
+  bool accepts(std::string_view name, const MemoFetcher& memo) const;
+
+ private:
+  std::string text_;
+  bool includeMemo_ = false;
+  bool expressionDecides_ = false;
+};
+
+// Whether `needle` (already upper-cased) occurs in `haystack` upper-cased by
+// the a-to-z rule, looking only up to the first zero byte of `haystack`.
+bool containsUpper(std::string_view haystack, std::string_view needle);
+
+}  // namespace store

@@ -1,0 +1,94 @@
+#include "widgets/db_rich_memo.h"
+
+#include <QMouseEvent>
+
+#include "rtf/reader.h"
+#include "rtf/writer.h"
+#include "store/ansi_text.h"
+#include "widgets/db_memo.h"
+#include "widgets/rich_text.h"
+
+namespace widgets {
+
+using store::DatasetState;
+
+DbRichMemo::DbRichMemo(QWidget* parent) : QTextEdit(parent) {
+  setAcceptRichText(false);  // pasted text arrives plain, in the memo's own format
+  setWordWrap(true);
+  setTabChangesFocus(true);
+  QPalette colours = palette();
+  for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+    colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
+  setPalette(colours);
+  connect(this, &QTextEdit::textChanged, this, &DbRichMemo::storeText);
+
+  link_.setField(QStringLiteral("INFO"));
+  for (auto signal : {&DataLink::dataSetChanged, &DataLink::dataSetScrolled, &DataLink::dataSetReplaced,
+                      &DataLink::fieldChanged})
+    connect(&link_, signal, this, &DbRichMemo::load);
+  connect(&link_, &DataLink::activeChanged, this, &DbRichMemo::load);
+  connect(&link_, &DataLink::stateChanged, this, [this] {
+    followState();
+    load();
+  });
+  followState();
+}
+
+void DbRichMemo::setDataSource(store::DataSource* source) {
+  if (!link_.setDataSource(source)) return;
+  followState();
+  load();
+}
+
+void DbRichMemo::setField(const QString& field) {
+  link_.setField(field);
+  shown_.clear();
+  load();
+}
+
+void DbRichMemo::setWordWrap(bool on) {
+  setLineWrapMode(on ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+}
+
+void DbRichMemo::followState() {
+  setReadOnly(!link_.editing());
+  setTextInteractionFlags(link_.editing() ? Qt::TextEditorInteraction
+                                          : Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+// Shows the field of the current record (or of the record buffer while
+// editing), unless it holds what the memo last loaded or stored.
+void DbRichMemo::load() {
+  const store::EngineTable* table = link_.table();
+  QByteArray bytes;
+  if (table && table->isActive() && !(table->isEmpty() && table->state() == DatasetState::Browse))
+    bytes = table->bytes(link_.field());
+  if (bytes == shown_ && !document()->isEmpty()) return;
+  shown_ = bytes;
+  const std::string_view memo(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  loading_ = true;
+  rich_ = rtf::isRtf(memo);
+  loaded_ = rich_ ? rtf::read(memo) : rtf::Document{};
+  if (rich_)
+    fillTextDocument(loaded_, *document());
+  else
+    setPlainText(memoTextForDisplay(store::fromAnsi(memo)));
+  loading_ = false;
+}
+
+void DbRichMemo::storeText() {
+  if (loading_ || !link_.editing()) return;
+  std::string bytes = rich_ ? rtf::write(documentOf(*document(), loaded_))
+                            : store::toAnsi(memoTextForStorage(toPlainText()));
+  shown_ = QByteArray::fromStdString(bytes);
+  link_.table()->setBytes(link_.field(), shown_);
+}
+
+void DbRichMemo::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTextEdit::mouseDoubleClickEvent(event);
+  emit doubleClicked();
+}
+
+}  // namespace widgets

@@ -1,0 +1,65 @@
+// search DIR TEXT [--memo]: the entries the address book's search finds for
+// TEXT, in alphabetical order, one line each:
+//   recno TAB name
+// Without --memo the name alone is searched, with it the name and the memo,
+// by the same rule as the main window's search (store/search_rule.h): letters
+// a to z compared without regard to case, a memo up to its first zero byte.
+// TEXT is UTF-8 and is converted to the table's character set as typed text
+// is. Exit status 1 when nothing matched.
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "cardlark_db/command.h"
+#include "cardlark_db/text_output.h"
+#include "rtf/code_page.h"
+#include "store/search_rule.h"
+#include "xbase/cursor.h"
+
+namespace cardlark::db {
+
+int runSearch(const Arguments& arguments) {
+  const std::string text = rtf::utf8ToCodePage(arguments.operands[1]);
+  if (text.empty()) throw UsageError("TEXT is empty");
+  const store::SearchRule rule(text, arguments.has("--memo"));
+
+  const xbase::TableFiles files = tableFiles(arguments.operands[0]);
+  auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
+  const int name = requireField(*cursor, address::kName);
+  const int memo = requireField(*cursor, address::kInfo);
+  if (const std::optional<std::string> expression = rule.expression()) {
+    cursor->setFilter(*expression);
+  } else {
+    cursor->setRecordFilter([&](xbase::Cursor& candidate) {
+      return rule.accepts(candidate.value(name), [&] { return candidate.value(memo); });
+    });
+  }
+
+  // The table is read in natural order, in long sequential blocks, and the
+  // entries found are put in the tag's order (key, then record number)
+  // afterwards.
+  struct Found {
+    std::string key;
+    std::uint32_t recno;
+    std::string name;
+  };
+  std::vector<Found> found;
+  for (cursor->first(); !cursor->eof(); cursor->skip(1))
+    found.push_back({cursor->keyFor(address::kTagName), cursor->recno(), cursor->value(name)});
+  std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    return a.key != b.key ? a.key < b.key : a.recno < b.recno;
+  });
+
+  std::string out;
+  for (const Found& entry : found) {
+    out += std::to_string(entry.recno);
+    out += '\t';
+    appendPrintable(out, entry.name);
+    out += '\n';
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return found.empty() ? kNegative : kOk;
+}
+
+}  // namespace cardlark::db
