@@ -62,6 +62,15 @@ void addProperty(ContactDraft& draft, const Property& p) {
     if (p.name == l.property) return draft.addLabelled(std::string(l.label), unescapeText(p.value));
 }
 
+std::string escapeBackslashes(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    if (c == '\\') out.push_back(c);
+    out.push_back(c);
+  }
+  return out;
+}
+
 }  // namespace
 
 ContactDraft draftFromCard(const Card& card) {
@@ -87,8 +96,9 @@ void appendCard(std::string& out, const Entry& entry, const CodePage& codePage) 
   for (const auto& [kind, property] : kinds) {
     for (const std::string& item : contact::collectEntryItems(kind, entry.name, entry.memo)) {
       const std::string value = fromTable(item, codePage);
-      // A web address is a URI, written without text escapes.
-      appendContentLine(out, property, kind == contact::ItemKind::Web ? value : escapeText(value));
+      // A web address is a URI, written without text escapes but for the
+      // backslash, which the reader would otherwise take for one.
+      appendContentLine(out, property, kind == contact::ItemKind::Web ? escapeBackslashes(value) : escapeText(value));
     }
   }
   out += "END:VCARD\r\n";

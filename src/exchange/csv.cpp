@@ -7,12 +7,21 @@
 namespace exchange {
 namespace {
 
+// The separator of the first record, outside quoted fields: a comma unless
+// there is none and there are semicolons or tabs.
 char separatorOf(std::string_view text) {
-  const std::string_view first = text.substr(0, text.find_first_of("\r\n"));
-  if (first.find(',') != std::string_view::npos) return ',';
-  if (first.find(';') != std::string_view::npos) return ';';
-  if (first.find('\t') != std::string_view::npos) return '\t';
-  return ',';
+  bool quoted = false;
+  bool seen[3] = {false, false, false};
+  for (const char c : text) {
+    if (c == '"') quoted = !quoted;
+    if (quoted) continue;
+    if (c == '\r' || c == '\n') break;
+    if (c == ',') seen[0] = true;
+    if (c == ';') seen[1] = true;
+    if (c == '\t') seen[2] = true;
+  }
+  if (seen[0] || !(seen[1] || seen[2])) return ',';
+  return seen[1] ? ';' : '\t';
 }
 
 class Parser {
@@ -97,7 +106,8 @@ void appendCsvRecord(std::string& out, std::span<const std::string> fields) {
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) out.push_back(',');
     const std::string& f = fields[i];
-    const bool quote = f.find_first_of(",\"\r\n") != std::string::npos ||
+    // Semicolons and tabs too, so a reader never takes them for the separator.
+    const bool quote = f.find_first_of(",;\t\"\r\n") != std::string::npos ||
                        (!f.empty() && (f.front() == ' ' || f.back() == ' '));
     if (!quote) {
       out += f;

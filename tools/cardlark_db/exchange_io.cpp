@@ -9,6 +9,7 @@
 #include "exchange/name_register.h"
 #include "exchange/read_error.h"
 #include "xbase/cursor.h"
+#include "zip/replacement_file.h"
 
 namespace cardlark::db {
 
@@ -104,12 +105,10 @@ int exportEntries(const Arguments& arguments, const std::string& header,
     append(out, {cursor->value(name), cursor->value(memo)});
     ++count;
   }
-  const std::filesystem::path target = arguments.operands[1];
-  std::ofstream file(target, std::ios::binary | std::ios::trunc);
-  if (!file) throw xbase::Error(xbase::ErrorCode::Io, "Cannot create " + target.string());
-  file.write(out.data(), static_cast<std::streamsize>(out.size()));
-  file.close();
-  if (!file) throw xbase::Error(xbase::ErrorCode::Io, "Cannot write " + target.string());
+  // Written beside the target and put in its place when complete.
+  zip::ReplacementFile file(arguments.operands[1]);
+  file.write(out);
+  file.commit();
   std::printf("%zu entries exported\n", count);
   return kOk;
 }

@@ -34,7 +34,8 @@ FileEntries readExchangeFile(const std::filesystem::path& file,
 int importExchangeEntries(const Arguments& arguments, const std::vector<FileEntries>& files);
 
 // Writes the operand FILE: `header`, then `append` for each entry that is
-// not deleted and passes --filter, in name order.
+// not deleted and passes --filter, in name order. The file is written
+// beside the target and renamed over it when complete.
 int exportEntries(const Arguments& arguments, const std::string& header,
                   const std::function<void(std::string& out, const exchange::Entry& entry)>& append);
 
