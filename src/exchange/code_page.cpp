@@ -12,6 +12,10 @@ std::string toTable(std::string_view utf8, const CodePage& codePage, std::size_t
   out.reserve(utf8.size());
   std::size_t pos = 0;
   while (pos < utf8.size()) {
+    if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
+      out.push_back(utf8[pos++]);
+      continue;
+    }
     const auto code = nextCharacter(utf8, pos);
     if (!code) {  // not expected from checked text; skip the byte rather than loop
       ++pos;
@@ -19,7 +23,7 @@ std::string toTable(std::string_view utf8, const CodePage& codePage, std::size_t
       out.push_back('?');
       continue;
     }
-    const char byte = *code < 0x80 ? static_cast<char>(*code) : codePage.fromUnicode(*code);
+    const char byte = codePage.fromUnicode(*code);
     if (byte == '?' && *code != U'?') ++replaced;
     out.push_back(byte);
   }

@@ -39,7 +39,12 @@ std::optional<char32_t> nextCharacter(std::string_view text, std::size_t& pos) {
 
 std::size_t validUtf8Prefix(std::string_view text) {
   std::size_t pos = 0;
-  while (pos < text.size() && nextCharacter(text, pos)) {
+  while (pos < text.size()) {
+    if (static_cast<unsigned char>(text[pos]) < 0x80) {  // the common case, without a call
+      ++pos;
+    } else if (!nextCharacter(text, pos)) {
+      break;
+    }
   }
   return pos;
 }
