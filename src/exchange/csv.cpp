@@ -108,7 +108,8 @@ void appendCsvRecord(std::string& out, std::span<const std::string> fields) {
     const std::string& f = fields[i];
     // Semicolons and tabs too, so a reader never takes them for the separator.
     const bool quote = f.find_first_of(",;\t\"\r\n") != std::string::npos ||
-                       (!f.empty() && (f.front() == ' ' || f.back() == ' '));
+                       (!f.empty() && (f.front() == ' ' || f.back() == ' ')) ||
+                       f.starts_with("\xEF\xBB\xBF");  // else taken for a byte order mark
     if (!quote) {
       out += f;
       continue;

@@ -27,7 +27,8 @@ struct CsvRecord {
 std::vector<CsvRecord> readCsv(std::string_view file);
 
 // Appends one record ending in CR LF; a field is quoted when it holds a
-// comma, semicolon, tab, quote, line break or a leading or trailing blank.
+// comma, semicolon, tab, quote, line break, a leading or trailing blank or
+// starts with the byte order mark.
 void appendCsvRecord(std::string& out, std::span<const std::string> fields);
 
 }  // namespace exchange
