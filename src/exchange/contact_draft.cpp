@@ -16,13 +16,15 @@ std::string trimmed(std::string_view text) {
   return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
 }
 
-// Whether every item the rules find in `line` is among `known`; false when
-// they find none, so a value the rules miss is always kept.
-bool foundElsewhere(contact::ItemKind kind, std::string_view line, const std::vector<std::string>& known) {
+// Whether the item `value`, written as `line`, is among `known`: the value
+// itself, or every item the rules find in the line (none found: not known,
+// so a value the rules miss is always kept).
+bool foundElsewhere(contact::ItemKind kind, std::string_view value, std::string_view line,
+                    const std::vector<std::string>& known) {
+  const auto isKnown = [&](std::string_view item) { return std::find(known.begin(), known.end(), item) != known.end(); };
+  if (isKnown(value)) return true;
   const std::vector<std::string> items = contact::collectEntryItems(kind, "", line);
-  if (items.empty()) return false;
-  return std::all_of(items.begin(), items.end(),
-                     [&](const std::string& item) { return std::find(known.begin(), known.end(), item) != known.end(); });
+  return !items.empty() && std::all_of(items.begin(), items.end(), isKnown);
 }
 
 }  // namespace
@@ -75,11 +77,12 @@ ImportedEntry makeEntry(const ContactDraft& draft, const CodePage& codePage) {
       block = toTable(replaceLineBreaks(line.text, "\r\n"), codePage, result.replaced);
     } else {
       std::size_t replaced = 0;
-      block = toTable(line.label + ": " + replaceLineBreaks(line.text, " "), codePage, replaced);
+      const std::string value = toTable(replaceLineBreaks(line.text, " "), codePage, replaced);
+      block = toTable(line.label, codePage, replaced) + ": " + value;
       if (line.item) {
         auto& items = known[static_cast<int>(*line.item)];
         if (!items) items = contact::collectEntryItems(*line.item, result.entry.name, notes);
-        if (foundElsewhere(*line.item, block, *items)) continue;
+        if (foundElsewhere(*line.item, value, block, *items)) continue;
       }
       result.replaced += replaced;
     }

@@ -10,9 +10,9 @@
 //   joined by CR LF: notes as they are (their line breaks as CR LF),
 //   labelled values as "Label: value" on one line.
 // - A contact item (phone, e-mail, web address) is written as the line
-//   "Phone: ...", "Email: ..." or "WebSite: ...", unless every item the
-//   contact rules find in that line is already found in NAME or in the
-//   notes. Our own export writes the memo as notes and each item found in
+//   "Phone: ...", "Email: ..." or "WebSite: ...", unless the contact rules
+//   already find it in NAME or in the notes: the value itself, or every
+//   item they find in that line. Our own export writes the memo as notes and each item found in
 //   NAME and memo as an item of its own, so an entry that went out and came
 //   back has its memo byte for byte, while a foreign card keeps every number
 //   and address that the notes do not already hold.

@@ -123,6 +123,9 @@ TEST(VCardExport, RoundTripKeepsNameAndMemoByteForByte) {
       {"Smith, Bob", "Phone: (206)555-1234\r\nEmail: bob@example.com\r\nWebSite: http://example.com/a,b;c\r\n"},
       {"Caf\xE9 \x80uro", "back\\slash, comma; semi\r\nwww.example.org and ftp://x.example 555-0000-1111\r\n\r\n"},
       {"  Lead", std::string(40, '\xE9') + " b@x.org c@y.org\r\n" + std::string(300, 'z')},
+      // An item the rules cut out of its context ("x@y1," before ". ") but
+      // would not find on a line of its own.
+      {"Dee", "Address: 1 Main, type=a:x@y1, U.S.A."},
   };
   std::string file;
   for (const Entry& e : entries) appendCard(file, e, tableCodePage());
