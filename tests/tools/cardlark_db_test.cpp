@@ -428,5 +428,74 @@ TEST(CardlarkDb, CommandLineErrorsExitWithStatusTwo) {
   EXPECT_NE(again.err.find("already exists"), std::string::npos) << again.err;
 }
 
+// --- exchange with other address books
+
+// The dump without its date column: an import stamps today's date.
+std::string namesAndMemos(const std::string& dump) {
+  std::string out;
+  std::size_t start = 0;
+  while (start < dump.size()) {
+    const std::size_t end = dump.find('\n', start);
+    std::string line = dump.substr(start, end - start);
+    const std::size_t nameEnd = line.find('\t', line.find('\t', line.find('\t') + 1) + 1);
+    const std::size_t dateEnd = line.find('\t', nameEnd + 1);
+    out += line.substr(0, nameEnd) + line.substr(dateEnd) + "\n";
+    start = end + 1;
+  }
+  return out;
+}
+
+TEST(CardlarkDb, ExportThenImportGivesTheSameEntries) {
+  for (const std::string format : {"vcard", "csv"}) {
+    SCOPED_TRACE(format);
+    Table source;
+    source.import(
+        "Adams\tPhone: (206)555-1234\\r\\nEmail: ann@example.com\\r\\nwww.example.com, \"quoted\"; semi\\\\\\r\\n\t\n"
+        "M\xFCller \x80\t" + std::string(200, '\xE9') + "\t\nPizza 555-0000\t\t\n");
+    Table::expectOk(source.db("export-" + format, {source.file("out").string()}));
+    Table target;
+    const RunResult r = target.db("import-" + format, {source.file("out").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "3 entries imported, 0 skipped, 0 characters replaced by ?\n");
+    EXPECT_EQ(namesAndMemos(target.dump()), namesAndMemos(source.dump()));
+  }
+}
+
+TEST(CardlarkDb, ImportKeepsTheDuplicateRuleAndStoresNothingFromABadFile) {
+  Table t;
+  t.import("Ann\t\t\n");
+  t.import("ann (2)\t\t\n");
+  const std::string cards = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:ANN\r\nEND:VCARD\r\n"
+                            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bob \xE2\x98\x95\r\nEND:VCARD\r\n";
+  writeFile(t.file("a.vcf"), cards);
+  RunResult r = t.db("import-vcard", {t.file("a.vcf").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "1 entries imported, 1 skipped, 1 characters replaced by ?\n");
+  EXPECT_NE(r.err.find("a.vcf line 1: entry already exists for: ANN, skipped"), std::string::npos) << r.err;
+  r = t.db("import-vcard", {t.file("a.vcf").string(), "--rename"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("line 1: stored as ANN (3)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("line 5: stored as Bob ? (2)"), std::string::npos) << r.out;
+
+  const std::string before = t.dump();
+  const struct {
+    const char* command;
+    std::string text;
+    const char* says;
+  } bad[] = {
+      {"import-vcard", cards + "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Cid\r\n", "bad line 9: the card"},
+      {"import-csv", "Name,Notes\r\nCid,\"open\r\n", "bad line 2: a quoted field is not closed"},
+      {"import-csv", "", "bad line 1: the file is empty"},
+  };
+  for (const auto& b : bad) {
+    writeFile(t.file("bad"), b.text);
+    r = t.db(b.command, {t.file("bad").string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(b.says), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nothing was imported"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(t.dump(), before);
+}
+
 }  // namespace
 }  // namespace cardlark::test

@@ -169,5 +169,35 @@ TEST_P(WrittenByPython, ReadExtendedAndReadBack) {
 
 INSTANTIATE_TEST_SUITE_P(Interop, WrittenByPython, testing::Values("fp", "vfp"));
 
+std::string repeated(std::string_view text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
+// The cards we export, read by Debian's python3-vobject.
+const char* const kReadWithVobject = R"PY(
+import sys, vobject
+with open(sys.argv[1], encoding='utf-8', newline='') as f:
+    for card in vobject.readComponents(f):
+        items = [c.name + '=' + c.value for c in card.getChildren() if c.name in ('TEL', 'EMAIL', 'URL')]
+        note = card.note.value if hasattr(card, 'note') else ''
+        print(repr(card.fn.value), repr(note), ' '.join(items))
+)PY";
+
+TEST(Interop, VobjectReadsTheCardsWeExport) {
+  TempDir dir;
+  ASSERT_EQ(cardlarkDb({"create", dir.path().string()}).status, 0);
+  writeFile(dir / "in.txt", "Caf\xE9, Zo\xEB\tline one; two, three\\\\\\r\\n" + std::string(90, '\xE9') +
+                                " 206-555-1234 ann@example.com\\r\\nhttp://example.com/x\t\n");
+  ASSERT_EQ(cardlarkDb({"import", dir.path().string(), (dir / "in.txt").string()}).status, 0);
+  ASSERT_EQ(cardlarkDb({"export-vcard", dir.path().string(), (dir / "out.vcf").string()}).status, 0);
+  const RunResult read = runPython(kReadWithVobject, {(dir / "out.vcf").string()});
+  ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(read.out, "'Café, Zoë' 'line one; two, three\\\\\\n" + repeated("\xC3\xA9", 90) +
+                          " 206-555-1234 ann@example.com\\nhttp://example.com/x' "
+                          "TEL=206-555-1234 EMAIL=ann@example.com URL=http://example.com/x\n");
+}
+
 }  // namespace
 }  // namespace cardlark::test
