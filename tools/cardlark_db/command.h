@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -73,5 +74,15 @@ xbase::TableFiles tableFiles(const std::filesystem::path& dir);
 
 // The index of a field of the open table; Error NotFound when it lacks it.
 int requireField(const xbase::Cursor& cursor, const char* name);
+
+// The table of the operand DIR opened shared, in name order, exact
+// comparison on (Name = "Smith" means the whole name) and filtered by the
+// option --filter: the entries a report or an export walks.
+struct EntriesByName {
+  std::unique_ptr<xbase::Cursor> cursor;
+  int name;
+  int memo;
+};
+EntriesByName openEntriesByName(const Arguments& arguments);
 
 }  // namespace cardlark::db

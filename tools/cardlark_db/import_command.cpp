@@ -1,14 +1,15 @@
 // import DIR FILE: appends one entry per line of FILE (see import_line.h).
 // The whole file is checked first, so a bad line leaves the table as it
 // was; then the entries are appended in file order with their tags kept,
-// all or none: a failure midway takes back what was stored.
+// all or none (import_store.h).
 
 #include <fstream>
 #include <functional>
 
 #include "cardlark_db/command.h"
 #include "cardlark_db/import_line.h"
-#include "xbase/cursor.h"
+#include "cardlark_db/import_store.h"
+#include "xbase/error.h"
 
 namespace cardlark::db {
 
@@ -34,33 +35,6 @@ void forEachEntry(const std::filesystem::path& file, const std::function<void(co
   if (in.bad()) throw xbase::Error(xbase::ErrorCode::Io, "Cannot read " + file.string());
 }
 
-// Exclusively when no one else has the table open, which spares each append
-// its lock round trips; shared alongside a running address book.
-std::unique_ptr<xbase::Cursor> openForImport(const std::filesystem::path& dbf) {
-  try {
-    return xbase::Cursor::open(dbf, xbase::OpenMode::Exclusive);
-  } catch (const xbase::Error& e) {
-    if (e.code() != xbase::ErrorCode::Exclusive) throw;
-  }
-  return xbase::Cursor::open(dbf, xbase::OpenMode::Shared);
-}
-
-constexpr std::uint32_t kBulkImportMinimum = 1000;
-
-// Appends every entry of `source`, in file order.
-void appendEntries(xbase::Cursor& cursor, const std::filesystem::path& source) {
-  const int name = requireField(cursor, address::kName);
-  const int memo = requireField(cursor, address::kInfo);
-  const int date = requireField(cursor, address::kLastDate);
-  forEachEntry(source, [&](const ImportEntry& entry) {
-    cursor.beginAppend();
-    cursor.setValue(name, entry.name);
-    cursor.setValue(memo, entry.memo);
-    cursor.setValue(date, entry.date);
-    cursor.post();
-  });
-}
-
 }  // namespace
 
 int runImport(const Arguments& arguments) {
@@ -68,31 +42,7 @@ int runImport(const Arguments& arguments) {
   const std::filesystem::path source = arguments.operands[1];
   std::uint32_t entries = 0;
   forEachEntry(source, [&](const ImportEntry&) { ++entries; });
-
-  const std::uint32_t present = xbase::tableInfo(files.dbf).recordCount;
-  auto cursor = openForImport(files.dbf);
-  // A large import into a table it has to itself is appended without
-  // per-record index updates and the tags are rebuilt once at the end; a
-  // rebuild costs about a quarter of a live update per record, so it pays
-  // once the import adds a third of what the table holds.
-  const bool bulk = cursor->mode() == xbase::OpenMode::Exclusive && entries >= kBulkImportMinimum &&
-                    std::uint64_t{entries} * 3 >= present;
-  // All or nothing: an import that fails midway (a damaged index, a full
-  // disk) takes back what it had stored, so running it again adds no
-  // duplicates.
-  cursor->beginBatch();
-  try {
-    if (bulk) cursor->beginBulkAppend();
-    appendEntries(*cursor, source);
-    if (bulk) cursor->endBulkAppend();
-    cursor->commitBatch();
-  } catch (const xbase::Error& e) {
-    cursor->rollbackBatch();
-    throw xbase::Error(e.code(), std::string(e.what()) + "; nothing was imported");
-  } catch (...) {
-    cursor->rollbackBatch();
-    throw;
-  }
+  storeEntries(files, entries, [&](const auto& store) { forEachEntry(source, store); });
   return kOk;
 }
 

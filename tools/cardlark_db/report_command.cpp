@@ -39,13 +39,10 @@ std::unique_ptr<QGuiApplication> startGui() {
 int runReport(const Arguments& arguments) {
   const bool text = arguments.has("--text");
   if (text == arguments.has("--pdf")) throw UsageError("give either --text FILE or --pdf FILE");
-  const xbase::TableFiles files = tableFiles(arguments.operands[0]);
-  auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
-  const int name = requireField(*cursor, address::kName);
-  const int memo = requireField(*cursor, address::kInfo);
-  cursor->setOrder(address::kTagName);
-  cursor->setExact(true);
-  cursor->setFilter(arguments.option("--filter", ""));
+  const EntriesByName entries = openEntriesByName(arguments);
+  xbase::Cursor* const cursor = entries.cursor.get();
+  const int name = entries.name;
+  const int memo = entries.memo;
 
   const auto gui = startGui();
   report::AddressReportSettings settings;

@@ -19,4 +19,15 @@ int requireField(const xbase::Cursor& cursor, const char* name) {
   return index;
 }
 
+EntriesByName openEntriesByName(const Arguments& arguments) {
+  const xbase::TableFiles files = tableFiles(arguments.operands[0]);
+  auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
+  const int name = requireField(*cursor, address::kName);
+  const int memo = requireField(*cursor, address::kInfo);
+  cursor->setOrder(address::kTagName);
+  cursor->setExact(true);
+  cursor->setFilter(arguments.option("--filter", ""));
+  return {std::move(cursor), name, memo};
+}
+
 }  // namespace cardlark::db

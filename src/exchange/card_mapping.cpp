@@ -1,0 +1,97 @@
+#include "exchange/card_mapping.h"
+
+#include <array>
+
+#include "contact/contact_items.h"
+#include "exchange/vcard_writer.h"
+#include "xbase/dbf_text.h"
+
+namespace exchange {
+namespace {
+
+// Non-empty parts joined by ", ", line breaks inside them as well.
+std::string joinParts(const std::vector<std::string>& parts, std::size_t from = 0) {
+  std::string out;
+  for (std::size_t i = from; i < parts.size(); ++i) {
+    if (parts[i].find_first_not_of(' ') == std::string::npos) continue;
+    if (!out.empty()) out += ", ";
+    out += replaceLineBreaks(parts[i], ", ");
+  }
+  return out;
+}
+
+std::string nameOf(const Card& card) {
+  for (const Property& p : card.properties)
+    if (p.name == "FN" && !unescapeText(p.value).empty()) return unescapeText(p.value);
+  for (const Property& p : card.properties) {
+    if (p.name != "N") continue;
+    const std::vector<std::string> parts = splitComponents(p.value);
+    const std::string family = parts.empty() ? "" : parts[0];
+    const std::string given = parts.size() < 2 ? "" : parts[1];
+    if (!family.empty() && !given.empty()) return family + ", " + given;
+    return family + given;
+  }
+  return {};
+}
+
+// A TEL value as a URI ("tel:+1-555-0100") gives the number.
+std::string withoutScheme(std::string value, std::string_view scheme) {
+  if (xbase::asciiUpper(std::string_view(value).substr(0, scheme.size())) == scheme) value.erase(0, scheme.size());
+  return value;
+}
+
+struct Labelled {
+  std::string_view property;
+  std::string_view label;
+};
+constexpr std::array<Labelled, 5> kLabelled = {{{"TITLE", "Title"},
+                                                {"ROLE", "Role"},
+                                                {"NICKNAME", "Nickname"},
+                                                {"BDAY", "Birthday"},
+                                                {"ANNIVERSARY", "Anniversary"}}};
+
+void addProperty(ContactDraft& draft, const Property& p) {
+  if (p.binary) return;
+  if (p.name == "TEL") return draft.addItem(contact::ItemKind::Phone, withoutScheme(unescapeText(p.value), "TEL:"));
+  if (p.name == "EMAIL") return draft.addItem(contact::ItemKind::Email, unescapeText(p.value));
+  if (p.name == "URL") return draft.addItem(contact::ItemKind::Web, unescapeText(p.value));
+  if (p.name == "NOTE") return draft.addNotes(unescapeText(p.value));
+  if (p.name == "ADR") return draft.addLabelled("Address", joinParts(splitComponents(p.value)));
+  if (p.name == "ORG") return draft.addLabelled("Organisation", joinParts(splitComponents(p.value)));
+  for (const Labelled& l : kLabelled)
+    if (p.name == l.property) return draft.addLabelled(std::string(l.label), unescapeText(p.value));
+}
+
+}  // namespace
+
+ContactDraft draftFromCard(const Card& card) {
+  ContactDraft draft;
+  draft.line = card.line;
+  draft.name = nameOf(card);
+  if (draft.name.find_first_not_of(' ') == std::string::npos)
+    throw ReadError(card.line, "the card that starts here has neither FN nor N");
+  for (const Property& p : card.properties) addProperty(draft, p);
+  return draft;
+}
+
+ImportedEntry entryFromCard(const Card& card, const CodePage& codePage) {
+  return makeEntry(draftFromCard(card), codePage);
+}
+
+void appendCard(std::string& out, const Entry& entry, const CodePage& codePage) {
+  out += "BEGIN:VCARD\r\nVERSION:4.0\r\n";
+  appendContentLine(out, "FN", escapeText(fromTable(entry.name, codePage)));
+  if (!entry.memo.empty()) appendContentLine(out, "NOTE", escapeText(fromTable(entry.memo, codePage)));
+  const std::pair<contact::ItemKind, std::string_view> kinds[] = {
+      {contact::ItemKind::Phone, "TEL"}, {contact::ItemKind::Email, "EMAIL"}, {contact::ItemKind::Web, "URL"}};
+  for (const auto& [kind, property] : kinds) {
+    for (const std::string& item : contact::collectEntryItems(kind, entry.name, entry.memo)) {
+      const std::string value = fromTable(item, codePage);
+      // A web address is a URI, written without text escapes.
+      appendContentLine(out, property, kind == contact::ItemKind::Web ? value : escapeText(value));
+    }
+  }
+  out += "END:VCARD\r\n";
+}
+
+}  // namespace exchange

@@ -1,0 +1,92 @@
+#include "exchange/contact_draft.h"
+
+#include <algorithm>
+
+#include "contact/contact_items.h"
+#include "exchange/read_error.h"
+#include "xbase/address_table.h"
+#include "xbase/dbf_text.h"
+
+namespace exchange {
+namespace {
+
+// Without trailing blanks; leading ones are part of a name's key.
+std::string trimmed(std::string_view text) {
+  const std::size_t last = text.find_last_not_of(' ');
+  return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
+}
+
+// Whether every item the rules find in `line` is among `known`; false when
+// they find none, so a value the rules miss is always kept.
+bool foundElsewhere(contact::ItemKind kind, std::string_view line, const std::vector<std::string>& known) {
+  const std::vector<std::string> items = contact::collectEntryItems(kind, "", line);
+  if (items.empty()) return false;
+  return std::all_of(items.begin(), items.end(),
+                     [&](const std::string& item) { return std::find(known.begin(), known.end(), item) != known.end(); });
+}
+
+}  // namespace
+
+void ContactDraft::addItem(contact::ItemKind kind, std::string value) {
+  if (!value.empty()) lines.push_back({kind, false, std::string(contact::wordsFor(kind).recordLabel), std::move(value)});
+}
+
+void ContactDraft::addNotes(std::string text) {
+  if (!text.empty()) lines.push_back({std::nullopt, true, {}, std::move(text)});
+}
+
+void ContactDraft::addLabelled(std::string label, std::string text) {
+  if (!text.empty()) lines.push_back({std::nullopt, false, std::move(label), std::move(text)});
+}
+
+std::string replaceLineBreaks(std::string_view text, std::string_view breakWith) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') {
+      out.push_back(text[i]);
+      continue;
+    }
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    out += breakWith;
+  }
+  return out;
+}
+
+ImportedEntry makeEntry(const ContactDraft& draft, const CodePage& codePage) {
+  ImportedEntry result;
+  result.line = draft.line;
+  std::string name = replaceLineBreaks(draft.name, " ");
+  std::replace(name.begin(), name.end(), '\t', ' ');
+  name = trimmed(toTable(name, codePage, result.replaced));
+  if (name.empty()) throw ReadError(draft.line, "the contact has no name");
+  result.entry.name = trimmed(std::string_view(name).substr(0, xbase::address::kNameWidth));
+
+  std::string notes;  // counted below, where the notes are stored
+  std::size_t notCounted = 0;
+  for (const ContactDraft::Line& line : draft.lines) {
+    if (line.notes) notes += toTable(replaceLineBreaks(line.text, "\r\n"), codePage, notCounted) + "\r\n";
+  }
+  std::optional<std::vector<std::string>> known[3];  // per kind, found in NAME and notes
+  std::string& memo = result.entry.memo;
+  for (const ContactDraft::Line& line : draft.lines) {
+    std::string block;
+    if (line.notes) {
+      block = toTable(replaceLineBreaks(line.text, "\r\n"), codePage, result.replaced);
+    } else {
+      std::size_t replaced = 0;
+      block = toTable(line.label + ": " + replaceLineBreaks(line.text, " "), codePage, replaced);
+      if (line.item) {
+        auto& items = known[static_cast<int>(*line.item)];
+        if (!items) items = contact::collectEntryItems(*line.item, result.entry.name, notes);
+        if (foundElsewhere(*line.item, block, *items)) continue;
+      }
+      result.replaced += replaced;
+    }
+    if (!memo.empty()) memo += "\r\n";
+    memo += block;
+  }
+  return result;
+}
+
+}  // namespace exchange

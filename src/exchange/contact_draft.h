@@ -1,0 +1,69 @@
+#pragma once
+
+// A contact as an exchange file carries it, in UTF-8, and the one rule that
+// turns it into an entry of the table (NAME and memo). Every reader (vCard,
+// CSV) fills a draft, so all of them share that rule:
+//
+// - NAME is the draft's name with line breaks and tabs as blanks, in the
+//   table's code page, cut to the field's width.
+// - The memo holds one block per line of the draft, in the draft's order,
+//   joined by CR LF: notes as they are (their line breaks as CR LF),
+//   labelled values as "Label: value" on one line.
+// - A contact item (phone, e-mail, web address) is written as the line
+//   "Phone: ...", "Email: ..." or "WebSite: ...", unless every item the
+//   contact rules find in that line is already found in NAME or in the
+//   notes. Our own export writes the memo as notes and each item found in
+//   NAME and memo as an item of its own, so an entry that went out and came
+//   back has its memo byte for byte, while a foreign card keeps every number
+//   and address that the notes do not already hold.
+//
+// Characters the code page lacks become "?" and are counted.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "contact/item_kind.h"
+#include "exchange/code_page.h"
+
+namespace exchange {
+
+struct ContactDraft {
+  struct Line {
+    std::optional<contact::ItemKind> item;  // a contact item's line
+    bool notes = false;                     // free text kept as it is
+    std::string label;                      // otherwise "Label: text"
+    std::string text;
+  };
+
+  std::size_t line = 0;  // where the contact starts in its file
+  std::string name;
+  std::vector<Line> lines;
+
+  void addItem(contact::ItemKind kind, std::string value);
+  void addNotes(std::string text);
+  void addLabelled(std::string label, std::string text);
+};
+
+// An entry of the address table, its texts in the table's code page.
+struct Entry {
+  std::string name;
+  std::string memo;
+};
+
+struct ImportedEntry {
+  Entry entry;
+  std::size_t replaced = 0;  // characters the code page could not hold
+  std::size_t line = 0;      // where it starts in its file
+};
+
+// The entry of `draft` by the rule above; ReadError at the draft's line
+// when it has no name.
+ImportedEntry makeEntry(const ContactDraft& draft, const CodePage& codePage);
+
+// Line breaks (CR LF, CR, LF) in `text` replaced by `breakWith`.
+std::string replaceLineBreaks(std::string_view text, std::string_view breakWith);
+
+}  // namespace exchange

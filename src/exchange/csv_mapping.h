@@ -1,0 +1,32 @@
+#pragma once
+
+// CSV files to entries and entries to CSV, by the rule of contact_draft.h.
+//
+// The first record is the header. Columns are recognised by their header,
+// ignoring letter case, blanks and punctuation ("E-mail Address",
+// "email_1_value"): the name ("Name", "Full Name", "Display Name"), first
+// and last name, e-mail, phone (also mobile and cell), web page and notes.
+// A column whose header speaks of a type or a label is not an item. The
+// name is the name column, else "Last, First". Every other non-empty
+// field goes into the memo as "Header: value", in column order.
+//
+// Export writes the header "Name,E-mail Address,Phone,Web Page,Notes": the
+// first item of each kind the contact rules find, and the memo as notes.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "exchange/code_page.h"
+#include "exchange/contact_draft.h"
+
+namespace exchange {
+
+// ReadError for a file without records, a record with more fields than
+// the header, a record without a name, and what readCsv refuses.
+std::vector<ImportedEntry> entriesFromCsv(std::string_view file, const CodePage& codePage);
+
+void appendCsvHeader(std::string& out);
+void appendCsvEntry(std::string& out, const Entry& entry, const CodePage& codePage);
+
+}  // namespace exchange

@@ -1,0 +1,27 @@
+#pragma once
+
+// UTF-8 as the exchange files carry it: decoding one character at a time
+// with strict checks (no overlong forms, no surrogates, nothing past
+// U+10FFFF) and encoding.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace exchange {
+
+// The character starting at `pos`, moving `pos` past it; nothing (and
+// `pos` unchanged) when the bytes there are not valid UTF-8.
+std::optional<char32_t> nextCharacter(std::string_view text, std::size_t& pos);
+
+// The length of the valid UTF-8 start of `text`: text.size() when all of
+// it is valid.
+std::size_t validUtf8Prefix(std::string_view text);
+
+void appendUtf8(std::string& out, char32_t code);
+
+// `text` without a UTF-8 byte order mark at its start.
+std::string_view withoutBom(std::string_view text);
+
+}  // namespace exchange

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "exchange/card_mapping.h"
+#include "exchange/name_register.h"
+#include "exchange/vcard_reader.h"
+#include "exchange/vcard_writer.h"
+
+namespace exchange {
+namespace {
+
+std::string sample(const std::string& name) {
+  std::ifstream in(std::string(CARDLARK_SOURCE_DIR) + "/tests/exchange/samples/" + name, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string lines(std::initializer_list<std::string_view> parts) {
+  std::string out;
+  for (const auto part : parts) out += (out.empty() ? "" : "\r\n") + std::string(part);
+  return out;
+}
+
+struct Expected {
+  std::string name;
+  std::string memo;
+  std::size_t replaced = 0;
+};
+
+std::vector<ImportedEntry> importAll(std::string_view file) {
+  std::vector<ImportedEntry> entries;
+  for (const Card& card : readVCards(file)) entries.push_back(entryFromCard(card, tableCodePage()));
+  return entries;
+}
+
+TEST(VCardImport, SamplesOfTheThreeVersions) {
+  const struct {
+    const char* file;
+    std::vector<Expected> entries;
+  } cases[] = {
+      {"rfc6350.vcf",
+       {{"Simone Perrin",
+         lines({"Birthday: --0203", "Anniversary: 20090808T1430-0500", "Organisation: Example Networks",
+                "Address: Suite D2-630, 2875 Laurier, Quebec, QC, G1V 2M2, Canada", "Phone: +1-418-656-9254;ext=102",
+                "Phone: +1-418-262-6501", "Email: simone.perrin@example.ca", "WebSite: http://example.org/simone"})},
+        {"Zo\xEB ??", "Caf\xE9 \x80" "5\r\nsee ?", 3}}},
+      {"rfc2426.vcf",
+       {{"Frank Dawes",
+         lines({"Organisation: Example Development Corporation, Sales",
+                "Address: 6544 Battleford Drive, Raleigh, NC, 27613-3502, U.S.A.", "Phone: +1-919-676-9515",
+                "Phone: +1-919-676-9564", "Email: Frank_Dawes@example.com", "WebSite: http://home.example.net/~fdawes",
+                "Title: Director, Research", "Met at the fair, 2019; call back\r\nSecond line"})},
+        {"Howe, Tim", "Email: howe@example.com"}}},
+      {"vcard21.vcf",
+       {{"Ada Quill",
+         lines({"Phone: +1-206-555-1234", "Phone: 555-9876", "Email: ada@example.com",
+                "Address: Hauptstra\xDF" "e 5, Hinterhaus, Berlin, 10115, Germany", "First line\r\nSecond line",
+                "Birthday: 1985-04-12"})},
+        {"M\xFCller, J\xFCrgen", "Phone: (030) 555-0199"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::vector<ImportedEntry> got = importAll(sample(c.file));
+    ASSERT_EQ(got.size(), c.entries.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      EXPECT_EQ(got[i].entry.name, c.entries[i].name);
+      EXPECT_EQ(got[i].entry.memo, c.entries[i].memo);
+      EXPECT_EQ(got[i].replaced, c.entries[i].replaced);
+    }
+  }
+}
+
+TEST(VCardImport, BadInputNamesTheLine) {
+  const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+  const struct {
+    std::string text;
+    std::size_t line;
+    const char* says;
+  } cases[] = {
+      {card + "FN:Ann\r\n", 1, "no END:VCARD"},
+      {"BEGIN:VCARD\r\nVERSION:2.1\r\nN:A\r\nNOTE;QUOTED-PRINTABLE:abc=\r\nEND:VCARD", 1, "no END:VCARD"},
+      {"BEGIN:VCARD\r\nVERSION:2.1\r\nN:A\r\nNOTE;quoted-printable:bad=ZZ\r\nEND:VCARD\r\n", 4, "quoted-printable"},
+      {card + "NOTE:no name\r\nEND:VCARD\r\n", 1, "neither FN nor N"},
+      {card + "N:;;;;\r\nEND:VCARD\r\n", 1, "neither FN nor N"},
+      {card + "FN:Ann\r\nNOTE:\xC3\x28\r\nEND:VCARD\r\n", 4, "UTF-8"},
+      {card + "FN:Ann\r\nNOTE:\xE9t\xE9\r\nEND:VCARD\r\n", 4, "UTF-8"},
+      {card + "FN:Ann\r\nNOTE;CHARSET=KOI8-R:x\r\nEND:VCARD\r\n", 4, "character set"},
+      {card + "FN:" + std::string(1 << 20, 'x') + "\r\nEND:VCARD\r\n", 3, "bytes"},
+      {card + "FN:Ann\r\nNOTE without colon\r\nEND:VCARD\r\n", 4, "\":\""},
+      {"\xEF\xBB\xBFhello\r\n" + card, 1, "outside a card"},
+      {"", 1, "no card"},
+      {"\r\n\r\n", 1, "no card"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 80));
+    try {
+      importAll(c.text);
+      ADD_FAILURE() << "accepted";
+    } catch (const ReadError& e) {
+      EXPECT_EQ(e.line(), c.line) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(VCardImport, ItemsTheNotesHoldAreNotRepeatedAndPhotosAreSkipped) {
+  const std::string photo(10 << 20, 'A');
+  const std::string file = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nTEL:555-1234\r\nTEL:+49 30 1234\r\n"
+                           "EMAIL:ann@example.com\r\nPHOTO;ENCODING=b;TYPE=JPEG:" + photo +
+                           "\r\nNOTE:call 555-1234 evenings\r\nEND:VCARD\r\n";
+  const auto entries = importAll(file);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].entry.memo, "Phone: +49 30 1234\r\nEmail: ann@example.com\r\ncall 555-1234 evenings");
+}
+
+TEST(VCardExport, RoundTripKeepsNameAndMemoByteForByte) {
+  const Entry entries[] = {
+      {"Ann", ""},
+      {"Pizza 555-1234", "open late"},
+      {"Smith, Bob", "Phone: (206)555-1234\r\nEmail: bob@example.com\r\nWebSite: http://example.com/a,b;c\r\n"},
+      {"Caf\xE9 \x80uro", "back\\slash, comma; semi\r\nwww.example.org and ftp://x.example 555-0000-1111\r\n\r\n"},
+      {"  Lead", std::string(40, '\xE9') + " b@x.org c@y.org\r\n" + std::string(300, 'z')},
+  };
+  std::string file;
+  for (const Entry& e : entries) appendCard(file, e, tableCodePage());
+  std::size_t start = 0;
+  while (start < file.size()) {  // every line folded within 75 octets, never inside a character
+    const std::size_t end = file.find("\r\n", start);
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_LE(end - start, kFoldWidth);
+    EXPECT_NE(static_cast<unsigned char>(file[start]) & 0xC0, 0x80u);
+    start = end + 2;
+  }
+  const auto back = importAll(file);
+  ASSERT_EQ(back.size(), std::size(entries));
+  for (std::size_t i = 0; i < back.size(); ++i) {
+    EXPECT_EQ(back[i].entry.name, entries[i].name);
+    EXPECT_EQ(back[i].entry.memo, entries[i].memo);
+    EXPECT_EQ(back[i].replaced, 0u);
+  }
+  EXPECT_NE(file.find("TEL:206-555-1234\r\n"), std::string::npos);
+  EXPECT_NE(file.find("FN:Caf\xC3\xA9 \xE2\x82\xACuro\r\n"), std::string::npos);
+}
+
+TEST(NameRegister, ComparesLikeTheNameTagAndFindsFreeVariants) {
+  NameRegister names;
+  names.add("Smith  ");
+  names.add("Smith (2)");
+  EXPECT_TRUE(names.contains("SMITH"));
+  EXPECT_FALSE(names.contains(" Smith"));
+  EXPECT_EQ(names.freeVariant("Smith", 30), "Smith (3)");
+  EXPECT_EQ(names.freeVariant(std::string(30, 'x'), 30), std::string(26, 'x') + " (2)");
+}
+
+}  // namespace
+}  // namespace exchange
