@@ -4,6 +4,7 @@
 #include <set>
 #include <vector>
 
+#include "exchange/name_register.h"
 #include "sync/dav_client.h"
 #include "sync/dav_xml.h"
 #include "sync/discovery.h"
@@ -186,17 +187,14 @@ class Run {
   }
 
   // The name itself when no other entry or link holds its key, else the
-  // name numbered " (2)", " (3)", ... within the name's width.
+  // first free "Name (2)", "Name (3)", ... within the name's width.
   std::string freeName(const std::string& name, const std::string& self) const {
-    const auto taken = [&](const std::string& candidate) {
-      const std::string key = nameKey(candidate);
-      return key != self && (table_.has(key) || linked(key));
-    };
-    if (!taken(name)) return name;
-    for (int n = 2;; ++n) {
-      const std::string candidate = withSuffix(name, " (" + std::to_string(n) + ")");
-      if (!taken(candidate)) return candidate;
-    }
+    const std::string key = nameKey(name);
+    if (key == self || (!table_.has(key) && !linked(key))) return name;
+    exchange::NameRegister taken;
+    for (const auto& [k, row] : table_.rows()) taken.add(k);
+    for (const auto& [k, link] : state_.links) taken.add(k);
+    return taken.freeVariant(name, xbase::address::kNameWidth);
   }
 
   void remember(const std::string& key, CardLink link, const QString& etag) {
