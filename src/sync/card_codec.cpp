@@ -1,0 +1,33 @@
+#include "sync/card_codec.h"
+
+#include "exchange/card_mapping.h"
+#include "exchange/vcard_writer.h"
+#include "sync/error.h"
+
+namespace carddav {
+
+namespace {
+
+QByteArray toCard(const Entry& entry, const QString& uid) {
+  std::string card;
+  exchange::appendCard(card, exchange::Entry{entry.name, entry.memo}, exchange::tableCodePage());
+  std::string uidLine;
+  exchange::appendContentLine(uidLine, "UID", exchange::escapeText(uid.toStdString()));
+  // The UID goes right after the VERSION line, which the writer puts first.
+  const std::size_t version = card.find("\r\n", card.find("VERSION:"));
+  card.insert(version == std::string::npos ? 0 : version + 2, uidLine);
+  return QByteArray::fromStdString(card);
+}
+
+Entry toEntry(const QByteArray& text) {
+  const std::vector<exchange::Card> cards = exchange::readVCards(std::string_view(text.constData(), text.size()));
+  if (cards.size() != 1) throw Error("a card resource holds " + std::to_string(cards.size()) + " cards");
+  const exchange::Entry entry = exchange::entryFromCard(cards.front(), exchange::tableCodePage()).entry;
+  return Entry{entry.name, entry.memo};
+}
+
+}  // namespace
+
+CardMapping vcardMapping() { return CardMapping{toCard, toEntry}; }
+
+}  // namespace carddav

@@ -1,0 +1,14 @@
+#pragma once
+
+// The mapping the sync uses: an entry becomes a vCard 4.0 by the exchange
+// writer with the link's UID added, a card becomes an entry by the exchange
+// reader, both in the table's code page; a card that went out and came back
+// gives the same name and memo.
+
+#include "sync/synchronizer.h"
+
+namespace carddav {
+
+CardMapping vcardMapping();
+
+}  // namespace carddav

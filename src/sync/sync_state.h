@@ -1,0 +1,64 @@
+#pragma once
+
+// What the last sync left behind, kept in ADDRESS.sync beside the table.
+//
+// The file is UTF-8 text, one record a line, fields split by a TAB, every
+// field percent-encoded (so a TAB, a line break, '%' and bytes above 127 in
+// a name key never break a line):
+//
+//   cardlark-sync<TAB>1
+//   server<TAB><the address book's URL>
+//   token<TAB><the server's sync token, empty when it offers none>
+//   entry<TAB><key><TAB><uid><TAB><href><TAB><etag><TAB><hash><TAB><memo hash>
+//   ...
+//
+// The first line names the format and its version; a file of another version
+// is refused, never guessed at. Each entry line links one entry of the
+// table, found by its name key (the key of the Address tag, bytes as the
+// table holds them: record numbers change when the table is packed, the
+// duplicate rule keeps names unique), to its card on the server: the card's
+// UID, its href, the ETag the server gave when it was last seen, and hashes
+// of the entry (name and memo) and of its memo alone as last synced. An empty
+// ETag marks a card whose upload was started but not confirmed.
+//
+// The file is replaced as a whole through a temporary file and a rename, so
+// a crash leaves either the old or the new one.
+
+#include <QByteArray>
+#include <QString>
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace carddav {
+
+struct CardLink {
+  QString uid;
+  QString href;      // absolute path on the server
+  QString etag;      // "" until the server confirmed the upload
+  QByteArray hash;   // entryHash of the entry as last synced
+  QByteArray memoHash;
+};
+
+struct SyncState {
+  QString server;  // the address book's URL
+  QString token;
+  std::map<std::string, CardLink> links;  // by name key
+};
+
+inline constexpr int kStateVersion = 1;
+
+// The state file of the table `dbf`: ADDRESS.sync beside it.
+std::filesystem::path stateFileOf(const std::filesystem::path& dbf);
+
+// Reads the file; an empty state when it does not exist. A damaged file or
+// another version: carddav::Error naming the line.
+SyncState readState(const std::filesystem::path& file);
+void writeState(const std::filesystem::path& file, const SyncState& state);
+
+// The hex digests the state keeps of an entry's name and memo, and of its
+// memo alone, as the table holds them.
+QByteArray entryHash(const std::string& name, const std::string& memo);
+QByteArray memoHash(const std::string& memo);
+
+}  // namespace carddav

@@ -1,0 +1,354 @@
+#include "sync/synchronizer.h"
+
+#include <QUuid>
+#include <set>
+#include <vector>
+
+#include "exchange/name_register.h"
+#include "sync/dav_client.h"
+#include "sync/dav_xml.h"
+#include "sync/discovery.h"
+#include "sync/error.h"
+#include "sync/sync_state.h"
+#include "xbase/address_table.h"
+
+namespace carddav {
+
+namespace {
+
+constexpr int kMultigetBatch = 200;
+constexpr int kSaveEvery = 300;
+constexpr char kServerSuffix[] = " (server)";
+
+// What the server holds that differs from the state: members added or
+// changed (href -> ETag) and members gone.
+struct RemoteChanges {
+  std::map<QString, QString> etags;
+  std::set<QString> removed;
+  QString token;
+};
+
+struct Fetched {
+  QString etag;
+  QByteArray card;
+};
+
+bool ok(int status) { return status >= 200 && status <= 299; }
+
+// `name` cut to leave room for `suffix` within the name's width, then the suffix.
+std::string withSuffix(const std::string& name, const std::string& suffix) {
+  const std::size_t room = static_cast<std::size_t>(xbase::address::kNameWidth) - suffix.size();
+  std::string base = name.substr(0, std::min(name.size(), room));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  return base + suffix;
+}
+
+class Run {
+ public:
+  Run(const std::filesystem::path& dbf, const QUrl& book, DavClient& client, const CardMapping& mapping,
+      SyncState& state)
+      : stateFile_(stateFileOf(dbf)), book_(book), client_(client), mapping_(mapping), state_(state), table_(dbf) {
+    summary_.addressBook = book.toDisplayString();
+  }
+
+  SyncSummary go() {
+    try {
+      const RemoteChanges remote = listRemote();
+      matchRenames();
+      decide(remote);
+      applyFetched(fetch(toFetch_));
+      writeState(stateFile_, state_);
+      linkNewEntries();
+      upload();
+      state_.token = remote.token;
+    } catch (...) {
+      writeState(stateFile_, state_);  // the work done so far, under the old token
+      throw;
+    }
+    writeState(stateFile_, state_);
+    return summary_;
+  }
+
+ private:
+  QString normal(const QString& href) const { return book_.resolved(QUrl(href)).path(QUrl::FullyEncoded); }
+
+  HttpReply expect(const QByteArray& verb, const QUrl& url, const QByteArray& body, const Headers& headers) {
+    HttpReply reply = client_.send(verb, url, body, headers);
+    if (reply.status != 207) throw Error(httpFailure(verb, url, reply.status));
+    return reply;
+  }
+
+  // The members' ETags: since the kept token when the server still takes
+  // it, else all of them (sync-collection from scratch, or a PROPFIND).
+  RemoteChanges listRemote() {
+    RemoteChanges changes;
+    if (!state_.token.isEmpty()) {
+      const HttpReply reply = client_.send("REPORT", book_, syncCollectionReport(state_.token), {{"Depth", "0"}});
+      if (reply.status == 207) {
+        const Multistatus status = parseMultistatus(reply.body);
+        for (const DavResponse& r : status.responses) {
+          const QString href = normal(r.href);
+          if (href == book_.path(QUrl::FullyEncoded) || r.collection) continue;
+          if (r.status == 404)
+            changes.removed.insert(href);
+          else
+            changes.etags[href] = r.etag;
+        }
+        changes.token = status.syncToken.isEmpty() ? state_.token : status.syncToken;
+        return changes;
+      }
+    }
+    HttpReply reply = client_.send("REPORT", book_, syncCollectionReport(QString()), {{"Depth", "0"}});
+    if (reply.status != 207) reply = expect("PROPFIND", book_, etagPropfind(), {{"Depth", "1"}});
+    const Multistatus status = parseMultistatus(reply.body);
+    changes.token = status.syncToken;
+    std::set<QString> listed;
+    for (const DavResponse& r : status.responses) {
+      const QString href = normal(r.href);
+      if (href == book_.path(QUrl::FullyEncoded) || r.collection || r.status == 404) continue;
+      listed.insert(href);
+      changes.etags[href] = r.etag;
+    }
+    for (const auto& [key, link] : state_.links)
+      if (!listed.count(link.href)) changes.removed.insert(link.href);
+    return changes;
+  }
+
+  bool linked(const std::string& key) const { return state_.links.count(key) > 0; }
+
+  // An entry gone from its key whose memo is found, unchanged, under exactly
+  // one new key was renamed: its link moves along.
+  void matchRenames() {
+    std::multimap<QByteArray, std::string> newByMemo;
+    for (const auto& [key, row] : table_.rows())
+      if (!linked(key)) newByMemo.emplace(memoHash(row.entry.memo), key);
+    std::vector<std::pair<std::string, std::string>> moves;
+    for (const auto& [key, link] : state_.links) {
+      if (table_.has(key) || newByMemo.count(link.memoHash) != 1) continue;
+      moves.emplace_back(key, newByMemo.find(link.memoHash)->second);
+      newByMemo.erase(link.memoHash);
+    }
+    for (const auto& [from, to] : moves) relink(from, to);
+  }
+
+  void relink(const std::string& from, const std::string& to) {
+    if (from == to) return;
+    CardLink link = state_.links.at(from);
+    state_.links.erase(from);
+    state_.links[to] = std::move(link);
+  }
+
+  bool changedHere(const std::string& key, const CardLink& link) const {
+    if (!table_.has(key) || link.etag.isEmpty()) return true;
+    const Entry& e = table_.rows().at(key).entry;
+    return entryHash(e.name, e.memo) != link.hash;
+  }
+
+  void decide(const RemoteChanges& remote) {
+    std::set<QString> known;
+    for (const auto& [key, link] : state_.links) {
+      known.insert(link.href);
+      const auto listed = remote.etags.find(link.href);
+      const bool changedThere = listed != remote.etags.end() && listed->second != link.etag;
+      const bool goneThere = remote.removed.count(link.href) > 0 && !changedThere;
+      if (changedThere) {
+        toFetch_.push_back(link.href);
+      } else if (!changedHere(key, link)) {
+        if (goneThere) removeHere_.push_back(key);
+      } else if (!table_.has(key)) {
+        if (goneThere)
+          forget_.push_back(key);
+        else
+          deleteThere_.push_back(key);
+      } else {
+        if (goneThere) state_.links[key].etag.clear();  // the change wins: the card comes back
+        toPut_.push_back(key);
+      }
+    }
+    for (const auto& [href, etag] : remote.etags)
+      if (!known.count(href)) toFetch_.push_back(href);
+    for (const std::string& key : forget_) state_.links.erase(key);
+    for (const std::string& key : removeHere_) {
+      table_.remove(key);
+      state_.links.erase(key);
+      ++summary_.deletedHere;
+    }
+  }
+
+  std::map<QString, Fetched> fetch(const QStringList& hrefs) {
+    std::map<QString, Fetched> cards;
+    for (qsizetype i = 0; i < hrefs.size(); i += kMultigetBatch) {
+      const HttpReply reply =
+          expect("REPORT", book_, multigetReport(hrefs.mid(i, kMultigetBatch)), {{"Depth", "1"}});
+      for (const DavResponse& r : parseMultistatus(reply.body).responses)
+        if (!r.addressData.isEmpty()) cards[normal(r.href)] = Fetched{r.etag, r.addressData};
+    }
+    return cards;
+  }
+
+  // The name itself when no other entry or link holds its key, else the
+  // first free "Name (2)", "Name (3)", ... within the name's width.
+  std::string freeName(const std::string& name, const std::string& self) const {
+    const std::string key = nameKey(name);
+    if (key == self || (!table_.has(key) && !linked(key))) return name;
+    exchange::NameRegister taken;
+    for (const auto& [k, row] : table_.rows()) taken.add(k);
+    for (const auto& [k, link] : state_.links) taken.add(k);
+    return taken.freeVariant(name, xbase::address::kNameWidth);
+  }
+
+  void remember(const std::string& key, CardLink link, const QString& etag) {
+    const Entry& e = table_.rows().at(key).entry;
+    link.etag = etag;
+    link.hash = entryHash(e.name, e.memo);
+    link.memoHash = memoHash(e.memo);
+    state_.links[key] = std::move(link);
+  }
+
+  std::string store(Entry entry) {
+    entry.name = freeName(entry.name, {});
+    return table_.add(entry);
+  }
+
+  void applyFetched(const std::map<QString, Fetched>& cards) {
+    std::map<QString, std::string> keyOf;
+    for (const auto& [key, link] : state_.links) keyOf[link.href] = key;
+    for (const auto& [href, fetched] : cards) {
+      Entry theirs;
+      try {
+        theirs = mapping_.toEntry(fetched.card);
+      } catch (const std::exception&) {
+        ++summary_.skipped;
+        continue;
+      }
+      const auto known = keyOf.find(href);
+      if (known == keyOf.end())
+        takeNewCard(href, fetched, theirs);
+      else
+        takeChangedCard(known->second, fetched, theirs);
+    }
+  }
+
+  // A card the state does not know: linked to an identical entry when there
+  // is one (a sync cut short after storing it), else stored.
+  void takeNewCard(const QString& href, const Fetched& fetched, const Entry& theirs) {
+    const std::string same = nameKey(theirs.name);
+    std::string key;
+    if (table_.has(same) && !linked(same) && table_.rows().at(same).entry == theirs) {
+      key = same;
+    } else {
+      key = store(theirs);
+      ++summary_.received;
+    }
+    remember(key, CardLink{QString(), href, {}, {}, {}}, fetched.etag);
+  }
+
+  void takeChangedCard(const std::string& key, const Fetched& fetched, Entry theirs) {
+    CardLink link = state_.links.at(key);
+    const bool edited = changedHere(key, link);
+    if (!table_.has(key)) {  // deleted here, changed there: the change wins
+      state_.links.erase(key);
+      remember(store(theirs), link, fetched.etag);
+      ++summary_.received;
+    } else if (table_.rows().at(key).entry == theirs) {
+      remember(key, link, fetched.etag);
+    } else if (!edited) {
+      theirs.name = freeName(theirs.name, key);
+      const std::string now = table_.replace(key, theirs);
+      state_.links.erase(key);
+      remember(now, link, fetched.etag);
+      ++summary_.received;
+    } else {  // changed on both sides: ours goes over the card, theirs is kept as an entry
+      theirs.name = freeName(withSuffix(theirs.name, kServerSuffix), {});
+      table_.add(theirs);
+      state_.links[key].etag = fetched.etag;
+      toPut_.push_back(key);
+      ++summary_.conflicts;
+    }
+  }
+
+  // Every entry without a card gets a UID and an href, recorded before the
+  // upload starts so a cut upload is not repeated as a second card.
+  void linkNewEntries() {
+    for (const auto& [key, row] : table_.rows()) {
+      if (linked(key)) continue;
+      const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+      const QString href = book_.resolved(QUrl(uid + QStringLiteral(".vcf"))).path(QUrl::FullyEncoded);
+      CardLink link{uid, href, QString(), entryHash(row.entry.name, row.entry.memo), {}};
+      state_.links[key] = link;
+      toPut_.push_back(key);
+    }
+  }
+
+  QUrl urlOf(const QString& href) const { return book_.resolved(QUrl::fromEncoded(href.toUtf8())); }
+
+  void saveNow(int& done) {
+    if (++done % kSaveEvery == 0) writeState(stateFile_, state_);
+  }
+
+  void upload() {
+    int done = 0;
+    for (const std::string& key : toPut_) {
+      const CardLink link = state_.links.at(key);
+      const Entry& entry = table_.rows().at(key).entry;
+      const Headers condition = link.etag.isEmpty() ? Headers{{"If-None-Match", "*"}}
+                                                    : Headers{{"If-Match", link.etag.toUtf8()}};
+      Headers headers = condition;
+      headers.append(qMakePair(QByteArray("Content-Type"), QByteArray("text/vcard; charset=utf-8")));
+      const HttpReply reply = client_.send("PUT", urlOf(link.href), mapping_.toCard(entry, link.uid), headers);
+      if (reply.status == 412) continue;  // changed meanwhile: the next sync sees it
+      if (!ok(reply.status)) throw Error(httpFailure("PUT", urlOf(link.href), reply.status));
+      remember(key, link, QString::fromUtf8(reply.etag));
+      ++summary_.sent;
+      saveNow(done);
+    }
+    for (const std::string& key : deleteThere_) {
+      const CardLink& link = state_.links.at(key);
+      Headers headers;
+      if (!link.etag.isEmpty()) headers.append(qMakePair(QByteArray("If-Match"), link.etag.toUtf8()));
+      const HttpReply reply = client_.send("DELETE", urlOf(link.href), {}, headers);
+      if (reply.status == 412) continue;
+      if (!ok(reply.status) && reply.status != 404) throw Error(httpFailure("DELETE", urlOf(link.href), reply.status));
+      state_.links.erase(key);
+      ++summary_.deletedThere;
+      saveNow(done);
+    }
+  }
+
+  std::filesystem::path stateFile_;
+  QUrl book_;
+  DavClient& client_;
+  const CardMapping& mapping_;
+  SyncState& state_;
+  LocalTable table_;
+  SyncSummary summary_;
+  QStringList toFetch_;
+  std::vector<std::string> toPut_, deleteThere_, removeHere_, forget_;
+};
+
+// The kept address book when `url` leads to it (the same URL or one above it
+// on the same server), else the one discovery finds; a state kept for
+// another address book is refused rather than mixed in.
+QUrl addressBookFor(const QUrl& url, const SyncState& state, DavClient& client) {
+  if (!state.server.isEmpty()) {
+    const QUrl kept(state.server);
+    const bool sameServer = kept.scheme() == url.scheme() && kept.host() == url.host() && kept.port() == url.port();
+    if (sameServer && kept.path().startsWith(url.path())) return kept;
+  }
+  const QUrl found = discoverAddressBook(client, url);
+  if (!state.server.isEmpty() && QUrl(state.server) != found)
+    throw Error("the table is synced with " + state.server.toStdString() +
+                "; move its ADDRESS.sync away to sync it with another address book");
+  return found;
+}
+
+}  // namespace
+
+SyncSummary synchronize(const std::filesystem::path& dbf, const QUrl& url, DavClient& client,
+                        const CardMapping& mapping) {
+  SyncState state = readState(stateFileOf(dbf));
+  state.server = addressBookFor(url, state, client).toString();
+  return Run(dbf, QUrl(state.server), client, mapping, state).go();
+}
+
+}  // namespace carddav

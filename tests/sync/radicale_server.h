@@ -1,0 +1,39 @@
+#pragma once
+
+// A Radicale server for one test: a free port on 127.0.0.1, a temporary
+// storage folder, one htpasswd user ("alice", password "secret") and an
+// empty address book /alice/book/. Stopped and removed with the object.
+
+#include <QDir>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace testsupport {
+
+class RadicaleServer {
+ public:
+  RadicaleServer();
+  ~RadicaleServer();
+
+  QString root() const;  // "http://127.0.0.1:PORT/"
+  QString book() const { return root() + QStringLiteral("alice/book/"); }
+  QString passwordFile() const { return dir_.filePath(QStringLiteral("password")); }
+
+  // The cards as the server stores them (read straight from its folder, not
+  // through our client), by file name.
+  QStringList cardFiles() const;
+  QString card(const QString& file) const;
+  // Requests by an independent client (curl); the HTTP status.
+  int curl(const QStringList& arguments) const;
+  int put(const QString& file, const QString& vcard) const;
+  int remove(const QString& file) const;
+
+ private:
+  QTemporaryDir dir_;
+  QProcess process_;
+  int port_ = 0;
+};
+
+}  // namespace testsupport

@@ -1,0 +1,218 @@
+// Two-way sync against a real CardDAV server (Radicale on 127.0.0.1), its
+// files checked straight in its storage folder and changed on the server's
+// side with curl.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <map>
+#include <vector>
+
+#include "radicale_server.h"
+#include "sync/card_codec.h"
+#include "sync/dav_client.h"
+#include "sync/error.h"
+#include "sync/sync_state.h"
+#include "sync/synchronizer.h"
+#include "support/temp_folder.h"
+#include "xbase/address_table.h"
+#include "xbase/cursor.h"
+
+namespace {
+
+namespace address = xbase::address;
+
+class SyncWithRadicale : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "sync_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+  }
+
+  SyncWithRadicale() { address::createAddressTable(folder_.path(), true); }
+
+  std::filesystem::path dbf() const { return folder_ / address::kTableName; }
+
+  void append(const std::string& name, const std::string& memo) {
+    auto cursor = xbase::Cursor::open(dbf(), xbase::OpenMode::Shared);
+    cursor->beginAppend();
+    cursor->setValue(address::kName, name);
+    cursor->setValue(address::kInfo, memo);
+    cursor->post();
+  }
+
+  // Calls `change` on the entry named `name`.
+  template <typename Change>
+  void onEntry(const std::string& name, Change change) {
+    auto cursor = xbase::Cursor::open(dbf(), xbase::OpenMode::Shared);
+    for (cursor->first(); !cursor->eof(); cursor->skip())
+      if (cursor->value(address::kName) == name) return change(*cursor);
+    FAIL() << "no entry " << name;
+  }
+  void edit(const std::string& name, const char* field, const std::string& value) {
+    onEntry(name, [&](xbase::Cursor& c) {
+      c.beginEdit();
+      c.setValue(field, value);
+      c.post();
+    });
+  }
+  void remove(const std::string& name) { onEntry(name, [](xbase::Cursor& c) { c.deleteRecord(); }); }
+
+  std::map<std::string, std::string> entries() const {
+    std::map<std::string, std::string> all;
+    auto cursor = xbase::Cursor::open(dbf(), xbase::OpenMode::Shared);
+    for (cursor->first(); !cursor->eof(); cursor->skip())
+      all[cursor->value(address::kName)] = cursor->value(address::kInfo);
+    return all;
+  }
+
+  // One sync; `requests` gets how many requests it sent.
+  carddav::SyncSummary syncNow(const QString& url, int* requests = nullptr) {
+    carddav::DavClient client({QStringLiteral("alice"), QStringLiteral("secret"), false});
+    const carddav::SyncSummary summary = carddav::synchronize(dbf(), QUrl(url), client, carddav::vcardMapping());
+    if (requests) *requests = client.requestCount();
+    return summary;
+  }
+
+  // The server's card file holding `text`; "" when none does.
+  QString cardWith(const QString& text) const {
+    for (const QString& file : server_.cardFiles())
+      if (server_.card(file).contains(text)) return file;
+    return {};
+  }
+
+  // The UID of the server's card file, to change the card in place.
+  QString uidIn(const QString& file) const {
+    const QString text = server_.card(file);
+    const qsizetype at = text.indexOf(QStringLiteral("\nUID:")) + 5;
+    return text.mid(at, text.indexOf(QLatin1Char('\r'), at) - at);
+  }
+
+  static QString foreignCard(const QString& uid, const QString& fn, const QString& tel) {
+    return QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%1\r\nFN:%2\r\nN:;%2;;;\r\nTEL;TYPE=CELL:%3\r\nEND:VCARD\r\n")
+        .arg(uid, fn, tel);
+  }
+
+  testsupport::TempFolder folder_;
+  testsupport::RadicaleServer server_;
+};
+
+// The summary's counts as {sent, received, deleted here, deleted there, conflicts}.
+std::vector<int> counts(const carddav::SyncSummary& s) {
+  return {s.sent, s.received, s.deletedHere, s.deletedThere, s.conflicts};
+}
+
+TEST_F(SyncWithRadicale, FirstSyncBothWaysFromTheRootThenNothingMoves) {
+  append("Smith, Anna", "Phone: 555-0101\r\nEmail: anna@example.org");
+  append("Jones, Bob", "");
+  append("M\xFCller, J\xFCrgen", "Notes with; commas, and \\ a backslash");
+  ASSERT_EQ(server_.put("foreign.vcf", foreignCard("f-1", "Jane Doe", "+1 555 0199")), 201);
+
+  // From the server's root: the address book is discovered.
+  const carddav::SyncSummary first = syncNow(server_.root());
+  EXPECT_EQ(counts(first), (std::vector<int>{3, 1, 0, 0, 0}));
+  EXPECT_EQ(first.skipped, 0);
+  EXPECT_EQ(server_.cardFiles().size(), 4);
+  EXPECT_FALSE(cardWith(QStringLiteral("FN:M\u00fcller\\, J\u00fcrgen")).isEmpty());
+  const auto here = entries();
+  ASSERT_EQ(here.size(), 4u);
+  EXPECT_EQ(here.at("Jane Doe"), "Phone: +1 555 0199");
+
+  int requests = 0;
+  EXPECT_EQ(counts(syncNow(server_.root(), &requests)), (std::vector<int>{0, 0, 0, 0, 0}));
+  EXPECT_EQ(requests, 1);  // the one sync-collection report, nothing else
+  EXPECT_EQ(entries(), here);
+
+  // A token the server no longer knows: the full listing, still nothing moves.
+  carddav::SyncState state = carddav::readState(carddav::stateFileOf(dbf()));
+  state.token = QStringLiteral("http://radicale.org/ns/sync/0000");
+  carddav::writeState(carddav::stateFileOf(dbf()), state);
+  EXPECT_EQ(counts(syncNow(server_.book())), (std::vector<int>{0, 0, 0, 0, 0}));
+  EXPECT_EQ(entries(), here);
+}
+
+TEST_F(SyncWithRadicale, ChangesDeletesAndARenameOnEitherSide) {
+  for (const char* name : {"Alpha", "Bravo", "Charlie", "Delta", "Echo"}) append(name, std::string("Note of ") + name);
+  syncNow(server_.book());
+  const QString bravoCard = cardWith(QStringLiteral("FN:Bravo"));
+  ASSERT_FALSE(bravoCard.isEmpty());
+
+  edit("Alpha", address::kInfo, "Phone: 555-0000");
+  edit("Bravo", address::kName, "Bravo Renamed");
+  remove("Charlie");
+  const QString delta = cardWith(QStringLiteral("FN:Delta"));
+  ASSERT_EQ(server_.put(delta, foreignCard(uidIn(delta), QStringLiteral("Delta"), QStringLiteral("555-4444"))), 201);
+  ASSERT_EQ(server_.remove(cardWith(QStringLiteral("FN:Echo"))), 200);
+
+  EXPECT_EQ(counts(syncNow(server_.book())), (std::vector<int>{2, 1, 1, 1, 0}));
+  EXPECT_EQ(server_.cardFiles().size(), 3);  // Alpha, Bravo Renamed, Delta
+  EXPECT_TRUE(server_.card(bravoCard).contains(QStringLiteral("FN:Bravo Renamed")));  // the same card, renamed
+  EXPECT_TRUE(server_.card(cardWith(QStringLiteral("FN:Alpha"))).contains(QStringLiteral("555-0000")));
+  const std::map<std::string, std::string> expected{
+      {"Alpha", "Phone: 555-0000"}, {"Bravo Renamed", "Note of Bravo"}, {"Delta", "Phone: 555-4444"}};
+  EXPECT_EQ(entries(), expected);
+
+  int requests = 0;
+  EXPECT_EQ(counts(syncNow(server_.book(), &requests)), (std::vector<int>{0, 0, 0, 0, 0}));
+  EXPECT_EQ(requests, 1);
+}
+
+TEST_F(SyncWithRadicale, ConflictsKeepBothVersionsAndChangesBeatDeletes) {
+  for (const char* name : {"Both", "GoneHere", "GoneThere"}) append(name, "old");
+  syncNow(server_.book());
+
+  edit("Both", address::kInfo, "ours");
+  const QString both = cardWith(QStringLiteral("FN:Both"));
+  ASSERT_EQ(server_.put(both, foreignCard(uidIn(both), "Both", "555-7777")), 201);
+  remove("GoneHere");
+  const QString goneHere = cardWith(QStringLiteral("FN:GoneHere"));
+  ASSERT_EQ(server_.put(goneHere, foreignCard(uidIn(goneHere), "GoneHere", "555-8888")), 201);
+  edit("GoneThere", address::kInfo, "changed here");
+  ASSERT_EQ(server_.remove(cardWith(QStringLiteral("FN:GoneThere"))), 200);
+
+  const carddav::SyncSummary s = syncNow(server_.book());
+  EXPECT_EQ(s.conflicts, 1);
+  const std::map<std::string, std::string> expected{{"Both", "ours"},
+                                                    {"Both (server)", "Phone: 555-7777"},
+                                                    {"GoneHere", "Phone: 555-8888"},
+                                                    {"GoneThere", "changed here"}};
+  EXPECT_EQ(entries(), expected);
+  EXPECT_EQ(server_.cardFiles().size(), 4);
+  EXPECT_FALSE(cardWith(QStringLiteral("FN:Both (server)")).isEmpty());
+  EXPECT_TRUE(server_.card(cardWith(QStringLiteral("FN:GoneThere"))).contains(QStringLiteral("changed here")));
+
+  // A card whose name another entry holds is stored under a numbered name.
+  ASSERT_EQ(server_.put("twin.vcf", foreignCard("t", "Both", "555-9999")), 201);
+  syncNow(server_.book());
+  EXPECT_EQ(entries().at("Both (2)"), "Phone: 555-9999");
+  int requests = 0;
+  EXPECT_EQ(counts(syncNow(server_.book(), &requests)), (std::vector<int>{0, 0, 0, 0, 0}));
+  EXPECT_EQ(requests, 1);
+}
+
+TEST_F(SyncWithRadicale, CommandLineSyncsAndRefusesAWrongPassword) {
+  append("Command Line", "Email: cl@example.org");
+  const QString program = QStringLiteral(CARDLARK_BIN_DIR "/cardlark-db");
+  const QString dir = QString::fromStdString(folder_.path().string());
+  QProcess run;
+  const QString wrong = QString::fromStdString((folder_ / "wrong").string());
+  QFile(wrong).open(QIODevice::WriteOnly);
+  run.start(program, {QStringLiteral("sync"), dir, server_.root(), QStringLiteral("--user"), QStringLiteral("alice"),
+                      QStringLiteral("--password-file"), wrong});
+  ASSERT_TRUE(run.waitForFinished(60000));
+  EXPECT_EQ(run.exitCode(), 2);
+  EXPECT_TRUE(run.readAllStandardError().contains("refused the user name or password"));
+  EXPECT_FALSE(std::filesystem::exists(carddav::stateFileOf(dbf())));  // nothing written
+
+  run.start(program, {QStringLiteral("sync"), dir, server_.root(), QStringLiteral("--user"), QStringLiteral("alice"),
+                      QStringLiteral("--password-file"), server_.passwordFile()});
+  ASSERT_TRUE(run.waitForFinished(60000));
+  EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+  EXPECT_EQ(run.readAllStandardOutput(), "sent 1, received 0, deleted here 0, deleted there 0, conflicts 0\n");
+  EXPECT_EQ(server_.cardFiles().size(), 1);
+}
+
+}  // namespace

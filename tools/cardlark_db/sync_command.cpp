@@ -1,0 +1,61 @@
+// sync DIR URL [--user NAME] [--password-file FILE] [--insecure]: two-way
+// sync of the table with a CardDAV address book, URL being the address book
+// or any address on its server (the address book is then discovered). The
+// password is read from the first line of FILE, never from the command
+// line. Prints one summary line:
+//   sent N, received N, deleted here N, deleted there N, conflicts N
+// and, when cards could not be read, how many were skipped.
+
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+
+#include "cardlark_db/command.h"
+#include "xbase/error.h"
+#include "sync/card_codec.h"
+#include "sync/dav_client.h"
+#include "sync/synchronizer.h"
+
+namespace cardlark::db {
+
+namespace {
+
+QString readPassword(const std::string& file) {
+  QFile in(QString::fromStdString(file));
+  if (!in.open(QIODevice::ReadOnly)) throw xbase::Error(xbase::ErrorCode::NotFound, "Cannot open " + file);
+  QByteArray line = in.readLine();
+  while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
+  return QString::fromUtf8(line);
+}
+
+carddav::Credentials credentialsFrom(const Arguments& arguments) {
+  carddav::Credentials credentials;
+  credentials.user = QString::fromStdString(arguments.option("--user", ""));
+  credentials.insecure = arguments.has("--insecure");
+  if (arguments.has("--password-file")) {
+    if (credentials.user.isEmpty()) throw UsageError("--password-file needs --user");
+    credentials.password = readPassword(arguments.option("--password-file", ""));
+  }
+  return credentials;
+}
+
+}  // namespace
+
+int runSync(const Arguments& arguments) {
+  const xbase::TableFiles files = tableFiles(arguments.operands[0]);
+  const QUrl url(QString::fromStdString(arguments.operands[1]), QUrl::StrictMode);
+  if (!url.isValid() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")))
+    throw UsageError("URL must be an http or https address");
+  int argc = 1;
+  char name[] = "cardlark-db";
+  char* argv[] = {name, nullptr};
+  QCoreApplication application(argc, argv);
+  carddav::DavClient client(credentialsFrom(arguments));
+  const carddav::SyncSummary s = carddav::synchronize(files.dbf, url, client, carddav::vcardMapping());
+  std::printf("sent %d, received %d, deleted here %d, deleted there %d, conflicts %d\n", s.sent, s.received,
+              s.deletedHere, s.deletedThere, s.conflicts);
+  if (s.skipped > 0) std::printf("skipped %d cards that could not be read\n", s.skipped);
+  return kOk;
+}
+
+}  // namespace cardlark::db
