@@ -74,6 +74,7 @@ class TRuViv : public QWidget {
 
  private:
   void createToolbar();
+  void showOrderInForce();
   void createDataControls();
   void giveGridFocus();
 

@@ -1,24 +1,38 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
+#include <functional>
+
 #include "platform/desktop_shell.h"
 
 namespace platform::qt {
 
 // The open request on a freedesktop desktop:
 // - a target with a URL scheme (http:, https:, mailto:, tel:, file:) goes to
-//   QDesktopServices::openUrl, which hands it to xdg-open and the handler
-//   registered for the scheme;
+//   xdg-open, which hands it to the handler registered for the scheme;
 // - a program target whose parameter text is such a URL (a browser program
 //   named by its Windows name) hands the parameter to the registered handler
 //   for its scheme instead, since that program does not exist here;
 // - an existing file or folder opens with its registered application;
 // - anything else is started as a program with the parameters split like a
 //   command line.
-// The verb and show state have no freedesktop counterpart and are ignored.
+// Addresses reach xdg-open exactly as given (only surrounding blanks go): no
+// URL class re-encodes them, so "?%5Fencoding=UTF8" stays as it is. The verb
+// and show state have no freedesktop counterpart and are ignored.
 class FreedesktopShell final : public DesktopShell {
  public:
+  // Starts `program` with `arguments` detached; true when it started.
+  using Launcher = std::function<bool(const QString& program, const QStringList& arguments)>;
+
+  // The launcher defaults to QProcess::startDetached; tests record instead.
+  explicit FreedesktopShell(Launcher launcher = {});
+
   bool open(const QString& target, const QString& parameters, const QString& verb,
             ShowState showState) override;
+
+ private:
+  Launcher launch_;
 };
 
 // Whether `text` is an absolute URL with a scheme of two or more letters (so

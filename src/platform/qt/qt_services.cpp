@@ -3,11 +3,14 @@
 namespace platform::qt {
 
 QtServices::QtServices()
-    : previousDialogs_(setDialogs(&dialogs_)), previousShell_(setDesktopShell(&shell_)) {}
+    : previousDialogs_(setDialogs(&dialogs_)),
+      previousShell_(setDesktopShell(&shell_)),
+      previousLongWork_(setLongWork(&longWork_)) {}
 
 QtServices::~QtServices() {
   setDialogs(previousDialogs_);
   setDesktopShell(previousShell_);
+  setLongWork(previousLongWork_);
 }
 
 }  // namespace platform::qt

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "platform/qt/freedesktop_shell.h"
+#include "platform/qt/progress_long_work.h"
 #include "platform/qt/qt_dialogs.h"
 
 namespace platform::qt {
 
-// Installs the production Dialogs (QtDialogs) and DesktopShell
-// (FreedesktopShell) for its lifetime and restores the previous ones after.
+// Installs the production Dialogs (QtDialogs), DesktopShell
+// (FreedesktopShell) and LongWork (ProgressLongWork) for its lifetime and restores the previous ones after.
 // Create one in main() after the QApplication.
 class QtServices {
  public:
@@ -18,8 +19,10 @@ class QtServices {
  private:
   QtDialogs dialogs_;
   FreedesktopShell shell_;
+  ProgressLongWork longWork_;
   Dialogs* previousDialogs_;
   DesktopShell* previousShell_;
+  LongWork* previousLongWork_;
 };
 
 }  // namespace platform::qt
