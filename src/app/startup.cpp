@@ -100,8 +100,8 @@ QString tooManyParametersMessage() {
 
 QString dataFolderPath(const QString& workingDirectory, const QString& parameter) {
   static const QRegularExpression repeatedSlashes(QStringLiteral("//+"));
-  return (workingDirectory + QLatin1Char('/') + QString(parameter).replace(QLatin1Char('\\'), QLatin1Char('/')))
-      .replace(repeatedSlashes, QStringLiteral("/"));
+  QString path = workingDirectory + QLatin1Char('/') + QString(parameter).replace(QLatin1Char('\\'), QLatin1Char('/'));
+  return path.replace(repeatedSlashes, QStringLiteral("/"));
 }
 
 bool runStartup(store::TDM& dm, const QStringList& parameters, const QString& workingDirectory) {
