@@ -5,8 +5,17 @@
 
 namespace app {
 
+QIcon programIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48, 64, 128, 256}) icon.addFile(QStringLiteral(":/cardlark/icons/cardlark-%1.png").arg(size));
+  return icon;
+}
+
+void installProgramIcon() { QApplication::setWindowIcon(programIcon()); }
+
 CardlarkApplication::CardlarkApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QString::fromLatin1(platform::kApplicationTitle));
+  installProgramIcon();
 }
 
 bool CardlarkApplication::notify(QObject* receiver, QEvent* event) {

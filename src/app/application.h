@@ -7,8 +7,16 @@
 // goes on.
 
 #include <QApplication>
+#include <QIcon>
 
 namespace app {
+
+// The program's icon (a resource at several sizes).
+QIcon programIcon();
+
+// Gives the program's icon to the application, and so to the main window and
+// every dialog that sets none of its own.
+void installProgramIcon();
 
 class CardlarkApplication : public QApplication {
   Q_OBJECT

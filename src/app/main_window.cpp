@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "app/index_repair.h"
 #include "app/startup.h"
 #include "contact/chooser_dialog.h"
 #include "contact/contact_actions.h"
@@ -16,6 +17,7 @@
 #include "store/address_schema.h"
 #include "store/ansi_text.h"
 #include "store/data_module.h"
+#include "store/error_box.h"
 #include "widgets/help_pages.h"
 #include "widgets/pictures.h"
 
@@ -60,6 +62,7 @@ TRuViv::TRuViv(store::TDM& dm, const QStringList& parameters, const QString& wor
   createToolbar();
   createDataControls();
   connect(&dm_, &store::TDM::focusGridRequested, this, &TRuViv::giveGridFocus);
+  new IndexRepairOffer(dm_, [this] { showOrderInForce(); }, this);
   FormCreate();
 }
 
@@ -207,7 +210,13 @@ void TRuViv::FormShow() {
   if (QScreen* screen = this->screen())
     move(screen->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
   setWindowTitle(startupCaption(parameters_));
-  if (!runStartup(dm_, parameters_, workingDirectory_)) {
+  bool started = false;
+  try {
+    started = runStartup(dm_, parameters_, workingDirectory_);
+  } catch (...) {
+    store::showErrorBox(std::current_exception());  // a window without its table is of no use
+  }
+  if (!started) {
     // Closing from inside the show event would interrupt the showing; the
     // window closes as soon as control is back in the event loop.
     QTimer::singleShot(0, this, &QWidget::close);
@@ -278,6 +287,15 @@ void TRuViv::ButtonAlphaClick() {
   if (dm_.tblAddress.indexName().isEmpty()) return;
   ButtonAlpha->hide();
   ButtonNatural->show();
+}
+
+// The order buttons follow the order in force (set elsewhere, e.g. by the
+// index repair).
+void TRuViv::showOrderInForce() {
+  const bool natural = dm_.tblAddress.indexName().isEmpty();
+  ButtonNatural->setVisible(!natural);
+  ButtonAlpha->setVisible(natural);
+  ZurGrid->viewport()->update();
 }
 
 void TRuViv::ShopClick() {

@@ -86,6 +86,7 @@ class TRuViv : public QWidget {
 
  private:
   void createToolbar();
+  void showOrderInForce();
   void createDataControls();
   void giveGridFocus();
 

@@ -2,10 +2,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include "platform/dialogs.h"
 #include "store/address_schema.h"
+#include "store/ansi_text.h"
 #include "store/data_module.h"
+#include "store/engine_error.h"
+#include "store/error_box.h"
 #include "widgets/help_pages.h"
 
 namespace app {
@@ -28,16 +32,45 @@ QString parameterSuffix(const QString& parameter) {
 }
 
 // Creates the folder's last level; returns false (after the warning) when
-// that fails.
+// that fails. An absolute parameter names no folder below the working
+// directory, so it is refused rather than looked for there.
 bool settleFolder(const QString& workingDirectory, const QString& parameter, const QString& folder) {
-  if (QFileInfo(folder).isDir()) return true;
-  if (!QDir().mkdir(folder)) {
-    platform::dialogs().warning(QStringLiteral("Cannot create directory ") + parameter);
+  const QString cannot = QStringLiteral("Cannot create directory ") + parameter;
+  if (QDir::isAbsolutePath(QString(parameter).replace(QLatin1Char('\\'), QLatin1Char('/')))) {
+    platform::dialogs().warning(cannot);
     return false;
   }
-  platform::dialogs().information(QStringLiteral("New directory ") + workingDirectory + QLatin1Char('/') +
-                                  QString(parameter).replace(QLatin1Char('\\'), QLatin1Char('/')) +
+  if (QFileInfo(folder).isDir()) return true;
+  if (!QDir().mkdir(folder)) {
+    platform::dialogs().warning(cannot);
+    return false;
+  }
+  platform::dialogs().information(QStringLiteral("New directory ") + dataFolderPath(workingDirectory, parameter) +
                                   QStringLiteral("\n successfully created!"));
+  return true;
+}
+
+// The reason at the end of an engine text ("Cannot open x: Permission
+// denied"), or the whole text when it has none.
+QString reasonOf(const QString& engineText) {
+  const qsizetype colon = engineText.lastIndexOf(QStringLiteral(": "));
+  return colon < 0 ? engineText : engineText.mid(colon + 2);
+}
+
+// Makes the empty table in `folder` after moving aside any memo or index
+// file left there without it. Returns false (after the warning naming the
+// folder and the reason) when either fails.
+bool createTableIn(const QString& folder) {
+  try {
+    store::translateEngineErrors(QStringLiteral("tblAddress"), [&] {
+      address::setAsideLeftovers(store::toFileSystemPath(folder));
+    });
+    store::createAddressTable(folder);
+  } catch (const store::EngineError& e) {
+    platform::dialogs().warning(QStringLiteral("Cannot create the address table in ") + folder + QStringLiteral(": ") +
+                                reasonOf(e.engineText()));
+    return false;
+  }
   return true;
 }
 
@@ -66,9 +99,9 @@ QString tooManyParametersMessage() {
 }
 
 QString dataFolderPath(const QString& workingDirectory, const QString& parameter) {
-  // Plain concatenation: an absolute parameter is looked for below the
-  // working directory too, as the command line promises.
-  return workingDirectory + QLatin1Char('/') + QString(parameter).replace(QLatin1Char('\\'), QLatin1Char('/'));
+  static const QRegularExpression repeatedSlashes(QStringLiteral("//+"));
+  QString path = workingDirectory + QLatin1Char('/') + QString(parameter).replace(QLatin1Char('\\'), QLatin1Char('/'));
+  return path.replace(repeatedSlashes, QStringLiteral("/"));
 }
 
 bool runStartup(store::TDM& dm, const QStringList& parameters, const QString& workingDirectory) {
@@ -86,7 +119,7 @@ bool runStartup(store::TDM& dm, const QStringList& parameters, const QString& wo
   store::EngineTable& table = dm.tblAddress;
   store::AddressFiles files = store::findAddressFiles(folder);
   if (!QFileInfo::exists(files.table)) {
-    store::createAddressTable(folder);  // also removes a memo or index file left without its table
+    if (!createTableIn(folder)) return false;
     files = store::findAddressFiles(folder);
   }
   const QString tableName = QFileInfo(files.table).fileName();
@@ -96,7 +129,16 @@ bool runStartup(store::TDM& dm, const QStringList& parameters, const QString& wo
   table.close();
   table.setExclusive(false);
   table.setIndexName(QString::fromLatin1(address::kIndexName));
-  table.open();
+  try {
+    table.open();
+  } catch (const store::EngineError& e) {
+    // An index that disagrees with the table: show the table in the order
+    // entered and let the window offer the repair.
+    if (!e.indexMismatch()) throw;
+    table.setIndexName(QString());
+    table.open();
+    store::showErrorBox(std::current_exception());
+  }
   dm.tblFilter.close();
   dm.tblFilter.setExclusive(false);
   dm.takeEntryCount();

@@ -9,6 +9,7 @@
 #include "xbase/address_table.h"
 #include "zip/table_backup.h"
 #include "platform/dialogs.h"
+#include "platform/long_work.h"
 #include "platform/program_folder.h"
 #include "store/data_module.h"
 #include "store/error_box.h"
@@ -75,7 +76,9 @@ QString MaintenanceCommand::writeArchive() {
   dm_.tblAddress.close();
   store::runThenRestore(
       [&] {
-        zip::backupFiles(archive.toStdString(), xbase::address::filesToBackUp(dataFolder.toStdString()));
+        platform::runLongWork(QStringLiteral("Writing the backup ") + archive + QStringLiteral(" ..."), [&] {
+          zip::backupFiles(archive.toStdString(), xbase::address::filesToBackUp(dataFolder.toStdString()));
+        });
       },
       [&] {
         dm_.tblAddress.setExclusive(false);

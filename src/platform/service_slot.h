@@ -17,6 +17,8 @@ class ServiceSlot {
     return *instance_;
   }
 
+  Service* find() const { return instance_; }  // nullptr when none is installed
+
   Service* replace(Service* instance) {
     Service* previous = instance_;
     instance_ = instance;

@@ -1,8 +1,10 @@
 #include "shop/shop_radio_group.h"
 
 #include <QGridLayout>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QRadioButton>
+#include <QStyleOption>
 
 #include "shop/store_links.h"
 
@@ -22,6 +24,30 @@ class CompactRadioStyle : public QProxyStyle {
       case PM_RadioButtonLabelSpacing: return 3;
       default: return QProxyStyle::pixelMetric(metric, option, widget);
     }
+  }
+
+  // The mark is drawn here rather than by the desktop style, whose faint
+  // dot is lost on maroon and in high-contrast themes: a white disc with a
+  // black rim, and a black dot in it when checked, whatever the palette.
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+    if (element != PE_IndicatorRadioButton) {
+      QProxyStyle::drawPrimitive(element, option, painter, widget);
+      return;
+    }
+    const QRectF box = QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(QPen(Qt::black, 1));
+    painter->setBrush(option->state & State_Enabled ? Qt::white : Qt::lightGray);
+    painter->drawEllipse(box);
+    if (option->state & State_On) {
+      const qreal inset = box.width() / 4;
+      painter->setPen(Qt::NoPen);
+      painter->setBrush(Qt::black);
+      painter->drawEllipse(box.adjusted(inset, inset, -inset, -inset));
+    }
+    painter->restore();
   }
 };
 }  // namespace

@@ -2,9 +2,13 @@
 
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/long_work.h"
 #include "store/abort.h"
 #include "store/address_schema.h"
+#include "store/ansi_text.h"
+#include "store/engine_error.h"
 #include "store/restore.h"
+#include "xbase/cursor.h"
 
 namespace store {
 
@@ -44,10 +48,27 @@ void TDM::takeEntryCount() { setEntryCount(tblAddress.recordCount()); }
 
 // --- pack ---------------------------------------------------------------------
 
-void TDM::pack() {
+void TDM::pack() { maintainExclusively(QStringLiteral("Packing the address table ..."), &xbase::Cursor::pack); }
+
+void TDM::repairIndex() {
+  maintainExclusively(QStringLiteral("Rebuilding the index of the address table ..."), &xbase::Cursor::reindex);
+}
+
+// The work runs on an exclusive cursor of its own, which lives and dies
+// with the long work (off the user-interface thread), while tblAddress is
+// closed; tblAddress is then reopened shared whatever happened.
+void TDM::maintainExclusively(const QString& step, void (xbase::Cursor::*operation)()) {
   const ControlsDisabled hold(tblAddress);
-  runThenRestore([this] { tblAddress.reopen(true); tblAddress.pack(); },
-                 [this] { tblAddress.reopen(false); });
+  runThenRestore(
+      [&] {
+        tblAddress.close();
+        const std::filesystem::path table = toFileSystemPath(tblAddress.filePath());
+        const QString component = tblAddress.name();
+        platform::runLongWork(step, [&] {
+          translateEngineErrors(component, [&] { (*xbase::Cursor::open(table, xbase::OpenMode::Exclusive).*operation)(); });
+        });
+      },
+      [this] { tblAddress.reopen(false); });
 }
 
 void TDM::closeFilterAndPack() {

@@ -3,6 +3,10 @@
 #include <QObject>
 #include <QString>
 
+namespace xbase {
+class Cursor;
+}
+
 #include "store/data_source.h"
 #include "store/engine_settings.h"
 #include "store/engine_table.h"
@@ -50,7 +54,12 @@ class TDM : public QObject {
   // Pack: controls held back, tblAddress closed and reopened exclusive,
   // packed, then - whatever happened - closed, reopened shared and the
   // controls resumed. An engine error is rethrown after the reopen.
+  // The pack and the repair run as long work (platform::runLongWork).
   void pack();
+  // Rebuilds every tag of the index the same way (an exclusive open takes
+  // in whole records past the header's count; a reindex gives every record
+  // its keys), for an index that disagrees with the table.
+  void repairIndex();
   // Closes tblFilter if open, makes it shared, then packs (maintenance).
   void closeFilterAndPack();
 
@@ -68,6 +77,7 @@ class TDM : public QObject {
   void entryCountChanged(int count);
 
  private:
+  void maintainExclusively(const QString& step, void (xbase::Cursor::*operation)());
   bool keyExists(const QByteArray& key);
   std::string memoOfRecord(std::uint32_t recordNumber);
 

@@ -11,7 +11,9 @@ EngineError::EngineError(const QString& component, const QString& engineText, in
       code_(code) {}
 
 EngineError::EngineError(const QString& component, const xbase::Error& cause)
-    : EngineError(component, QString::fromUtf8(cause.what()), cause.codeNumber()) {}
+    : EngineError(component, QString::fromUtf8(cause.what()), cause.codeNumber()) {
+  indexMismatch_ = dynamic_cast<const xbase::IndexMismatch*>(&cause) != nullptr;
+}
 
 QString EngineError::displayText() const { return component_ + QStringLiteral(": ") + engineText_; }
 

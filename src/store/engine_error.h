@@ -20,12 +20,15 @@ class EngineError : public std::runtime_error {
   const QString& component() const noexcept { return component_; }
   const QString& engineText() const noexcept { return engineText_; }
   int code() const noexcept { return code_; }
+  // Whether the index disagrees with the table (a reindex repairs it).
+  bool indexMismatch() const noexcept { return indexMismatch_; }
   QString displayText() const;
 
  private:
   QString component_;
   QString engineText_;
   int code_;
+  bool indexMismatch_ = false;
 };
 
 // Runs `work`, turning an xbase::Error into an EngineError of `component`.

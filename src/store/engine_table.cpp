@@ -14,6 +14,7 @@ namespace store {
 namespace {
 
 constexpr auto kStateCode = static_cast<int>(xbase::ErrorCode::State);
+constexpr auto kNotFoundCode = static_cast<int>(xbase::ErrorCode::NotFound);
 
 }  // namespace
 
@@ -372,9 +373,27 @@ void EngineTable::edit() {
     append();
     return;
   }
-  engine([&] { cursor().beginEdit(); });
+  try {
+    engine([&] { cursor().beginEdit(); });
+  } catch (const EngineError& e) {
+    if (e.code() == kNotFoundCode) leaveVanishedRecord();
+    throw;
+  }
   modified_ = false;
   setState(DatasetState::Edit);
+}
+
+// The current record was deleted (or cut off) by someone else: move on to
+// its successor, or the last entry, and have every control reread, so that
+// what is shown is the table as it is now.
+void EngineTable::leaveVanishedRecord() {
+  xbase::Cursor& c = cursor();
+  engine([&] {
+    c.skip(1);
+    if (c.eof()) c.last();
+  });
+  bof_ = eof_ = c.eof();
+  emit dataSetChanged();
 }
 
 bool EngineTable::post() {
@@ -385,13 +404,18 @@ bool EngineTable::post() {
     return false;  // the handler has said all there is to say
   }
   xbase::Cursor& c = cursor();
+  const bool editedRecord = state_ == DatasetState::Edit;
   try {
     engine([&] { c.post(); });
-  } catch (const EngineError&) {
+  } catch (const EngineError& e) {
     if (!c.editing()) {  // the engine dropped the buffer: follow it
       modified_ = false;
       setState(DatasetState::Browse);
-      emit dataSetChanged();
+      // A record deleted elsewhere: its successor becomes current.
+      if (e.code() == kNotFoundCode && editedRecord)
+        leaveVanishedRecord();
+      else
+        emit dataSetChanged();
     }
     throw;
   }

@@ -215,6 +215,7 @@ class EngineTable : public QObject {
   bool finishEditing();  // the implicit post/cancel before a move
   // Positions on the record; false when it is gone (deleted, out of range).
   bool goIfPresent(std::uint32_t recordNumber);
+  void leaveVanishedRecord();
   void afterMove(bool forward);
   void requireEditing() const;  // EngineError unless in Edit or Insert state
   void writeField(const QString& field, int index, const std::string& raw);

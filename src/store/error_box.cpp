@@ -20,7 +20,30 @@ std::optional<QString> errorBoxText(const std::exception_ptr& failure) {
   }
 }
 
+namespace {
+std::function<void()>& indexRepairHandler() {
+  static std::function<void()> handler;
+  return handler;
+}
+
+bool isIndexMismatch(const std::exception_ptr& failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const EngineError& e) {
+    return e.indexMismatch();
+  } catch (...) {
+    return false;
+  }
+}
+}  // namespace
+
+void setIndexRepairHandler(std::function<void()> handler) { indexRepairHandler() = std::move(handler); }
+
 void showErrorBox(const std::exception_ptr& failure) {
+  if (indexRepairHandler() && isIndexMismatch(failure)) {
+    indexRepairHandler()();
+    return;
+  }
   if (const std::optional<QString> text = errorBoxText(failure)) platform::dialogs().error(*text);
 }
 

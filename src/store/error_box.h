@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <exception>
+#include <functional>
 #include <optional>
 
 namespace store {
@@ -15,7 +16,12 @@ namespace store {
 // whose thrower has told the user already.
 std::optional<QString> errorBoxText(const std::exception_ptr& failure);
 
-// Shows errorBoxText(failure) in the default error box, or nothing.
+// Shows errorBoxText(failure) in the default error box, or nothing. An
+// index that disagrees with its table goes to the index-repair handler
+// instead, when one is installed.
 void showErrorBox(const std::exception_ptr& failure);
+
+// The main window's offer to repair the index; empty uninstalls.
+void setIndexRepairHandler(std::function<void()> handler);
 
 }  // namespace store

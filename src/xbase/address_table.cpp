@@ -1,6 +1,12 @@
 #include "xbase/address_table.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
 #include "xbase/cursor.h"
+#include "xbase/error.h"
 #include "xbase/table_files.h"
 
 namespace xbase::address {
@@ -8,6 +14,29 @@ namespace xbase::address {
 void createAddressTable(const std::filesystem::path& folder, bool withTag) {
   createTable(folder / kFileStem, kFieldList);
   if (withTag) Cursor::open(folder / kTableName, OpenMode::Exclusive)->createTag(kTagName, kTagKey);
+}
+
+namespace {
+
+// link() refuses an existing name, so no earlier leftover is ever replaced.
+std::filesystem::path moveAside(const std::filesystem::path& file) {
+  for (int number = 0;; ++number) {
+    std::filesystem::path target = file;
+    target += number == 0 ? std::string(".orphaned") : ".orphaned." + std::to_string(number);
+    const int linked = ::link(file.c_str(), target.c_str());
+    if (linked == 0 && ::unlink(file.c_str()) == 0) return target;
+    if (linked != 0 && errno == EEXIST) continue;
+    throw Error(ErrorCode::Io, "Cannot move " + file.string() + " aside: " + std::generic_category().message(errno));
+  }
+}
+
+}  // namespace
+
+std::vector<std::filesystem::path> setAsideLeftovers(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> moved;
+  for (const char* name : {kMemoFile, kIndexFile})
+    for (const std::filesystem::path& file : filesIgnoringCase(folder, name)) moved.push_back(moveAside(file));
+  return moved;
 }
 
 std::vector<std::string> filesToBackUp(const std::filesystem::path& folder) {

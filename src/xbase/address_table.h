@@ -27,6 +27,13 @@ inline constexpr char kTagKey[] = "upper(Name)";
 // `withTag`; Error Argument when the table exists.
 void createAddressTable(const std::filesystem::path& folder, bool withTag);
 
+// Moves the memo and index files left in `folder` without their table (in
+// any spelling of their names) aside to "<name>.orphaned", or
+// "<name>.orphaned.1", ".2", ... when that name is taken, so that a new table
+// made there does not cost a misplaced table its memos. Never overwrites a
+// file; returns the new names. Error Io when a file cannot be moved.
+std::vector<std::filesystem::path> setAsideLeftovers(const std::filesystem::path& folder);
+
 // The files a backup of the table holds, in archive order (the table, then its
 // memo file), found as the engine finds them whatever the case of their names.
 std::vector<std::string> filesToBackUp(const std::filesystem::path& folder);

@@ -139,7 +139,7 @@ bool CursorImpl::scanIndex(std::optional<CdxEntry> from, bool inclusive, Directi
       const CdxEntry& entry = batch[i];
       if (onlyKey && entry.key != *onlyKey) return false;
       if (!table_.dbf().readRecord(entry.recno, record))
-        throw Error(ErrorCode::Corrupt, "The index of " + path().filename().string() + " names record " +
+        throw IndexMismatch("The index of " + path().filename().string() + " names record " +
                                             std::to_string(entry.recno) +
                                             ", which the table does not hold; reindex the table");
       if (passes(entry.recno, entry.key, record)) {

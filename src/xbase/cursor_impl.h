@@ -117,6 +117,9 @@ class CursorImpl final : public Cursor {
   // --- writing (cursor_write.cpp)
   void storeMemos(bool appendOnly);
   void endEdit();
+  // Error NotFound when `record` (read under the record lock) is marked deleted.
+  static bool isDeletedRecord(std::string_view record);
+  void requireNotDeleted(std::string_view record) const;
 
   Table table_;
   RecordLayout layout_;

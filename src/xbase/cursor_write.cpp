@@ -37,6 +37,9 @@ void CursorImpl::beginEdit() {
   std::string record;
   if (!table_.dbf().readRecord(recno_, record))
     throw Error(ErrorCode::NotFound, "Record " + std::to_string(recno_) + " is no longer in the table");
+  // Read under the record lock: a record someone else deleted since this
+  // cursor last looked is not brought back to life by an edit.
+  requireNotDeleted(record);
   buffer_ = std::move(record);
   pendingMemos_.clear();
   recordLock_ = std::move(lock);
@@ -95,6 +98,10 @@ void CursorImpl::post() {
   std::string old;
   if (!table_.dbf().readRecord(recno_, old))
     throw Error(ErrorCode::NotFound, "Record " + std::to_string(recno_) + " is no longer in the table");
+  if (isDeletedRecord(old)) {
+    endEdit();  // nothing of the buffer may reach a deleted record
+    requireNotDeleted(old);
+  }
   storeMemos(false);
   table_.dbf().writeRecord(recno_, buffer_);
   if (table_.cdx()) {
@@ -103,6 +110,14 @@ void CursorImpl::post() {
   }
   if (tag_ >= 0) key_ = keyOf(tag_, buffer_);
   endEdit();
+}
+
+bool CursorImpl::isDeletedRecord(std::string_view record) { return !record.empty() && record[0] == '*'; }
+
+void CursorImpl::requireNotDeleted(std::string_view record) const {
+  if (isDeletedRecord(record))
+    throw Error(ErrorCode::NotFound, "Record " + std::to_string(recno_) +
+                                         " has been deleted by another user meanwhile; it cannot be changed");
 }
 
 void CursorImpl::endEdit() {

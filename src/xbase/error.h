@@ -29,4 +29,11 @@ class Error : public std::runtime_error {
   ErrorCode code_;
 };
 
+// The index names a record the table does not hold (the table was cut or
+// replaced behind it): a reindex repairs it.
+class IndexMismatch : public Error {
+ public:
+  explicit IndexMismatch(const std::string& text) : Error(ErrorCode::Corrupt, text) {}
+};
+
 }  // namespace xbase

@@ -14,6 +14,9 @@ namespace zip {
 // the target keeps its old content whole; a failure or a destruction without
 // commit removes the temporary file. The new file keeps the old one's
 // permission bits, or gets the usual ones (0666 less the umask) when new.
+// The temporary file is locked while open; temporary files of the same
+// target that nobody locks (left by a writer killed before its commit) are
+// removed when a new replacement starts.
 class ReplacementFile {
  public:
   explicit ReplacementFile(std::string targetPath);

@@ -6,7 +6,7 @@ BackupResult backupFiles(const std::string& archivePath, const std::vector<std::
   BackupResult result;
   ZipArchive archive = ZipArchive::open(archivePath);
   for (const std::string& file : filePaths) result.files.emplace_back(file, archive.freshen(file));
-  result.save = archive.save();
+  result.save = archive.save(ZipArchive::Unreadable::Fail);
   return result;
 }
 

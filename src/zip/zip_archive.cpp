@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 #include <limits>
 
 #include "zip/entry_encoder.h"
@@ -120,19 +121,23 @@ bool ZipArchive::hasUnsavedChanges() const {
 // Writes one entry to the new archive, or leaves out a new one whose file
 // cannot be read.
 void ZipArchive::writeEntry(ReplacementFile& out, const Entry& entry, std::vector<StoredEntry>& written,
-                            SaveReport& report) const {
+                            SaveReport& report, Unreadable unreadable) const {
   if (entry.pendingFile) {
-    PosixFile source = PosixFile::openForReading(*entry.pendingFile);
+    int error = 0;
+    PosixFile source = PosixFile::openForReading(*entry.pendingFile, &error);
     if (source.isOpen()) {
       written.push_back(encodeFile(out, source, bareEntryName(*entry.pendingFile), entry.stored.central.comment));
       return;
     }
+    if (unreadable == Unreadable::Fail)
+      throw ZipError(ZipErrorKind::Io, "Cannot read " + *entry.pendingFile + ": " + std::strerror(error) +
+                                           "; the backup " + path_ + " was left as it was");
     report.unreadable.push_back(*entry.pendingFile);
   }
   if (entry.hasStoredData) written.push_back(copyStoredEntry(out, archive_, entry.stored));
 }
 
-SaveReport ZipArchive::save() {
+SaveReport ZipArchive::save(Unreadable unreadable) {
   SaveReport report;
   if (existsOnDisk_ && !hasUnsavedChanges()) return report;
   if (entries_.size() > kMaxEntries) {
@@ -142,7 +147,7 @@ SaveReport ZipArchive::save() {
   ReplacementFile out(path_);
   std::vector<StoredEntry> written;
   written.reserve(entries_.size());
-  for (const Entry& entry : entries_) writeEntry(out, entry, written, report);
+  for (const Entry& entry : entries_) writeEntry(out, entry, written, report, unreadable);
 
   EndRecord end;
   end.entryCount = static_cast<std::uint16_t>(written.size());

@@ -42,8 +42,12 @@ class ZipArchive {
   FreshenResult freshen(const std::string& filePath);
 
   bool hasUnsavedChanges() const;
+  // What save() does with a file it cannot open: leave it out (a new entry
+  // is dropped, a replaced one keeps its previous data), or fail with
+  // ZipError Io and leave the archive on disk as it was.
+  enum class Unreadable { LeaveOut, Fail };
   // Writes the archive when it has unsaved changes or does not exist yet.
-  SaveReport save();
+  SaveReport save(Unreadable unreadable = Unreadable::LeaveOut);
 
   std::size_t entryCount() const { return entries_.size(); }
   const CentralEntry& entry(std::size_t index) const { return entries_[index].stored.central; }
@@ -60,7 +64,7 @@ class ZipArchive {
   explicit ZipArchive(std::string path) : path_(std::move(path)) {}
   Entry* findEntry(const std::string& name);
   void writeEntry(class ReplacementFile& out, const Entry& entry, std::vector<StoredEntry>& written,
-                  SaveReport& report) const;
+                  SaveReport& report, Unreadable unreadable) const;
 
   std::string path_;
   PosixFile archive_;  // the archive file as last read or saved (closed when none exists)

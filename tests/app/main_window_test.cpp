@@ -1,12 +1,18 @@
 // The main window's layout and its own handlers: order switching, typing to
 // jump, word wrap, help, store links and the record navigator's delete.
 
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QStyleOptionButton>
 #include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include "app/application.h"
+#include "app/index_repair.h"
 #include "shop/store_links.h"
 #include "widgets/help_pages.h"
 #include "window_fixture.h"
@@ -252,6 +258,65 @@ TEST(MainWindow, HelpAndStoreLinksGoToTheDesktopShell) {
   EXPECT_TRUE(f.shell.requests()[1].parameters.isEmpty());
   EXPECT_TRUE(f.shell.requests()[1].verb.isEmpty());
   EXPECT_EQ(window.Shop->itemIndex(), 10);
+}
+
+// The chosen store link's mark stands out, in the group's own maroon and in
+// a high-contrast palette alike: a light disc, with a dark dot when chosen.
+TEST(MainWindow, CheckedStoreLinkMarkIsClearlyVisible) {
+  WindowFixture f;
+  app::TRuViv& window = f.start();
+  QAbstractButton* chosen = window.Shop->item(3);
+  QAbstractButton* other = window.Shop->item(4);
+  chosen->setChecked(true);
+  const auto markCentre = [](QAbstractButton* radio) {
+    QStyleOptionButton option;
+    option.initFrom(radio);
+    const QRect mark = radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio);
+    return qGray(radio->grab().toImage().pixel(mark.center()));
+  };
+  QPalette highContrast;
+  for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button}) highContrast.setColor(role, Qt::black);
+  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) highContrast.setColor(role, Qt::white);
+  for (const QPalette& palette : {window.Shop->palette(), highContrast}) {
+    for (QAbstractButton* radio : {chosen, other}) radio->setPalette(palette);
+    EXPECT_GT(markCentre(other), 200);
+    EXPECT_LT(markCentre(chosen), 60);
+  }
+}
+
+// The main window and every dialog carry the program's icon.
+TEST(MainWindow, WindowsAndDialogsCarryTheProgramIcon) {
+  app::installProgramIcon();
+  WindowFixture f;
+  app::TRuViv& window = f.start();
+  QMessageBox box;
+  for (QWidget* shown : {static_cast<QWidget*>(&window), static_cast<QWidget*>(&box)}) {
+    const QIcon icon = shown->windowIcon();
+    EXPECT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.pixmap(32).toImage(), app::programIcon().pixmap(32).toImage());
+  }
+  EXPECT_GE(app::programIcon().availableSizes().size(), 4);
+  QApplication::setWindowIcon(QIcon());
+}
+
+// The table cut in the middle of its last record under an index that still
+// names it: the grid shows the table in the order entered, the repair is
+// offered once, and it keeps the whole entries (the cut one goes to a side
+// file) and brings the alphabetical order back.
+TEST(MainWindow, IndexThatDisagreesWithTheTableIsRepairedOnRequest) {
+  WindowFixture f;
+  f.seed({"Charlie", "Alpha", "Bravo"});
+  QFile dbf(f.work.filePath("ADDRESS.DBF"));
+  ASSERT_TRUE(dbf.resize(dbf.size() - 10));
+  f.dialogs.queueAnswer(true);
+  app::TRuViv& window = f.start();
+  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+  ASSERT_EQ(f.dialogs.boxes().size(), 1u);
+  EXPECT_EQ(f.dialogs.boxes()[0].text, app::kIndexRepairQuestion);
+  EXPECT_EQ(window.ZurGrid->visibleTexts(), QStringList({"Alpha", "Charlie"}));
+  EXPECT_EQ(f.table().indexName().toUpper(), "ADDRESS");
+  EXPECT_TRUE(window.ButtonNatural->isVisibleTo(&window));
+  EXPECT_TRUE(QFileInfo::exists(f.work.filePath("ADDRESS.DBF.partial")));
 }
 
 TEST(MainWindow, DeleteAsksFirst) {

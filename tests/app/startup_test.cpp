@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "app/startup.h"
 #include "xbase/cursor.h"
@@ -74,6 +75,12 @@ TEST(Startup, NewFolderIsCreatedWithAMessage) {
   EXPECT_TRUE(window.isVisible());
 }
 
+TEST(Startup, DataFolderPathNeverHoldsADoubledSlash) {
+  EXPECT_EQ(app::dataFolderPath("/", "work"), "/work");
+  EXPECT_EQ(app::dataFolderPath("/home/u/", "a\\\\b"), "/home/u/a/b");
+  EXPECT_EQ(app::dataFolderPath("/home/u", "work"), "/home/u/work");
+}
+
 TEST(Startup, NonAsciiFolderNameWorks) {
   WindowFixture f;
   const QString name = QString::fromUtf8("Bücher Ærø");
@@ -102,6 +109,9 @@ TEST(Startup, FailuresShowTheirMessageAndEndTheProgram) {
       {{"one", "two"}, "Kestrane Cardlark", app::tooManyParametersMessage()},
       {{"a\\b"}, "Warning", "Cannot create directory a\\b"},
       {{elsewhere.path()}, "Warning", "Cannot create directory " + elsewhere.path()},
+      // One level below the root: it could be made below the working folder.
+      {{"/cardlark-absolute"}, "Warning", "Cannot create directory /cardlark-absolute"},
+      {{"\\cardlark-absolute"}, "Warning", "Cannot create directory \\cardlark-absolute"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.parameters.join(' ').toStdString());
@@ -142,18 +152,47 @@ TEST(Startup, TableWithoutIndexGetsItsTagPackedAndSorted) {
   EXPECT_FALSE(f.table().exclusive());
 }
 
-TEST(Startup, LeftoverIndexAndMemoFilesAreReplaced) {
+// Leftovers are moved aside, never deleted, whatever the spelling of their
+// names and however many earlier leftovers lie there already.
+TEST(Startup, LeftoverIndexAndMemoFilesAreMovedAside) {
   WindowFixture f;
-  for (const char* name : {"ADDRESS.CDX", "ADDRESS.fpt"}) {
-    QFile stale(f.work.filePath(name));
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.write("left over from an older table, not a valid file");
-  }
+  const auto write = [&](const QString& name, const QByteArray& bytes) {
+    QFile file(f.work.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+  };
+  write("ADDRESS.CDX", "old index");
+  write("address.FPT", "old memos");
+  write("address.FPT.orphaned", "earlier memos");
   f.start();
   EXPECT_TRUE(f.dialogs.boxes().empty());
   EXPECT_TRUE(f.table().isActive());
   EXPECT_EQ(f.dm->entryCount(), 0);
   EXPECT_GT(QFileInfo(f.work.filePath("ADDRESS.CDX")).size(), 0);
+  const auto read = [&](const QString& name) {
+    QFile file(f.work.filePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
+  };
+  EXPECT_EQ(read("ADDRESS.CDX.orphaned"), "old index");
+  EXPECT_EQ(read("address.FPT.orphaned"), "earlier memos");
+  EXPECT_EQ(read("address.FPT.orphaned.1"), "old memos");
+  EXPECT_FALSE(QFileInfo::exists(f.work.filePath("address.FPT")));
+}
+
+// A folder the program cannot write: the message says that creating the
+// table there failed and why, and the program ends.
+TEST(Startup, TableThatCannotBeCreatedEndsTheProgram) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+  WindowFixture f;
+  ASSERT_TRUE(QDir(f.work.path()).mkdir("locked"));
+  QFile::setPermissions(f.work.filePath("locked"), QFile::ReadOwner | QFile::ExeOwner);
+  app::TRuViv& window = f.start({"locked"});
+  QFile::setPermissions(f.work.filePath("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  ASSERT_EQ(f.dialogs.boxes().size(), 1u);
+  EXPECT_EQ(f.dialogs.boxes()[0].text,
+            "Cannot create the address table in " + f.work.filePath("locked") + ": Permission denied");
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_FALSE(f.table().isActive());
 }
 
 TEST(Startup, RunsOnlyOnTheFirstShowing) {

@@ -4,17 +4,22 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
 #include <QTimer>
 
 #include "platform/clock.h"
 #include "platform/qt/freedesktop_shell.h"
 #include "platform/qt/freedesktop_telephony.h"
 #include "platform/program_folder.h"
+#include "platform/qt/progress_long_work.h"
 #include "platform/qt/qt_dialogs.h"
 
 namespace {
@@ -28,10 +33,12 @@ TEST(FreedesktopShell, TellsUrlsFromProgramsAndDriveLetters) {
   EXPECT_FALSE(platform::qt::looksLikeUrl(""));
 }
 
-TEST(FreedesktopShell, HandsUrlsToTheRegisteredHandlerExactly) {
-  QStringList urls;
-  platform::qt::FreedesktopShell shell([&](const QString& url) {
-    urls << url;
+// The shell hands each address to xdg-open exactly as given: no URL class
+// re-encodes it on the way (a percent-escaped underscore stays escaped).
+TEST(FreedesktopShell, HandsTheExactAddressToTheDesktop) {
+  QStringList started;
+  platform::qt::FreedesktopShell shell([&](const QString& program, const QStringList& arguments) {
+    started << program + " " + arguments.join('|');
     return true;
   });
   // A URL target, a mail target with the "open" verb, and a Windows browser
@@ -43,9 +50,14 @@ TEST(FreedesktopShell, HandsUrlsToTheRegisteredHandlerExactly) {
   EXPECT_TRUE(shell.open("mailto:?bcc=A@b.com,,x@Y.com", {}, "open", platform::ShowState::Normal));
   EXPECT_TRUE(shell.open("iexplore.exe", "WWW.Example.COM/a/../%7euser", {}, platform::ShowState::Normal));
   EXPECT_FALSE(shell.open("iexplore.exe", "", {}, platform::ShowState::Normal));
-  EXPECT_EQ(urls, (QStringList{"https://example.com/a?x=1", "mailto:a@example.com?bcc=b@example.com",
-                               "https://example.com/b", "mailto:?bcc=A@b.com,,x@Y.com",
-                               "http://WWW.Example.COM/a/../%7euser"}));
+  EXPECT_TRUE(shell.open("https://shop.example/dp/B1/ref=nosim/?%5Fencoding=UTF8&tag=t", {}, {},
+                         platform::ShowState::Normal));
+  EXPECT_TRUE(shell.open("https://example.com/x?p=a%2Fb%20c", {}, {}, platform::ShowState::Normal));
+  EXPECT_EQ(started, (QStringList{"xdg-open https://example.com/a?x=1", "xdg-open mailto:a@example.com?bcc=b@example.com",
+                                  "xdg-open https://example.com/b", "xdg-open mailto:?bcc=A@b.com,,x@Y.com",
+                                  "xdg-open http://WWW.Example.COM/a/../%7euser",
+                                  "xdg-open https://shop.example/dp/B1/ref=nosim/?%5Fencoding=UTF8&tag=t",
+                                  "xdg-open https://example.com/x?p=a%2Fb%20c"}));
   EXPECT_FALSE(shell.open("", {}, {}, platform::ShowState::Normal));
 }
 
@@ -110,6 +122,36 @@ TEST(FreedesktopTelephony, TelAddressGoesToTheRegisteredHandler) {
   EXPECT_EQ(called.readAll().trimmed(), "tel:555-1234");
   telephony.release();
   EXPECT_EQ(telephony.requestMakeCall("555-1234", "", "Pizza", ""), -1);
+}
+
+// Long work runs off the user-interface thread: the event loop goes on (a
+// timer keeps firing), after half a second the step shows with a busy bar,
+// and a failure comes back to the caller; no installed one runs it in place.
+TEST(ProgressLongWork, ShowsTheStepWhileTheEventLoopGoesOn) {
+  platform::qt::ProgressLongWork longWork;
+  const std::thread::id uiThread = std::this_thread::get_id();
+  std::thread::id workThread = uiThread;
+  int ticks = 0;
+  QString shownStep;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    ++ticks;
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (auto* dialog = qobject_cast<QProgressDialog*>(top); dialog && dialog->isVisible())
+        shownStep = dialog->labelText() + QString(" %1-%2").arg(dialog->minimum()).arg(dialog->maximum());
+  });
+  ticker.start(50);
+  longWork.run("Packing", [&] {
+    workThread = std::this_thread::get_id();
+    std::this_thread::sleep_for(std::chrono::milliseconds(900));
+  });
+  EXPECT_NE(workThread, uiThread);
+  EXPECT_GE(ticks, 8);
+  EXPECT_EQ(shownStep, "Packing 0-0");
+  EXPECT_THROW(longWork.run("Failing", [] { throw std::runtime_error("disk full"); }), std::runtime_error);
+
+  platform::runLongWork("In place", [&] { workThread = std::this_thread::get_id(); });
+  EXPECT_EQ(workThread, uiThread);
 }
 
 TEST(ProgramFolder, OverrideAndReset) {

@@ -1,10 +1,12 @@
 // The table component: positions, bookmarks, held-back notifications,
 // stopped posts and field access, on a real table.
+#include <QFile>
 #include <QSignalSpy>
 
 #include "address_fixture.h"
 #include "store/abort.h"
 #include "store/engine_error.h"
+#include "xbase/cursor.h"
 
 namespace {
 
@@ -173,6 +175,47 @@ TEST_F(EngineTableTest, PeekRowsReadsAheadWithoutMoving) {
   EXPECT_EQ(table.text("Name"), "BAKER");
   EXPECT_EQ(scrolled.count(), 0);
   EXPECT_EQ(table.peekRows(3, 10, {"Name"}).size(), 1);  // EVANS only
+}
+
+// Another copy of the program deletes the entry this table still shows: an
+// edit of it (and a post, when a program ignoring the locks deleted it during
+// the edit) is refused with a message, nothing reaches the deleted record and
+// the table moves on to the next entry with a refresh.
+TEST_F(EngineTableTest, EntryDeletedElsewhereIsNeitherEditedNorPosted) {
+  table.setIndexName("ADDRESS");
+  table.open();  // ADAMS, record 2
+  const QString dbf = folder.filePath("ADDRESS.DBF");
+  auto other = xbase::Cursor::open(dbf.toStdString(), xbase::OpenMode::Shared);
+  other->go(2);
+  other->deleteRecord();
+  QSignalSpy changed(&source, &store::DataSource::dataSetChanged);
+  const auto refused = [&](const std::function<void()>& step) {
+    try {
+      step();
+    } catch (const store::EngineError& e) {
+      return e.displayText().contains("deleted by another user");
+    }
+    return false;
+  };
+  EXPECT_TRUE(refused([&] { table.edit(); }));
+  EXPECT_EQ(table.state(), store::DatasetState::Browse);
+  EXPECT_EQ(table.text("Name"), "BAKER");
+  EXPECT_EQ(changed.count(), 1);
+
+  table.edit();
+  table.setText("Info", "never stored");
+  QFile file(dbf);  // BAKER is record 4: mark it deleted without any lock
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  const QByteArray head = file.read(12);
+  const auto word = [&](int at) { return quint8(head[at]) | quint8(head[at + 1]) << 8; };
+  file.seek(word(8) + 3 * word(10));
+  file.write("*");
+  file.close();
+  EXPECT_TRUE(refused([&] { table.post(); }));
+  EXPECT_EQ(table.state(), store::DatasetState::Browse);
+  EXPECT_EQ(table.text("Name"), "CLARK");
+  other->go(4);
+  EXPECT_EQ(other->value("Info"), "");
 }
 
 }  // namespace

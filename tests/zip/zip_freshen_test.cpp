@@ -1,7 +1,11 @@
 // Freshening: which entries are added, replaced or kept, and that kept
 // entries (also those another tool wrote) come through byte for byte.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -9,6 +13,7 @@
 #include "xbase/address_table.h"
 #include "zip/table_backup.h"
 #include "zip/zip_archive.h"
+#include "zip/zip_error.h"
 #include "zip_test_files.h"
 
 namespace {
@@ -122,6 +127,43 @@ TEST_F(Freshen, AFileThatCannotBeReadKeepsItsPreviousEntry) {
   zip::SaveReport report = archive.save();
   EXPECT_EQ(report.unreadable, std::vector<std::string>{folder / "ADDRESS.fpt"});
   EXPECT_EQ(readFile(zip()), before);
+}
+
+// A table file that exists but cannot be read fails the backup with its name
+// and the reason, and the archive stays byte for byte as it was.
+TEST_F(Freshen, AnUnreadableTableFileFailsTheBackupAndKeepsTheArchive) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+  const std::string before = readFile(zip());
+  for (const char* name : {"ADDRESS.DBF", "ADDRESS.fpt"}) {
+    writeFile(folder / name, "newer");
+    ::chmod((folder / name).c_str(), 0);
+  }
+  std::string text;
+  try {
+    backUp();
+  } catch (const zip::ZipError& e) {
+    text = e.what();
+  }
+  EXPECT_EQ(text, "Cannot read " + (folder / "ADDRESS.DBF").string() + ": Permission denied; the backup " + zip() +
+                      " was left as it was");
+  EXPECT_EQ(readFile(zip()), before);
+  EXPECT_EQ(folder.fileCount(), 3u);
+}
+
+// A backup killed before its commit leaves its hidden temporary file; the
+// next backup removes it, but not one another backup is still writing.
+TEST_F(Freshen, TemporaryFilesOfKilledBackupsAreRemoved) {
+  const std::string stale = folder / ".KTdata.zip.123456.tmp", busy = folder / ".KTdata.zip.654321.tmp",
+                    other = folder / ".KTdata.zip.notours.tmp";
+  for (const std::string& path : {stale, busy, other}) writeFile(path, "partial archive");
+  const int held = ::open(busy.c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  stamp("ADDRESS.DBF", 20);
+  backUp();
+  ::close(held);
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_TRUE(std::filesystem::exists(busy));
+  EXPECT_TRUE(std::filesystem::exists(other));
 }
 
 // An archive written by Debian's zip (extra fields, Unix attributes, a comment),

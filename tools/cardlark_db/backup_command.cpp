@@ -33,9 +33,6 @@ int runBackup(const Arguments& arguments) {
                                   : (dir / zip::kBackupArchiveName).string();
   const zip::BackupResult result = zip::backupFiles(archive, xbase::address::filesToBackUp(dir.string()));
   for (const auto& [file, outcome] : result.files) std::printf("%s %s\n", outcomeWord(outcome), file.c_str());
-  for (const std::string& file : result.save.unreadable) {
-    std::fprintf(stderr, "cardlark-db backup: cannot read %s; its previous entry (if any) was kept\n", file.c_str());
-  }
   std::printf("%s %s\n", result.save.written ? "written" : "unchanged", archive.c_str());
   return kOk;
 }

@@ -1,12 +1,14 @@
 #include "platform/qt/freedesktop_shell.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QUrl>
 
 namespace platform::qt {
+
+namespace {
+const QString kOpener = QStringLiteral("xdg-open");
+}
 
 bool looksLikeUrl(const QString& text) {
   static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
@@ -21,26 +23,28 @@ bool isBrowserProgram(const QString& target) {
 
 }  // namespace
 
-// The text as it was given: QUrl's parsing would re-encode it or lower-case
-// its host, and the request must carry exactly what the caller handed over.
-bool FreedesktopShell::openWithXdgOpen(const QString& url) {
-  return QProcess::startDetached(QStringLiteral("xdg-open"), {url});
+FreedesktopShell::FreedesktopShell(Launcher launcher) : launch_(std::move(launcher)) {
+  if (!launch_) {
+    launch_ = [](const QString& program, const QStringList& arguments) {
+      return QProcess::startDetached(program, arguments);
+    };
+  }
 }
 
-bool FreedesktopShell::openExactUrl(const QString& url) const { return openUrl_(url.trimmed()); }
-
-bool FreedesktopShell::open(const QString& target, const QString& parameters, const QString&,
-                            ShowState) {
-  if (looksLikeUrl(target)) return openExactUrl(target);
-  if (looksLikeUrl(parameters)) return openExactUrl(parameters);
+// Addresses go to xdg-open as text: a URL class would re-encode them or
+// lower-case their host, and the request must carry exactly what was given.
+bool FreedesktopShell::open(const QString& target, const QString& parameters, const QString&, ShowState) {
+  if (looksLikeUrl(target)) return launch_(kOpener, {target.trimmed()});
+  if (looksLikeUrl(parameters)) return launch_(kOpener, {parameters.trimmed()});
   // The default browser plays the browser program's part; an address
   // without a scheme (www.example.com) is a web address.
-  if (isBrowserProgram(target))
-    return !parameters.trimmed().isEmpty() && openExactUrl(QStringLiteral("http://") + parameters.trimmed());
-  if (parameters.isEmpty() && QFileInfo::exists(target))
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath()));
+  if (isBrowserProgram(target)) {
+    const QString address = parameters.trimmed();
+    return !address.isEmpty() && launch_(kOpener, {QStringLiteral("http://") + address});
+  }
+  if (parameters.isEmpty() && QFileInfo::exists(target)) return launch_(kOpener, {QFileInfo(target).absoluteFilePath()});
   if (target.isEmpty()) return false;
-  return QProcess::startDetached(target, QProcess::splitCommand(parameters));
+  return launch_(target, QProcess::splitCommand(parameters));
 }
 
 }  // namespace platform::qt

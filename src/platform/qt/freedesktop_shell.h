@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "platform/desktop_shell.h"
@@ -18,22 +20,22 @@ namespace platform::qt {
 // - an existing file or folder opens with its registered application;
 // - anything else is started as a program with the parameters split like a
 //   command line.
-// The verb and show state have no freedesktop counterpart and are ignored.
+// Addresses reach xdg-open exactly as given (only surrounding blanks go): no
+// URL class re-encodes them, so "?%5Fencoding=UTF8" stays as it is. The verb
+// and show state have no freedesktop counterpart and are ignored.
 class FreedesktopShell final : public DesktopShell {
  public:
-  // Hands one URL, exactly as given, to the desktop's handler for it.
-  using UrlOpener = std::function<bool(const QString& url)>;
-  static bool openWithXdgOpen(const QString& url);
+  // Starts `program` with `arguments` detached; true when it started.
+  using Launcher = std::function<bool(const QString& program, const QStringList& arguments)>;
 
-  explicit FreedesktopShell(UrlOpener openUrl = openWithXdgOpen) : openUrl_(std::move(openUrl)) {}
+  // The launcher defaults to QProcess::startDetached; tests record instead.
+  explicit FreedesktopShell(Launcher launcher = {});
 
   bool open(const QString& target, const QString& parameters, const QString& verb,
             ShowState showState) override;
 
  private:
-  bool openExactUrl(const QString& url) const;
-
-  UrlOpener openUrl_;
+  Launcher launch_;
 };
 
 // Whether `text` is an absolute URL with a scheme of two or more letters (so

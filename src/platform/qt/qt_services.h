@@ -6,13 +6,14 @@
 #include "platform/windows/windows_shell.h"
 #include "platform/windows/windows_telephony.h"
 #endif
+#include "platform/qt/progress_long_work.h"
 #include "platform/qt/qt_dialogs.h"
 
 namespace platform::qt {
 
-// Installs the production Dialogs (QtDialogs), DesktopShell and Telephony
-// for its lifetime and restores the previous ones after: the freedesktop
-// backends, or on Windows the native ones.
+// Installs the production Dialogs (QtDialogs), DesktopShell, Telephony and
+// LongWork (ProgressLongWork) for its lifetime and restores the previous ones
+// after: the freedesktop backends, or on Windows the native ones.
 // Create one in main() after the QApplication.
 class QtServices {
  public:
@@ -30,9 +31,11 @@ class QtServices {
   FreedesktopShell shell_;
   FreedesktopTelephony telephony_;
 #endif
+  ProgressLongWork longWork_;
   Dialogs* previousDialogs_;
   DesktopShell* previousShell_;
   Telephony* previousTelephony_;
+  LongWork* previousLongWork_;
 };
 
 }  // namespace platform::qt

@@ -1,0 +1,20 @@
+#include "platform/long_work.h"
+
+#include "platform/service_slot.h"
+
+namespace platform {
+namespace {
+ServiceSlot<LongWork> slot("LongWork");
+}
+
+void runLongWork(const QString& step, const std::function<void()>& work) {
+  if (LongWork* installed = slot.find()) {
+    installed->run(step, work);
+    return;
+  }
+  work();
+}
+
+LongWork* setLongWork(LongWork* instance) { return slot.replace(instance); }
+
+}  // namespace platform

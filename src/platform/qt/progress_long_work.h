@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/long_work.h"
+
+namespace platform::qt {
+
+// Long work on a worker thread while the user-interface thread goes on
+// painting: after half a second a modal progress dialog shows the step and
+// a busy bar until the work ends. Input to the windows waits meanwhile.
+class ProgressLongWork final : public LongWork {
+ public:
+  void run(const QString& step, const std::function<void()>& work) override;
+};
+
+}  // namespace platform::qt
