@@ -15,7 +15,7 @@ void SearchFilter::clear() {
 
 std::optional<std::string> SearchFilter::literal() const {
   if (!nameOnly() || text_.isEmpty()) return std::nullopt;
-  return xbase::stringLiteral(toAnsi(text_));
+  return xbase::stringLiteral(toAnsi(text_, codePage_));
 }
 
 bool SearchFilter::expressionDecides() const { return literal().has_value(); }
@@ -23,12 +23,12 @@ bool SearchFilter::expressionDecides() const { return literal().has_value(); }
 QString SearchFilter::expression() const {
   const std::optional<std::string> quoted = literal();
   if (!quoted) return {};
-  return fromAnsi(*quoted) + QStringLiteral("$upper(Name)");
+  return fromAnsi(*quoted, codePage_) + QStringLiteral("$upper(Name)");
 }
 
 bool SearchFilter::accepts(const std::string& name, const MemoFetcher& memo) const {
   if (expressionDecides()) return true;
-  const std::string needle = toAnsi(text_);
+  const std::string needle = toAnsi(text_, codePage_);
   if (containsUpper(name, needle)) return true;
   if (nameOnly() || !memo) return false;
   return containsUpper(memo(), needle);

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "codepage/code_page.h"
+
 namespace store {
 
 // The values of a search: the text (letters a to z upper-cased) and whether
@@ -21,6 +23,9 @@ class SearchFilter {
   bool includeMemo() const { return includeMemo_; }
   bool nameOnly() const { return !includeMemo_; }
   void clear();
+  // The code page of the table searched (EngineTable::codePage()): the text
+  // is compared in its bytes. Windows-1252 until set.
+  void setCodePage(const codepage::CodePage& page) { codePage_ = page; }
 
   // The filter expression for the main table: "\"TEXT\"$upper(Name)" for a
   // name-only search (the text in single quotes or brackets when it holds a
@@ -38,6 +43,7 @@ class SearchFilter {
 
   QString text_;
   bool includeMemo_ = false;
+  codepage::CodePage codePage_;
 };
 
 // Whether `needle` (already upper-cased) occurs in `haystack` upper-cased by
