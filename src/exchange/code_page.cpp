@@ -1,11 +1,10 @@
 #include "exchange/code_page.h"
 
 #include "exchange/utf8.h"
-#include "rtf/code_page.h"
+
+#include <optional>
 
 namespace exchange {
-
-CodePage tableCodePage() { return {rtf::unicodeToCodePage, rtf::codePageToUnicode}; }
 
 std::string toTable(std::string_view utf8, const CodePage& codePage, std::size_t& replaced) {
   std::string out;
@@ -23,9 +22,9 @@ std::string toTable(std::string_view utf8, const CodePage& codePage, std::size_t
       out.push_back('?');
       continue;
     }
-    const char byte = codePage.fromUnicode(*code);
-    if (byte == '?' && *code != U'?') ++replaced;
-    out.push_back(byte);
+    const std::optional<char> byte = codePage.fromUnicode(*code);
+    if (!byte) ++replaced;
+    out.push_back(byte.value_or('?'));
   }
   return out;
 }

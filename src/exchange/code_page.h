@@ -5,21 +5,18 @@
 // between it and UTF-8 only through these helpers, which count the
 // characters the code page cannot hold.
 
+#include "codepage/code_page.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
 
 namespace exchange {
 
-struct CodePage {
-  // The byte of a character, or '?' when the code page has none.
-  std::function<char(char32_t)> fromUnicode;
-  // The character of a byte; every byte has one.
-  std::function<char32_t(unsigned char)> toUnicode;
-};
+using CodePage = codepage::CodePage;
 
-// The character set the tables are kept in today.
-CodePage tableCodePage();
+// The code page of tables whose header names none other (Windows-1252).
+inline CodePage tableCodePage() { return {}; }
 
 // Table text from valid UTF-8 (the caller has checked it). A character the
 // code page lacks becomes '?' and adds one to `replaced`.

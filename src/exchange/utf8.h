@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codepage/code_page.h"
+
 // UTF-8 as the exchange files carry it: decoding one character at a time
 // with strict checks (no overlong forms, no surrogates, nothing past
 // U+10FFFF) and encoding.
@@ -19,7 +21,7 @@ std::optional<char32_t> nextCharacter(std::string_view text, std::size_t& pos);
 // it is valid.
 std::size_t validUtf8Prefix(std::string_view text);
 
-void appendUtf8(std::string& out, char32_t code);
+using codepage::appendUtf8;
 
 // `text` without a UTF-8 byte order mark at its start.
 std::string_view withoutBom(std::string_view text);

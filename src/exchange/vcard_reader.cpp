@@ -5,7 +5,6 @@
 #include <optional>
 
 #include "exchange/utf8.h"
-#include "rtf/code_page.h"
 #include "xbase/dbf_text.h"
 
 namespace exchange {
@@ -128,11 +127,11 @@ std::string toUtf8(std::string bytes, std::string_view charset, std::size_t line
   if (!latin1 && name != "WINDOWS-1252" && name != "CP1252")
     throw ReadError(line, "unknown character set " + std::string(charset) +
                               " (known: UTF-8, ISO-8859-1, WINDOWS-1252)");
+  const codepage::CodePage windows1252;
   std::string out;
   for (const char c : bytes) {
     const auto byte = static_cast<unsigned char>(c);
-    // The tables' own code page function is the Windows-1252 decoder.
-    appendUtf8(out, latin1 ? char32_t{byte} : rtf::codePageToUnicode(byte));
+    appendUtf8(out, latin1 ? char32_t{byte} : windows1252.toUnicode(byte));
   }
   return out;
 }

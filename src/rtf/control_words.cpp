@@ -27,7 +27,7 @@ std::vector<Entry> sortedTable() {
       {"u", word(Word::Unicode)},          {"uc", word(Word::UnicodeSkip)},
       {"bin", word(Word::Binary)},         {"fonttbl", word(Word::FontTable)},
       {"colortbl", word(Word::ColorTable)}, {"red", word(Word::Red)},
-      {"green", word(Word::Green)},        {"blue", word(Word::Blue)},
+      {"green", word(Word::Green)},        {"blue", word(Word::Blue)},         {"ansicpg", word(Word::AnsiCodePage)},
       {"emdash", character(0x2014)},       {"endash", character(0x2013)},
       {"lquote", character(0x2018)},       {"rquote", character(0x2019)},
       {"ldblquote", character(0x201C)},    {"rdblquote", character(0x201D)},

@@ -29,6 +29,7 @@ enum class Word {
   Red,
   Green,
   Blue,
+  AnsiCodePage,  // \ansicpg: the code page of the \'hh escapes that follow
   SkippedDestination,  // a destination whose text is not part of the memo
 };
 

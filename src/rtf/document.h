@@ -1,7 +1,7 @@
 #pragma once
 
 // A rich-text memo as paragraphs of formatted runs. Text is held in the
-// tables' single-byte character set (rtf/code_page.h); within a run '\t' is a
+// table's single-byte code page (codepage/code_page.h); within a run '\t' is a
 // tab and '\n' a line break inside the paragraph.
 
 #include <cstdint>

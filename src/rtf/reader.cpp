@@ -5,7 +5,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "rtf/code_page.h"
 #include "rtf/control_words.h"
 
 namespace rtf {
@@ -34,7 +33,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 class Reader {
  public:
-  explicit Reader(std::string_view in) : in_(in) {}
+  Reader(std::string_view in, const codepage::CodePage& page) : in_(in), page_(page), markupPage_(page) {}
 
   Document run() {
     while (pos_ < in_.size()) {
@@ -116,7 +115,7 @@ class Reader {
       case '\'':
         return hexEscape();
       case '~':
-        return escaped(unicodeToCodePage(0xA0));
+        return escaped(byteOf(0xA0));
       case '_':
         return escaped('-');
       case '\r':
@@ -140,7 +139,8 @@ class Reader {
       ++digits;
     }
     if (digits == 2)
-      escaped(static_cast<char>(value));
+      escaped(markupPage_ == page_ ? static_cast<char>(value)
+                                   : byteOf(markupPage_.toUnicode(static_cast<unsigned char>(value))));
     else
       consumeSkipped();  // a cut-off escape shows nothing
   }
@@ -158,7 +158,7 @@ class Reader {
       case Word::Tab:
         return textOnly('\t');
       case Word::Character:
-        return escaped(unicodeToCodePage(control.character));
+        return escaped(byteOf(control.character));
       case Word::Bold:
         format.bold = on;
         return;
@@ -208,6 +208,9 @@ class Reader {
         return colorComponent(color_.green, parameter);
       case Word::Blue:
         return colorComponent(color_.blue, parameter);
+      case Word::AnsiCodePage:
+        if (const auto named = codepage::CodePage::fromNumber(parameter)) markupPage_ = *named;
+        return;
       case Word::SkippedDestination:
         state_.destination = Destination::Skipped;
         return;
@@ -216,6 +219,8 @@ class Reader {
         return;
     }
   }
+
+  char byteOf(char32_t code) const { return page_.fromUnicode(code).value_or('?'); }
 
   // The fallback characters after \uN: each character, escape or control
   // word counts as one; a brace ends them.
@@ -236,7 +241,7 @@ class Reader {
     // A character beyond the 16-bit range comes as two surrogates; it gets
     // one '?' for the pair.
     if (!(low && afterHighSurrogate_))
-      escaped(high || low || code < 0 || code > 0x10FFFF ? '?' : unicodeToCodePage(static_cast<char32_t>(code)));
+      escaped(high || low || code < 0 || code > 0x10FFFF ? '?' : byteOf(static_cast<char32_t>(code)));
     afterHighSurrogate_ = high;
     skipping_ = state_.unicodeSkip;
   }
@@ -333,6 +338,8 @@ class Reader {
   static constexpr long long kParameterLimit = 1'000'000'000;
 
   std::string_view in_;
+  codepage::CodePage page_;        // the bytes of the document's text
+  codepage::CodePage markupPage_;  // the bytes of \'hh escapes
   std::size_t pos_ = 0;
   std::vector<GroupState> stack_;
   GroupState state_;
@@ -357,6 +364,6 @@ class Reader {
 
 bool isRtf(std::string_view memo) { return memo.starts_with("{\\rtf"); }
 
-Document read(std::string_view markup) { return Reader(markup).run(); }
+Document read(std::string_view markup, const codepage::CodePage& page) { return Reader(markup, page).run(); }
 
 }  // namespace rtf

@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "codepage/code_page.h"
 #include "rtf/document.h"
 
 namespace rtf {
@@ -13,9 +14,11 @@ namespace rtf {
 // Whether a memo holds rich text rather than plain text: it starts "{\rtf".
 bool isRtf(std::string_view memo);
 
-// The document in the markup. Text that the tables' character set cannot hold
-// becomes '?'. Content nested deeper than kMaxGroupDepth groups is dropped.
-Document read(std::string_view markup);
+// The document in the markup, its text in the bytes of `page` (the table's
+// code page). \'hh escapes are bytes of the markup's \ansicpg, converted
+// when that differs from `page`; text `page` cannot hold becomes '?'.
+// Content nested deeper than kMaxGroupDepth groups is dropped.
+Document read(std::string_view markup, const codepage::CodePage& page = {});
 
 inline constexpr std::size_t kMaxGroupDepth = 4096;
 

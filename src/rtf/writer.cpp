@@ -1,17 +1,17 @@
 #include "rtf/writer.h"
 
-#include "rtf/code_page.h"
 
 namespace rtf {
 namespace {
 
 class Writer {
  public:
-  explicit Writer(const Document& document) : document_(document) {}
+  Writer(const Document& document, const codepage::CodePage& page) : document_(document), page_(page) {}
 
   std::string run() {
     out_.reserve(1024);
-    out_ += "{\\rtf1\\ansi\\ansicpg" + std::to_string(kCodePage);
+    out_ += "{\\rtf1\\ansi";
+    if (page_.number() != 0) out_ += "\\ansicpg" + std::to_string(page_.number());
     fontTable();
     colorTable();
     out_ += '\n';
@@ -88,12 +88,15 @@ class Writer {
   }
 
   const Document& document_;
+  codepage::CodePage page_;
   CharFormat current_;
   std::string out_;
 };
 
 }  // namespace
 
-std::string write(const Document& document) { return Writer(document).run(); }
+std::string write(const Document& document, const codepage::CodePage& page) {
+  return Writer(document, page).run();
+}
 
 }  // namespace rtf

@@ -42,6 +42,7 @@ void SearchCommands::FindSpeedClick() {
 
 void SearchCommands::applySearch(const QString& typed, bool includeMemo) {
   store::SearchFilter& search = dm_.search();
+  search.setCodePage(dm_.tblAddress.codePage());  // compared in the table's own bytes
   search.setText(typed);
   search.setIncludeMemo(includeMemo);
   if (includeMemo) {

@@ -2,33 +2,53 @@
 
 #include <QFile>
 
-#include "rtf/code_page.h"
-
 #include "xbase/dbf_text.h"
 
 namespace store {
 
-QString fromAnsi(std::string_view bytes) {
+QString fromAnsi(std::string_view bytes, const codepage::CodePage& page) {
   QString text;
   text.reserve(static_cast<qsizetype>(bytes.size()));
   for (const char c : bytes)
-    text.append(QChar(static_cast<char16_t>(rtf::codePageToUnicode(static_cast<unsigned char>(c)))));
+    text.append(QChar(static_cast<char16_t>(page.toUnicode(static_cast<unsigned char>(c)))));
   return text;
 }
 
-std::string toAnsi(const QString& text) {
+namespace {
+
+// Calls `each` with every character of `text`, a surrogate pair as one;
+// stops when it returns false.
+template <typename Each>
+void forEachCharacter(const QString& text, Each&& each) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    char32_t code = text.at(i).unicode();
+    if (QChar::isHighSurrogate(code) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+      code = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+      ++i;
+    }
+    if (!each(code)) return;
+  }
+}
+
+}  // namespace
+
+std::string toAnsi(const QString& text, const codepage::CodePage& page) {
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(text.size()));
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const QChar unit = text.at(i);
-    if (unit.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-      ++i;  // one character outside the BMP: one replacement byte
-      bytes.push_back('?');
-      continue;
-    }
-    bytes.push_back(rtf::unicodeToCodePage(unit.unicode()));
-  }
+  forEachCharacter(text, [&](char32_t code) {
+    bytes.push_back(page.fromUnicode(code).value_or('?'));
+    return true;
+  });
   return bytes;
+}
+
+std::optional<char32_t> firstUnstorable(const QString& text, const codepage::CodePage& page) {
+  std::optional<char32_t> refused;
+  forEachCharacter(text, [&](char32_t code) {
+    if (!page.canHold(code)) refused = code;
+    return !refused;
+  });
+  return refused;
 }
 
 QString upperAscii(const QString& text) {

@@ -3,18 +3,26 @@
 #include <QByteArray>
 #include <QString>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "codepage/code_page.h"
+
 namespace store {
 
-// The tables hold single-byte Windows-1252 ("ANSI") text, mapped by
-// rtf/code_page.h. The program works in QString; conversion happens only at
-// the table component's edge:
+// The tables hold single-byte ("ANSI") text in the code page their header
+// names (EngineTable::codePage(); Windows-1252 by default). The program
+// works in QString; conversion happens only at the table component's edge:
 // EngineTable::text()/setText() convert, bytes()/setBytes() do not.
-// Characters that Windows-1252 cannot hold are written as '?'.
-QString fromAnsi(std::string_view bytes);
-std::string toAnsi(const QString& text);
+// Characters the code page cannot hold are written as '?': editors refuse
+// them before they get that far (firstUnstorable, widgets/text_guard.h).
+QString fromAnsi(std::string_view bytes, const codepage::CodePage& page = {});
+std::string toAnsi(const QString& text, const codepage::CodePage& page = {});
+
+// The first character of `text` that `page` cannot hold (a character
+// outside the BMP counts as one), or nullopt when it can hold them all.
+std::optional<char32_t> firstUnstorable(const QString& text, const codepage::CodePage& page);
 
 // Upper-cases the letters a to z only; every other character stays as it
 // is. This is the engine's xbase::asciiUpper (the rule of the index key

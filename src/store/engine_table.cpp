@@ -104,6 +104,7 @@ void EngineTable::open() {
   if (isActive()) return;
   const auto mode = exclusive_ ? xbase::OpenMode::Exclusive : xbase::OpenMode::Shared;
   cursor_ = engine([&] { return xbase::Cursor::open(toFileSystemPath(filePath()), mode); });
+  codePage_ = codepage::CodePage::fromMark(cursor_->codePageMark());
   try {
     engine([&] { cursor_->setExact(settings_.exactComparison); });
     if (!indexName_.isEmpty()) applyOrder();
@@ -176,7 +177,7 @@ void EngineTable::setFilterText(const QString& expression) {
 void EngineTable::applyFilter() {
   xbase::Cursor& c = cursor();
   engine([&] {
-    c.setFilter(filtered_ ? toAnsi(filterText_) : std::string());
+    c.setFilter(filtered_ ? toAnsi(filterText_, codePage_) : std::string());
     if (filtered_ && filterRecord_) {
       c.setRecordFilter([this](xbase::Cursor& candidate) {
         return filterRecord_ && filterRecord_(RecordView(candidate, name(), settings_));
@@ -280,7 +281,7 @@ int EngineTable::moveBy(int n) {
 
 std::uint32_t EngineTable::recordNumber() const { return isActive() ? cursor_->recno() : 0; }
 
-bool EngineTable::seekExact(const QString& key) { return seekExactKey(QByteArray::fromStdString(toAnsi(key))); }
+bool EngineTable::seekExact(const QString& key) { return seekExactKey(QByteArray::fromStdString(toAnsi(key, codePage_))); }
 
 bool EngineTable::seekExactKey(const QByteArray& key) {
   if (!finishEditing()) return false;
@@ -301,7 +302,7 @@ void EngineTable::seekNearest(const QString& key) {
   if (!finishEditing()) return;
   xbase::Cursor& c = cursor();
   engine([&] {
-    c.seek(toAnsi(key), true);
+    c.seek(toAnsi(key, codePage_), true);
     if (c.eof()) {
       c.last();  // past every key: the last record, flagged as the end
       eof_ = true;
@@ -491,7 +492,7 @@ void EngineTable::writeField(const QString& field, int index, const std::string&
 void EngineTable::setText(const QString& field, const QString& value) {
   const int index = record().fieldIndex(field);
   if (cursor().fields().at(static_cast<std::size_t>(index)).type != 'D') {
-    writeField(field, index, toAnsi(value));
+    writeField(field, index, toAnsi(value, codePage_));
     return;
   }
   const QDate date = settings_.parseDate(value);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "codepage/code_page.h"
 #include "store/dataset_state.h"
 #include "store/engine_settings.h"
 #include "store/record_view.h"
@@ -169,6 +170,10 @@ class EngineTable : public QObject {
   QStringList fieldNames() const;
   bool hasField(const QString& field) const;
   QString text(const QString& field) const;
+  // The code page of the open table's text (from its header; the last open
+  // table's after close, Windows-1252 before the first open). Editors ask it
+  // whether a character can be stored.
+  const codepage::CodePage& codePage() const { return codePage_; }
   QByteArray bytes(const QString& field) const;
   QDate date(const QString& field) const;
   // Writing needs Edit or Insert state (EngineError otherwise).
@@ -226,6 +231,7 @@ class EngineTable : public QObject {
   QString indexName_;
   bool exclusive_ = false;
   EngineSettings settings_;
+  codepage::CodePage codePage_;
   std::unique_ptr<xbase::Cursor> cursor_;
   DatasetState state_ = DatasetState::Inactive;
   bool bof_ = true;

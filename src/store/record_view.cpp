@@ -8,7 +8,10 @@ namespace store {
 
 RecordView::RecordView(const xbase::Cursor& cursor, const QString& component,
                        const EngineSettings& settings)
-    : cursor_(cursor), component_(component), settings_(settings) {}
+    : cursor_(cursor),
+      component_(component),
+      settings_(settings),
+      codePage_(codepage::CodePage::fromMark(cursor.codePageMark())) {}
 
 int RecordView::fieldIndex(const QString& field) const {
   const int index = cursor_.fieldIndex(toAnsi(field));
@@ -29,7 +32,7 @@ char RecordView::type(int index) const { return cursor_.fields().at(static_cast<
 QString RecordView::text(const QString& field) const {
   const int index = fieldIndex(field);
   if (type(index) == 'D') return settings_.formatDate(fromEngineDate(raw(index)));
-  return fromAnsi(raw(index));
+  return fromAnsi(raw(index), codePage_);
 }
 
 QByteArray RecordView::bytes(const QString& field) const {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "codepage/code_page.h"
 #include "store/engine_settings.h"
 
 namespace xbase {
@@ -27,7 +28,7 @@ class RecordView {
 
   // Char: without trailing blanks; memo: the whole text; date: in the
   // settings' date format ("" when blank); numbers and logicals: their text.
-  // Converted from Windows-1252.
+  // Converted from the table's code page.
   QString text(const QString& field) const;
   // The engine's bytes unconverted (dates as "YYYYMMDD").
   QByteArray bytes(const QString& field) const;
@@ -43,6 +44,7 @@ class RecordView {
   const xbase::Cursor& cursor_;
   QString component_;
   const EngineSettings& settings_;
+  codepage::CodePage codePage_;
 };
 
 // The engine's form of a date: "YYYYMMDD", or "" for an invalid date.

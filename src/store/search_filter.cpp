@@ -6,10 +6,15 @@ namespace store {
 
 void SearchFilter::setText(const QString& typed) {
   text_ = upperAscii(typed);
-  rule_ = SearchRule(toAnsi(text_), rule_.includeMemo());
+  rule_ = SearchRule(toAnsi(text_, codePage_), rule_.includeMemo());
 }
 
-void SearchFilter::setIncludeMemo(bool on) { rule_ = SearchRule(toAnsi(text_), on); }
+void SearchFilter::setIncludeMemo(bool on) { rule_ = SearchRule(toAnsi(text_, codePage_), on); }
+
+void SearchFilter::setCodePage(const codepage::CodePage& page) {
+  codePage_ = page;
+  rule_ = SearchRule(toAnsi(text_, codePage_), rule_.includeMemo());
+}
 
 void SearchFilter::clear() {
   text_.clear();
@@ -18,7 +23,7 @@ void SearchFilter::clear() {
 
 QString SearchFilter::expression() const {
   const std::optional<std::string> text = rule_.expression();
-  return text ? fromAnsi(*text) : QString();
+  return text ? fromAnsi(*text, codePage_) : QString();
 }
 
 }  // namespace store

@@ -3,6 +3,7 @@
 #include <QString>
 #include <string>
 
+#include "codepage/code_page.h"
 #include "store/search_rule.h"
 
 namespace store {
@@ -20,6 +21,9 @@ class SearchFilter {
   bool nameOnly() const { return !includeMemo(); }
   const SearchRule& rule() const { return rule_; }
   void clear();
+  // The code page of the table searched (EngineTable::codePage()): the text
+  // is compared in its bytes. Windows-1252 until set.
+  void setCodePage(const codepage::CodePage& page);
 
   // The filter expression for the main table: "\"TEXT\"$upper(Name)" for a
   // name-only search (the text in single quotes or brackets when it holds a
@@ -34,6 +38,7 @@ class SearchFilter {
  private:
   QString text_;
   SearchRule rule_;
+  codepage::CodePage codePage_;
 };
 
 }  // namespace store

@@ -36,6 +36,11 @@ bool DataLink::editing() const {
   return t && (t->state() == DatasetState::Edit || t->state() == DatasetState::Insert);
 }
 
+codepage::CodePage DataLink::codePage() const {
+  const store::EngineTable* t = table();
+  return t ? t->codePage() : codepage::CodePage();
+}
+
 bool DataLink::matchesField(const QString& changed) const {
   return changed.isEmpty() || changed.compare(field_, Qt::CaseInsensitive) == 0;
 }

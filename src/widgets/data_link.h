@@ -36,6 +36,9 @@ class DataLink : public QObject {
   bool active() const;
   // The table is in Edit or Insert state.
   bool editing() const;
+  // The code page of the table's text (Windows-1252 without a table): what
+  // the control's editor may accept (widgets/text_guard.h).
+  codepage::CodePage codePage() const;
 
   // The field the control shows; empty for a control over the whole record.
   void setField(const QString& field) { field_ = field; }

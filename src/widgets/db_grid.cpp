@@ -14,6 +14,7 @@
 #include "platform/dialogs.h"
 #include "widgets/input_events.h"
 #include "widgets/key_position.h"
+#include "widgets/text_guard.h"
 
 namespace widgets {
 namespace {
@@ -48,6 +49,7 @@ DbGrid::DbGrid(QWidget* parent) : QAbstractScrollArea(parent), titleFont_(font()
   editor_->setFrame(false);
   editor_->hide();
   editor_->installEventFilter(this);
+  (new TextGuard(editor_, [this] { return link_.codePage(); }))->guardLineEdit(editor_);
   connect(editor_, &QLineEdit::textEdited, this, [this](const QString& text) {
     if (loadingEditor_ || !editing()) return;
     // The field gives its text back without trailing blanks; while the

@@ -20,7 +20,8 @@
 // rows; Ctrl+Del deletes the current record after "Delete record?". Typed
 // characters are reported through keyTyped() and never start an edit: the
 // column is edited only while the table is in Edit or Insert state, in an
-// editor over the current cell whose text goes into the record buffer.
+// editor over the current cell whose text goes into the record buffer
+// (characters the table cannot store are refused, widgets/text_guard.h).
 
 #include <QAbstractScrollArea>
 #include <QList>

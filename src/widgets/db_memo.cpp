@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 
 #include "widgets/input_events.h"
+#include "widgets/text_guard.h"
 
 namespace widgets {
 
@@ -25,6 +26,7 @@ QString memoTextForStorage(const QString& shown) {
 DbMemo::DbMemo(QWidget* parent) : QPlainTextEdit(parent) {
   setWordWrap(true);
   setTabChangesFocus(true);  // Tab moves on to the next control, as in the other fields
+  guard_ = new TextGuard(this, [this] { return link_.codePage(); });
   connect(this, &QPlainTextEdit::textChanged, this, &DbMemo::storeText);
 
   link_.setField(QStringLiteral("INFO"));
@@ -78,6 +80,7 @@ void DbMemo::load() {
 
 void DbMemo::storeText() {
   if (loading_ || !link_.editing()) return;
+  guard_->clean(document());  // its removal stores the text already
   link_.table()->setText(link_.field(), memoTextForStorage(toPlainText()));
 }
 

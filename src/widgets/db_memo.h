@@ -6,12 +6,14 @@
 // Edit or Insert state (the data source does not start edits by itself);
 // while editing, every change of the text goes into the record buffer. Line
 // breaks are stored as CR LF, as in memo files written on the desktop, and
-// shown as plain line breaks.
+// shown as plain line breaks. Characters the table cannot store are refused
+// as they are typed or pasted (widgets/text_guard.h).
 
 #include <QPlainTextEdit>
 
 #include "store/data_source.h"
 #include "widgets/data_link.h"
+#include "widgets/text_guard.h"
 
 namespace widgets {
 
@@ -49,6 +51,7 @@ class DbMemo : public QPlainTextEdit {
   void followState();
 
   DataLink link_;
+  TextGuard* guard_ = nullptr;
   bool loading_ = false;
 };
 

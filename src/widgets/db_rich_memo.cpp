@@ -70,18 +70,20 @@ void DbRichMemo::load() {
   const std::string_view memo(bytes.constData(), static_cast<std::size_t>(bytes.size()));
   loading_ = true;
   rich_ = rtf::isRtf(memo);
-  loaded_ = rich_ ? rtf::read(memo) : rtf::Document{};
+  const codepage::CodePage page = link_.codePage();
+  loaded_ = rich_ ? rtf::read(memo, page) : rtf::Document{};
   if (rich_)
-    fillTextDocument(loaded_, *document());
+    fillTextDocument(loaded_, *document(), page);
   else
-    setPlainText(memoTextForDisplay(store::fromAnsi(memo)));
+    setPlainText(memoTextForDisplay(store::fromAnsi(memo, page)));
   loading_ = false;
 }
 
 void DbRichMemo::storeText() {
   if (loading_ || !link_.editing()) return;
-  std::string bytes = rich_ ? rtf::write(documentOf(*document(), loaded_))
-                            : store::toAnsi(memoTextForStorage(toPlainText()));
+  const codepage::CodePage page = link_.codePage();
+  std::string bytes = rich_ ? rtf::write(documentOf(*document(), loaded_, page), page)
+                            : store::toAnsi(memoTextForStorage(toPlainText()), page);
   shown_ = QByteArray::fromStdString(bytes);
   link_.table()->setBytes(link_.field(), shown_);
 }

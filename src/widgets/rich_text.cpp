@@ -5,12 +5,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "rtf/code_page.h"
 
 namespace widgets {
 namespace {
 
-QString unicodeOf(const std::string& bytes) {
+QString unicodeOf(const std::string& bytes, const codepage::CodePage& page) {
   QString text;
   text.reserve(static_cast<qsizetype>(bytes.size()));
   for (const char c : bytes) {
@@ -18,20 +17,20 @@ QString unicodeOf(const std::string& bytes) {
       text.append(QChar(QChar::LineSeparator));
       continue;
     }
-    const char32_t code = rtf::codePageToUnicode(static_cast<unsigned char>(c));
+    const char32_t code = page.toUnicode(static_cast<unsigned char>(c));
     text.append(QChar(static_cast<char16_t>(code)));  // the code page lies in the BMP
   }
   return text;
 }
 
-std::string bytesOf(const QString& text) {
+std::string bytesOf(const QString& text, const codepage::CodePage& page) {
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(text.size()));
   for (const char32_t code : text.toUcs4()) {
     if (code == QChar::LineSeparator)
       bytes.push_back('\n');
     else
-      bytes.push_back(rtf::unicodeToCodePage(code));
+      bytes.push_back(page.fromUnicode(code).value_or('?'));
   }
   return bytes;
 }
@@ -54,7 +53,7 @@ QTextCharFormat charFormatOf(const rtf::CharFormat& format, const rtf::Document&
 // Builds the font and colour tables while the runs are read back.
 class TableBuilder {
  public:
-  explicit TableBuilder(rtf::Document& document) : document_(document) {}
+  TableBuilder(rtf::Document& document, const codepage::CodePage& page) : document_(document), page_(page) {}
 
   rtf::CharFormat formatOf(const QTextCharFormat& in) {
     rtf::CharFormat format;
@@ -64,7 +63,7 @@ class TableBuilder {
     if (const double points = in.fontPointSize(); points > 0)
       format.halfPoints = std::clamp(static_cast<int>(std::lround(points * 2)), 1, rtf::kMaxHalfPoints);
     const QStringList families = in.fontFamilies().toStringList();
-    if (!families.isEmpty()) format.font = fontIndex(bytesOf(families.first()));
+    if (!families.isEmpty()) format.font = fontIndex(bytesOf(families.first(), page_));
     if (in.hasProperty(QTextFormat::ForegroundBrush)) format.color = colorIndex(in.foreground().color());
     return format;
   }
@@ -88,6 +87,7 @@ class TableBuilder {
   }
 
   rtf::Document& document_;
+  const codepage::CodePage& page_;
 };
 
 void appendRun(rtf::Paragraph& paragraph, rtf::Run run) {
@@ -100,28 +100,28 @@ void appendRun(rtf::Paragraph& paragraph, rtf::Run run) {
 
 }  // namespace
 
-void fillTextDocument(const rtf::Document& document, QTextDocument& target) {
+void fillTextDocument(const rtf::Document& document, QTextDocument& target, const codepage::CodePage& page) {
   target.clear();
   QTextCursor cursor(&target);
   cursor.beginEditBlock();
   for (std::size_t p = 0; p < document.paragraphs.size(); ++p) {
     if (p > 0) cursor.insertBlock();
     for (const rtf::Run& run : document.paragraphs[p].runs)
-      cursor.insertText(unicodeOf(run.text), charFormatOf(run.format, document));
+      cursor.insertText(unicodeOf(run.text, page), charFormatOf(run.format, document));
   }
   cursor.endEditBlock();
 }
 
-rtf::Document documentOf(const QTextDocument& source, const rtf::Document& loaded) {
+rtf::Document documentOf(const QTextDocument& source, const rtf::Document& loaded, const codepage::CodePage& page) {
   rtf::Document document;
   document.fonts = loaded.fonts;
   document.colors = loaded.colors;
-  TableBuilder tables(document);
+  TableBuilder tables(document, page);
   for (QTextBlock block = source.begin(); block.isValid(); block = block.next()) {
     rtf::Paragraph paragraph;
     for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
       const QTextFragment piece = fragment.fragment();
-      if (piece.isValid()) appendRun(paragraph, {tables.formatOf(piece.charFormat()), bytesOf(piece.text())});
+      if (piece.isValid()) appendRun(paragraph, {tables.formatOf(piece.charFormat()), bytesOf(piece.text(), page)});
     }
     document.paragraphs.push_back(std::move(paragraph));
   }

@@ -11,8 +11,8 @@
 
 namespace xbase::address {
 
-void createAddressTable(const std::filesystem::path& folder, bool withTag) {
-  createTable(folder / kFileStem, kFieldList);
+void createAddressTable(const std::filesystem::path& folder, bool withTag, std::uint8_t codePageMark) {
+  createTable(folder / kFileStem, kFieldList, 0, codePageMark);
   if (withTag) Cursor::open(folder / kTableName, OpenMode::Exclusive)->createTag(kTagName, kTagKey);
 }
 

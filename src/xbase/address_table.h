@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "xbase/cursor.h"
+
 namespace xbase::address {
 
 inline constexpr char kFileStem[] = "ADDRESS";        // the files' name without extension
@@ -25,7 +27,8 @@ inline constexpr char kTagKey[] = "upper(Name)";
 
 // Creates the empty table with its memo file in `folder`, and its tag when
 // `withTag`; Error Argument when the table exists.
-void createAddressTable(const std::filesystem::path& folder, bool withTag);
+void createAddressTable(const std::filesystem::path& folder, bool withTag,
+                        std::uint8_t codePageMark = kWindowsAnsiMark);
 
 // Moves the memo and index files left in `folder` without their table (in
 // any spelling of their names) aside to "<name>.orphaned", or

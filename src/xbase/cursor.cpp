@@ -52,10 +52,12 @@ std::unique_ptr<Cursor> Cursor::open(const std::filesystem::path& dbfPath, OpenM
 // The table file appears under its name in one step (a link from a
 // finished temporary file), so a crash never leaves a half-written DBF; the
 // memo file is written before it.
-void createTable(const std::filesystem::path& base, std::string_view fieldList, int memoBlockSize) {
+void createTable(const std::filesystem::path& base, std::string_view fieldList, int memoBlockSize,
+                 std::uint8_t codePageMark) {
   if (memoBlockSize < 0 || memoBlockSize > 0xFFFF)
     throw Error(ErrorCode::Argument, "A memo block size is 0 to 65535 bytes");
-  const DbfHeader header = DbfHeader::forNewTable(parseFieldList(fieldList));
+  DbfHeader header = DbfHeader::forNewTable(parseFieldList(fieldList));
+  header.codePage = codePageMark;
   const std::string name = asciiUpper(base.filename().string());
   if (name.empty()) throw Error(ErrorCode::Argument, "A table needs a name");
   const auto folder = base.parent_path();
@@ -83,6 +85,7 @@ TableInfo tableInfo(const std::filesystem::path& dbfPath) {
   info.version = table.header().version;
   info.recordCount = table.dbf().refreshCount();
   info.lastUpdate = table.dbf().lastUpdate();
+  info.codePageMark = table.header().codePage;
   info.fields = table.header().fields;
   info.memoBlockSize = table.fpt() ? static_cast<int>(table.fpt()->blockSize()) : 0;
   if (table.cdx()) info.tags = table.cdx()->tags();

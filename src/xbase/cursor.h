@@ -38,19 +38,24 @@ struct TableInfo {
   int version = 0;             // DBF version byte
   std::uint32_t recordCount = 0;  // records in the file, deleted ones included
   std::string lastUpdate;      // "MM/DD/YY"
+  std::uint8_t codePageMark = 0;  // header byte 29: the code page of the text
   std::vector<FieldInfo> fields;
   int memoBlockSize = 0;       // 0 when the table has no memo file
   std::vector<TagInfo> tags;
 };
+
+// The code page mark of new tables: Windows-1252.
+inline constexpr std::uint8_t kWindowsAnsiMark = 0x03;
 
 // Creates an empty table from a field list such as
 // "Name,Char,30;Info,Memo;LastDate,Date;" (types Char, Memo, Date, also
 // Numeric,N,D / Logical / Integer). `base` is the folder and table name
 // without extension ("dir/Address"); files are written as the upper-cased
 // name with ".DBF", and ".fpt" for the memo file. memoBlockSize 0 means the
-// default of 64. Fails if the DBF exists.
+// default of 64. `codePageMark` is the header's code page mark (0x03:
+// Windows-1252). Fails if the DBF exists.
 void createTable(const std::filesystem::path& base, std::string_view fieldList,
-                 int memoBlockSize = 0);
+                 int memoBlockSize = 0, std::uint8_t codePageMark = kWindowsAnsiMark);
 
 // Facts about a table on disk (opens it shared for the moment of reading).
 TableInfo tableInfo(const std::filesystem::path& dbfPath);
@@ -164,6 +169,9 @@ class Cursor {
 
   // The header's date of last update as "MM/DD/YY".
   virtual std::string lastUpdate() const = 0;
+  // The header's code page mark (byte 29): which single-byte character set
+  // the text fields and memos are in; 0 when the table has none.
+  virtual std::uint8_t codePageMark() const = 0;
 };
 
 }  // namespace xbase

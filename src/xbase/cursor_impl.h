@@ -79,6 +79,7 @@ class CursorImpl final : public Cursor {
   void createTag(std::string_view name, std::string_view keyExpression) override;
 
   std::string lastUpdate() const override { return table_.dbf().lastUpdate(); }
+  std::uint8_t codePageMark() const override { return table_.header().codePage; }
 
  private:
   enum class State { Browse, Edit, Append };

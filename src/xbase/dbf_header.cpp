@@ -83,7 +83,7 @@ DbfHeader DbfHeader::forNewTable(std::vector<FieldInfo> fields) {
   const bool memo = h.hasMemo();
   h.version = integer ? 0x30 : memo ? 0xF5 : 0x03;
   if (integer && memo) h.flags |= kFlagMemo;
-  h.codePage = 0x03;
+  h.codePage = kWindowsAnsiMark;
   int offset = 1;
   for (auto& f : h.fields) {
     if (f.type == 'M') f.length = integer ? 4 : 10;  // Visual FoxPro keeps memo pointers binary

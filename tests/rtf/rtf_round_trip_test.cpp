@@ -80,4 +80,29 @@ TEST(RtfRead, HostileMarkupReadsInPart) {
   EXPECT_EQ(big.paragraphs[0].runs[1].format.halfPoints, rtf::kDefaultHalfPoints);
 }
 
+// The text is in the table's code page: \uN and named characters map into
+// it, \'hh escapes come from the markup's \ansicpg, and the writer names
+// the page so that its own output reads back unchanged.
+TEST(RtfCodePage, TextInTheTablesCodePage) {
+  const codepage::CodePage central = *codepage::CodePage::fromNumber(1250);
+  struct Case {
+    std::string rtf;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"{\\rtf1 \\u321?\\u243?d\\u378?\\emdash}", "\xa3\xf3" "d\x9f\x97"},
+      {"{\\rtf1\\ansi\\ansicpg1250 \\'a3}", "\xa3"},
+      {"{\\rtf1\\ansi\\ansicpg1252 \\'a3\\'e8\\'f3}", "??\xf3"},  // £ and è are not in 1250
+      {"{\\rtf1\\ansi\\ansicpg1251 \\'c0}", "?"},
+      {"{\\rtf1\\ansi\\ansicpg99999 \\'a3}", "\xa3"},  // an unknown page: the table's
+  };
+  for (const Case& c : cases) EXPECT_EQ(rtf::plainText(rtf::read(c.rtf, central)), c.text) << c.rtf;
+
+  rtf::Document document;
+  document.paragraphs.push_back(rtf::Paragraph{{rtf::Run{{}, "\xa3\xf3" "d\x9f"}}});
+  const std::string markup = rtf::write(document, central);
+  EXPECT_NE(markup.find("\\ansicpg1250"), std::string::npos) << markup;
+  EXPECT_EQ(rtf::plainText(rtf::read(markup, central)), "\xa3\xf3" "d\x9f");
+}
+
 }  // namespace

@@ -29,6 +29,22 @@ TEST(AnsiText, WindowsCharactersMapBothWays) {
   EXPECT_EQ(store::toAnsi(QString::fromUtf8("a\u0416b\U0001F600c")), "a?b?c");
 }
 
+TEST(AnsiText, ConvertsWithTheTablesCodePage) {
+  const codepage::CodePage central = *codepage::CodePage::fromNumber(1250);
+  const QString name = QString::fromUtf8("\u0141\u00f3d\u017a \u20ac");
+  EXPECT_EQ(store::toAnsi(name, central), "\xa3\xf3" "d\x9f \x80");
+  EXPECT_EQ(store::fromAnsi("\xa3\xf3" "d\x9f \x80", central), name);
+  EXPECT_EQ(store::firstUnstorable(name, central), std::nullopt);
+  EXPECT_EQ(store::firstUnstorable(name, {}), U'\u0141');
+  EXPECT_EQ(store::firstUnstorable(QString::fromUtf8("ok \U0001F600 \u65e5"), {}), U'\U0001F600');
+
+  // The search compares in the table's bytes.
+  store::SearchFilter search;
+  search.setCodePage(central);
+  search.setText(QString::fromUtf8("\u0142\u00f3d"));
+  EXPECT_EQ(search.expression(), QString::fromUtf8("\"\u0142\u00f3D\"$upper(Name)"));
+}
+
 TEST(AnsiText, UpperCasingTouchesOnlyAToZ) {
   EXPECT_EQ(xbase::asciiUpper(std::string("smith-\xe9\xdf{z}")), "SMITH-\xe9\xdf{Z}");
   EXPECT_EQ(store::upperAscii(QString::fromUtf8("m\u00fcller")), QString::fromUtf8("M\u00fcLLER"));

@@ -21,16 +21,17 @@ TempDataFolder::TempDataFolder() {
   if (!dir_.isValid()) throw std::runtime_error("cannot create a temporary folder");
 }
 
-void TempDataFolder::createAddressTable(bool withTag) const {
-  store::address::createAddressTable(store::toFileSystemPath(path()), withTag);
+void TempDataFolder::createAddressTable(bool withTag, std::uint8_t codePageMark) const {
+  store::address::createAddressTable(store::toFileSystemPath(path()), withTag, codePageMark);
 }
 
 void TempDataFolder::appendEntry(const QString& name, const QString& info,
                                  const QDate& lastDate) const {
   auto cursor = openTable(*this, xbase::OpenMode::Shared);
+  const auto page = codepage::CodePage::fromMark(cursor->codePageMark());
   cursor->beginAppend();
-  cursor->setValue(store::address::kName, store::toAnsi(name));
-  cursor->setValue(store::address::kInfo, store::toAnsi(info));
+  cursor->setValue(store::address::kName, store::toAnsi(name, page));
+  cursor->setValue(store::address::kInfo, store::toAnsi(info, page));
   cursor->setValue(store::address::kLastDate, store::engineDate(lastDate));
   cursor->post();
 }

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QString>
 #include <QTemporaryDir>
+#include <cstdint>
 
 namespace testsupport {
 
@@ -15,11 +16,12 @@ class TempDataFolder {
   QString filePath(const QString& name) const { return dir_.filePath(name); }
 
   // Creates ADDRESS.DBF with its memo file and, when `withTag`, the index
-  // tag "Address" on upper(Name), through the engine.
-  void createAddressTable(bool withTag = true) const;
+  // tag "Address" on upper(Name), through the engine; its text in the code
+  // page of `codePageMark` (0x03: Windows-1252).
+  void createAddressTable(bool withTag = true, std::uint8_t codePageMark = 0x03) const;
 
   // Appends one entry straight through the engine (no table component, no
-  // rules); a blank date stays blank.
+  // rules), converted by the table's code page; a blank date stays blank.
   void appendEntry(const QString& name, const QString& info = {}, const QDate& lastDate = {}) const;
 
  private:

@@ -388,6 +388,22 @@ TEST(CardlarkDb, SearchFindsNamesAndMemosInAlphabeticalOrder) {
   EXPECT_EQ(t.db("search", {""}).status, 2);
 }
 
+TEST(CardlarkDb, CreatesTablesInANamedCodePageAndConvertsByIt) {
+  EXPECT_NE(Table().db("info").out.find("code page: 1252 (mark 0x03)\n"), std::string::npos);
+
+  TempDir dir;
+  const std::string folder = dir.path().string();
+  Table::expectOk(cardlarkDb({"create", folder, "--codepage", "1250"}));
+  EXPECT_NE(cardlarkDb({"info", folder}).out.find("code page: 1250 (mark 0xC8)\n"), std::string::npos);
+  writeFile(dir / "import.txt", "Web\twww.\xA3\xF3" "d\x9f.example\t\n");
+  Table::expectOk(cardlarkDb({"import", folder, (dir / "import.txt").string()}));
+  EXPECT_EQ(cardlarkDb({"contacts", folder}).out, "1\tweb\twww.\u0141\u00f3d\u017a.example\n");
+
+  const RunResult unknown = cardlarkDb({"create", (dir / "x").string(), "--codepage", "65001"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.err.find("Unknown code page 65001"), std::string::npos) << unknown.err;
+}
+
 // --- the command line itself
 
 TEST(CardlarkDb, InfoDescribesTheTable) {

@@ -19,8 +19,8 @@ struct BoundTable {
   store::EngineTable table{QStringLiteral("tblAddress")};
   store::DataSource source{QStringLiteral("dsAddress"), &table};
 
-  explicit BoundTable(const QStringList& names) {
-    folder.createAddressTable();
+  explicit BoundTable(const QStringList& names, std::uint8_t codePageMark = 0x03) {
+    folder.createAddressTable(true, codePageMark);
     for (const QString& name : names) folder.appendEntry(name, QStringLiteral("line one\r\nline two of ") + name);
     table.setFolder(folder.path());
     table.setTableName(QString::fromLatin1(store::address::kTableName));

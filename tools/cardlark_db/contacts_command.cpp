@@ -4,7 +4,8 @@
 // Entries come in natural order, deleted ones skipped. The items are found
 // by the address book's own rules over NAME and the memo's own lines: phone
 // numbers and web addresses first line to last, e-mail addresses last line
-// to first, nothing sorted or merged. Items are printed as UTF-8.
+// to first, nothing sorted or merged. Items are printed as UTF-8, converted
+// from the table's code page.
 
 #include <algorithm>
 #include <cinttypes>
@@ -50,6 +51,7 @@ int runContacts(const Arguments& arguments) {
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
   const int name = requireField(*cursor, address::kName);
   const int memo = requireField(*cursor, address::kInfo);
+  const auto page = codepage::CodePage::fromMark(cursor->codePageMark());
 
   std::string out;
   for (const std::uint32_t recno : recordsToVisit(arguments, xbase::tableInfo(files.dbf).recordCount)) {
@@ -64,7 +66,7 @@ int runContacts(const Arguments& arguments) {
         out += prefix;
         out += kind.label;
         out += '\t';
-        appendPrintable(out, item);
+        appendPrintable(out, item, page);
         out += '\n';
       }
     }

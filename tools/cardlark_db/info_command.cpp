@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cardlark_db/command.h"
+#include "codepage/code_page.h"
 #include "xbase/cursor.h"
 
 namespace cardlark::db {
@@ -31,6 +32,11 @@ int runInfo(const Arguments& arguments) {
   std::printf("version: 0x%02X (%s)\n", static_cast<unsigned>(info.version), versionName(info.version));
   std::printf("records: %" PRIu32 "\n", info.recordCount);
   std::printf("last update: %s\n", info.lastUpdate.c_str());
+  const int page = codepage::CodePage::fromMark(info.codePageMark).number();
+  if (page != 0)
+    std::printf("code page: %d (mark 0x%02X)\n", page, static_cast<unsigned>(info.codePageMark));
+  else
+    std::printf("code page: unknown (mark 0x%02X)\n", static_cast<unsigned>(info.codePageMark));
   for (const xbase::FieldInfo& f : info.fields)
     std::printf("field: %s %c %d %d\n", f.name.c_str(), f.type, f.length, f.decimals);
   if (info.memoBlockSize > 0)

@@ -13,19 +13,21 @@
 
 #include "cardlark_db/command.h"
 #include "cardlark_db/text_output.h"
-#include "rtf/code_page.h"
+#include "exchange/code_page.h"
 #include "store/search_rule.h"
 #include "xbase/cursor.h"
 
 namespace cardlark::db {
 
 int runSearch(const Arguments& arguments) {
-  const std::string text = rtf::utf8ToCodePage(arguments.operands[1]);
-  if (text.empty()) throw UsageError("TEXT is empty");
-  const store::SearchRule rule(text, arguments.has("--memo"));
-
+  if (arguments.operands[1].empty()) throw UsageError("TEXT is empty");
   const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
+  // The text is compared in the table's bytes, as typed text would be stored.
+  const codepage::CodePage page = codepage::CodePage::fromMark(cursor->codePageMark());
+  std::size_t replaced = 0;
+  const std::string text = exchange::toTable(arguments.operands[1], page, replaced);
+  const store::SearchRule rule(text, arguments.has("--memo"));
   const int name = requireField(*cursor, address::kName);
   const int memo = requireField(*cursor, address::kInfo);
   if (const std::optional<std::string> expression = rule.expression()) {
@@ -55,7 +57,7 @@ int runSearch(const Arguments& arguments) {
   for (const Found& entry : found) {
     out += std::to_string(entry.recno);
     out += '\t';
-    appendPrintable(out, entry.name);
+    appendPrintable(out, entry.name, page);
     out += '\n';
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
