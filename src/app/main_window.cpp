@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "app/contacts_import.h"
 #include "app/startup.h"
 #include "contact/chooser_dialog.h"
 #include "contact/contact_actions.h"
@@ -137,6 +138,7 @@ void TRuViv::createDataControls() {
   ZurGrid->setColumn(QStringLiteral("NAME"), QStringLiteral("NAME"), 353, store::address::kNameWidth);
   ZurGrid->setConfirmDelete(true);
   ZurGrid->setDataSource(&dm_.dsAddress);
+  contactsImport_ = new ContactsImport(dm_, ZurGrid, this);
 
   DBMemo1 = new widgets::DbMemo(this);
   DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
@@ -206,8 +208,10 @@ void TRuViv::FormShow() {
   if (!firstShow_) return;
   if (QScreen* screen = this->screen())
     move(screen->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
-  setWindowTitle(startupCaption(parameters_));
-  if (!runStartup(dm_, parameters_, workingDirectory_)) {
+  const QString contactFile = contactFileParameter(parameters_, workingDirectory_);
+  const QStringList folderParameters = contactFile.isEmpty() ? parameters_ : QStringList();
+  setWindowTitle(startupCaption(folderParameters));
+  if (!runStartup(dm_, folderParameters, workingDirectory_)) {
     // Closing from inside the show event would interrupt the showing; the
     // window closes as soon as control is back in the event loop.
     QTimer::singleShot(0, this, &QWidget::close);
@@ -215,6 +219,7 @@ void TRuViv::FormShow() {
   }
   firstShow_ = false;
   giveGridFocus();
+  if (!contactFile.isEmpty()) contactsImport_->importFiles({contactFile});
 }
 
 // --- handlers

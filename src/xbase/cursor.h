@@ -166,4 +166,8 @@ class Cursor {
   virtual std::string lastUpdate() const = 0;
 };
 
+// The index of the field `name` (ignoring case) of the cursor's table;
+// Error NotFound naming the field and the table when it has none.
+int requireField(const Cursor& cursor, std::string_view name);
+
 }  // namespace xbase
