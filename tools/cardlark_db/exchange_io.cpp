@@ -46,8 +46,8 @@ int exportEntries(const Arguments& arguments, const std::string& header,
   const int memo = entries.memo;
   std::string out = header;
   std::size_t count = 0;
+  // The walk meets live entries only.
   for (cursor->first(); !cursor->eof(); cursor->skip()) {
-    if (cursor->deleted()) continue;
     append(out, {cursor->value(name), cursor->value(memo)});
     ++count;
   }
