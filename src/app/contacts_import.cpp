@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
+#include <stdexcept>
 
 #include "exchange/file_import.h"
 #include "platform/clock.h"
@@ -69,8 +70,11 @@ bool ContactsImport::importFiles(const QStringList& files) {
     if (!table.isActive() || !finishEditing(table)) return false;
     const exchange::CodePage codePage = exchange::tableCodePage();
     std::vector<exchange::FileEntries> entries;
-    for (const QString& file : files)
-      entries.push_back(exchange::readExchangeFile(store::toFileSystemPath(file), *kindOf(file), codePage));
+    for (const QString& file : files) {
+      const std::optional<exchange::FileKind> kind = kindOf(file);
+      if (!kind) throw std::invalid_argument("Not a vCard or CSV file: " + file.toStdString());
+      entries.push_back(exchange::readExchangeFile(store::toFileSystemPath(file), *kind, codePage));
+    }
     exchange::ImportOutcome outcome;
     {
       // One refresh of the grid when the new entries are in.
