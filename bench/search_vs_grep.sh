@@ -2,12 +2,7 @@
 # `cardlark-db search --memo` against `grep -c -i` over the same memo file,
 # both as whole processes, best of five runs each.
 # Usage: bench/search_vs_grep.sh [ENTRIES]     (default 100000)
-set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-n=${1:-100000}
-bin="$root/build/bin"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/figures_prelude.bash"
 
 best() {  # command...: the shortest wall time of five runs, in seconds
   local fastest=""

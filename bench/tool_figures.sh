@@ -3,12 +3,7 @@
 # create + import, exact seek, a full filter pass, the contact items of
 # every entry against a dump, pack after deleting 10 %.
 # Usage: bench/tool_figures.sh [ENTRIES]     (default 100000)
-set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-n=${1:-100000}
-bin="$root/build/bin"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/figures_prelude.bash"
 
 measure() {  # label, command...
   local label=$1

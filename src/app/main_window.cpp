@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "app/contacts_import.h"
 #include "app/index_repair.h"
 #include "app/startup.h"
 #include "contact/chooser_dialog.h"
@@ -140,6 +141,7 @@ void TRuViv::createDataControls() {
   ZurGrid->setColumn(QStringLiteral("NAME"), QStringLiteral("NAME"), 353, store::address::kNameWidth);
   ZurGrid->setConfirmDelete(true);
   ZurGrid->setDataSource(&dm_.dsAddress);
+  contactsImport_ = new ContactsImport(dm_, ZurGrid, this);
 
   DBMemo1 = new widgets::DbMemo(this);
   DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
@@ -209,10 +211,12 @@ void TRuViv::FormShow() {
   if (!firstShow_) return;
   if (QScreen* screen = this->screen())
     move(screen->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
-  setWindowTitle(startupCaption(parameters_));
+  const QString contactFile = contactFileParameter(parameters_, workingDirectory_);
+  const QStringList folderParameters = contactFile.isEmpty() ? parameters_ : QStringList();
+  setWindowTitle(startupCaption(folderParameters));
   bool started = false;
   try {
-    started = runStartup(dm_, parameters_, workingDirectory_);
+    started = runStartup(dm_, folderParameters, workingDirectory_);
   } catch (...) {
     store::showErrorBox(std::current_exception());  // a window without its table is of no use
   }
@@ -224,6 +228,7 @@ void TRuViv::FormShow() {
   }
   firstShow_ = false;
   giveGridFocus();
+  if (!contactFile.isEmpty()) contactsImport_->importFiles({contactFile});
 }
 
 // --- handlers

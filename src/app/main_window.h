@@ -30,12 +30,15 @@ class TBtnBottomDlg;
 
 namespace app {
 
+class ContactsImport;
+
 class TRuViv : public QWidget {
   Q_OBJECT
 
  public:
   // `parameters` is the command line without the program name; the data
-  // folder is looked for below `workingDirectory`.
+  // folder is looked for below `workingDirectory`. A parameter naming a
+  // .vcf or .csv file opens the working folder and imports that file.
   TRuViv(store::TDM& dm, const QStringList& parameters, const QString& workingDirectory,
          QWidget* parent = nullptr);
 
@@ -96,6 +99,7 @@ class TRuViv : public QWidget {
   bool firstShow_ = false;
   contact::TBtnBottomDlg* chooser_ = nullptr;
   search::SearchCommands* searching_ = nullptr;
+  ContactsImport* contactsImport_ = nullptr;
 };
 
 }  // namespace app

@@ -1,10 +1,15 @@
 #include "exchange/code_page.h"
 
 #include "exchange/utf8.h"
+#include "xbase/cursor.h"
 
 #include <optional>
 
 namespace exchange {
+
+CodePage tableCodePage(const std::filesystem::path& dbf) {
+  return CodePage::fromMark(xbase::tableInfo(dbf).codePageMark);
+}
 
 std::string toTable(std::string_view utf8, const CodePage& codePage, std::size_t& replaced) {
   std::string out;

@@ -7,6 +7,7 @@
 
 #include "codepage/code_page.h"
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,8 +16,8 @@ namespace exchange {
 
 using CodePage = codepage::CodePage;
 
-// The code page of tables whose header names none other (Windows-1252).
-inline CodePage tableCodePage() { return {}; }
+// The code page the header of the table `dbf` names.
+CodePage tableCodePage(const std::filesystem::path& dbf);
 
 // Table text from valid UTF-8 (the caller has checked it). A character the
 // code page lacks becomes '?' and adds one to `replaced`.

@@ -8,9 +8,9 @@ namespace carddav {
 
 namespace {
 
-QByteArray toCard(const Entry& entry, const QString& uid) {
+QByteArray toCard(const Entry& entry, const QString& uid, const exchange::CodePage& page) {
   std::string card;
-  exchange::appendCard(card, exchange::Entry{entry.name, entry.memo}, exchange::tableCodePage());
+  exchange::appendCard(card, exchange::Entry{entry.name, entry.memo}, page);
   std::string uidLine;
   exchange::appendContentLine(uidLine, "UID", exchange::escapeText(uid.toStdString()));
   // The UID goes right after the VERSION line, which the writer puts first.
@@ -19,15 +19,18 @@ QByteArray toCard(const Entry& entry, const QString& uid) {
   return QByteArray::fromStdString(card);
 }
 
-Entry toEntry(const QByteArray& text) {
+Entry toEntry(const QByteArray& text, const exchange::CodePage& page) {
   const std::vector<exchange::Card> cards = exchange::readVCards(std::string_view(text.constData(), text.size()));
   if (cards.size() != 1) throw Error("a card resource holds " + std::to_string(cards.size()) + " cards");
-  const exchange::Entry entry = exchange::entryFromCard(cards.front(), exchange::tableCodePage()).entry;
+  const exchange::Entry entry = exchange::entryFromCard(cards.front(), page).entry;
   return Entry{entry.name, entry.memo};
 }
 
 }  // namespace
 
-CardMapping vcardMapping() { return CardMapping{toCard, toEntry}; }
+CardMapping vcardMapping(const exchange::CodePage& page) {
+  return CardMapping{[page](const Entry& entry, const QString& uid) { return toCard(entry, uid, page); },
+                     [page](const QByteArray& card) { return toEntry(card, page); }};
+}
 
 }  // namespace carddav

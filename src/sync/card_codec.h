@@ -5,10 +5,12 @@
 // reader, both in the table's code page; a card that went out and came back
 // gives the same name and memo.
 
+#include "exchange/code_page.h"
 #include "sync/synchronizer.h"
 
 namespace carddav {
 
-CardMapping vcardMapping();
+// `page` is the code page of the table synced.
+CardMapping vcardMapping(const exchange::CodePage& page);
 
 }  // namespace carddav

@@ -17,7 +17,6 @@
 #include "xbase/table_files.h"
 
 namespace xbase {
-namespace {
 
 int requireField(const Cursor& cursor, std::string_view name) {
   const int field = cursor.fieldIndex(name);
@@ -26,6 +25,8 @@ int requireField(const Cursor& cursor, std::string_view name) {
                                          cursor.path().filename().string());
   return field;
 }
+
+namespace {
 
 // Removes a memo or index file left without its table, so that a new table
 // of that name does not pick up stale blocks or keys.

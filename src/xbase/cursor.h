@@ -174,4 +174,8 @@ class Cursor {
   virtual std::uint8_t codePageMark() const = 0;
 };
 
+// The index of the field `name` (ignoring case) of the cursor's table;
+// Error NotFound naming the field and the table when it has none.
+int requireField(const Cursor& cursor, std::string_view name);
+
 }  // namespace xbase

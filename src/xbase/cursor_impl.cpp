@@ -122,9 +122,11 @@ bool CursorImpl::scanIndex(std::optional<CdxEntry> from, bool inclusive, Directi
   std::size_t want = 4;
   std::uint32_t counter = 0;
   std::vector<CdxEntry> batch;
+  std::size_t start = 0;  // the first entry of `batch` not yet met
   bool reachesEnd = false;
   if (!inclusive && from && lookaheadContinues(*from, direction)) {
     batch = std::move(lookahead_.entries);
+    start = lookahead_.next;
     reachesEnd = lookahead_.reachesEnd;
     counter = lookahead_.counter;
     want = lookahead_.batchSize;
@@ -135,7 +137,7 @@ bool CursorImpl::scanIndex(std::optional<CdxEntry> from, bool inclusive, Directi
   lookahead_.tag = -1;
   std::string record;
   for (;;) {
-    for (std::size_t i = 0; i < batch.size(); ++i) {
+    for (std::size_t i = start; i < batch.size(); ++i) {
       const CdxEntry& entry = batch[i];
       if (onlyKey && entry.key != *onlyKey) return false;
       if (!table_.dbf().readRecord(entry.recno, record))
@@ -144,16 +146,18 @@ bool CursorImpl::scanIndex(std::optional<CdxEntry> from, bool inclusive, Directi
                                             ", which the table does not hold; reindex the table");
       if (passes(entry.recno, entry.key, record)) {
         placeOn(entry.recno, entry.key);
-        lookahead_ = Lookahead{tag_, direction, entry,
-                               std::vector<CdxEntry>(batch.begin() + static_cast<std::ptrdiff_t>(i) + 1, batch.end()),
-                               reachesEnd, counter, want};
+        // The batch is kept whole with the place to go on from, so a walk
+        // copies no entries from one step to the next.
+        CdxEntry met = entry;
+        lookahead_ = Lookahead{tag_, direction, std::move(met), std::move(batch), i + 1, reachesEnd, counter, want};
         return true;
       }
     }
     if (reachesEnd) return false;
     if (!batch.empty()) from = batch.back();  // else: the kept entries ran out right after `from`
-    want = std::min<std::size_t>(std::max(want, batch.size()) * 2, kMaxBatch);
+    want = std::min<std::size_t>(std::max(want, batch.size() - start) * 2, kMaxBatch);
     batch = indexBatch(from, false, direction, want, counter);
+    start = 0;
     reachesEnd = batch.size() < want;
   }
 }

@@ -150,7 +150,8 @@ class CursorImpl final : public Cursor {
     int tag = -1;  // -1: nothing kept
     Direction direction = Direction::Forward;
     CdxEntry from;  // the entry they follow
-    std::vector<CdxEntry> entries;
+    std::vector<CdxEntry> entries;  // the batch they belong to
+    std::size_t next = 0;           // the first of `entries` past `from`
     bool reachesEnd = false;  // nothing lies beyond them
     std::uint32_t counter = 0;
     std::size_t batchSize = 4;  // the size of the batch they came from

@@ -46,7 +46,7 @@ TEST(Csv, BadInputNamesTheLine) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     try {
-      entriesFromCsv(c.text, tableCodePage());
+      entriesFromCsv(c.text, CodePage());
       ADD_FAILURE() << "accepted";
     } catch (const ReadError& e) {
       EXPECT_EQ(e.line(), c.line) << e.what();
@@ -60,7 +60,7 @@ TEST(CsvImport, RecognisesCommonColumnsAndKeepsTheRest) {
       "First Name,Last Name,E-mail Address,E-mail Type,Mobile Phone,Web Page,Company,Notes\r\n"
       "J\xC3\xBCrgen,M\xC3\xBCller,jm@example.de,home,555-0101,www.example.de,\"Acme, Inc.\",\"likes tea\r\n\"\r\n"
       "Bea,,,,,,,\r\n";
-  const auto entries = entriesFromCsv(file, tableCodePage());
+  const auto entries = entriesFromCsv(file, CodePage());
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].entry.name, "M\xFCller, J\xFCrgen");
   EXPECT_EQ(entries[0].entry.memo,
@@ -79,9 +79,9 @@ TEST(CsvExport, RoundTripKeepsNameAndMemo) {
   };
   std::string file;
   appendCsvHeader(file);
-  for (const Entry& e : entries) appendCsvEntry(file, e, tableCodePage());
+  for (const Entry& e : entries) appendCsvEntry(file, e, CodePage());
   EXPECT_EQ(file.substr(0, file.find("\r\n")), "Name,E-mail Address,Phone,Web Page,Notes");
-  const auto back = entriesFromCsv(file, tableCodePage());
+  const auto back = entriesFromCsv(file, CodePage());
   ASSERT_EQ(back.size(), std::size(entries));
   for (std::size_t i = 0; i < back.size(); ++i) {
     EXPECT_EQ(back[i].entry.name, entries[i].name);

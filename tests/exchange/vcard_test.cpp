@@ -32,7 +32,7 @@ struct Expected {
 
 std::vector<ImportedEntry> importAll(std::string_view file) {
   std::vector<ImportedEntry> entries;
-  for (const Card& card : readVCards(file)) entries.push_back(entryFromCard(card, tableCodePage()));
+  for (const Card& card : readVCards(file)) entries.push_back(entryFromCard(card, CodePage()));
   return entries;
 }
 
@@ -128,7 +128,7 @@ TEST(VCardExport, RoundTripKeepsNameAndMemoByteForByte) {
       {"Dee", "Address: 1 Main, type=a:x@y1, U.S.A."},
   };
   std::string file;
-  for (const Entry& e : entries) appendCard(file, e, tableCodePage());
+  for (const Entry& e : entries) appendCard(file, e, CodePage());
   std::size_t start = 0;
   while (start < file.size()) {  // every line folded within 75 octets, never inside a character
     const std::size_t end = file.find("\r\n", start);

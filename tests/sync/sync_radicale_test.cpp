@@ -72,7 +72,7 @@ class SyncWithRadicale : public ::testing::Test {
   // One sync; `requests` gets how many requests it sent.
   carddav::SyncSummary syncNow(const QString& url, int* requests = nullptr) {
     carddav::DavClient client({QStringLiteral("alice"), QStringLiteral("secret"), false});
-    const carddav::SyncSummary summary = carddav::synchronize(dbf(), QUrl(url), client, carddav::vcardMapping());
+    const carddav::SyncSummary summary = carddav::synchronize(dbf(), QUrl(url), client, carddav::vcardMapping(exchange::tableCodePage(dbf())));
     if (requests) *requests = client.requestCount();
     return summary;
   }

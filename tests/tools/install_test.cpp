@@ -25,6 +25,11 @@ TEST(Install, PlacesProgramsDesktopEntryIconsAndManPage) {
         "share/man/man1/cardlark-db.1"})
     EXPECT_TRUE(fs::is_regular_file(prefix / file)) << file;
 
+  // A file manager offers it for vCards and hands it the file.
+  const std::string entry = readFile(prefix / "share/applications/cardlark.desktop");
+  EXPECT_NE(entry.find("\nExec=cardlark %f\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("\nMimeType=text/vcard;"), std::string::npos) << entry;
+
   // The validators come from Debian's desktop-file-utils and appstream,
   // which scripts/setup installs; 127 means the shell did not find one.
   const RunResult desktop = run("desktop-file-validate", {(prefix / "share/applications/cardlark.desktop").string()});

@@ -2,12 +2,7 @@
 
 #include <ctime>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
-#include "cardlark_db/import_store.h"
-#include "exchange/name_register.h"
-#include "exchange/read_error.h"
 #include "xbase/cursor.h"
 #include "zip/replacement_file.h"
 
@@ -25,70 +20,21 @@ std::string today() {
   return text;
 }
 
-// The names of the live entries of the table.
-exchange::NameRegister namesInTable(const xbase::TableFiles& files) {
-  exchange::NameRegister names;
-  auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
-  const int name = requireField(*cursor, address::kName);
-  for (cursor->first(); !cursor->eof(); cursor->skip()) {
-    if (!cursor->deleted()) names.add(cursor->value(name));
-  }
-  return names;
-}
-
 }  // namespace
 
-std::string readWholeFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw xbase::Error(xbase::ErrorCode::NotFound, "Cannot open " + file.string());
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) throw xbase::Error(xbase::ErrorCode::Io, "Cannot read " + file.string());
-  return std::move(text).str();
-}
-
-FileEntries readExchangeFile(const std::filesystem::path& file,
-                             const std::function<std::vector<exchange::ImportedEntry>(std::string_view)>& read) {
-  const std::string text = readWholeFile(file);
-  try {
-    return {file, read(text)};
-  } catch (const exchange::ReadError& e) {
-    throw xbase::Error(xbase::ErrorCode::Argument, file.string() + " " + e.what() + "; nothing was imported");
-  }
-}
-
-int importExchangeEntries(const Arguments& arguments, const std::vector<FileEntries>& files) {
+int importExchangeEntries(const Arguments& arguments, const std::vector<exchange::FileEntries>& files) {
   const xbase::TableFiles table = tableFiles(arguments.operands[0]);
-  const bool rename = arguments.has("--rename");
-  exchange::NameRegister names = namesInTable(table);
-  const std::string date = today();
-  std::vector<ImportEntry> toStore;
-  std::size_t skipped = 0;
-  std::size_t replaced = 0;
-  const exchange::CodePage codePage = exchange::tableCodePage();
-  for (const FileEntries& file : files) {
-    for (const exchange::ImportedEntry& imported : file.entries) {
-      std::string name = imported.entry.name;
-      const std::string where = file.file.string() + " line " + std::to_string(imported.line) + ": ";
-      if (names.contains(name)) {
-        if (!rename) {
-          std::fprintf(stderr, "%sentry already exists for: %s, skipped\n", where.c_str(),
-                       exchange::fromTable(name, codePage).c_str());
-          ++skipped;
-          continue;
-        }
-        name = names.freeVariant(name, address::kNameWidth);
-        std::printf("%sstored as %s\n", where.c_str(), exchange::fromTable(name, codePage).c_str());
-      }
-      names.add(name);
-      replaced += imported.replaced;
-      toStore.push_back({name, imported.entry.memo, date});
-    }
-  }
-  storeEntries(table, static_cast<std::uint32_t>(toStore.size()), [&](const auto& store) {
-    for (const ImportEntry& entry : toStore) store(entry);
-  });
-  std::printf("%zu entries imported, %zu skipped, %zu characters replaced by ?\n", toStore.size(), skipped, replaced);
+  const exchange::ImportOutcome outcome =
+      exchange::importEntries(table.dbf, files, arguments.has("--rename"), today());
+  const auto where = [](const exchange::NameClash& clash) {
+    return clash.file.string() + " line " + std::to_string(clash.line) + ": ";
+  };
+  for (const exchange::NameClash& clash : outcome.skipped)
+    std::fprintf(stderr, "%sentry already exists for: %s, skipped\n", where(clash).c_str(), clash.name.c_str());
+  for (const exchange::NameClash& clash : outcome.renamed)
+    std::printf("%sstored as %s\n", where(clash).c_str(), clash.name.c_str());
+  std::printf("%zu entries imported, %zu skipped, %zu characters replaced by ?\n", outcome.added,
+              outcome.skipped.size(), outcome.replaced);
   return kOk;
 }
 
@@ -100,8 +46,8 @@ int exportEntries(const Arguments& arguments, const std::string& header,
   const int memo = entries.memo;
   std::string out = header;
   std::size_t count = 0;
+  // The walk meets live entries only.
   for (cursor->first(); !cursor->eof(); cursor->skip()) {
-    if (cursor->deleted()) continue;
     append(out, {cursor->value(name), cursor->value(memo)});
     ++count;
   }

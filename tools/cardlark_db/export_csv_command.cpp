@@ -8,7 +8,7 @@
 namespace cardlark::db {
 
 int runExportCsv(const Arguments& arguments) {
-  const exchange::CodePage codePage = exchange::tableCodePage();
+  const exchange::CodePage codePage = exchange::tableCodePage(tableFiles(arguments.operands[0]).dbf);
   std::string header = "\xEF\xBB\xBF";
   exchange::appendCsvHeader(header);
   return exportEntries(arguments, header, [&](std::string& out, const exchange::Entry& entry) {

@@ -7,7 +7,7 @@
 namespace cardlark::db {
 
 int runExportVcard(const Arguments& arguments) {
-  const exchange::CodePage codePage = exchange::tableCodePage();
+  const exchange::CodePage codePage = exchange::tableCodePage(tableFiles(arguments.operands[0]).dbf);
   return exportEntries(arguments, "", [&](std::string& out, const exchange::Entry& entry) {
     exchange::appendCard(out, entry, codePage);
   });

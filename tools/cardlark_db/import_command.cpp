@@ -1,14 +1,14 @@
 // import DIR FILE: appends one entry per line of FILE (see import_line.h).
 // The whole file is checked first, so a bad line leaves the table as it
 // was; then the entries are appended in file order with their tags kept,
-// all or none (import_store.h).
+// all or none (exchange/entry_store.h).
 
 #include <fstream>
 #include <functional>
 
 #include "cardlark_db/command.h"
 #include "cardlark_db/import_line.h"
-#include "cardlark_db/import_store.h"
+#include "exchange/entry_store.h"
 #include "xbase/error.h"
 
 namespace cardlark::db {
@@ -42,7 +42,7 @@ int runImport(const Arguments& arguments) {
   const std::filesystem::path source = arguments.operands[1];
   std::uint32_t entries = 0;
   forEachEntry(source, [&](const ImportEntry&) { ++entries; });
-  storeEntries(files, entries, [&](const auto& store) { forEachEntry(source, store); });
+  exchange::storeEntries(files.dbf, entries, [&](const auto& store) { forEachEntry(source, store); });
   return kOk;
 }
 

@@ -3,15 +3,13 @@
 // and checked before the first entry is stored.
 
 #include "cardlark_db/exchange_io.h"
-#include "exchange/csv_mapping.h"
 
 namespace cardlark::db {
 
 int runImportCsv(const Arguments& arguments) {
-  const exchange::CodePage codePage = exchange::tableCodePage();
-  const FileEntries file = readExchangeFile(
-      arguments.operands[1], [&](std::string_view text) { return exchange::entriesFromCsv(text, codePage); });
-  return importExchangeEntries(arguments, {file});
+  const exchange::CodePage codePage = exchange::tableCodePage(tableFiles(arguments.operands[0]).dbf);
+  return importExchangeEntries(
+      arguments, {exchange::readExchangeFile(arguments.operands[1], exchange::FileKind::Csv, codePage)});
 }
 
 }  // namespace cardlark::db

@@ -8,13 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "exchange/entry_store.h"
+
 namespace cardlark::db {
 
-struct ImportEntry {
-  std::string name;
-  std::string memo;
-  std::string date;  // "YYYYMMDD" or ""
-};
+using ImportEntry = exchange::NewEntry;
 
 class ImportLineError : public std::runtime_error {
  public:

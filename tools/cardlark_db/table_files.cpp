@@ -13,11 +13,7 @@ xbase::TableFiles tableFiles(const std::filesystem::path& dir) {
   return xbase::findTableFiles(dir, xbase::address::kFileStem);
 }
 
-int requireField(const xbase::Cursor& cursor, const char* name) {
-  const int index = cursor.fieldIndex(name);
-  if (index < 0) throw xbase::Error(xbase::ErrorCode::NotFound, std::string("The table has no field ") + name);
-  return index;
-}
+int requireField(const xbase::Cursor& cursor, const char* name) { return xbase::requireField(cursor, name); }
 
 EntriesByName openEntriesByName(const Arguments& arguments) {
   const xbase::TableFiles files = tableFiles(arguments.operands[0]);

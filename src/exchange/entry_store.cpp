@@ -1,11 +1,13 @@
-#include "cardlark_db/import_store.h"
+#include "exchange/entry_store.h"
 
-#include "cardlark_db/command.h"
+#include "xbase/address_table.h"
 #include "xbase/cursor.h"
 
-namespace cardlark::db {
+namespace exchange {
 
 namespace {
+
+namespace address = xbase::address;
 
 // Exclusively when no one else has the table open, which spares each append
 // its lock round trips; shared alongside a running address book.
@@ -20,24 +22,27 @@ std::unique_ptr<xbase::Cursor> openForImport(const std::filesystem::path& dbf) {
 
 constexpr std::uint32_t kBulkImportMinimum = 1000;
 
-void appendEntries(xbase::Cursor& cursor, const EntrySource& source) {
-  const int name = requireField(cursor, address::kName);
-  const int memo = requireField(cursor, address::kInfo);
-  const int date = requireField(cursor, address::kLastDate);
-  source([&](const ImportEntry& entry) {
+std::uint32_t appendEntries(xbase::Cursor& cursor, const EntrySource& source) {
+  const int name = xbase::requireField(cursor, address::kName);
+  const int memo = xbase::requireField(cursor, address::kInfo);
+  const int date = xbase::requireField(cursor, address::kLastDate);
+  std::uint32_t first = 0;
+  source([&](const NewEntry& entry) {
     cursor.beginAppend();
     cursor.setValue(name, entry.name);
     cursor.setValue(memo, entry.memo);
     cursor.setValue(date, entry.date);
     cursor.post();
+    if (first == 0) first = cursor.recno();
   });
+  return first;
 }
 
 }  // namespace
 
-void storeEntries(const xbase::TableFiles& files, std::uint32_t count, const EntrySource& source) {
-  const std::uint32_t present = xbase::tableInfo(files.dbf).recordCount;
-  auto cursor = openForImport(files.dbf);
+std::uint32_t storeEntries(const std::filesystem::path& dbf, std::uint32_t count, const EntrySource& source) {
+  const std::uint32_t present = xbase::tableInfo(dbf).recordCount;
+  auto cursor = openForImport(dbf);
   // A large import into a table it has to itself is appended without
   // per-record index updates and the tags are rebuilt once at the end; a
   // rebuild costs about a quarter of a live update per record, so it pays
@@ -50,9 +55,10 @@ void storeEntries(const xbase::TableFiles& files, std::uint32_t count, const Ent
   cursor->beginBatch();
   try {
     if (bulk) cursor->beginBulkAppend();
-    appendEntries(*cursor, source);
+    const std::uint32_t first = appendEntries(*cursor, source);
     if (bulk) cursor->endBulkAppend();
     cursor->commitBatch();
+    return first;
   } catch (const xbase::Error& e) {
     cursor->rollbackBatch();
     throw xbase::Error(e.code(), std::string(e.what()) + "; nothing was imported");
@@ -62,4 +68,4 @@ void storeEntries(const xbase::TableFiles& files, std::uint32_t count, const Ent
   }
 }
 
-}  // namespace cardlark::db
+}  // namespace exchange
