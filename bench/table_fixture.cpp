@@ -32,7 +32,7 @@ void TableFixture::setEntries(std::size_t count) { entryCount = count; }
 std::size_t TableFixture::entries() { return entryCount; }
 
 void TableFixture::useTable(const fs::path& dir) {
-  givenTable = xbase::findTableFiles(dir, xbase::address::kTableName).dbf;
+  givenTable = xbase::findTableFiles(dir, xbase::address::kFileStem).dbf;
   entryCount = xbase::tableInfo(givenTable).recordCount;
 }
 
