@@ -4,6 +4,8 @@
 // for a name-and-memo search, and the information window shown with a 64 KB
 // RTF memo. Runs on the offscreen platform. Run through bench/run, or:
 //   build/bin/search_bench --entries=1000000
+// or on a table made once with cardlark-gen and cardlark-db import:
+//   build/bin/search_bench --table=DIR
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -106,6 +108,8 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg.rfind("--entries=", 0) == 0)
       TableFixture::setEntries(std::strtoul(arg.c_str() + 10, nullptr, 10));
+    else if (arg.rfind("--table=", 0) == 0)
+      TableFixture::useTable(arg.substr(8));
     else
       rest.push_back(argv[i]);
   }

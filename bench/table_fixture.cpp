@@ -8,12 +8,14 @@
 #include "xbase/address_table.h"
 #include "xbase/cursor.h"
 #include "xbase/dbf_text.h"
+#include "xbase/table_files.h"
 
 namespace bench {
 namespace fs = std::filesystem;
 namespace {
 
 std::size_t entryCount = 100000;
+fs::path givenTable;  // a table folder given instead of a generated one
 
 fs::path root() {
   static const fs::path path = [] {
@@ -28,6 +30,11 @@ fs::path root() {
 
 void TableFixture::setEntries(std::size_t count) { entryCount = count; }
 std::size_t TableFixture::entries() { return entryCount; }
+
+void TableFixture::useTable(const fs::path& dir) {
+  givenTable = xbase::findTableFiles(dir, xbase::address::kFileStem).dbf;
+  entryCount = xbase::tableInfo(givenTable).recordCount;
+}
 
 const std::vector<Entry>& TableFixture::generated() {
   static const std::vector<Entry> all = [] {
@@ -58,6 +65,7 @@ void TableFixture::createAndImport(const fs::path& dir, const std::vector<Entry>
 
 fs::path TableFixture::sharedTable() {
   static const fs::path path = [] {
+    if (!givenTable.empty()) return givenTable;
     auto dir = scratchFolder("shared");
     createAndImport(dir, generated());
     return dir / xbase::address::kTableName;

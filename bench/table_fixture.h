@@ -14,6 +14,9 @@ namespace bench {
 class TableFixture {
  public:
   static void setEntries(std::size_t count);
+  // Uses the table in `dir` (made by cardlark-db import, say) as the shared
+  // table instead of generating one; the entry count is its record count.
+  static void useTable(const std::filesystem::path& dir);
   static std::size_t entries();
   static const std::vector<Entry>& generated();
   // Creates ADDRESS with its tag ADDRESS on upper(Name) in `dir` and appends

@@ -10,6 +10,8 @@
 #include "store/restore.h"
 #include "xbase/cursor.h"
 
+#include <utility>
+
 namespace store {
 
 TDM::TDM(QObject* parent) : QObject(parent) {
@@ -30,6 +32,8 @@ TDM::TDM(QObject* parent) : QObject(parent) {
   tblAddress.setAfterDelete([this](EngineTable& table) { tblAddressAfterDelete(table); });
   tblAddress.setFilterRecord(
       [this](const RecordView& record) { return tblAddressFilterRecord(record); });
+  tblAddress.setFilterPassEnded([this] { endMemoPass(); });
+  connect(&tblFilter, &EngineTable::activeChanged, this, [this] { memoField_ = -1; });
 }
 
 TDM::~TDM() = default;
@@ -126,7 +130,9 @@ void TDM::tblAddressAfterDelete(EngineTable&) {
 }
 
 // The search's per-record test. The memo is read through tblFilter by record
-// number, so entries sharing one key are told apart.
+// number, so entries sharing one key are told apart, without moving
+// tblFilter. The memos of one pass over tblAddress are read under one read
+// lock of the memo file, held from the first memo to the end of the pass.
 bool TDM::tblAddressFilterRecord(const RecordView& record) {
   const std::uint32_t recordNumber = record.recordNumber();
   return search_.accepts(record.bytes(QString::fromLatin1(address::kName)).toStdString(),
@@ -135,8 +141,17 @@ bool TDM::tblAddressFilterRecord(const RecordView& record) {
 
 std::string TDM::memoOfRecord(std::uint32_t recordNumber) {
   tblFilter.open();  // no-op while a name-and-memo search keeps it open
-  tblFilter.gotoBookmark({recordNumber});
-  return tblFilter.bytes(QString::fromLatin1(address::kInfo)).toStdString();
+  if (!memoPass_) {
+    tblFilter.holdMemoReads();
+    memoPass_ = true;
+  }
+  if (memoField_ < 0) memoField_ = tblFilter.record().fieldIndex(QString::fromLatin1(address::kInfo));
+  return tblFilter.bytesAt(recordNumber, memoField_);
+}
+
+void TDM::endMemoPass() {
+  if (!std::exchange(memoPass_, false)) return;
+  tblFilter.releaseMemoReads();
 }
 
 }  // namespace store

@@ -80,10 +80,13 @@ class TDM : public QObject {
   void maintainExclusively(const QString& step, void (xbase::Cursor::*operation)());
   bool keyExists(const QByteArray& key);
   std::string memoOfRecord(std::uint32_t recordNumber);
+  void endMemoPass();  // after a pass over tblAddress that read memos
 
   int entryCount_ = 0;
   bool postingNewEntry_ = false;
   SearchFilter search_;
+  bool memoPass_ = false;  // tblFilter holds memo reads for a pass
+  int memoField_ = -1;     // the memo field's index in tblFilter
 };
 
 }  // namespace store

@@ -29,7 +29,29 @@ EngineTable::~EngineTable() {
 
 template <typename Work>
 decltype(auto) EngineTable::engine(Work&& work) const {
+  struct Pass {
+    const EngineTable& table;
+    // A pass the filter ran in outside an operation ends before the next.
+    explicit Pass(const EngineTable& t) : table(t) {
+      if (table.engineDepth_++ == 0) end();
+    }
+    ~Pass() {
+      if (--table.engineDepth_ == 0) end();
+    }
+    void end() {
+      if (!table.filterRan_) return;
+      table.filterRan_ = false;
+      if (table.filterPassEnded_) table.filterPassEnded_();
+    }
+    Pass(const Pass&) = delete;
+    Pass& operator=(const Pass&) = delete;
+  } pass(*this);
   return translateEngineErrors(name(), std::forward<Work>(work));
+}
+
+bool EngineTable::testRecord(const xbase::Cursor& candidate) const {
+  filterRan_ = true;
+  return filterRecord_ && filterRecord_(RecordView(candidate, name(), settings_));
 }
 
 xbase::Cursor& EngineTable::cursor() const {
@@ -179,9 +201,7 @@ void EngineTable::applyFilter() {
   engine([&] {
     c.setFilter(filtered_ ? toAnsi(filterText_, codePage_) : std::string());
     if (filtered_ && filterRecord_) {
-      c.setRecordFilter([this](xbase::Cursor& candidate) {
-        return filterRecord_ && filterRecord_(RecordView(candidate, name(), settings_));
-      });
+      c.setRecordFilter([this](xbase::Cursor& candidate) { return testRecord(candidate); });
     } else {
       c.setRecordFilter({});
     }
@@ -475,6 +495,16 @@ QString EngineTable::text(const QString& field) const { return record().text(fie
 QByteArray EngineTable::bytes(const QString& field) const { return record().bytes(field); }
 QDate EngineTable::date(const QString& field) const { return record().date(field); }
 
+std::string EngineTable::bytesAt(std::uint32_t recordNumber, int field) {
+  return engine([&] { return cursor().valueAt(recordNumber, field); });
+}
+
+void EngineTable::holdMemoReads() { engine([&] { cursor().holdMemoReads(); }); }
+
+void EngineTable::releaseMemoReads() {
+  if (isActive()) cursor_->releaseMemoReads();
+}
+
 void EngineTable::requireEditing() const {
   if (state_ != DatasetState::Edit && state_ != DatasetState::Insert)
     throw EngineError(name(), QStringLiteral("Dataset not in edit or insert mode"), kStateCode);
@@ -547,9 +577,7 @@ int EngineTable::walkingCount() const {
     walker->setExact(settings_.exactComparison);
     walker->setFilter(filtered_ ? toAnsi(filterText_) : std::string());
     if (filtered_ && filterRecord_) {
-      walker->setRecordFilter([this](xbase::Cursor& candidate) {
-        return filterRecord_(RecordView(candidate, name(), settings_));
-      });
+      walker->setRecordFilter([this](xbase::Cursor& candidate) { return testRecord(candidate); });
     }
     int count = 0;
     for (walker->first(); !walker->eof(); walker->skip(1)) ++count;

@@ -95,6 +95,10 @@ class EngineTable : public QObject {
   void setAfterCancel(Event handler) { afterCancel_ = std::move(handler); }
   void setAfterDelete(Event handler) { afterDelete_ = std::move(handler); }
   void setFilterRecord(FilterRecordEvent handler);
+  // Runs once after each operation (a move, a refilter, a count) during
+  // which the filter-record event ran: the event may keep what serves the
+  // records of one pass (e.g. a held lock) until then. Must not throw.
+  void setFilterPassEnded(std::function<void()> handler) { filterPassEnded_ = std::move(handler); }
 
   // --- filter
   // The engine's filter expression, applied while filtered; "" for none.
@@ -176,6 +180,14 @@ class EngineTable : public QObject {
   const codepage::CodePage& codePage() const { return codePage_; }
   QByteArray bytes(const QString& field) const;
   QDate date(const QString& field) const;
+  // The engine's bytes of `field` in record `recordNumber` as on disk (a
+  // memo's whole text), read without moving the table, leaving an edit
+  // alone and without signals. EngineError when the record is not there.
+  std::string bytesAt(std::uint32_t recordNumber, int field);
+  // A run of memo reads under one read lock (see xbase::Cursor::
+  // holdMemoReads); nested holds need as many releases. Closing ends it.
+  void holdMemoReads();
+  void releaseMemoReads();
   // Writing needs Edit or Insert state (EngineError otherwise).
   void setText(const QString& field, const QString& value);  // dates in the settings' format
   void setBytes(const QString& field, const QByteArray& value);  // dates "YYYYMMDD"
@@ -242,6 +254,13 @@ class EngineTable : public QObject {
   int disableCount_ = 0;
   Event beforePost_, afterInsert_, afterPost_, afterCancel_, afterDelete_;
   FilterRecordEvent filterRecord_;
+  std::function<void()> filterPassEnded_;
+  // The operations under way (engine() nests) and whether the filter-record
+  // event ran in them.
+  mutable int engineDepth_ = 0;
+  mutable bool filterRan_ = false;
+  // Calls the filter-record event for the record `candidate` holds.
+  bool testRecord(const xbase::Cursor& candidate) const;
 };
 
 // Holds a table's bound controls back for its lifetime.

@@ -9,12 +9,31 @@
 // text no string literal can spell (one holding all of the delimiters " '
 // and ]), is decided per record by accepts().
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace store {
+
+// A search for an upper-cased needle in text upper-cased by the a-to-z rule,
+// without copying the text. The skip table is built once, when the search
+// is made, and serves every record a walk tests.
+class UpperSearch {
+ public:
+  UpperSearch() = default;
+  explicit UpperSearch(std::string_view needle);  // already upper-cased
+
+  // Whether the needle occurs in `haystack`, looking only up to its first
+  // zero byte.
+  bool in(std::string_view haystack) const;
+
+ private:
+  std::string needle_;
+  std::array<std::uint32_t, 256> skip_{};
+};
 
 class SearchRule {
  public:
@@ -36,6 +55,7 @@ class SearchRule {
 
  private:
   std::string text_;
+  UpperSearch search_;
   bool includeMemo_ = false;
   bool expressionDecides_ = false;
 };

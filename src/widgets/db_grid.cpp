@@ -149,9 +149,12 @@ void DbGrid::reload(int screenRow) {
   const int visible = visibleRowCount();
   const QStringList fields{link_.field()};
   const QList<store::RowSnapshot> below = t->peekRows(0, visible, fields);
-  const int wanted = qMax(qBound(0, screenRow, visible - 1), visible - static_cast<int>(below.size()));
   // Rows before the current one: read from `wanted` back, stopping at the
-  // current record in case the read was cut short at the top.
+  // current record in case the read was cut short at the top. On the first
+  // record there are none, and looking for them would walk a filtered table
+  // back to its start.
+  const int wanted =
+      t->bof() ? 0 : qMax(qBound(0, screenRow, visible - 1), visible - static_cast<int>(below.size()));
   const store::Bookmark current = t->bookmark();
   if (wanted > 0) {
     for (const store::RowSnapshot& snap : t->peekRows(-wanted, wanted, fields)) {

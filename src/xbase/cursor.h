@@ -117,6 +117,19 @@ class Cursor {
   virtual std::string value(int field) const = 0;
   std::string value(std::string_view fieldName) const;
   virtual bool deleted() const = 0;
+  // The text of `field` in record `recno` as on disk now, in the same forms
+  // as value(), read without moving the cursor or touching its buffer (a
+  // deleted or filtered record reads too). No such record: Error NotFound.
+  virtual std::string valueAt(std::uint32_t recno, int field) = 0;
+
+  // --- a run of memo reads (a walk that reads many memos): between
+  // holdMemoReads and releaseMemoReads the memo file's read lock is held
+  // once instead of taken and dropped for each memo, so nobody can change
+  // the memo file meanwhile, and memos are read through a buffer that grows
+  // while they are visited in file order. Holds nest. A write by this
+  // cursor ends the hold (its lock gives way to the writer's).
+  virtual void holdMemoReads() = 0;
+  virtual void releaseMemoReads() = 0;
 
   // --- filters
   // exact on: "=" compares whole strings, trailing blanks ignored.

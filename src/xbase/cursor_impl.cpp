@@ -248,18 +248,30 @@ std::string CursorImpl::shownRecord() const {
 
 std::string CursorImpl::value(int field) const {
   requireField(field);
-  const std::string record = shownRecord();
+  if (state_ != State::Browse && fields()[static_cast<std::size_t>(field)].type == 'M') {
+    auto pending = pendingMemos_.find(field);
+    if (pending != pendingMemos_.end()) return pending->second;
+  }
+  if (state_ == State::Browse && insideRecordFilter_) return fieldValue(field, candidate_);
+  return fieldValue(field, shownRecord());
+}
+
+std::string CursorImpl::valueAt(std::uint32_t recno, int field) {
+  requireField(field);
+  std::string record;
+  std::string_view held;
+  const bool memo = fields()[static_cast<std::size_t>(field)].type == 'M' && table_.memoReadsHeld();
+  if (memo ? !table_.heldRecord(recno, held) : (recno == 0 || !table_.dbf().readRecord(recno, record)))
+    throw Error(ErrorCode::NotFound, "Record " + std::to_string(recno) + " is not in " + path().filename().string());
+  return fieldValue(field, memo ? held : std::string_view(record));
+}
+
+std::string CursorImpl::fieldValue(int field, std::string_view record) const {
   if (record.empty()) return {};
   const FieldInfo& f = fields()[static_cast<std::size_t>(field)];
-  if (f.type == 'M') {
-    if (state_ != State::Browse) {
-      auto pending = pendingMemos_.find(field);
-      if (pending != pendingMemos_.end()) return pending->second;
-    }
-    return table_.memo(field, record);
-  }
+  if (f.type == 'M') return table_.memo(field, record);
   const auto offset = static_cast<std::size_t>(layout_.offsets[static_cast<std::size_t>(field)]);
-  return fieldText(f, std::string_view(record).substr(offset, static_cast<std::size_t>(f.length)));
+  return fieldText(f, record.substr(offset, static_cast<std::size_t>(f.length)));
 }
 
 bool CursorImpl::deleted() const {

@@ -50,6 +50,9 @@ class CursorImpl final : public Cursor {
 
   std::string value(int field) const override;
   bool deleted() const override;
+  std::string valueAt(std::uint32_t recno, int field) override;
+  void holdMemoReads() override { table_.holdMemoReads(); }
+  void releaseMemoReads() override { table_.releaseMemoReads(); }
 
   void setExact(bool on) override { options_.exact = on; }
   void setFilter(std::string_view expression) override;
@@ -101,6 +104,7 @@ class CursorImpl final : public Cursor {
   void requireField(int field) const;
   std::string currentRecord() const;  // the record as on disk now ("" when none)
   std::string shownRecord() const;    // the record buffer while editing, else currentRecord()
+  std::string fieldValue(int field, std::string_view record) const;  // value() of `record`
 
   // --- the index (cursor_index.cpp)
   const TagRule& rule(int tag);

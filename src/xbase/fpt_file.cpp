@@ -165,9 +165,13 @@ std::string FptReader::read(std::uint32_t block) {
 }
 
 const char* FptReader::view(std::uint64_t offset, std::size_t n) {
-  constexpr std::uint64_t kWindow = 1 << 20;
-  if (offset < start_ || offset + n > start_ + window_.size()) {
-    window_.resize(static_cast<std::size_t>(std::min(std::max<std::uint64_t>(kWindow, n), size_ - offset)));
+  constexpr std::size_t kSmallest = 4 << 10, kLargest = 1 << 20;
+  const std::uint64_t end = start_ + window_.size();
+  if (offset < start_ || offset + n > end) {
+    // On forward from the window (a little gap allowed): a longer window.
+    const bool onward = !window_.empty() && offset >= start_ && offset <= end + kSmallest;
+    windowSize_ = onward ? std::min(windowSize_ * 2, kLargest) : kSmallest;
+    window_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(std::max(windowSize_, n), size_ - offset)));
     fpt_.file().readAt(offset, window_.data(), window_.size());
     start_ = offset;
   }

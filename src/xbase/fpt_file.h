@@ -71,10 +71,12 @@ class FptFile {
   std::uint32_t knownNextFree_ = 0;  // 0: read it from the header
 };
 
-// Reads the memos of a file nobody writes meanwhile (an exclusive pack)
-// through a window of a megabyte or more: memos visited in about file order
-// cost one read per window instead of two reads per memo. The same checks
-// as FptFile::read apply.
+// Reads the memos of a file nobody writes meanwhile (an exclusive pack, or
+// under a held read lock) through a window: memos visited in about file
+// order cost one read per window instead of two reads per memo. The window
+// doubles, up to a megabyte, while the reads go on forward, and starts
+// small again after a jump, so that memos visited out of order cost one
+// small read each. The same checks as FptFile::read apply.
 class FptReader {
  public:
   explicit FptReader(const FptFile& fpt) : fpt_(fpt), size_(fpt.file().size()) {}
@@ -88,6 +90,7 @@ class FptReader {
   std::uint64_t size_;
   std::uint64_t start_ = 0;
   std::string window_;
+  std::size_t windowSize_ = 0;  // the next window's size
 };
 
 }  // namespace xbase

@@ -1,5 +1,6 @@
 #include "xbase/table.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "xbase/cdx_file.h"
@@ -61,6 +62,7 @@ void Table::openMarker() {
 }
 
 void Table::reopen(File dbf) {
+  endMemoHolds();
   cdx_.reset();
   cdxLocks_.reset();
   fpt_.reset();
@@ -73,8 +75,50 @@ std::string Table::memo(int field, std::string_view record) const {
   const auto offset = static_cast<std::size_t>(header().offsets[static_cast<std::size_t>(field)]);
   const std::uint32_t block = memoBlockOf(f, record.substr(offset, static_cast<std::size_t>(f.length)));
   if (block == 0 || !fpt_) return {};
+  if (memoHolds_ > 0) {
+    if (!memoReader_) memoReader_ = std::make_unique<FptReader>(*fpt_);
+    return memoReader_->read(block);
+  }
   LockGuard lock = memoLock(false);
   return fpt_->read(block);
+}
+
+// The reader's buffer stays true only while nobody writes the memo file:
+// others are kept out by the read lock (a writer allocates and rewrites
+// memo blocks under the write lock), and a write of this table ends the
+// hold. Inside a batch the batch's own write lock already keeps others out.
+void Table::holdMemoReads() {
+  if (memoHolds_++ > 0 || !fpt_) return;
+  if (shared() && !batch_) heldMemoLock_ = LockGuard::wait(&fpt_->file(), lockregion::kMemo, false);
+}
+
+void Table::releaseMemoReads() {
+  if (memoHolds_ > 0 && --memoHolds_ == 0) endMemoHolds();
+}
+
+bool Table::heldRecord(std::uint32_t recno, std::string_view& out) {
+  if (recno == 0) return false;
+  const std::size_t length = header().recordLength;
+  if (recno < heldFirst_ || recno >= heldFirst_ + heldCount_) {
+    constexpr std::size_t kLargest = 256 * 1024;
+    const std::uint32_t most = static_cast<std::uint32_t>(std::max<std::size_t>(8, kLargest / length));
+    const bool onward = heldCount_ > 0 && recno >= heldFirst_ && recno <= heldFirst_ + heldCount_ + 8;
+    heldWant_ = onward ? std::min(heldWant_ * 2, most) : 8;
+    if (recno > dbf_->knownCount()) dbf_->refreshCount();
+    heldFirst_ = recno;
+    heldCount_ = dbf_->readBlock(recno, heldWant_, heldRecords_);
+    if (heldCount_ == 0) return false;
+  }
+  out = std::string_view(heldRecords_).substr((recno - heldFirst_) * length, length);
+  return true;
+}
+
+void Table::endMemoHolds() const {
+  memoHolds_ = 0;
+  memoReader_.reset();
+  heldRecords_.clear();
+  heldFirst_ = heldCount_ = 0;
+  heldMemoLock_.release();
 }
 
 void Table::requireWritable() const {
@@ -90,6 +134,9 @@ LockGuard Table::headerLock() {
 }
 
 LockGuard Table::memoLock(bool exclusive) const {
+  // The write lock replaces a held read lock on this file, and the writer
+  // changes what the reader has buffered.
+  if (exclusive) endMemoHolds();
   if (!shared() || batch_ || !fpt_) return {};
   return LockGuard::wait(&fpt_->file(), lockregion::kMemo, exclusive);
 }

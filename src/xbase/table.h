@@ -43,6 +43,18 @@ class Table {
 
   // The text of a memo field in a raw record ("" when it has no memo).
   std::string memo(int field, std::string_view record) const;
+  // A run of memo reads under one read lock, through a buffer (see
+  // Cursor::holdMemoReads). Holds nest; memoLock(true) ends them.
+  void holdMemoReads();
+  void releaseMemoReads();
+  bool memoReadsHeld() const { return memoHolds_ > 0; }
+  // While memo reads are held: record `recno` for its memo pointers, read
+  // through a buffer of records that grows while they are met in order;
+  // false when there is no such record. A pointer read so can be a moment
+  // old, but it never points at blocks still being written: those are
+  // allocated and written under the memo write lock, which the hold keeps
+  // out.
+  bool heldRecord(std::uint32_t recno, std::string_view& out);
 
   // Error Io when the table's files cannot be written (a read-only folder
   // or file, the table, memo or index file alike); checked before a write
@@ -94,6 +106,7 @@ class Table {
     std::string fptHeader;
     std::string cdx;
   };
+  void endMemoHolds() const;  // drops the reader and the held read lock
   void openFiles(std::optional<File> lockedDbf);
   void openMarker();
   void openIndex();
@@ -109,6 +122,12 @@ class Table {
   std::unique_ptr<Snapshot> batch_;  // set between beginBatch and its end
   LockGuard batchHeaderLock_;
   LockGuard batchMemoLock_;
+  // While memo reads are held: how deep, the read lock and the reader.
+  mutable int memoHolds_ = 0;
+  mutable LockGuard heldMemoLock_;
+  mutable std::unique_ptr<FptReader> memoReader_;
+  mutable std::string heldRecords_;  // records heldFirst_ on, heldCount_ of them
+  mutable std::uint32_t heldFirst_ = 0, heldCount_ = 0, heldWant_ = 0;
 };
 
 }  // namespace xbase

@@ -51,6 +51,7 @@ void Table::beginBatch() {
 }
 
 void Table::endBatch() {
+  endMemoHolds();  // a hold inside the batch leaned on the batch's lock
   batch_.reset();
   batchMemoLock_.release();
   batchHeaderLock_.release();

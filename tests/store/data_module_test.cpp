@@ -6,6 +6,8 @@
 #include "address_fixture.h"
 #include "store/engine_error.h"
 #include "xbase/cursor.h"
+#include "xbase/file.h"
+#include "xbase/lock.h"
 
 namespace {
 
@@ -180,6 +182,10 @@ TEST_F(SearchTest, SwitchingOffAfterTheEntryWasDeletedElsewhereGoesToTheFirst) {
 
 TEST_F(SearchTest, InsertDuringAMemoSearchKeepsTheSearchWorking) {
   search("fair", true);
+  // The pass read its memos under one read lock and gave it back at its end.
+  xbase::File memo((folder.path() + "/ADDRESS.fpt").toStdString(), xbase::File::Access::ReadWrite);
+  EXPECT_TRUE(memo.tryLock(xbase::lockregion::kMemo, 1, true));
+  memo.unlock(xbase::lockregion::kMemo, 1);
   ASSERT_TRUE(insertEntry("Green", "at the FAIR too"));
   EXPECT_TRUE(dm.tblFilter.isActive());
   EXPECT_EQ(visibleNames(dm.tblAddress), (QStringList{"Green", "Jones"}));

@@ -79,7 +79,7 @@ TEST(SearchFilter, PerRecordTest) {
       {"smi", true, "Brown", std::string("x\0smith", 7), false},  // ends at a zero byte
       {"\"q']", false, "say \"Q'] twice", "", true},  // no literal spells it: decided here
       {"\"q']", false, "Jones", "\"q']", false},      // ... on the name only
-      {"\xc3\xa9t\xc3\xa9", true, "Ete", "\xe9T\xe9", true},       // é stays é
+      {"\xc3\xa9t\xc3\xa9", true, "Ete", "\xe9T\xe9", true},       // \xe9 stays \xe9
   };
   for (const Case& c : cases) {
     store::SearchFilter search;
@@ -95,6 +95,24 @@ TEST(SearchFilter, PerRecordTest) {
       EXPECT_FALSE(memoRead) << "memo read although the name matched: " << c.name;
     }
   }
+}
+
+TEST(SearchFilter, CaseBlindSearchFindsEveryPlace) {
+  struct Case {
+    std::string haystack;
+    const char* needle;  // upper-cased, as the rule keeps it
+    bool found;
+  };
+  const Case cases[] = {
+      {"smith", "SMI", true},         {"xxSmI", "SMI", true},          // at the start, at the end
+      {"aaab", "AAB", true},          {"abab abac", "ABAC", true},     // a partial match before the real one
+      {"sm", "SMI", false},           {"", "", true},                  // shorter than the needle; empty needle
+      {"s mi", "SMI", false},         {"\xe9t\xc9", "\xc9T\xc9", false},  // only a to z fold
+      {"1\xe9t\xe9", "\xe9T\xe9", true}, {std::string("ab\0smi", 6), "SMI", false},
+      {"zZ{[", "Z{", true},           {"`@", "@", true},               // bytes around the letters
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(store::containsUpper(c.haystack, c.needle), c.found) << c.haystack << " / " << c.needle;
 }
 
 TEST(EngineSettings, DatesReadAndWriteInTheEngineFormat) {

@@ -85,6 +85,22 @@ TEST_F(GridTest, NeverWalksTheWholeTable) {
   EXPECT_EQ(grid->visibleTexts().size(), rows());
 }
 
+TEST_F(GridTest, OnTheFirstRecordItLooksForNoRowsBefore) {
+  // A filter meeting only the last ten entries, switched on with the
+  // current row low on the screen: the first one passing comes first, and
+  // nothing is read back towards the start of the table.
+  for (int i = 0; i < 3; ++i) QTest::keyClick(grid, Qt::Key_Down);
+  int met = 0;
+  data.table.setFilterRecord([&met](const store::RecordView& record) {
+    ++met;
+    return record.text("Name") >= "Name050";
+  });
+  data.table.setFiltered(true);
+  EXPECT_EQ(grid->visibleTexts(), names(50, rows()));
+  EXPECT_EQ(grid->currentRowIndex(), 0);
+  EXPECT_LT(met, 51 + 2 * rows() + 4);  // the walk to the first one, and a screen after it
+}
+
 TEST_F(GridTest, TypingNeverStartsAnEdit) {
   QList<QChar> typed;
   QObject::connect(grid, &widgets::DbGrid::keyTyped, [&typed](QChar c) { typed << c; });

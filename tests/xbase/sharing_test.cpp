@@ -233,6 +233,50 @@ TEST_F(Sharing, MemoBlocksAreAllocatedUnderTheMemoLockOfOtherPrograms) {
   EXPECT_EQ(cursor->value("Info"), "first memo");
 }
 
+TEST_F(Sharing, HeldMemoReadsKeepWritersOutAndReadTrue) {
+  auto a = open();
+  const std::vector<std::string> memos = {"short", std::string(5000, 'b'), "", std::string(3 << 20, 'd'), "tail"};
+  for (std::size_t i = 0; i < memos.size(); ++i) testing::addEntry(*a, "N" + std::to_string(i), memos[i]);
+  const int info = a->fieldIndex("Info");
+  File other(folder_.path() / "ADDRESS.fpt", File::Access::ReadWrite);
+  auto writerWouldWait = [&] {
+    const bool got = other.tryLock(lockregion::kMemo, 1, true);
+    if (got) other.unlock(lockregion::kMemo, 1);
+    return !got;
+  };
+
+  a->first();
+  a->holdMemoReads();
+  a->holdMemoReads();  // holds nest
+  EXPECT_TRUE(writerWouldWait());
+  // In file order, then jumping about: the buffer follows either way, and
+  // the cursor stays where it was.
+  for (const std::uint32_t recno : {1u, 2u, 3u, 4u, 5u, 4u, 1u, 5u, 2u})
+    EXPECT_EQ(a->valueAt(recno, info), memos[recno - 1]) << recno;
+  EXPECT_EQ(a->recno(), 1u);
+  a->releaseMemoReads();
+  EXPECT_TRUE(writerWouldWait());
+  a->releaseMemoReads();
+  EXPECT_FALSE(writerWouldWait());
+
+  // A write of the holder's own ends the hold; what it wrote reads back.
+  a->holdMemoReads();
+  EXPECT_EQ(a->valueAt(1, info), "short");
+  a->beginEdit();
+  a->setValue("Info", "rewritten");
+  a->post();
+  EXPECT_FALSE(writerWouldWait());
+  EXPECT_EQ(a->valueAt(1, info), "rewritten");
+  a->releaseMemoReads();
+
+  // Records appended by another cursor read at once; a missing one is an error.
+  auto b = open();
+  testing::addEntry(*b, "Late", "late memo");
+  EXPECT_EQ(a->valueAt(6, info), "late memo");
+  EXPECT_EQ(errorCodeOf([&] { a->valueAt(7, info); }), ErrorCode::NotFound);
+  EXPECT_EQ(errorCodeOf([&] { a->valueAt(0, info); }), ErrorCode::NotFound);
+}
+
 TEST_F(Sharing, CheckWaitsForWritersThatHoldTheHeaderLock) {
   {
     auto cursor = open(OpenMode::Exclusive);

@@ -46,9 +46,13 @@ int runSearch(const Arguments& arguments) {
     std::uint32_t recno;
     std::string name;
   };
+  // The memos are read under one read lock of the memo file, through a
+  // buffer.
   std::vector<Found> found;
+  cursor->holdMemoReads();
   for (cursor->first(); !cursor->eof(); cursor->skip(1))
     found.push_back({cursor->keyFor(address::kTagName), cursor->recno(), cursor->value(name)});
+  cursor->releaseMemoReads();
   std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
     return a.key != b.key ? a.key < b.key : a.recno < b.recno;
   });
