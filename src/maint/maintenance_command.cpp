@@ -44,6 +44,7 @@ void MaintenanceCommand::run() {
     const QString archive = writeArchive();
     platform::dialogs().message(archiveSuccessText(archive));
   }
+  offerSync(dm_.tblAddress.folder(), hooks_.sync);
   finish();
 }
 

@@ -57,8 +57,8 @@ class Run {
       matchRenames();
       decide(remote);
       applyFetched(fetch(toFetch_));
-      writeState(stateFile_, state_);
       linkNewEntries();
+      writeState(stateFile_, state_);  // every card about to be sent has its UID and href on disk
       upload();
       state_.token = remote.token;
     } catch (...) {
@@ -210,9 +210,14 @@ class Run {
     return table_.add(entry);
   }
 
-  void applyFetched(const std::map<QString, Fetched>& cards) {
+  std::map<QString, std::string> keysByHref() const {
     std::map<QString, std::string> keyOf;
     for (const auto& [key, link] : state_.links) keyOf[link.href] = key;
+    return keyOf;
+  }
+
+  void applyFetched(const std::map<QString, Fetched>& cards) {
+    const std::map<QString, std::string> keyOf = keysByHref();
     for (const auto& [href, fetched] : cards) {
       Entry theirs;
       try {
@@ -245,6 +250,10 @@ class Run {
 
   void takeChangedCard(const std::string& key, const Fetched& fetched, Entry theirs) {
     CardLink link = state_.links.at(key);
+    if (link.etag.isEmpty() && entryHash(theirs.name, theirs.memo) == link.hash) {
+      confirmUpload(key, fetched.etag);
+      return;
+    }
     const bool edited = changedHere(key, link);
     if (!table_.has(key)) {  // deleted here, changed there: the change wins
       state_.links.erase(key);
@@ -265,6 +274,18 @@ class Run {
       toPut_.push_back(key);
       ++summary_.conflicts;
     }
+  }
+
+  // A card that is what we last sent, its upload not confirmed (cut short,
+  // or answered without an ETag): the ETag is now known, and the entry goes
+  // out again only when it changed since.
+  void confirmUpload(const std::string& key, const QString& etag) {
+    CardLink& link = state_.links.at(key);
+    link.etag = etag;
+    if (!table_.has(key))
+      deleteThere_.push_back(key);
+    else if (changedHere(key, link))
+      toPut_.push_back(key);
   }
 
   // Every entry without a card gets a UID and an href, recorded before the
@@ -288,6 +309,7 @@ class Run {
 
   void upload() {
     int done = 0;
+    QStringList unconfirmed;
     for (const std::string& key : toPut_) {
       const CardLink link = state_.links.at(key);
       const Entry& entry = table_.rows().at(key).entry;
@@ -299,9 +321,11 @@ class Run {
       if (reply.status == 412) continue;  // changed meanwhile: the next sync sees it
       if (!ok(reply.status)) throw Error(httpFailure("PUT", urlOf(link.href), reply.status));
       remember(key, link, QString::fromUtf8(reply.etag));
+      if (reply.etag.isEmpty()) unconfirmed << link.href;
       ++summary_.sent;
       saveNow(done);
     }
+    learnEtags(unconfirmed);
     for (const std::string& key : deleteThere_) {
       const CardLink& link = state_.links.at(key);
       Headers headers;
@@ -312,6 +336,24 @@ class Run {
       state_.links.erase(key);
       ++summary_.deletedThere;
       saveNow(done);
+    }
+  }
+
+  // The ETags of cards whose PUT was answered without one, asked for in a
+  // multiget; a card that is no longer what we sent keeps no ETag, so the
+  // next sync fetches it.
+  void learnEtags(const QStringList& hrefs) {
+    if (hrefs.isEmpty()) return;
+    const std::map<QString, std::string> keyOf = keysByHref();
+    for (const auto& [href, fetched] : fetch(hrefs)) {
+      const auto known = keyOf.find(href);
+      if (known == keyOf.end()) continue;
+      CardLink& link = state_.links.at(known->second);
+      try {
+        const Entry theirs = mapping_.toEntry(fetched.card);
+        if (entryHash(theirs.name, theirs.memo) == link.hash) link.etag = fetched.etag;
+      } catch (const std::exception&) {
+      }
     }
   }
 

@@ -17,6 +17,20 @@ void writeFile(const QString& path, const QByteArray& text) {
     throw std::runtime_error("cannot write " + path.toStdString());
 }
 
+// Waits until `port` takes connections while `process` runs.
+void waitForPort(int port, const QProcess& process, const char* what) {
+  QElapsedTimer waited;
+  waited.start();
+  for (;;) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
+    if (socket.waitForConnected(200)) return;
+    if (waited.elapsed() > 15000 || process.state() != QProcess::Running)
+      throw std::runtime_error(std::string(what) + " did not come up");
+    QThread::msleep(100);
+  }
+}
+
 int freePort() {
   QTcpServer probe;
   if (!probe.listen(QHostAddress::LocalHost, 0)) throw std::runtime_error("no free port");
@@ -37,19 +51,7 @@ RadicaleServer::RadicaleServer() : port_(freePort()) {
                              .arg(port_)
                              .arg(dir_.filePath(QStringLiteral("users")), dir_.filePath(QStringLiteral("store")));
   writeFile(dir_.filePath(QStringLiteral("config")), config.toUtf8());
-  process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  process_.start(QStringLiteral("radicale"), {QStringLiteral("--config"), dir_.filePath(QStringLiteral("config"))});
-  if (!process_.waitForStarted()) throw std::runtime_error("cannot start radicale");
-  QElapsedTimer waited;
-  waited.start();
-  for (;;) {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
-    if (socket.waitForConnected(200)) break;
-    if (waited.elapsed() > 15000 || process_.state() != QProcess::Running)
-      throw std::runtime_error("radicale did not come up");
-    QThread::msleep(100);
-  }
+  start();
   const int made = curl({QStringLiteral("-X"), QStringLiteral("MKCOL"), book(), QStringLiteral("--data"),
                          QStringLiteral("<?xml version=\"1.0\"?><mkcol xmlns=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:carddav\">"
                                         "<set><prop><resourcetype><collection/><C:addressbook/></resourcetype></prop></set></mkcol>")});
@@ -57,9 +59,34 @@ RadicaleServer::RadicaleServer() : port_(freePort()) {
 }
 
 RadicaleServer::~RadicaleServer() {
-  process_.terminate();
-  if (!process_.waitForFinished(5000)) process_.kill();
-  process_.waitForFinished(2000);
+  stop(proxy_);
+  stop();
+}
+
+void RadicaleServer::start() {
+  process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  process_.start(QStringLiteral("radicale"), {QStringLiteral("--config"), dir_.filePath(QStringLiteral("config"))});
+  if (!process_.waitForStarted()) throw std::runtime_error("cannot start radicale");
+  waitForPort(port_, process_, "radicale");
+}
+
+void RadicaleServer::stop() { stop(process_); }
+
+void RadicaleServer::stop(QProcess& process) {
+  if (process.state() == QProcess::NotRunning) return;
+  process.terminate();
+  if (!process.waitForFinished(5000)) process.kill();
+  process.waitForFinished(2000);
+}
+
+QString RadicaleServer::plainBook() {
+  const int port = freePort();
+  proxy_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  proxy_.start(QStringLiteral("python3"), {QStringLiteral(CARDLARK_SYNC_TEST_DIR "/plain_dav_proxy.py"),
+                                           QString::number(port), QString::number(port_)});
+  if (!proxy_.waitForStarted()) throw std::runtime_error("cannot start the proxy");
+  waitForPort(port, proxy_, "the proxy");
+  return QStringLiteral("http://127.0.0.1:%1/alice/book/").arg(port);
 }
 
 QString RadicaleServer::root() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port_); }

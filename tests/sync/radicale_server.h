@@ -17,6 +17,14 @@ class RadicaleServer {
   RadicaleServer();
   ~RadicaleServer();
 
+  // Stops and starts the server again on the same port and storage.
+  void stop();
+  void start();
+
+  // The address book behind a plain WebDAV proxy that offers no
+  // sync-collection and answers PUT without an ETag.
+  QString plainBook();
+
   QString root() const;  // "http://127.0.0.1:PORT/"
   QString book() const { return root() + QStringLiteral("alice/book/"); }
   QString passwordFile() const { return dir_.filePath(QStringLiteral("password")); }
@@ -32,7 +40,10 @@ class RadicaleServer {
 
  private:
   QTemporaryDir dir_;
+  static void stop(QProcess& process);
+
   QProcess process_;
+  QProcess proxy_;
   int port_ = 0;
 };
 

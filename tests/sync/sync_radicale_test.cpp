@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QThread>
 #include <map>
 #include <vector>
 
@@ -96,6 +98,16 @@ class SyncWithRadicale : public ::testing::Test {
         .arg(uid, fn, tel);
   }
 
+  // Starts `cardlark-db sync` on the table and the address book.
+  void startCommand(QProcess& run, const QString& url, const QString& passwordFile) {
+    run.start(QStringLiteral(CARDLARK_BIN_DIR "/cardlark-db"),
+              {QStringLiteral("sync"), QString::fromStdString(folder_.path().string()), url, QStringLiteral("--user"),
+               QStringLiteral("alice"), QStringLiteral("--password-file"), passwordFile});
+  }
+
+  // One more sync changes nothing and sends `requests` requests.
+  void expectSettled(const QString& url, int requests);
+
   testsupport::TempFolder folder_;
   testsupport::RadicaleServer server_;
 };
@@ -103,6 +115,16 @@ class SyncWithRadicale : public ::testing::Test {
 // The summary's counts as {sent, received, deleted here, deleted there, conflicts}.
 std::vector<int> counts(const carddav::SyncSummary& s) {
   return {s.sent, s.received, s.deletedHere, s.deletedThere, s.conflicts};
+}
+
+void SyncWithRadicale::expectSettled(const QString& url, int requests) {
+  const auto before = entries();
+  const QStringList cards = server_.cardFiles();
+  int sent = 0;
+  EXPECT_EQ(counts(syncNow(url, &sent)), (std::vector<int>{0, 0, 0, 0, 0}));
+  EXPECT_EQ(sent, requests);
+  EXPECT_EQ(entries(), before);
+  EXPECT_EQ(server_.cardFiles(), cards);
 }
 
 TEST_F(SyncWithRadicale, FirstSyncBothWaysFromTheRootThenNothingMoves) {
@@ -192,6 +214,77 @@ TEST_F(SyncWithRadicale, ConflictsKeepBothVersionsAndChangesBeatDeletes) {
   EXPECT_EQ(counts(syncNow(server_.book(), &requests)), (std::vector<int>{0, 0, 0, 0, 0}));
   EXPECT_EQ(requests, 1);
 }
+
+TEST_F(SyncWithRadicale, APackBetweenSyncsKeepsEveryLink) {
+  for (const char* name : {"Alpha", "Bravo", "Charlie", "Delta"}) append(name, std::string("Note of ") + name);
+  syncNow(server_.book());
+  remove("Alpha");  // packed away: every record after it moves up
+  edit("Delta", address::kInfo, "Phone: 555-1234");
+  xbase::Cursor::open(dbf(), xbase::OpenMode::Exclusive)->pack();
+  const QString charlie = cardWith(QStringLiteral("FN:Charlie"));
+  ASSERT_EQ(server_.put(charlie, foreignCard(uidIn(charlie), "Charlie", "555-3333")), 201);
+
+  EXPECT_EQ(counts(syncNow(server_.book())), (std::vector<int>{1, 1, 0, 1, 0}));
+  const std::map<std::string, std::string> expected{
+      {"Bravo", "Note of Bravo"}, {"Charlie", "Phone: 555-3333"}, {"Delta", "Phone: 555-1234"}};
+  EXPECT_EQ(entries(), expected);
+  EXPECT_EQ(server_.cardFiles().size(), 3);
+  expectSettled(server_.book(), 1);
+}
+
+TEST_F(SyncWithRadicale, AServerWithoutSyncCollectionNorPutEtags) {
+  append("Alpha", "Note of Alpha");
+  append("Bravo", "Note of Bravo");
+  ASSERT_EQ(server_.put("foreign.vcf", foreignCard("f-1", "Jane Doe", "555-0199")), 201);
+  const QString plain = server_.plainBook();
+  EXPECT_EQ(counts(syncNow(plain)), (std::vector<int>{2, 1, 0, 0, 0}));
+  expectSettled(plain, 2);  // the refused report, then the PROPFIND listing
+
+  edit("Alpha", address::kInfo, "Phone: 555-0000");
+  ASSERT_EQ(server_.put("foreign.vcf", foreignCard("f-1", "Jane Doe", "555-0200")), 201);
+  ASSERT_EQ(server_.remove(cardWith(QStringLiteral("FN:Bravo"))), 200);
+  EXPECT_EQ(counts(syncNow(plain)), (std::vector<int>{1, 1, 1, 0, 0}));
+  const std::map<std::string, std::string> expected{{"Alpha", "Phone: 555-0000"}, {"Jane Doe", "Phone: 555-0200"}};
+  EXPECT_EQ(entries(), expected);
+  expectSettled(plain, 2);
+}
+
+// A first sync cut short, by kill -9 of the client or by the server going
+// away, then finished by the next one: every entry once on the server, every
+// card once in the table, and an entry edited meanwhile sent as an edit.
+class InterruptedSync : public SyncWithRadicale, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(InterruptedSync, TheNextSyncFinishesTheJob) {
+  constexpr int kEntries = 120;
+  for (int i = 0; i < kEntries; ++i) append("Person " + std::to_string(i), "Note " + std::to_string(i));
+  ASSERT_EQ(server_.put("foreign.vcf", foreignCard("f-1", "Jane Doe", "555-0199")), 201);
+  QProcess run;
+  startCommand(run, server_.book(), server_.passwordFile());
+  QElapsedTimer waited;
+  waited.start();
+  while (server_.cardFiles().size() < 40 && waited.elapsed() < 120000) QThread::msleep(10);
+  if (GetParam())
+    run.kill();
+  else
+    server_.stop();
+  ASSERT_TRUE(run.waitForFinished(60000));
+  EXPECT_TRUE(run.exitStatus() == QProcess::CrashExit || run.exitCode() != 0);
+  if (!GetParam()) server_.start();
+  ASSERT_LT(server_.cardFiles().size(), kEntries + 1);
+
+  edit("Person 1", address::kInfo, "edited after");  // among the cards sent before the cut
+  const carddav::SyncSummary s = syncNow(server_.book());
+  EXPECT_EQ(s.conflicts, 0);
+  EXPECT_EQ(s.received, 0);  // Jane Doe came in before the cut
+  EXPECT_EQ(server_.cardFiles().size(), kEntries + 1);
+  const auto all = entries();
+  EXPECT_EQ(all.size(), kEntries + 1u);
+  EXPECT_EQ(all.at("Jane Doe"), "Phone: 555-0199");
+  EXPECT_TRUE(server_.card(cardWith(QStringLiteral("FN:Person 1\r"))).contains(QStringLiteral("edited after")));
+  expectSettled(server_.book(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(ClientKilledOrServerStopped, InterruptedSync, ::testing::Bool());
 
 TEST_F(SyncWithRadicale, CommandLineSyncsAndRefusesAWrongPassword) {
   append("Command Line", "Email: cl@example.org");
