@@ -41,7 +41,7 @@ carddav::SyncSummary syncWithProgress(const std::filesystem::path& dbf, const QU
   progress.setCancelButton(nullptr);
   progress.show();
   carddav::DavClient client(credentials);
-  return carddav::synchronize(dbf, server, client, carddav::vcardMapping());
+  return carddav::synchronize(dbf, server, client, carddav::vcardMapping(exchange::tableCodePage(dbf)));
 }
 
 }  // namespace
