@@ -20,6 +20,7 @@ DbRichMemo::DbRichMemo(QWidget* parent) : QTextEdit(parent) {
   for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
     colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
   setPalette(colours);
+  guard_ = new TextGuard(this, [this] { return link_.codePage(); });
   connect(this, &QTextEdit::textChanged, this, &DbRichMemo::storeText);
 
   link_.setField(QStringLiteral("INFO"));
@@ -81,6 +82,7 @@ void DbRichMemo::load() {
 
 void DbRichMemo::storeText() {
   if (loading_ || !link_.editing()) return;
+  guard_->clean(document());  // characters the table cannot hold never reach it
   const codepage::CodePage page = link_.codePage();
   std::string bytes = rich_ ? rtf::write(documentOf(*document(), loaded_, page), page)
                             : store::toAnsi(memoTextForStorage(toPlainText()), page);

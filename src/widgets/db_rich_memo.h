@@ -15,6 +15,7 @@
 #include "rtf/document.h"
 #include "store/data_source.h"
 #include "widgets/data_link.h"
+#include "widgets/text_guard.h"
 
 namespace widgets {
 
@@ -52,6 +53,7 @@ class DbRichMemo : public QTextEdit {
   rtf::Document loaded_;  // the rich text as loaded: its font and colour tables
   bool rich_ = false;
   bool loading_ = false;
+  TextGuard* guard_ = nullptr;
 };
 
 }  // namespace widgets

@@ -34,7 +34,7 @@ TEST(DbRichMemo, PlainStaysPlainAndRichStaysRich) {
   struct Case {
     std::string stored;
     QString shown;
-    std::string afterTyping;  // "X" typed at the start while editing
+    std::string afterTyping;  // "X" typed at the start while editing ("Ł" refused)
   };
   const Case cases[] = {
       {"line one\r\nline two", "line one\nline two", "Xline one\r\nline two"},
@@ -51,6 +51,7 @@ TEST(DbRichMemo, PlainStaysPlainAndRichStaysRich) {
     EXPECT_EQ(memo.showsRichText(), rtf::isRtf(c.stored));
     memo.moveCursor(QTextCursor::Start);
     QTest::keyClicks(&memo, "X");
+    memo.textCursor().insertText(QString::fromUtf8("\xC5\x81"));  // not in Windows-1252
     const std::string stored = bound.table.bytes("Info").toStdString();
     if (memo.showsRichText()) {
       EXPECT_TRUE(rtf::isRtf(stored)) << stored;
