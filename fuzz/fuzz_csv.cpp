@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (again.size() != records.size()) __builtin_trap();
     for (std::size_t i = 0; i < records.size(); ++i)
       if (again[i].fields != records[i].fields) __builtin_trap();
-    exchange::entriesFromCsv(text, exchange::tableCodePage());
+    exchange::entriesFromCsv(text, exchange::CodePage());
   } catch (const exchange::ReadError&) {
   }
   return 0;

@@ -9,7 +9,7 @@
 #include "exchange/card_mapping.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const exchange::CodePage codePage = exchange::tableCodePage();
+  const exchange::CodePage codePage = exchange::CodePage();
   try {
     for (const exchange::Card& card : exchange::readVCards(std::string_view(reinterpret_cast<const char*>(data), size))) {
       const exchange::Entry entry = exchange::entryFromCard(card, codePage).entry;
