@@ -8,12 +8,10 @@
 //   build/bin/search_bench --table=DIR
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <chrono>
 #include <memory>
 
 #include "app/main_window.h"
-#include "platform/qt/qt_services.h"
 #include "search/info_window.h"
 #include "search/search_commands.h"
 #include "store/data_module.h"
@@ -100,25 +98,3 @@ void BM_InfoWindowWith64KBRtfMemo(benchmark::State& state) {
 BENCHMARK(BM_InfoWindowWith64KBRtfMemo)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  std::vector<char*> rest;
-  for (int i = 0; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg.rfind("--entries=", 0) == 0)
-      TableFixture::setEntries(std::strtoul(arg.c_str() + 10, nullptr, 10));
-    else if (arg.rfind("--table=", 0) == 0)
-      TableFixture::useTable(arg.substr(8));
-    else
-      rest.push_back(argv[i]);
-  }
-  int restCount = static_cast<int>(rest.size());
-  QApplication application(restCount, rest.data());
-  const platform::qt::QtServices services;
-  benchmark::Initialize(&restCount, rest.data());
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  TableFixture::cleanUp();
-  return 0;
-}

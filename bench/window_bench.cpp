@@ -5,13 +5,11 @@
 //   build/bin/window_bench --entries=100000
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QTest>
 #include <chrono>
 #include <memory>
 
 #include "app/main_window.h"
-#include "platform/qt/qt_services.h"
 #include "store/data_module.h"
 #include "table_fixture.h"
 
@@ -118,23 +116,3 @@ void BM_PostNewEntry(benchmark::State& state) {
 BENCHMARK(BM_PostNewEntry)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  std::vector<char*> rest;
-  for (int i = 0; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg.rfind("--entries=", 0) == 0)
-      TableFixture::setEntries(std::strtoul(arg.c_str() + 10, nullptr, 10));
-    else
-      rest.push_back(argv[i]);
-  }
-  int restCount = static_cast<int>(rest.size());
-  QApplication application(restCount, rest.data());
-  const platform::qt::QtServices services;
-  benchmark::Initialize(&restCount, rest.data());
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  TableFixture::cleanUp();
-  return 0;
-}
