@@ -41,6 +41,18 @@ codepage::CodePage DataLink::codePage() const {
   return t ? t->codePage() : codepage::CodePage();
 }
 
+void DataLink::onEveryChange(QObject* receiver, const std::function<void()>& followState,
+                             const std::function<void()>& reload) {
+  for (auto signal : {&DataLink::dataSetChanged, &DataLink::dataSetScrolled, &DataLink::dataSetReplaced,
+                      &DataLink::fieldChanged})
+    connect(this, signal, receiver, reload);
+  connect(this, &DataLink::activeChanged, receiver, reload);
+  connect(this, &DataLink::stateChanged, receiver, [followState, reload] {
+    followState();
+    reload();
+  });
+}
+
 bool DataLink::matchesField(const QString& changed) const {
   return changed.isEmpty() || changed.compare(field_, Qt::CaseInsensitive) == 0;
 }

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 
 #include "store/data_source.h"
 #include "store/dataset_state.h"
@@ -46,6 +47,11 @@ class DataLink : public QObject {
   // Whether a change of `changed` concerns the control: the whole record (an
   // empty name) or the control's own field, compared ignoring case.
   bool matchesField(const QString& changed) const;
+
+  // For a control over one field: after every notification it calls
+  // `reload`, and on a change of state `followState` first.
+  void onEveryChange(QObject* receiver, const std::function<void()>& followState,
+                     const std::function<void()>& reload);
 
  signals:
   void dataSetChanged();                        // reread everything

@@ -30,14 +30,7 @@ DbMemo::DbMemo(QWidget* parent) : QPlainTextEdit(parent) {
   connect(this, &QPlainTextEdit::textChanged, this, &DbMemo::storeText);
 
   link_.setField(QStringLiteral("INFO"));
-  for (auto signal : {&DataLink::dataSetChanged, &DataLink::dataSetScrolled, &DataLink::dataSetReplaced,
-                      &DataLink::fieldChanged})
-    connect(&link_, signal, this, &DbMemo::load);
-  connect(&link_, &DataLink::activeChanged, this, &DbMemo::load);
-  connect(&link_, &DataLink::stateChanged, this, [this] {
-    followState();
-    load();
-  });
+  link_.onEveryChange(this, [this] { followState(); }, [this] { load(); });
   followState();
 }
 

@@ -24,14 +24,7 @@ DbRichMemo::DbRichMemo(QWidget* parent) : QTextEdit(parent) {
   connect(this, &QTextEdit::textChanged, this, &DbRichMemo::storeText);
 
   link_.setField(QStringLiteral("INFO"));
-  for (auto signal : {&DataLink::dataSetChanged, &DataLink::dataSetScrolled, &DataLink::dataSetReplaced,
-                      &DataLink::fieldChanged})
-    connect(&link_, signal, this, &DbRichMemo::load);
-  connect(&link_, &DataLink::activeChanged, this, &DbRichMemo::load);
-  connect(&link_, &DataLink::stateChanged, this, [this] {
-    followState();
-    load();
-  });
+  link_.onEveryChange(this, [this] { followState(); }, [this] { load(); });
   followState();
 }
 
