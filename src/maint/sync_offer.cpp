@@ -40,8 +40,13 @@ carddav::SyncSummary syncWithProgress(const std::filesystem::path& dbf, const QU
   progress.setMinimumDuration(0);
   progress.setCancelButton(nullptr);
   progress.show();
+  const auto step = [&progress](const QString& label, int done, int total) {
+    progress.setLabelText(label + QStringLiteral(": %1 of %2").arg(done).arg(total));
+    progress.setMaximum(total);
+    progress.setValue(done);
+  };
   carddav::DavClient client(credentials);
-  return carddav::synchronize(dbf, server, client, carddav::vcardMapping(exchange::tableCodePage(dbf)));
+  return carddav::synchronize(dbf, server, client, carddav::vcardMapping(exchange::tableCodePage(dbf)), step);
 }
 
 }  // namespace
@@ -51,12 +56,15 @@ SyncSeams desktopSyncSeams() { return {askWithDialogs, syncWithProgress}; }
 QString syncQuestion(const QString& server) { return QStringLiteral("Synchronize with ") + server + QLatin1Char('?'); }
 
 QString syncSummaryText(const carddav::SyncSummary& s) {
-  return QStringLiteral("Synchronized with %1:\nsent %2, received %3, deleted %4, conflicts %5")
-      .arg(s.addressBook)
-      .arg(s.sent)
-      .arg(s.received)
-      .arg(s.deletedHere + s.deletedThere)
-      .arg(s.conflicts);
+  QString text = QStringLiteral("Synchronized with %1:\nsent %2, received %3, deleted %4, conflicts %5")
+                     .arg(s.addressBook)
+                     .arg(s.sent)
+                     .arg(s.received)
+                     .arg(s.deletedHere + s.deletedThere)
+                     .arg(s.conflicts);
+  if (!s.sharedNames.isEmpty())
+    text += QStringLiteral("\nNot synced, another entry has the same name: ") + s.sharedNames.join(QStringLiteral(", "));
+  return text;
 }
 
 bool offerSync(const QString& dataFolder, const SyncSeams& seams) {

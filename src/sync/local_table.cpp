@@ -31,7 +31,8 @@ LocalTable::LocalTable(const std::filesystem::path& dbf)
   date_ = field(*cursor_, xbase::address::kLastDate);
   for (cursor_->first(); !cursor_->eof(); cursor_->skip()) {
     Row row{cursor_->recno(), {cursor_->value(name_), cursor_->value(memo_)}};
-    rows_.emplace(nameKey(row.entry.name), std::move(row));
+    const std::string name = row.entry.name;
+    if (!rows_.emplace(nameKey(name), std::move(row)).second) sharedNames_.push_back(name);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace xbase { class Cursor; }
 
@@ -39,6 +40,9 @@ class LocalTable {
   // The entries that are not deleted, by name key.
   const std::map<std::string, Row>& rows() const { return rows_; }
   bool has(const std::string& key) const { return rows_.count(key) > 0; }
+  // Names of entries left out of rows() because an earlier record holds
+  // the same name key (a table filled before the duplicate rule held).
+  const std::vector<std::string>& sharedNames() const { return sharedNames_; }
 
   // Each returns the key the entry is now known by.
   std::string add(const Entry& entry);
@@ -51,6 +55,7 @@ class LocalTable {
   std::unique_ptr<xbase::Cursor> cursor_;
   int name_ = -1, memo_ = -1, date_ = -1;
   std::map<std::string, Row> rows_;
+  std::vector<std::string> sharedNames_;
 };
 
 }  // namespace carddav

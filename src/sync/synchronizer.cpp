@@ -4,6 +4,8 @@
 #include <set>
 #include <vector>
 
+#include "codepage/code_page.h"
+#include "exchange/code_page.h"
 #include "exchange/name_register.h"
 #include "sync/dav_client.h"
 #include "sync/dav_xml.h"
@@ -46,9 +48,18 @@ std::string withSuffix(const std::string& name, const std::string& suffix) {
 class Run {
  public:
   Run(const std::filesystem::path& dbf, const QUrl& book, DavClient& client, const CardMapping& mapping,
-      SyncState& state)
-      : stateFile_(stateFileOf(dbf)), book_(book), client_(client), mapping_(mapping), state_(state), table_(dbf) {
+      SyncState& state, const SyncProgress& progress)
+      : stateFile_(stateFileOf(dbf)),
+        book_(book),
+        client_(client),
+        mapping_(mapping),
+        state_(state),
+        progress_(progress),
+        table_(dbf) {
     summary_.addressBook = book.toDisplayString();
+    const codepage::CodePage page = exchange::tableCodePage(dbf);
+    for (const std::string& name : table_.sharedNames())
+      summary_.sharedNames << QString::fromStdString(codepage::toUtf8(name, page));
   }
 
   SyncSummary go() {
@@ -175,9 +186,14 @@ class Run {
     }
   }
 
+  void report(const char* step, qsizetype done, qsizetype total) const {
+    if (progress_) progress_(QString::fromLatin1(step), static_cast<int>(done), static_cast<int>(total));
+  }
+
   std::map<QString, Fetched> fetch(const QStringList& hrefs) {
     std::map<QString, Fetched> cards;
     for (qsizetype i = 0; i < hrefs.size(); i += kMultigetBatch) {
+      report("Receiving cards", i, hrefs.size());
       const HttpReply reply =
           expect("REPORT", book_, multigetReport(hrefs.mid(i, kMultigetBatch)), {{"Depth", "1"}});
       for (const DavResponse& r : parseMultistatus(reply.body).responses)
@@ -305,6 +321,7 @@ class Run {
 
   void saveNow(int& done) {
     if (++done % kSaveEvery == 0) writeState(stateFile_, state_);
+    report("Sending cards", done, toPut_.size() + deleteThere_.size());
   }
 
   void upload() {
@@ -362,6 +379,7 @@ class Run {
   DavClient& client_;
   const CardMapping& mapping_;
   SyncState& state_;
+  const SyncProgress& progress_;
   LocalTable table_;
   SyncSummary summary_;
   QStringList toFetch_;
@@ -387,10 +405,10 @@ QUrl addressBookFor(const QUrl& url, const SyncState& state, DavClient& client) 
 }  // namespace
 
 SyncSummary synchronize(const std::filesystem::path& dbf, const QUrl& url, DavClient& client,
-                        const CardMapping& mapping) {
+                        const CardMapping& mapping, const SyncProgress& progress) {
   SyncState state = readState(stateFileOf(dbf));
   state.server = addressBookFor(url, state, client).toString();
-  return Run(dbf, QUrl(state.server), client, mapping, state).go();
+  return Run(dbf, QUrl(state.server), client, mapping, state, progress).go();
 }
 
 }  // namespace carddav

@@ -26,6 +26,7 @@
 // ETag) and every few hundred uploads; the next sync finds the work already
 // done by comparing contents and finishes the rest.
 
+#include <QStringList>
 #include <QUrl>
 #include <filesystem>
 #include <functional>
@@ -51,10 +52,17 @@ struct SyncSummary {
   int deletedThere = 0;  // cards deleted because their entry went
   int conflicts = 0;
   int skipped = 0;       // cards that could not be read
+  // Entries left out because an earlier entry holds the same name: the
+  // server knows an entry by its name, so these wait until renamed.
+  QStringList sharedNames;
 };
+
+// Told as the work goes on: the step ("Receiving cards", "Sending cards")
+// and how many of its cards are done.
+using SyncProgress = std::function<void(const QString& step, int done, int total)>;
 
 // Syncs the table `dbf` with the address book at or below `url`.
 SyncSummary synchronize(const std::filesystem::path& dbf, const QUrl& url, DavClient& client,
-                        const CardMapping& mapping);
+                        const CardMapping& mapping, const SyncProgress& progress = {});
 
 }  // namespace carddav

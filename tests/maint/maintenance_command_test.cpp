@@ -262,7 +262,7 @@ TEST_F(MaintenanceCommandTest, WithASyncStateTheSyncIsOfferedLastAndItsSummarySh
                            ++runs;
                            EXPECT_TRUE(std::filesystem::exists(dbf));
                            EXPECT_EQ(c.password, QStringLiteral("secret"));
-                           carddav::SyncSummary s{url.toString(), 2, 1, 1, 2, 1, 0};
+                           carddav::SyncSummary s{url.toString(), 2, 1, 1, 2, 1, 0, {}};
                            return s;
                          }};
   maint::MaintenanceCommand withSync{dm, {[this] { ++refreshes; }, {}, seams}};

@@ -232,6 +232,26 @@ TEST_F(SyncWithRadicale, APackBetweenSyncsKeepsEveryLink) {
   expectSettled(server_.book(), 1);
 }
 
+// Two entries of one name (a table filled before the duplicate rule held):
+// the second is named in the summary instead of vanishing from the sync,
+// and the progress reaches every card sent.
+TEST_F(SyncWithRadicale, EntriesSharingANameAreNamedAndProgressIsTold) {
+  append("Alpha", "First Alpha");
+  append("Alpha", "Second Alpha");
+  append("Bravo", "Note of Bravo");
+  std::vector<std::pair<QString, int>> steps;
+  carddav::DavClient client({QStringLiteral("alice"), QStringLiteral("secret"), false});
+  const carddav::SyncSummary summary =
+      carddav::synchronize(dbf(), QUrl(server_.book()), client, carddav::vcardMapping(exchange::tableCodePage(dbf())),
+                           [&](const QString& step, int done, int total) {
+                             if (done == total) steps.emplace_back(step, total);
+                           });
+  EXPECT_EQ(summary.sent, 2);
+  EXPECT_EQ(summary.sharedNames, QStringList{QStringLiteral("Alpha")});
+  EXPECT_EQ(steps, (std::vector<std::pair<QString, int>>{{QStringLiteral("Sending cards"), 2}}));
+  EXPECT_EQ(server_.cardFiles().size(), 2);
+}
+
 TEST_F(SyncWithRadicale, AServerWithoutSyncCollectionNorPutEtags) {
   append("Alpha", "Note of Alpha");
   append("Bravo", "Note of Bravo");

@@ -4,7 +4,8 @@
 // password is read from the first line of FILE, never from the command
 // line. Prints one summary line:
 //   sent N, received N, deleted here N, deleted there N, conflicts N
-// and, when cards could not be read, how many were skipped.
+// and, when cards could not be read, how many were skipped; then a line for
+// each entry left out because an earlier entry has the same name.
 
 #include <QCoreApplication>
 #include <QFile>
@@ -56,6 +57,8 @@ int runSync(const Arguments& arguments) {
   std::printf("sent %d, received %d, deleted here %d, deleted there %d, conflicts %d\n", s.sent, s.received,
               s.deletedHere, s.deletedThere, s.conflicts);
   if (s.skipped > 0) std::printf("skipped %d cards that could not be read\n", s.skipped);
+  for (const QString& name : s.sharedNames)
+    std::printf("not synced, another entry has the same name: %s\n", name.toUtf8().constData());
   return kOk;
 }
 
