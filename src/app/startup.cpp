@@ -62,9 +62,6 @@ QString reasonOf(const QString& engineText) {
 // folder and the reason) when either fails.
 bool createTableIn(const QString& folder) {
   try {
-    store::translateEngineErrors(QStringLiteral("tblAddress"), [&] {
-      address::setAsideLeftovers(store::toFileSystemPath(folder));
-    });
     store::createAddressTable(folder);
   } catch (const store::EngineError& e) {
     platform::dialogs().warning(QStringLiteral("Cannot create the address table in ") + folder + QStringLiteral(": ") +

@@ -53,6 +53,7 @@ PageSetup addressReportPageSetup(const AddressReportSettings& settings) {
   setup.bottomMargin = fromInches(0.5);
   setup.leftMargin = fromInches(settings.textOutput ? 0 : 1.0);
   setup.rightMargin = fromInches(settings.textOutput ? 2.5 : 0.5);
+  setup.codePage = settings.codePage;
   return setup;
 }
 

@@ -21,7 +21,7 @@ inline constexpr char kProducedText[] = " Produced by Kestrane Cardlark  www.kes
 inline constexpr char kReportFontFamily[] = "Arial";
 inline constexpr double kReportFontPoints = 10.0;
 
-// One entry of the report table, as single-byte text.
+// One entry of the report table, as single-byte text in the table's code page.
 struct ReportEntry {
   std::string name;
   std::string memo;  // lines separated by CR LF
@@ -38,9 +38,13 @@ struct AddressReportSettings {
   // The report table's record count; nullopt switches "Records:" and the
   // count off (under a search that includes the memo).
   std::optional<long long> recordCount;
+  // The code page of the table's text, in which every text here and in the
+  // entries is given; the page set-up carries it to painting.
+  codepage::CodePage codePage;
 };
 
-// The page set-up the settings give: Letter paper, margins in inches.
+// The page set-up the settings give: Letter paper, margins in inches, the
+// settings' code page.
 PageSetup addressReportPageSetup(const AddressReportSettings& settings);
 
 // Lays the address report out page by page: the page header on every page,

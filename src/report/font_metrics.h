@@ -6,7 +6,8 @@
 namespace report {
 
 // The width of a text in one font, in tenths of a millimetre at 100 % zoom.
-// Texts are single-byte (Windows-1252). The layout relies on one property:
+// Texts are single-byte, in the code page the metrics were measured for
+// (fontMetricsFor). The layout relies on one property:
 // a prefix of a text is never wider than the text itself.
 using WidthFunction = std::function<double(std::string_view text)>;
 

@@ -40,7 +40,7 @@ void paintPage(QPainter& painter, const Page& page, const PageSetup& setup, doub
   for (const TextRun& run : page.texts) {
     const int face = run.font == FontStyle::Bold ? 1 : 0;
     painter.setFont(fonts[face]);
-    const QString text = store::fromAnsi(run.text);
+    const QString text = store::fromAnsi(run.text, setup.codePage);
     double x = run.x;
     if (run.alignment == Alignment::Right) x -= metrics[face].horizontalAdvance(text);
     painter.drawText(QPointF(x, run.y + metrics[face].ascent()), text);

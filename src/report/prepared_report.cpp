@@ -9,6 +9,7 @@ namespace report {
 namespace {
 
 constexpr std::size_t kMagicSize = 8;
+constexpr std::uint32_t kFirstVersion = 1;  // no code page byte: Windows-1252
 constexpr double kLargestPosition = 100000;  // ten metres in tenths of a millimetre
 constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
 constexpr std::uint64_t kFnvPrime = 1099511628211ull;
@@ -96,6 +97,7 @@ std::string writePreparedReport(const PreparedReport& report) {
   w.unsigned32(kPreparedReportVersion);
   const PageSetup& s = report.setup;
   for (const double v : {s.paperWidth, s.paperHeight, s.leftMargin, s.topMargin, s.rightMargin, s.bottomMargin}) w.real(v);
+  w.byte(s.codePage.mark());
   w.unsigned32(static_cast<std::uint32_t>(report.pages.size()));
   for (const Page& page : report.pages) {
     w.signed32(page.number);
@@ -123,7 +125,8 @@ PreparedReport readPreparedReport(std::string_view bytes) {
   if (r.left() < kMagicSize || std::memcmp(bytes.data(), kPreparedReportMagic, kMagicSize) != 0)
     Reader::fail("it is not a prepared report");
   r.take(kMagicSize);
-  if (const std::uint32_t version = r.unsigned32(); version != kPreparedReportVersion)
+  const std::uint32_t version = r.unsigned32();
+  if (version != kPreparedReportVersion && version != kFirstVersion)
     Reader::fail("unsupported version " + std::to_string(version));
   if (bytes.size() < r.offset() + 8) Reader::fail("the file ends early");
   const std::string_view body = bytes.substr(0, bytes.size() - 8);
@@ -137,6 +140,7 @@ PreparedReport readPreparedReport(std::string_view bytes) {
   for (double* v : {&s.paperWidth, &s.paperHeight, &s.leftMargin, &s.topMargin, &s.rightMargin, &s.bottomMargin})
     *v = in.position();
   if (s.paperWidth <= 0 || s.paperHeight <= 0) Reader::fail("the paper size is not positive");
+  if (version != kFirstVersion) s.codePage = codepage::CodePage::fromMark(static_cast<std::uint8_t>(in.take(1)[0]));
   const std::uint32_t pageCount = in.count(kPageMinSize);
   report.pages.reserve(pageCount);
   for (std::uint32_t p = 0; p < pageCount; ++p) {

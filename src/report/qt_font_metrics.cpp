@@ -16,7 +16,7 @@ namespace {
 constexpr double kMeasureDpi = 1200;
 }
 
-FontMetrics fontMetricsFor(const QFont& font) {
+FontMetrics fontMetricsFor(const QFont& font, const codepage::CodePage& page) {
   QImage device(1, 1, QImage::Format_Mono);
   const int dotsPerMeter = static_cast<int>(kMeasureDpi / 0.0254 + 0.5);
   device.setDotsPerMeterX(dotsPerMeter);
@@ -30,7 +30,7 @@ FontMetrics fontMetricsFor(const QFont& font) {
   auto advances = std::make_shared<std::array<double, 256>>();
   for (int byte = 0; byte < 256; ++byte) {
     const std::string text(1, static_cast<char>(byte));
-    (*advances)[static_cast<std::size_t>(byte)] = metrics.horizontalAdvance(store::fromAnsi(text)) * scale;
+    (*advances)[static_cast<std::size_t>(byte)] = metrics.horizontalAdvance(store::fromAnsi(text, page)) * scale;
   }
   FontMetrics result;
   result.lineHeight = metrics.height() * device.logicalDpiX() / device.logicalDpiY() * scale;
@@ -50,6 +50,8 @@ QFont reportFont(bool bold) {
   return font;
 }
 
-ReportMetrics reportMetrics() { return {fontMetricsFor(reportFont(false)), fontMetricsFor(reportFont(true))}; }
+ReportMetrics reportMetrics(const codepage::CodePage& page) {
+  return {fontMetricsFor(reportFont(false), page), fontMetricsFor(reportFont(true), page)};
+}
 
 }  // namespace report

@@ -15,14 +15,14 @@ namespace {
 QPointer<ReportPreview> runningPreview;
 }
 
-TReportForm::TReportForm(const QString& caption, bool memo) {
-  AddressReport1.caption = store::toAnsi(caption);
-  AddressReport1.memo = memo;
-}
+TReportForm::TReportForm(const QString& caption, bool memo) : caption_(caption) { AddressReport1.memo = memo; }
 
 void TReportForm::prepare(store::EngineTable& reportTable, bool textOutput, bool memoSearch) {
+  const codepage::CodePage& page = reportTable.codePage();
+  AddressReport1.codePage = page;
+  AddressReport1.caption = store::toAnsi(caption_, page);
   AddressReport1.textOutput = textOutput;
-  AddressReport1.date = store::toAnsi(reportTable.settings().formatDate(platform::Clock::today()));
+  AddressReport1.date = store::toAnsi(reportTable.settings().formatDate(platform::Clock::today()), page);
   AddressReport1.recordCount.reset();
   if (!memoSearch) AddressReport1.recordCount = reportTable.recordCount();
 }
@@ -51,7 +51,7 @@ void RunAddressReport(store::EngineTable& reportTable, bool memo, bool textOutpu
   form.prepare(reportTable, textOutput, context.memoSearch);
 
   auto read = std::make_shared<int>(0);
-  auto layout = std::make_shared<AddressReportLayout>(form.settings(), reportMetrics(),
+  auto layout = std::make_shared<AddressReportLayout>(form.settings(), reportMetrics(form.settings().codePage),
                                                       tableEntries(reportTable, read.get()));
   // The report table's bound controls are held back while a page is laid
   // out, and the table goes back to where its user left it.

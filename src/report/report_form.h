@@ -22,8 +22,8 @@ class TReportForm {
   // `caption` is the main window's caption, `memo` the memo option.
   TReportForm(const QString& caption, bool memo);
 
-  // Binds the form to `reportTable` and adjusts it to the text-output
-  // option. `memoSearch`: the main table is filtered by a search that
+  // Binds the form to `reportTable` (its texts in the table's code page)
+  // and adjusts it to the text-output option. `memoSearch`: the main table is filtered by a search that
   // includes the memo, whose count the engine cannot give, so the header
   // leaves "Records:" and the count out.
   void prepare(store::EngineTable& reportTable, bool textOutput, bool memoSearch);
@@ -32,6 +32,7 @@ class TReportForm {
 
  private:
   AddressReportSettings AddressReport1;
+  QString caption_;
 };
 
 // Yields the table's entries from its first record in its order and filter.

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "codepage/code_page.h"
 #include "report/font_metrics.h"
 
 namespace report {
@@ -20,7 +21,7 @@ struct TextRun {
   double y = 0;
   Alignment alignment = Alignment::Left;
   FontStyle font = FontStyle::Regular;
-  std::string text;  // single-byte (Windows-1252), as stored in the table
+  std::string text;  // single-byte, as stored in the table (see PageSetup::codePage)
 
   friend bool operator==(const TextRun&, const TextRun&) = default;
 };
@@ -47,7 +48,9 @@ struct Page {
   std::vector<RuleLine> rules;  // frames are four rules each
 };
 
-// Paper and margins.
+// Paper and margins, and the code page the pages' texts are in (that of
+// the report's table), which painting needs to turn their bytes into
+// characters.
 struct PageSetup {
   double paperWidth = 0;
   double paperHeight = 0;
@@ -55,6 +58,7 @@ struct PageSetup {
   double topMargin = 0;
   double rightMargin = 0;
   double bottomMargin = 0;
+  codepage::CodePage codePage;
 
   double printableWidth() const { return paperWidth - leftMargin - rightMargin; }
 };

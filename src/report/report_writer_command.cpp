@@ -20,8 +20,6 @@ namespace {
 
 const QString kName = QString::fromLatin1(store::address::kName);
 
-QString fromBytes(const std::string& bytes) { return store::fromAnsi(bytes); }
-
 std::string upper(const QByteArray& bytes) { return xbase::asciiUpper(bytes.toStdString()); }
 
 }  // namespace
@@ -130,7 +128,7 @@ bool ReportWriterCommand::chooseRecords(int choice, const QByteArray& savedKey) 
     }
     case RecordChoice::All: break;
   }
-  clone.setFilterText(fromBytes(expression));
+  clone.setFilterText(store::fromAnsi(expression, dm_.tblAddress.codePage()));
   clone.open();
   clone.setFiltered(true);
   clone.first();
@@ -142,17 +140,17 @@ void ReportWriterCommand::restoreMainCursor(const QByteArray& savedKey) {
   store::EngineTable& main = dm_.tblAddress;
   if (!main.isActive()) main.open();
   if (savedKey.isEmpty()) return;
-  const QString key = fromBytes(upper(savedKey));
+  const QByteArray key = QByteArray::fromStdString(upper(savedKey));
   const QString order = main.indexName();
   if (!order.isEmpty()) {
-    main.seekExact(key);
+    main.seekExactKey(key);
     return;
   }
   // In natural order the entry is looked up alphabetically all the same and
   // the grid goes on showing natural order.
   store::ControlsDisabled quiet(main);
   main.setIndexName(QString::fromLatin1(store::address::kTagName));
-  main.seekExact(key);
+  main.seekExactKey(key);
   main.setIndexName(order);
 }
 

@@ -11,11 +11,6 @@
 
 namespace xbase::address {
 
-void createAddressTable(const std::filesystem::path& folder, bool withTag, std::uint8_t codePageMark) {
-  createTable(folder / kFileStem, kFieldList, 0, codePageMark);
-  if (withTag) Cursor::open(folder / kTableName, OpenMode::Exclusive)->createTag(kTagName, kTagKey);
-}
-
 namespace {
 
 // link() refuses an existing name, so no earlier leftover is ever replaced.
@@ -37,6 +32,16 @@ std::vector<std::filesystem::path> setAsideLeftovers(const std::filesystem::path
   for (const char* name : {kMemoFile, kIndexFile})
     for (const std::filesystem::path& file : filesIgnoringCase(folder, name)) moved.push_back(moveAside(file));
   return moved;
+}
+
+void createAddressTable(const std::filesystem::path& folder, bool withTag, std::uint8_t codePageMark) {
+  // Checked here, in any spelling, before anything is moved: the memo and
+  // index files of an existing table are no leftovers.
+  if (const std::filesystem::path table = findIgnoringCase(folder, kTableName); !table.empty())
+    throw Error(ErrorCode::Argument, "The table " + table.string() + " exists");
+  setAsideLeftovers(folder);
+  createTable(folder / kFileStem, kFieldList, 0, codePageMark);
+  if (withTag) Cursor::open(folder / kTableName, OpenMode::Exclusive)->createTag(kTagName, kTagKey);
 }
 
 std::vector<std::string> filesToBackUp(const std::filesystem::path& folder) {

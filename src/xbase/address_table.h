@@ -26,7 +26,9 @@ inline constexpr char kIndexName[] = "ADDRESS"; // the name it is stored and sel
 inline constexpr char kTagKey[] = "upper(Name)";
 
 // Creates the empty table with its memo file in `folder`, and its tag when
-// `withTag`; Error Argument when the table exists.
+// `withTag`, after setting aside the memo and index files left there
+// without a table (setAsideLeftovers); Error Argument when the table exists
+// in any spelling of its name.
 void createAddressTable(const std::filesystem::path& folder, bool withTag,
                         std::uint8_t codePageMark = kWindowsAnsiMark);
 

@@ -41,7 +41,7 @@ TEST(RecordSelectionTest, EveryNameGivesAnExpressionMatchingItExactly) {
 
 PreparedReport sampleReport() {
   PreparedReport report;
-  report.setup = {2159, 2794, 254, 127, 127, 127};
+  report.setup = {2159, 2794, 254, 127, 127, 127, *codepage::CodePage::fromNumber(1250)};
   Page page;
   page.number = 1;
   page.texts = {{10, 20, Alignment::Left, FontStyle::Bold, "Name \xE9"}, {2000, 20, Alignment::Right, FontStyle::Regular, "1"}};
@@ -58,11 +58,12 @@ TEST(PreparedReportTest, RoundTripsAndRefusesDamagedFiles) {
   EXPECT_EQ(loaded.pages[0].texts, original.pages[0].texts);
   EXPECT_EQ(loaded.pages[0].rules, original.pages[0].rules);
   EXPECT_EQ(loaded.setup.leftMargin, 254);
+  EXPECT_EQ(loaded.setup.codePage.number(), 1250);
 
   std::string flipped = bytes;
   flipped[60] ^= 0x10;
   std::string version = bytes;
-  version[8] = 2;
+  version[8] = 3;
   const std::string damaged[] = {"", "CLRPT", bytes.substr(0, bytes.size() - 1), bytes + "x", flipped,
                                  "XXXXXXXX" + bytes.substr(8), version};
   for (const std::string& file : damaged) EXPECT_THROW(readPreparedReport(file), PreparedReportError) << file.size();

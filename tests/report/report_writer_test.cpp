@@ -43,7 +43,7 @@ class ReportWriterTest : public AddressTableTest {
         reported.clear();
         for (const Page& page : preview->pages())
           for (const TextRun& run : page.texts)
-            if (run.font == FontStyle::Bold) reported << QString::fromLatin1(run.text.c_str());
+            if (run.font == FontStyle::Bold) reported << store::fromAnsi(run.text, preview->pageSetup().codePage);
         if (onPreview) onPreview(*preview);
         preview->close();
       }
@@ -214,6 +214,34 @@ TEST_F(ReportWriterTest, SavedFilesMatchTheCommandLineAndLoadBack) {
   const auto words = cardlark::test::run("pdftotext", {pdf.toStdString(), "-"});
   for (const char* expected : {"Adams", "Walker", "Q \"Quote\"", "Date Run:", "Produced by Kestrane Cardlark"})
     EXPECT_NE(words.out.find(expected), std::string::npos) << expected;
+}
+
+// A table in Windows-1250: the current entry is found by its name, and both
+// the preview's PDF and the command line's show the table's characters.
+class ReportWriterCentralEuropeanTest : public ReportWriterTest {
+ protected:
+  void SetUp() override {
+    folder.createAddressTable(true, codepage::CodePage::fromNumber(1250)->mark());
+    folder.appendEntry(kName, kMemo);
+    openModule();
+  }
+  const QString kName = QString::fromUtf8("\u0141\u00f3d\u017a, Ola");
+  const QString kMemo = QString::fromUtf8("Wi\u0119cej: \u0151");
+};
+
+TEST_F(ReportWriterCentralEuropeanTest, TextsAreReadInTheTablesCodePage) {
+  goTo(kName);
+  nextChoice = RecordChoice::Current;
+  const QString pdf = folder.filePath("window.pdf");
+  runCommand([&](ReportPreview& preview) { preview.saveTo(pdf, ReportPreview::FileKind::Pdf); });
+  EXPECT_EQ(reported, QStringList{kName});
+  const std::string tool = folder.filePath("tool.pdf").toStdString();
+  ASSERT_EQ(cardlark::test::cardlarkDb({"report", folder.path().toStdString(), "--pdf", tool}).status, 0);
+  for (const std::string& file : {pdf.toStdString(), tool}) {
+    const std::string words = cardlark::test::run("pdftotext", {file, "-"}).out;
+    for (const QString& expected : {kName, kMemo})
+      EXPECT_NE(words.find(expected.toStdString()), std::string::npos) << file << ":\n" << words;
+  }
 }
 
 }  // namespace

@@ -391,9 +391,12 @@ TEST(CardlarkDb, SearchFindsNamesAndMemosInAlphabeticalOrder) {
 TEST(CardlarkDb, CreatesTablesInANamedCodePageAndConvertsByIt) {
   EXPECT_NE(Table().db("info").out.find("code page: 1252 (mark 0x03)\n"), std::string::npos);
 
+  // Memos left there without their table are moved aside, not deleted.
   TempDir dir;
   const std::string folder = dir.path().string();
+  writeFile(dir / "address.FPT", "old memos");
   Table::expectOk(cardlarkDb({"create", folder, "--codepage", "1250"}));
+  EXPECT_EQ(readFile(dir / "address.FPT.orphaned"), "old memos");
   EXPECT_NE(cardlarkDb({"info", folder}).out.find("code page: 1250 (mark 0xC8)\n"), std::string::npos);
   writeFile(dir / "import.txt", "Web\twww.\xA3\xF3" "d\x9f.example\t\n");
   Table::expectOk(cardlarkDb({"import", folder, (dir / "import.txt").string()}));

@@ -4,11 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <functional>
-
+#include "support/ordinary_user.h"
 #include "temp_folder.h"
 #include "xbase/cursor.h"
 #include "xbase/error.h"
@@ -20,27 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing::errorCodeOf;
 using testing::TempFolder;
-
-constexpr uid_t kOrdinaryUser = 65534;  // nobody
-
-// Runs `test` in a child process as an ordinary user (nobody, when the
-// tests run as root, so that file modes bind); its failures are reported
-// through the exit status: the number of checks that failed.
-int asOrdinaryUser(const std::function<int()>& test) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (getuid() == 0 && (setgid(kOrdinaryUser) != 0 || setuid(kOrdinaryUser) != 0)) _exit(100);
-    int failed = 100;
-    try {
-      failed = test();
-    } catch (...) {
-    }
-    _exit(failed);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
-}
+using testsupport::asOrdinaryUser;
+using testsupport::kOrdinaryUser;
 
 class FileAccess : public ::testing::Test {
  protected:
@@ -50,7 +29,7 @@ class FileAccess : public ::testing::Test {
     cursor->createTag("Address", "upper(Name)");
     for (int i = 0; i < 5; ++i) testing::addEntry(*cursor, "Name " + std::to_string(i), "its memo");
     cursor.reset();
-    for (const char* name : {"", "ADDRESS.DBF", "ADDRESS.fpt", "ADDRESS.CDX"})
+    for (const char* name : {"ADDRESS.DBF", "ADDRESS.fpt", "ADDRESS.CDX"})
       fs::permissions(folder_ / name, fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec & ~fs::perms::others_exec);
     fs::permissions(folder_.path(), fs::perms::all);
   }

@@ -1,10 +1,10 @@
 // report DIR [--no-memo] [--text-output] [--filter EXPR] (--text FILE | --pdf FILE)
 // The address report of every entry in alphabetical order (or of those that
 // pass the filter expression, exact comparison on), laid out as the program's
-// preview lays it out and written as the plain-text export or as PDF. The
-// header carries the caption the program shows when started without a
-// folder parameter and today's date. Needs no display: without one, Qt's
-// offscreen platform is used.
+// preview lays it out and written as the plain-text export or as PDF, its
+// texts read in the table's code page. The header carries the caption the
+// program shows when started without a folder parameter and today's date.
+// Needs no display: without one, Qt's offscreen platform is used.
 
 #include <QDate>
 #include <QGuiApplication>
@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "cardlark_db/command.h"
+#include "codepage/code_page.h"
 #include "report/address_report.h"
 #include "report/qt_font_metrics.h"
 #include "report/report_output.h"
@@ -51,9 +52,10 @@ int runReport(const Arguments& arguments) {
   settings.caption = kProgramCaption;
   settings.date = QDate::currentDate().toString(QStringLiteral("MM/dd/yy")).toStdString();
   settings.recordCount = cursor->count();
+  settings.codePage = codepage::CodePage::fromMark(cursor->codePageMark());
 
   bool started = false;
-  report::AddressReportLayout layout(settings, report::reportMetrics(), [&]() -> std::optional<report::ReportEntry> {
+  report::AddressReportLayout layout(settings, report::reportMetrics(settings.codePage), [&]() -> std::optional<report::ReportEntry> {
     if (!started) {
       cursor->first();
       started = true;
