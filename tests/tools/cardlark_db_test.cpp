@@ -398,9 +398,16 @@ TEST(CardlarkDb, CreatesTablesInANamedCodePageAndConvertsByIt) {
   Table::expectOk(cardlarkDb({"create", folder, "--codepage", "1250"}));
   EXPECT_EQ(readFile(dir / "address.FPT.orphaned"), "old memos");
   EXPECT_NE(cardlarkDb({"info", folder}).out.find("code page: 1250 (mark 0xC8)\n"), std::string::npos);
-  writeFile(dir / "import.txt", "Web\twww.\xA3\xF3" "d\x9f.example\t\n");
+  writeFile(dir / "import.txt", "Web \xA3\xF3" "d\x9f\twww.\xA3\xF3" "d\x9f.example\t\n");
   Table::expectOk(cardlarkDb({"import", folder, (dir / "import.txt").string()}));
   EXPECT_EQ(cardlarkDb({"contacts", folder}).out, "1\tweb\twww.\u0141\u00f3d\u017a.example\n");
+  // Text from the command line is compared in the table's code page; what
+  // the table cannot hold is refused, not searched as '?'.
+  EXPECT_EQ(cardlarkDb({"search", folder, "\u0141\u00f3d\u017a", "--memo"}).out, "1\tWeb \u0141\u00f3d\u017a\n");
+  EXPECT_EQ(cardlarkDb({"count", folder, "--filter", "\"\u0141\u00f3\" $ Name"}).out, "1\n");
+  const RunResult refused = cardlarkDb({"search", folder, "\u65e5", "--memo"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("code page 1250 cannot hold"), std::string::npos) << refused.err;
 
   const RunResult unknown = cardlarkDb({"create", (dir / "x").string(), "--codepage", "65001"});
   EXPECT_EQ(unknown.status, 2);

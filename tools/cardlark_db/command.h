@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "codepage/code_page.h"
 #include "xbase/address_table.h"
 #include "xbase/table_files.h"
 
@@ -84,5 +85,12 @@ struct EntriesByName {
   int memo;
 };
 EntriesByName openEntriesByName(const Arguments& arguments);
+
+// Sets the option --filter (UTF-8, turned into the table's code page) on
+// the cursor; no option clears the filter.
+void applyFilterOption(xbase::Cursor& cursor, const Arguments& arguments);
+
+// The table's code page, as its header names it.
+codepage::CodePage codePageOf(const xbase::Cursor& cursor);
 
 }  // namespace cardlark::db

@@ -51,7 +51,7 @@ int runContacts(const Arguments& arguments) {
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
   const int name = requireField(*cursor, address::kName);
   const int memo = requireField(*cursor, address::kInfo);
-  const auto page = codepage::CodePage::fromMark(cursor->codePageMark());
+  const auto page = codePageOf(*cursor);
 
   std::string out;
   for (const std::uint32_t recno : recordsToVisit(arguments, xbase::tableInfo(files.dbf).recordCount)) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cardlark_db/command.h"
+#include "cardlark_db/typed_text.h"
 #include "xbase/cursor.h"
 #include "xbase/dbf_text.h"
 
@@ -17,7 +18,7 @@ int runSeek(const Arguments& arguments) {
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
   cursor->setOrder(address::kTagName);
   const bool soft = arguments.has("--soft");
-  const bool found = cursor->seek(xbase::asciiUpper(arguments.operands[1]), soft);
+  const bool found = cursor->seek(xbase::asciiUpper(tableText(arguments.operands[1], codePageOf(*cursor), "KEY")), soft);
   if (found || (soft && !cursor->eof() && cursor->recno() != 0)) {
     std::printf("%" PRIu32 "\n", cursor->recno());
     return kOk;
@@ -33,7 +34,7 @@ int runCount(const Arguments& arguments) {
   const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
   cursor->setExact(true);
-  cursor->setFilter(arguments.option("--filter", ""));
+  applyFilterOption(*cursor, arguments);
   std::printf("%" PRIu32 "\n", cursor->count());
   return kOk;
 }

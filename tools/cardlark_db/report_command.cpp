@@ -52,7 +52,7 @@ int runReport(const Arguments& arguments) {
   settings.caption = kProgramCaption;
   settings.date = QDate::currentDate().toString(QStringLiteral("MM/dd/yy")).toStdString();
   settings.recordCount = cursor->count();
-  settings.codePage = codepage::CodePage::fromMark(cursor->codePageMark());
+  settings.codePage = codePageOf(*cursor);
 
   bool started = false;
   report::AddressReportLayout layout(settings, report::reportMetrics(settings.codePage), [&]() -> std::optional<report::ReportEntry> {

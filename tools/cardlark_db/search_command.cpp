@@ -13,7 +13,7 @@
 
 #include "cardlark_db/command.h"
 #include "cardlark_db/text_output.h"
-#include "exchange/code_page.h"
+#include "cardlark_db/typed_text.h"
 #include "store/search_rule.h"
 #include "xbase/cursor.h"
 
@@ -24,9 +24,8 @@ int runSearch(const Arguments& arguments) {
   const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
   // The text is compared in the table's bytes, as typed text would be stored.
-  const codepage::CodePage page = codepage::CodePage::fromMark(cursor->codePageMark());
-  std::size_t replaced = 0;
-  const std::string text = exchange::toTable(arguments.operands[1], page, replaced);
+  const codepage::CodePage page = codePageOf(*cursor);
+  const std::string text = tableText(arguments.operands[1], page, "TEXT");
   const store::SearchRule rule(text, arguments.has("--memo"));
   const int name = requireField(*cursor, address::kName);
   const int memo = requireField(*cursor, address::kInfo);

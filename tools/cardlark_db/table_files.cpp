@@ -1,6 +1,7 @@
 #include <system_error>
 
 #include "cardlark_db/command.h"
+#include "cardlark_db/typed_text.h"
 #include "xbase/address_table.h"
 #include "xbase/cursor.h"
 
@@ -22,8 +23,14 @@ EntriesByName openEntriesByName(const Arguments& arguments) {
   const int memo = requireField(*cursor, address::kInfo);
   cursor->setOrder(address::kTagName);
   cursor->setExact(true);
-  cursor->setFilter(arguments.option("--filter", ""));
+  applyFilterOption(*cursor, arguments);
   return {std::move(cursor), name, memo};
+}
+
+codepage::CodePage codePageOf(const xbase::Cursor& cursor) { return codepage::CodePage::fromMark(cursor.codePageMark()); }
+
+void applyFilterOption(xbase::Cursor& cursor, const Arguments& arguments) {
+  cursor.setFilter(tableText(arguments.option("--filter", ""), codePageOf(cursor), "--filter"));
 }
 
 }  // namespace cardlark::db
