@@ -160,8 +160,10 @@ class Cursor {
   // --- bulk loading (exclusive opens only): between beginBulkAppend and
   // endBulkAppend, posted appends skip the per-record index update and
   // endBulkAppend rebuilds every tag in one pass, which is many times faster
-  // for a large import. Interrupted in between, the records are stored and
-  // the index lags behind them until a reindex.
+  // for a large import. The records and their memos are written in large
+  // pieces (memos first, the header's count last), not one by one; they
+  // read as stored meanwhile. Interrupted in between, the records written
+  // so far are stored and the index lags behind them until a reindex.
   virtual void beginBulkAppend() = 0;
   virtual void endBulkAppend() = 0;
 

@@ -63,6 +63,20 @@ class DbfFile {
   // Adds a record after the last one; the caller holds the header lock.
   // Returns its number.
   std::uint32_t append(std::string_view record);
+
+  // Gathered appends (a bulk load on an exclusive open): append() keeps the
+  // records in memory, where they count and read as stored, and they are
+  // written in large pieces: the records in one write, then the header's
+  // date and count once. `beforeWrite` runs before each such write (the
+  // memo file writes the memos they point to first). A read that asks the
+  // file itself (refreshCount) writes them first.
+  void gatherAppends(std::function<void()> beforeWrite);
+  // Writes what was gathered; gathering goes on.
+  void writeGathered();
+  // Writes what was gathered and stops gathering.
+  void stopGathering();
+  // Forgets what was gathered, unwritten, and stops gathering (a rollback).
+  void dropGathered();
   // Sets or clears the structural-index flag in the header.
   void setIndexFlag(bool present);
 
@@ -79,8 +93,14 @@ class DbfFile {
 
   File file_;
   DbfHeader header_;
-  std::uint32_t count_ = 0;
+  std::uint32_t storedCount() const { return count_ - gatheredCount_; }
+
+  std::uint32_t count_ = 0;  // gathered records included
   bool soleWriter_ = false;
+  bool gathering_ = false;
+  std::function<void()> beforeWrite_;
+  std::string gathered_;  // records storedCount() + 1 to count_
+  std::uint32_t gatheredCount_ = 0;
 };
 
 }  // namespace xbase

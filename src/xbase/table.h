@@ -88,6 +88,15 @@ class Table {
   // header's count into the table; their index entries are still missing.
   bool adoptedRecords() const { return adopted_; }
 
+  // Gathered appends (exclusive opens): appended records and memo blocks
+  // are kept in memory and written in large pieces, memos before the
+  // records that point to them, records before the header's count. Reads
+  // through this Table see them. writeGathered writes what was gathered;
+  // stopGathering writes it and ends gathering; a rollback forgets it.
+  void gatherAppends();
+  void writeGathered();
+  void stopGathering();
+
   // All or nothing: beginBatch keeps the header and memo locks and notes
   // the files' state; rollbackBatch returns the table, memo and index
   // files to that state; endBatch keeps what was written.
