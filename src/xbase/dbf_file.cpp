@@ -137,6 +137,29 @@ void DbfFile::writeDeletionFlag(std::uint32_t recno, char flag) {
   stampDate();
 }
 
+void DbfFile::markDeleted(const std::vector<std::uint32_t>& recnos) {
+  requireWritable();
+  if (recnos.empty()) return;
+  if (recnos.front() == 0 || recnos.back() > count_)
+    throw Error(ErrorCode::Argument, "Record " + std::to_string(recnos.front() == 0 ? 0 : recnos.back()) + " is not in " + name());
+  if (recnos.back() > storedCount()) writeGathered();
+  // Rewriting a few kilobytes between two flags costs less than a call.
+  constexpr std::uint64_t kCloseBytes = 4096, kLongestRun = 1 << 20;
+  std::string run;
+  for (std::size_t i = 0; i < recnos.size();) {
+    const std::uint64_t from = offsetOf(recnos[i]);
+    std::size_t end = i + 1;
+    while (end < recnos.size() && offsetOf(recnos[end]) - offsetOf(recnos[end - 1]) <= kCloseBytes &&
+           offsetOf(recnos[end]) - from < kLongestRun)
+      ++end;
+    run.resize(offsetOf(recnos[end - 1]) - from + 1);
+    if (run.size() > 1) file_.readAt(from, run.data(), run.size());
+    for (; i < end; ++i) run[offsetOf(recnos[i]) - from] = '*';
+    file_.writeAt(from, run);
+  }
+  stampDate();
+}
+
 std::uint32_t DbfFile::append(std::string_view record) {
   requireWritable();
   const std::uint32_t count = soleWriter_ ? count_ : refreshCount();

@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "xbase/dbf_header.h"
 #include "xbase/file.h"
@@ -60,6 +61,11 @@ class DbfFile {
   void writeRecord(std::uint32_t recno, std::string_view record);
   // Sets the deletion flag of a record ('*' or ' '), then stamps the date.
   void writeDeletionFlag(std::uint32_t recno, char flag);
+  // Marks the records `recnos` (ascending) deleted, then stamps the date
+  // once. Flags lying close together are set by rewriting the bytes from
+  // the first to the last of them in one write, so the caller holds the
+  // locks of every record in between; others get a write each.
+  void markDeleted(const std::vector<std::uint32_t>& recnos);
   // Adds a record after the last one; the caller holds the header lock.
   // Returns its number.
   std::uint32_t append(std::string_view record);

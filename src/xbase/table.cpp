@@ -176,6 +176,13 @@ LockGuard Table::recordLock(std::uint32_t recno) {
   return guard;
 }
 
+std::optional<LockGuard> Table::recordRangeLock(std::uint32_t first, std::uint32_t last) {
+  if (!shared()) return LockGuard();
+  LockGuard guard = LockGuard::attempt(&dbf_->file(), lockregion::record(last), true, std::uint64_t{last} - first + 1);
+  if (!guard.holds()) return std::nullopt;
+  return guard;
+}
+
 LockGuard Table::indexLock(bool exclusive) {
   if (!shared() || !cdxLocks_) return {};
   return LockGuard::wait(cdxLocks_.get(), lockregion::kHeader, exclusive);

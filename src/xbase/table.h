@@ -69,6 +69,10 @@ class Table {
   LockGuard memoLock(bool exclusive) const;
   // Error Locked when another cursor or program edits that record.
   LockGuard recordLock(std::uint32_t recno);
+  // The record locks of `first` to `last` taken at once; nothing when
+  // another cursor or program edits any of them. An empty guard on an
+  // exclusive open.
+  std::optional<LockGuard> recordRangeLock(std::uint32_t first, std::uint32_t last);
   LockGuard indexLock(bool exclusive);
   // The index file's change counter (bytes 8-11 of its header), advanced by
   // every change to any tag; 0 when the table has no index.
