@@ -3,11 +3,12 @@
 # new table, reindex, delete every tenth record by number, pack. Each gives
 # wall and CPU time (the machine may be busy: CPU time is the steadier
 # figure), the index file's size afterwards and, with strace at hand, the
-# read and write calls it made. Run by bench/run.
+# read and write calls it made. Run by bench/run. BIN=DIR times another
+# build's programs.
 # Usage: bench/bulk_figures.sh [ENTRIES...]     (default: 100000 1000000)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-bin="$root/build/bin"
+bin=${BIN:-"$root/build/bin"}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 sizes=("$@")
@@ -37,9 +38,13 @@ for n in "${sizes[@]}"; do
   measure "import" "$bin/cardlark-db" import "$work/table" "$work/entries.txt"
   measure "reindex" "$bin/cardlark-db" reindex "$work/table"
   measure "reindex again" "$bin/cardlark-db" reindex "$work/table"
-  seq 10 10 "$n" | xargs "$bin/cardlark-db" delete "$work/table" >/dev/null
+  seq 10 10 "$n" >"$work/tenths"
+  measure "delete every tenth" xargs -a "$work/tenths" "$bin/cardlark-db" delete "$work/table"
   cp -r "$work/table" "$work/again"  # for the count of calls of a pack
   measure "pack (a tenth deleted)" "$bin/cardlark-db" pack "$work/table"
-  echo "  read/write calls: reindex $(calls "$bin/cardlark-db" reindex "$work/table"), pack $(calls "$bin/cardlark-db" pack "$work/again")"
+  rm -rf "$work/table" && mkdir "$work/table"
+  "$bin/cardlark-db" create "$work/table" >/dev/null
+  echo "  read/write calls: import $(calls "$bin/cardlark-db" import "$work/table" "$work/entries.txt")," \
+    "reindex $(calls "$bin/cardlark-db" reindex "$work/table"), pack $(calls "$bin/cardlark-db" pack "$work/again")"
   rm -rf "$work/again"
 done

@@ -13,6 +13,7 @@ namespace {
 constexpr std::size_t kChunkBytes = 1 << 20;
 constexpr std::size_t kSortItemBytes = 24;   // 16 record bytes + index, padded
 constexpr std::size_t kRunReadBytes = 256 << 10;
+constexpr std::size_t kBuckets = 1 << 16;  // one for each first two bytes
 
 [[noreturn]] void spillFailed() {
   throw Error(ErrorCode::Io, "Cannot write the temporary file of an index build");
@@ -123,13 +124,27 @@ void EntryBuffer::sortFrom(SortItem* begin, SortItem* end, std::size_t depth) co
   }
 }
 
+// The items are first placed by their first two record bytes (a counting
+// pass, then each item straight into its bucket), and each bucket is sorted
+// on its own: the comparisons of one large sort mostly tell apart what
+// those bytes already separate.
 std::vector<std::uint32_t> EntryBuffer::sortedOrder() const {
+  const auto bucketOf = [&](std::size_t i) {
+    const Byte* p = record(i);
+    return recordSize_ > 1 ? std::size_t{p[0]} << 8 | p[1] : std::size_t{p[0]} << 8;
+  };
+  std::vector<std::uint32_t> starts(kBuckets + 1, 0);
+  for (std::size_t i = 0; i < held_; ++i) ++starts[bucketOf(i) + 1];
+  for (std::size_t b = 0; b < kBuckets; ++b) starts[b + 1] += starts[b];
   std::vector<SortItem> items(held_);
+  std::vector<std::uint32_t> next(starts.begin(), starts.end() - 1);
   for (std::size_t i = 0; i < held_; ++i) {
-    items[i].index = static_cast<std::uint32_t>(i);
-    loadWords(items[i], 0);
+    SortItem& item = items[next[bucketOf(i)]++];
+    item.index = static_cast<std::uint32_t>(i);
+    loadWords(item, 0);
   }
-  sortFrom(items.data(), items.data() + items.size(), 0);
+  for (std::size_t b = 0; b < kBuckets; ++b)
+    if (starts[b + 1] - starts[b] > 1) sortFrom(items.data() + starts[b], items.data() + starts[b + 1], 0);
   std::vector<std::uint32_t> order(held_);
   for (std::size_t i = 0; i < held_; ++i) order[i] = items[i].index;
   return order;

@@ -16,11 +16,15 @@ TreeBuilder::Filling& TreeBuilder::level(std::size_t depth) {
   return levels_[depth];
 }
 
-bool TreeBuilder::leafTakes(const Filling& leaf, const CdxEntry& entry) const {
+std::size_t TreeBuilder::storedInLeaf(const Filling& leaf, const CdxEntry& entry) const {
   const auto& entries = leaf.node.entries;
+  return leafKeyBytes(entries.empty() ? nullptr : &entries.back().key, entry.key, shape_);
+}
+
+bool TreeBuilder::leafTakes(const Filling& leaf, const CdxEntry& entry, std::size_t stored) const {
   const std::size_t size = kLeafHeaderSize +
-                           (entries.size() + 1) * leafInfoBytes(std::max(leaf.maxRecno, entry.recno), shape_) +
-                           leaf.keyBytes + leafKeyBytes(entries.empty() ? nullptr : &entries.back().key, entry.key, shape_);
+                           (leaf.node.entries.size() + 1) * leafInfoBytes(std::max(leaf.maxRecno, entry.recno), shape_) +
+                           leaf.keyBytes + stored;
   return size <= kNodeSize;
 }
 
@@ -33,14 +37,19 @@ void TreeBuilder::add(CdxEntry entry) {
 }
 
 void TreeBuilder::append(std::size_t depth, CdxEntry entry, std::uint32_t child) {
+  std::size_t stored = 0;  // leaves: the key bytes the entry adds
   {
     Filling& f = level(depth);
-    const bool full = depth == 0 ? !leafTakes(f, entry) : f.node.entries.size() >= interiorCapacity(shape_);
-    if (full) closeFull(depth);
+    if (depth == 0) stored = storedInLeaf(f, entry);
+    const bool full = depth == 0 ? !leafTakes(f, entry, stored) : f.node.entries.size() >= interiorCapacity(shape_);
+    if (full) {
+      closeFull(depth);
+      if (depth == 0) stored = storedInLeaf(levels_[0], entry);  // first in a new leaf
+    }
   }
   Filling& f = levels_[depth];  // closeFull may have grown levels_
   if (depth == 0) {
-    f.keyBytes += leafKeyBytes(f.node.entries.empty() ? nullptr : &f.node.entries.back().key, entry.key, shape_);
+    f.keyBytes += stored;
     f.maxRecno = std::max(f.maxRecno, entry.recno);
   } else {
     f.node.children.push_back(child);

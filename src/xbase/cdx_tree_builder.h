@@ -32,7 +32,10 @@ class TreeBuilder {
   };
 
   Filling& level(std::size_t depth);
-  bool leafTakes(const Filling& leaf, const CdxEntry& entry) const;
+  // The key bytes `entry` stores after the leaf's last entry (all of them
+  // but the trailing pad in an empty leaf).
+  std::size_t storedInLeaf(const Filling& leaf, const CdxEntry& entry) const;
+  bool leafTakes(const Filling& leaf, const CdxEntry& entry, std::size_t stored) const;
   void append(std::size_t depth, CdxEntry entry, std::uint32_t child);
   void closeFull(std::size_t depth);
 

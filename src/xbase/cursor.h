@@ -156,12 +156,20 @@ class Cursor {
   virtual bool appending() const = 0;  // inside beginAppend
   virtual void deleteRecord() = 0;     // marks the current record deleted; moves on to the next
                                        // (eof when none); while appending it drops the new record
+  // Marks the records `recnos` deleted (one already deleted stays so) and
+  // goes to the top. When none of them is being edited elsewhere they are
+  // locked together and their flags written in few large writes; else
+  // they are deleted one by one in the order given, with deleteRecord's
+  // errors. A number past the table: Error NotFound, as go() gives it.
+  virtual void deleteRecords(const std::vector<std::uint32_t>& recnos) = 0;
 
   // --- bulk loading (exclusive opens only): between beginBulkAppend and
   // endBulkAppend, posted appends skip the per-record index update and
   // endBulkAppend rebuilds every tag in one pass, which is many times faster
-  // for a large import. Interrupted in between, the records are stored and
-  // the index lags behind them until a reindex.
+  // for a large import. The records and their memos are written in large
+  // pieces (memos first, the header's count last), not one by one; they
+  // read as stored meanwhile. Interrupted in between, the records written
+  // so far are stored and the index lags behind them until a reindex.
   virtual void beginBulkAppend() = 0;
   virtual void endBulkAppend() = 0;
 

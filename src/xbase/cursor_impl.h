@@ -71,6 +71,7 @@ class CursorImpl final : public Cursor {
   bool editing() const override { return state_ != State::Browse; }
   bool appending() const override { return state_ == State::Append; }
   void deleteRecord() override;
+  void deleteRecords(const std::vector<std::uint32_t>& recnos) override;
   void beginBulkAppend() override;
   void endBulkAppend() override;
   void beginBatch() override;

@@ -30,11 +30,13 @@ void CursorImpl::beginBulkAppend() {
   requireExclusive("loading records in bulk");
   requireBrowsing("loading records in bulk");
   bulkAppend_ = true;
+  table_.gatherAppends();
 }
 
 void CursorImpl::endBulkAppend() {
   if (!bulkAppend_) return;
   bulkAppend_ = false;
+  table_.stopGathering();
   reindex();
 }
 
@@ -56,6 +58,7 @@ void CursorImpl::createTag(std::string_view name, std::string_view keyExpression
 
 void CursorImpl::pack() {
   requireExclusive("packing");
+  table_.writeGathered();
   std::vector<const TagRule*> rules;
   const int tagCount = table_.cdx() ? table_.cdx()->tagCount() : 0;
   for (int tag = 0; tag < tagCount; ++tag) rules.push_back(&rule(tag));

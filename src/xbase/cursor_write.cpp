@@ -15,6 +15,8 @@
 // A crash before the index write leaves an index that misses or misplaces
 // the one record being written; a reindex repairs it.
 
+#include <algorithm>
+
 #include "xbase/cursor_impl.h"
 #include "xbase/dbf_record.h"
 #include "xbase/error.h"
@@ -162,6 +164,28 @@ void CursorImpl::deleteRecord() {
   }
   // Deleted records keep their index entries until a pack; the walk skips them.
   skip(1);
+}
+
+void CursorImpl::deleteRecords(const std::vector<std::uint32_t>& recnos) {
+  requireBrowsing("deleting");
+  table_.requireWritable();
+  std::vector<std::uint32_t> sorted(recnos);
+  std::sort(sorted.begin(), sorted.end());
+  DbfFile& dbf = table_.dbf();
+  const bool allThere = !sorted.empty() && sorted.front() > 0 &&
+                        (sorted.back() <= dbf.knownCount() || sorted.back() <= dbf.refreshCount());
+  std::optional<LockGuard> held;
+  if (allThere) held = table_.recordRangeLock(sorted.front(), sorted.back());
+  if (held) {
+    dbf.markDeleted(sorted);
+  } else {
+    for (const std::uint32_t recno : recnos) {
+      go(recno);
+      if (!deleted()) deleteRecord();
+    }
+  }
+  held.reset();
+  first();
 }
 
 }  // namespace xbase

@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "xbase/dbf_header.h"
 #include "xbase/file.h"
@@ -60,9 +61,28 @@ class DbfFile {
   void writeRecord(std::uint32_t recno, std::string_view record);
   // Sets the deletion flag of a record ('*' or ' '), then stamps the date.
   void writeDeletionFlag(std::uint32_t recno, char flag);
+  // Marks the records `recnos` (ascending) deleted, then stamps the date
+  // once. Flags lying close together are set by rewriting the bytes from
+  // the first to the last of them in one write, so the caller holds the
+  // locks of every record in between; others get a write each.
+  void markDeleted(const std::vector<std::uint32_t>& recnos);
   // Adds a record after the last one; the caller holds the header lock.
   // Returns its number.
   std::uint32_t append(std::string_view record);
+
+  // Gathered appends (a bulk load on an exclusive open): append() keeps the
+  // records in memory, where they count and read as stored, and they are
+  // written in large pieces: the records in one write, then the header's
+  // date and count once. `beforeWrite` runs before each such write (the
+  // memo file writes the memos they point to first). A read that asks the
+  // file itself (refreshCount) writes them first.
+  void gatherAppends(std::function<void()> beforeWrite);
+  // Writes what was gathered; gathering goes on.
+  void writeGathered();
+  // Writes what was gathered and stops gathering.
+  void stopGathering();
+  // Forgets what was gathered, unwritten, and stops gathering (a rollback).
+  void dropGathered();
   // Sets or clears the structural-index flag in the header.
   void setIndexFlag(bool present);
 
@@ -79,8 +99,14 @@ class DbfFile {
 
   File file_;
   DbfHeader header_;
-  std::uint32_t count_ = 0;
+  std::uint32_t storedCount() const { return count_ - gatheredCount_; }
+
+  std::uint32_t count_ = 0;  // gathered records included
   bool soleWriter_ = false;
+  bool gathering_ = false;
+  std::function<void()> beforeWrite_;
+  std::string gathered_;  // records storedCount() + 1 to count_
+  std::uint32_t gatheredCount_ = 0;
 };
 
 }  // namespace xbase

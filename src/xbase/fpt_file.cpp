@@ -14,6 +14,8 @@ namespace xbase {
 
 namespace {
 
+constexpr std::size_t kGatheredBytes = 1 << 20;  // gathered blocks written at once
+
 std::uint64_t blocksFor(std::uint64_t bytes, std::uint32_t blockSize) {
   return (bytes + blockSize - 1) / blockSize;
 }
@@ -88,6 +90,13 @@ std::uint32_t FptFile::storedLength(std::uint32_t block, std::uint64_t fileSize)
 }
 
 std::string FptFile::read(std::uint32_t block) const {
+  if (!gathered_.empty() && block >= gatheredFrom_) {
+    const std::size_t at = static_cast<std::size_t>(block - gatheredFrom_) * blockSize_;
+    if (at + kBlockHeaderSize <= gathered_.size()) {
+      const std::uint32_t length = readBe32(gathered_.data() + at + 4);
+      return gathered_.substr(at + kBlockHeaderSize, length);
+    }
+  }
   const std::uint32_t length = storedLength(block, file_.size());
   std::string text(length, '\0');
   file_.readAt(runStart(block) + kBlockHeaderSize, text.data(), length);
@@ -96,6 +105,7 @@ std::string FptFile::read(std::uint32_t block) const {
 
 bool FptFile::rewriteInPlace(std::uint32_t block, std::string_view text) {
   if (block == 0) return false;
+  writeGathered();
   std::uint32_t oldLength = 0;
   try {
     oldLength = storedLength(block, file_.size());
@@ -149,12 +159,44 @@ std::uint32_t FptFile::append(std::string_view text) {
   std::string image = blockImage(text, blockSize_);
   const std::uint64_t blocks = image.size() / blockSize_;
   if (next + blocks > 0xFFFFFFFFull) throw Error(ErrorCode::Unsupported, name() + " is full");
+  if (gathering_) {
+    if (gathered_.empty()) gatheredFrom_ = next;
+    gathered_.append(image);
+    knownNextFree_ = static_cast<std::uint32_t>(next + blocks);
+    if (gathered_.size() >= kGatheredBytes) writeGathered();
+    return next;
+  }
   file_.writeAt(static_cast<std::uint64_t>(next) * blockSize_, image);
   char newNext[4];
   writeBe32(newNext, static_cast<std::uint32_t>(next + blocks));
   file_.writeAt(0, newNext, sizeof newNext);
   if (soleWriter_) knownNextFree_ = static_cast<std::uint32_t>(next + blocks);
   return next;
+}
+
+void FptFile::gatherAppends() {
+  writeGathered();
+  gathering_ = soleWriter_;  // the next free block is kept in memory only then
+}
+
+void FptFile::writeGathered() {
+  if (gathered_.empty()) return;
+  file_.writeAt(static_cast<std::uint64_t>(gatheredFrom_) * blockSize_, gathered_);
+  char newNext[4];
+  writeBe32(newNext, knownNextFree_);
+  file_.writeAt(0, newNext, sizeof newNext);
+  gathered_.clear();
+}
+
+void FptFile::stopGathering() {
+  writeGathered();
+  gathering_ = false;
+}
+
+void FptFile::dropGathered() {
+  gathered_.clear();
+  gathering_ = false;
+  knownNextFree_ = 0;
 }
 
 std::string FptReader::read(std::uint32_t block) {

@@ -55,6 +55,17 @@ class FptFile {
   // size): Error Corrupt, nothing written.
   std::uint32_t append(std::string_view text);
 
+  // Gathered appends (a bulk load on an exclusive open): append() keeps the
+  // new blocks in memory, where they read as stored, and writes them in
+  // large pieces, each followed by the header's next free block.
+  void gatherAppends();
+  // Writes what was gathered; gathering goes on.
+  void writeGathered();
+  // Writes what was gathered and stops gathering.
+  void stopGathering();
+  // Forgets what was gathered, unwritten, and stops gathering (a rollback).
+  void dropGathered();
+
  private:
   void requireSound(std::uint32_t nextFree) const;
   friend class FptReader;
@@ -69,6 +80,9 @@ class FptFile {
   std::uint32_t blockSize_ = kDefaultBlockSize;
   bool soleWriter_ = false;
   std::uint32_t knownNextFree_ = 0;  // 0: read it from the header
+  bool gathering_ = false;
+  std::uint32_t gatheredFrom_ = 0;  // the first gathered block
+  std::string gathered_;            // blocks gatheredFrom_ on
 };
 
 // Reads the memos of a file nobody writes meanwhile (an exclusive pack, or

@@ -7,13 +7,14 @@ LockGuard& LockGuard::operator=(LockGuard&& other) noexcept {
     release();
     file_ = other.file_;
     offset_ = other.offset_;
+    length_ = other.length_;
     other.file_ = nullptr;
   }
   return *this;
 }
 
 void LockGuard::release() noexcept {
-  if (file_) file_->unlock(offset_, 1);
+  if (file_) file_->unlock(offset_, length_);
   file_ = nullptr;
 }
 
@@ -23,9 +24,9 @@ LockGuard LockGuard::wait(File* file, std::uint64_t offset, bool exclusive) {
   return LockGuard(file, offset);
 }
 
-LockGuard LockGuard::attempt(File* file, std::uint64_t offset, bool exclusive) {
-  if (!file || !file->tryLock(offset, 1, exclusive)) return {};
-  return LockGuard(file, offset);
+LockGuard LockGuard::attempt(File* file, std::uint64_t offset, bool exclusive, std::uint64_t length) {
+  if (!file || !file->tryLock(offset, length, exclusive)) return {};
+  return LockGuard(file, offset, length);
 }
 
 }  // namespace xbase

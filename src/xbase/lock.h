@@ -42,9 +42,11 @@ constexpr std::uint64_t record(std::uint32_t recno) { return kHeader - recno; }
 class LockGuard {
  public:
   LockGuard() = default;
-  LockGuard(File* file, std::uint64_t offset) : file_(file), offset_(offset) {}
+  LockGuard(File* file, std::uint64_t offset, std::uint64_t length = 1) : file_(file), offset_(offset), length_(length) {}
   ~LockGuard() { release(); }
-  LockGuard(LockGuard&& other) noexcept : file_(other.file_), offset_(other.offset_) { other.file_ = nullptr; }
+  LockGuard(LockGuard&& other) noexcept : file_(other.file_), offset_(other.offset_), length_(other.length_) {
+    other.file_ = nullptr;
+  }
   LockGuard& operator=(LockGuard&& other) noexcept;
   LockGuard(const LockGuard&) = delete;
   LockGuard& operator=(const LockGuard&) = delete;
@@ -54,12 +56,14 @@ class LockGuard {
 
   // Waits for a lock (only ever held briefly by others).
   static LockGuard wait(File* file, std::uint64_t offset, bool exclusive);
-  // Takes a lock or returns an empty guard when someone else holds it.
-  static LockGuard attempt(File* file, std::uint64_t offset, bool exclusive);
+  // Takes a lock on `length` bytes or returns an empty guard when someone
+  // else holds any of them.
+  static LockGuard attempt(File* file, std::uint64_t offset, bool exclusive, std::uint64_t length = 1);
 
  private:
   File* file_ = nullptr;
   std::uint64_t offset_ = 0;
+  std::uint64_t length_ = 1;
 };
 
 }  // namespace xbase

@@ -30,7 +30,32 @@ Table::Table(const std::filesystem::path& dbfPath, OpenMode mode) : path_(dbfPat
   if (!shared()) adopted_ = adoptTrailingRecords();
 }
 
-Table::~Table() = default;
+// Records gathered and not yet written are stored as the appends would
+// have stored them one by one.
+Table::~Table() {
+  try {
+    stopGathering();
+  } catch (const Error&) {
+  }
+}
+
+void Table::gatherAppends() {
+  if (shared()) return;
+  if (fpt_) fpt_->gatherAppends();
+  dbf_->gatherAppends([fpt = fpt_.get()] {
+    if (fpt) fpt->writeGathered();
+  });
+}
+
+void Table::writeGathered() {
+  if (fpt_) fpt_->writeGathered();
+  dbf_->writeGathered();
+}
+
+void Table::stopGathering() {
+  if (fpt_) fpt_->stopGathering();
+  dbf_->stopGathering();
+}
 
 void Table::openFiles(std::optional<File> lockedDbf) {
   if (lockedDbf) {
@@ -63,6 +88,7 @@ void Table::openMarker() {
 
 void Table::reopen(File dbf) {
   endMemoHolds();
+  stopGathering();
   cdx_.reset();
   cdxLocks_.reset();
   fpt_.reset();
@@ -89,6 +115,7 @@ std::string Table::memo(int field, std::string_view record) const {
 // hold. Inside a batch the batch's own write lock already keeps others out.
 void Table::holdMemoReads() {
   if (memoHolds_++ > 0 || !fpt_) return;
+  fpt_->writeGathered();  // the held reader reads the file itself
   if (shared() && !batch_) heldMemoLock_ = LockGuard::wait(&fpt_->file(), lockregion::kMemo, false);
 }
 
@@ -146,6 +173,13 @@ LockGuard Table::recordLock(std::uint32_t recno) {
   LockGuard guard = LockGuard::attempt(&dbf_->file(), lockregion::record(recno), true);
   if (!guard.holds())
     throw Error(ErrorCode::Locked, "Record " + std::to_string(recno) + " is being edited by another user");
+  return guard;
+}
+
+std::optional<LockGuard> Table::recordRangeLock(std::uint32_t first, std::uint32_t last) {
+  if (!shared()) return LockGuard();
+  LockGuard guard = LockGuard::attempt(&dbf_->file(), lockregion::record(last), true, std::uint64_t{last} - first + 1);
+  if (!guard.holds()) return std::nullopt;
   return guard;
 }
 

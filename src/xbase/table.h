@@ -69,6 +69,10 @@ class Table {
   LockGuard memoLock(bool exclusive) const;
   // Error Locked when another cursor or program edits that record.
   LockGuard recordLock(std::uint32_t recno);
+  // The record locks of `first` to `last` taken at once; nothing when
+  // another cursor or program edits any of them. An empty guard on an
+  // exclusive open.
+  std::optional<LockGuard> recordRangeLock(std::uint32_t first, std::uint32_t last);
   LockGuard indexLock(bool exclusive);
   // The index file's change counter (bytes 8-11 of its header), advanced by
   // every change to any tag; 0 when the table has no index.
@@ -87,6 +91,15 @@ class Table {
   // True when this (exclusive) open took whole records lying past the
   // header's count into the table; their index entries are still missing.
   bool adoptedRecords() const { return adopted_; }
+
+  // Gathered appends (exclusive opens): appended records and memo blocks
+  // are kept in memory and written in large pieces, memos before the
+  // records that point to them, records before the header's count. Reads
+  // through this Table see them. writeGathered writes what was gathered;
+  // stopGathering writes it and ends gathering; a rollback forgets it.
+  void gatherAppends();
+  void writeGathered();
+  void stopGathering();
 
   // All or nothing: beginBatch keeps the header and memo locks and notes
   // the files' state; rollbackBatch returns the table, memo and index

@@ -51,6 +51,7 @@ void Table::beginBatch() {
 }
 
 void Table::endBatch() {
+  stopGathering();
   endMemoHolds();  // a hold inside the batch leaned on the batch's lock
   batch_.reset();
   batchMemoLock_.release();
@@ -60,6 +61,8 @@ void Table::endBatch() {
 void Table::rollbackBatch() {
   if (!batch_) return;
   const Snapshot& s = *batch_;
+  dbf_->dropGathered();
+  if (fpt_) fpt_->dropGathered();
   File& dbf = dbf_->file();
   dbf.truncate(s.dbfSize);
   dbf.writeAt(s.tailOffset, s.tail);

@@ -5,6 +5,8 @@
 
 #include "temp_folder.h"
 #include "xbase/cursor.h"
+#include "xbase/dbf_bytes.h"
+#include "xbase/dbf_record.h"
 #include "xbase/error.h"
 
 namespace xbase {
@@ -185,6 +187,37 @@ TEST(BulkAppend, RebuildsTheTagOnceAtTheEndAndNeedsTheTableAlone) {
   }
   auto shared = Cursor::open(path, OpenMode::Shared);
   EXPECT_THROW(shared->beginBulkAppend(), Error);
+}
+
+// A bulk load keeps its appends in memory and writes them a megabyte at a
+// time: they read as stored meanwhile, every record the file counts has its
+// memo in the memo file already, and a load never ended is stored whole.
+TEST(BulkAppend, GatheredRecordsReadAsStoredAndReachTheFilesMemosFirst) {
+  testing::TempFolder folder;
+  const auto path = testing::createAddressTable(folder.path());
+  constexpr std::uint32_t kEntries = 25000;  // more than a megabyte of records
+  const auto memoOf = [](std::uint32_t i) { return "Memo " + std::to_string(i); };
+  {
+    auto exclusive = Cursor::open(path, OpenMode::Exclusive);
+    exclusive->beginBulkAppend();
+    for (std::uint32_t i = 1; i <= kEntries; ++i) testing::addEntry(*exclusive, "Entry " + std::to_string(i), memoOf(i));
+    exclusive->go(kEntries);
+    EXPECT_EQ(exclusive->value("Info"), memoOf(kEntries));
+    EXPECT_EQ(exclusive->valueAt(kEntries - 1, exclusive->fieldIndex("Name")), "Entry 24999");
+
+    const std::string dbf = testing::readFile(path), fpt = testing::readFile(folder.path() / "ADDRESS.fpt");
+    const std::uint32_t counted = readLe32(dbf.data() + 4);
+    ASSERT_GT(counted, 0u);
+    ASSERT_LT(counted, kEntries);
+    const std::size_t last = readLe16(dbf.data() + 8) + std::size_t{counted - 1} * readLe16(dbf.data() + 10);
+    const std::uint32_t block =
+        memoBlockOf(FieldInfo{"INFO", 'M', 10, 0}, std::string_view(dbf).substr(last + 1 + address::kNameWidth, 10));
+    EXPECT_LT(block, readBe32(fpt.data()));
+    EXPECT_LE(std::uint64_t{readBe32(fpt.data())} * 64, fpt.size() + 64);
+  }
+  auto shared = Cursor::open(path, OpenMode::Shared);
+  EXPECT_EQ(tableInfo(path).recordCount, kEntries);
+  EXPECT_EQ(shared->valueAt(kEntries, shared->fieldIndex("Info")), memoOf(kEntries));
 }
 
 }  // namespace

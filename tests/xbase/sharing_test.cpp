@@ -84,6 +84,36 @@ TEST_F(Sharing, RecordBeingEditedIsLockedForOthers) {
   b->cancel();
 }
 
+// A list of records is deleted under one lock over all of them, flags close
+// together in one write; while another cursor edits one of them they go one
+// by one in the order given, up to the record that is locked.
+TEST_F(Sharing, DeletingAListOfRecordsTakesTheirLocksTogether) {
+  auto a = open();
+  auto b = open();
+  for (int i = 1; i <= 400; ++i) testing::addEntry(*a, "Entry " + std::to_string(i));
+  a->go(3);
+  a->deleteRecord();
+  const std::vector<std::uint32_t> list = {5, 1, 200, 3, 5, 400};
+  const auto deletedOnes = [&] {
+    std::vector<std::uint32_t> out;
+    for (std::uint32_t r = 1; r <= 400; ++r) {
+      a->go(r);
+      if (a->deleted()) out.push_back(r);
+    }
+    return out;
+  };
+  b->go(200);
+  b->beginEdit();
+  EXPECT_EQ(errorCodeOf([&] { a->deleteRecords(list); }), ErrorCode::Locked);
+  EXPECT_EQ(deletedOnes(), (std::vector<std::uint32_t>{1, 3, 5}));
+  b->cancel();
+  a->deleteRecords(list);
+  EXPECT_EQ(deletedOnes(), (std::vector<std::uint32_t>{1, 3, 5, 200, 400}));
+  a->go(4);
+  EXPECT_EQ(a->value("Name"), "Entry 4");  // rewritten between two flags, unchanged
+  EXPECT_TRUE(checkTable(path_).empty());
+}
+
 TEST_F(Sharing, ExclusiveOpenRefusedWhileOthersHaveItOpen) {
   {
     auto shared = open();

@@ -15,10 +15,7 @@ int runDelete(const Arguments& arguments) {
   const std::uint32_t count = xbase::tableInfo(files.dbf).recordCount;
   std::vector<std::uint32_t> recnos;
   for (std::size_t i = 1; i < arguments.operands.size(); ++i) recnos.push_back(parseRecno(arguments.operands[i], count));
-  for (const std::uint32_t recno : recnos) {
-    cursor->go(recno);
-    if (!cursor->deleted()) cursor->deleteRecord();
-  }
+  cursor->deleteRecords(recnos);
   return kOk;
 }
 

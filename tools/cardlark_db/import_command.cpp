@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <functional>
+#include <vector>
 
 #include "cardlark_db/command.h"
 #include "cardlark_db/import_line.h"
@@ -18,7 +19,10 @@ namespace {
 // Calls `use` with each entry of the file; empty lines are skipped and a
 // carriage return ending a line (a file written with CR LF) is dropped.
 void forEachEntry(const std::filesystem::path& file, const std::function<void(const ImportEntry&)>& use) {
-  std::ifstream in(file, std::ios::binary);
+  std::vector<char> buffer(1 << 20);  // a file of many megabytes is read a megabyte at a time
+  std::ifstream in;
+  in.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+  in.open(file, std::ios::binary);
   if (!in) throw xbase::Error(xbase::ErrorCode::NotFound, "Cannot open " + file.string());
   std::string line;
   std::size_t number = 0;

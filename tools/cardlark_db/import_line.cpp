@@ -1,5 +1,6 @@
 #include "cardlark_db/import_line.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace cardlark::db {
@@ -10,10 +11,9 @@ std::string unescapeMemo(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\\') {
-      out.push_back(text[i]);
-      continue;
-    }
+    const std::size_t escape = std::min(text.find('\\', i), text.size());
+    out.append(text.substr(i, escape - i));  // the bytes up to the next escape, at once
+    if ((i = escape) == text.size()) break;
     if (i + 1 == text.size()) throw ImportLineError("the memo ends in a lone backslash");
     switch (text[++i]) {
       case 'n': out.push_back('\n'); break;
@@ -35,9 +35,12 @@ void checkDate(std::string_view date) {
   bool digits = date.size() == 8;
   for (char c : date) digits = digits && c >= '0' && c <= '9';
   if (!digits) throw ImportLineError("date \"" + std::string(date) + "\" is not YYYYMMDD");
-  const int year = std::stoi(std::string(date.substr(0, 4)));
-  const int month = std::stoi(std::string(date.substr(4, 2)));
-  const int day = std::stoi(std::string(date.substr(6, 2)));
+  const auto number = [&](std::size_t from, std::size_t n) {
+    int value = 0;
+    for (const char c : date.substr(from, n)) value = value * 10 + (c - '0');
+    return value;
+  };
+  const int year = number(0, 4), month = number(4, 2), day = number(6, 2);
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const bool valid = year >= 1 && month >= 1 && month <= 12 && day >= 1 &&
                      day <= kDays[month - 1] + (month == 2 && leapYear(year) ? 1 : 0);
