@@ -103,7 +103,8 @@ bool Table::heldRecord(std::uint32_t recno, std::string_view& out) {
     constexpr std::size_t kLargest = 256 * 1024;
     const std::uint32_t most = static_cast<std::uint32_t>(std::max<std::size_t>(8, kLargest / length));
     const bool onward = heldCount_ > 0 && recno >= heldFirst_ && recno <= heldFirst_ + heldCount_ + 8;
-    heldWant_ = onward ? std::min(heldWant_ * 2, most) : 8;
+    // A jump (records visited in index order) reads just the one record.
+    heldWant_ = onward ? std::min(std::max<std::uint32_t>(heldWant_ * 2, 8), most) : 1;
     if (recno > dbf_->knownCount()) dbf_->refreshCount();
     heldFirst_ = recno;
     heldCount_ = dbf_->readBlock(recno, heldWant_, heldRecords_);
