@@ -32,6 +32,11 @@ TDM::TDM(QObject* parent) : QObject(parent) {
   tblAddress.setAfterDelete([this](EngineTable& table) { tblAddressAfterDelete(table); });
   tblAddress.setFilterRecord(
       [this](const RecordView& record) { return tblAddressFilterRecord(record); });
+  // In name order the name is tested on the index key, so the records of
+  // names without the text are not read unless their memo has it.
+  tblAddress.setFilterKey(QString::fromLatin1(address::kTagKey), [this](std::string_view key, std::uint32_t recordNumber) {
+    return search_.accepts(key, [&] { return memoOfRecord(recordNumber); });
+  });
   tblAddress.setFilterPassEnded([this] { endMemoPass(); });
   connect(&tblFilter, &EngineTable::activeChanged, this, [this] { memoField_ = -1; });
 }

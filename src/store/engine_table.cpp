@@ -186,6 +186,12 @@ void EngineTable::setFilterRecord(FilterRecordEvent handler) {
   if (isActive()) applyFilter();
 }
 
+void EngineTable::setFilterKey(const QString& keyExpression, FilterKeyEvent handler) {
+  filterKeyExpression_ = keyExpression;
+  filterKey_ = std::move(handler);
+  if (isActive()) applyFilter();
+}
+
 void EngineTable::setFilterText(const QString& expression) {
   if (!isActive() || !filtered_) {
     filterText_ = expression;
@@ -204,6 +210,14 @@ void EngineTable::applyFilter() {
       c.setRecordFilter([this](xbase::Cursor& candidate) { return testRecord(candidate); });
     } else {
       c.setRecordFilter({});
+    }
+    if (filtered_ && filterRecord_ && filterKey_) {
+      c.setKeyFilter(toAnsi(filterKeyExpression_, codePage_), [this](std::string_view key, std::uint32_t recordNumber) {
+        filterRan_ = true;
+        return filterKey_(key, recordNumber);
+      });
+    } else {
+      c.setKeyFilter({}, {});
     }
   });
 }

@@ -54,6 +54,10 @@ class EngineTable : public QObject {
   using Event = std::function<void(EngineTable&)>;
   // Accept (true) or reject the record that `record` shows.
   using FilterRecordEvent = std::function<bool(const RecordView& record)>;
+  // May the record at `recordNumber`, whose index key is `key`, pass the
+  // filter-record event? Asked before the record is read; false passes it by
+  // (see xbase::Cursor::setKeyFilter).
+  using FilterKeyEvent = std::function<bool(std::string_view key, std::uint32_t recordNumber)>;
 
   explicit EngineTable(const QString& name, QObject* parent = nullptr);
   ~EngineTable() override;  // cancels an unfinished edit and closes
@@ -95,6 +99,11 @@ class EngineTable : public QObject {
   void setAfterCancel(Event handler) { afterCancel_ = std::move(handler); }
   void setAfterDelete(Event handler) { afterDelete_ = std::move(handler); }
   void setFilterRecord(FilterRecordEvent handler);
+  // Asked, along with the filter-record event, for each entry met in the
+  // order of a tag whose key expression is written like `keyExpression`
+  // and whose keys hold its whole value, before the record is read. It must
+  // answer true for every record the filter-record event accepts.
+  void setFilterKey(const QString& keyExpression, FilterKeyEvent handler);
   // Runs once after each operation (a move, a refilter, a count) during
   // which the filter-record event ran: the event may keep what serves the
   // records of one pass (e.g. a held lock) until then. Must not throw.
@@ -254,6 +263,8 @@ class EngineTable : public QObject {
   int disableCount_ = 0;
   Event beforePost_, afterInsert_, afterPost_, afterCancel_, afterDelete_;
   FilterRecordEvent filterRecord_;
+  QString filterKeyExpression_;
+  FilterKeyEvent filterKey_;
   std::function<void()> filterPassEnded_;
   // The operations under way (engine() nests) and whether the filter-record
   // event ran in them.

@@ -1,5 +1,6 @@
 #include "store/search_rule.h"
 
+#include <bit>
 #include <cstring>
 
 #include "xbase/dbf_text.h"
@@ -34,14 +35,38 @@ bool SearchRule::accepts(std::string_view name, const MemoFetcher& memo) const {
   return search_.in(memo());
 }
 
-// Horspool's search over the folded bytes: the skip table is indexed by the
-// haystack byte upper-cased, so a letter of either case skips alike.
-UpperSearch::UpperSearch(std::string_view needle) : needle_(needle) {
-  const auto m = static_cast<std::uint32_t>(needle_.size());
-  skip_.fill(m);
-  for (std::uint32_t i = 0; i + 1 < m; ++i) skip_[static_cast<unsigned char>(needle_[i])] = m - 1 - i;
+namespace {
+
+constexpr std::uint64_t kEachByte = 0x0101010101010101ULL;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+std::uint64_t load8(const unsigned char* at) {
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
 }
 
+}  // namespace
+
+UpperSearch::UpperSearch(std::string_view needle) : needle_(needle) {
+  for (std::size_t i = 0; i < patterns_.size() && i < needle_.size(); ++i) {
+    const auto c = static_cast<unsigned char>(needle_[i]);
+    const std::uint64_t fold = c >= 'A' && c <= 'Z' ? 0x20 : 0;
+    patterns_[i] = BytePattern{fold * kEachByte, (c | fold) * kEachByte};
+  }
+}
+
+bool UpperSearch::matchesAt(const unsigned char* text) const {
+  const auto* needle = reinterpret_cast<const unsigned char*>(needle_.data());
+  for (std::size_t j = 0; j < needle_.size(); ++j)
+    if (kUpper[text[j]] != needle[j]) return false;
+  return true;
+}
+
+// Eight places at a time: a place can hold the needle only where the first
+// two of its bytes match, which a few word operations tell for eight places
+// together (the flags may name a place too many, never one too few); only
+// those places are compared in full. The rest, and short texts, one by one.
 bool UpperSearch::in(std::string_view haystack) const {
   if (const void* zero = std::memchr(haystack.data(), '\0', haystack.size()))
     haystack = haystack.substr(0, static_cast<std::size_t>(static_cast<const char*>(zero) - haystack.data()));
@@ -49,18 +74,28 @@ bool UpperSearch::in(std::string_view haystack) const {
   if (m == 0) return true;
   if (m > haystack.size()) return false;
   const auto* text = reinterpret_cast<const unsigned char*>(haystack.data());
-  const auto* needle = reinterpret_cast<const unsigned char*>(needle_.data());
-  const unsigned char lastByte = needle[m - 1];
-  const std::size_t end = haystack.size() - m;
-  for (std::size_t pos = 0; pos <= end;) {
-    const unsigned char last = kUpper[text[pos + m - 1]];
-    if (last == lastByte) {
-      std::size_t j = m - 1;
-      while (j > 0 && kUpper[text[pos + j - 1]] == needle[j - 1]) --j;
-      if (j == 0) return true;
+  const std::size_t last = haystack.size() - m;  // the last place the needle fits
+  std::size_t pos = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    const BytePattern& first = patterns_[0];
+    const BytePattern& second = patterns_[m > 1 ? 1 : 0];
+    const std::size_t shift = m > 1 ? 1 : 0;
+    // Zero bytes of (word | fold) ^ pattern are the matching bytes.
+    const auto matching = [](std::uint64_t word, const BytePattern& p) {
+      const std::uint64_t v = (word | p.fold) ^ p.pattern;
+      return (v - kEachByte) & ~v & kHighBits;
+    };
+    for (; pos + 8 + shift <= haystack.size() && pos + 7 <= last; pos += 8) {
+      std::uint64_t flags = matching(load8(text + pos), first) & matching(load8(text + pos + shift), second);
+      while (flags != 0) {
+        const std::size_t at = pos + static_cast<std::size_t>(std::countr_zero(flags)) / 8;
+        if (matchesAt(text + at)) return true;
+        flags &= flags - 1;
+      }
     }
-    pos += skip_[last];
   }
+  for (; pos <= last; ++pos)
+    if (matchesAt(text + pos)) return true;
   return false;
 }
 

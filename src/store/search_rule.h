@@ -19,8 +19,9 @@
 namespace store {
 
 // A search for an upper-cased needle in text upper-cased by the a-to-z rule,
-// without copying the text. The skip table is built once, when the search
-// is made, and serves every record a walk tests.
+// without copying the text. The patterns of the needle's first two bytes
+// are made once, when the search is made, and serve every record a walk
+// tests.
 class UpperSearch {
  public:
   UpperSearch() = default;
@@ -31,8 +32,17 @@ class UpperSearch {
   bool in(std::string_view haystack) const;
 
  private:
+  // One needle byte compared with eight text bytes at once: a text byte
+  // matches when (byte | fold) == pattern, fold being 0x20 for a letter
+  // (either case matches) and 0 for any other byte.
+  struct BytePattern {
+    std::uint64_t fold = 0;
+    std::uint64_t pattern = 0;
+  };
+  bool matchesAt(const unsigned char* text) const;
+
   std::string needle_;
-  std::array<std::uint32_t, 256> skip_{};
+  std::array<BytePattern, 2> patterns_{};
 };
 
 class SearchRule {

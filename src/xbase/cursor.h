@@ -140,6 +140,15 @@ class Cursor {
   // A caller's per-record test, applied after the expression; empty clears.
   using RecordFilter = std::function<bool(Cursor&)>;
   virtual void setRecordFilter(RecordFilter test) = 0;
+  // A caller's test of an index entry before its record is read, while the
+  // record filter is set and the order is a tag whose key expression is
+  // written like `keyExpression` (token for token, names in any case) and
+  // whose keys hold that expression's whole value. False passes the record
+  // by unread; true leaves it to the other filters, so the test must hold
+  // for every record they accept. It may read other cursors, not this one.
+  // An empty test clears.
+  using KeyFilter = std::function<bool(std::string_view key, std::uint32_t recno)>;
+  virtual void setKeyFilter(std::string_view keyExpression, KeyFilter test) = 0;
   // Non-deleted records passing the filter expression (not the callback).
   virtual std::uint32_t count() = 0;
 

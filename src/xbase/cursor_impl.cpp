@@ -120,26 +120,23 @@ bool CursorImpl::scanIndex(std::optional<CdxEntry> from, bool inclusive, Directi
   // descends the tree once per batch, not once per record.
   constexpr std::size_t kMaxBatch = 512;
   std::size_t want = 4;
-  std::uint32_t counter = 0;
-  std::vector<CdxEntry> batch;
+  IndexBatch batch;
   std::size_t start = 0;  // the first entry of `batch` not yet met
-  bool reachesEnd = false;
   if (!inclusive && from && lookaheadContinues(*from, direction)) {
-    batch = std::move(lookahead_.entries);
+    batch = std::move(lookahead_.batch);
     start = lookahead_.next;
-    reachesEnd = lookahead_.reachesEnd;
-    counter = lookahead_.counter;
     want = lookahead_.batchSize;
   } else {
-    batch = indexBatch(from, inclusive, direction, want, counter);
-    reachesEnd = batch.size() < want;
+    batch = indexBatch(from, inclusive, direction, want, onlyKey);
   }
   lookahead_.tag = -1;
+  const bool keyFilter = keyTests().keyFilter;
   std::string record;
   for (;;) {
-    for (std::size_t i = start; i < batch.size(); ++i) {
-      const CdxEntry& entry = batch[i];
+    for (std::size_t i = start; i < batch.entries.size(); ++i) {
+      const CdxEntry& entry = batch.entries[i];
       if (onlyKey && entry.key != *onlyKey) return false;
+      if (keyFilter && !keyMayPass(entry)) continue;
       if (!table_.dbf().readRecord(entry.recno, record))
         throw IndexMismatch("The index of " + path().filename().string() + " names record " +
                                             std::to_string(entry.recno) +
@@ -149,16 +146,15 @@ bool CursorImpl::scanIndex(std::optional<CdxEntry> from, bool inclusive, Directi
         // The batch is kept whole with the place to go on from, so a walk
         // copies no entries from one step to the next.
         CdxEntry met = entry;
-        lookahead_ = Lookahead{tag_, direction, std::move(met), std::move(batch), i + 1, reachesEnd, counter, want};
+        lookahead_ = Lookahead{tag_, direction, std::move(met), std::move(batch), i + 1, want};
         return true;
       }
     }
-    if (reachesEnd) return false;
-    if (!batch.empty()) from = batch.back();  // else: the kept entries ran out right after `from`
-    want = std::min<std::size_t>(std::max(want, batch.size() - start) * 2, kMaxBatch);
-    batch = indexBatch(from, false, direction, want, counter);
+    if (batch.reachesEnd) return false;
+    want = std::min<std::size_t>(std::max(want, batch.entries.size() - start) * 2, kMaxBatch);
+    const std::optional<CdxEntry> after = std::move(batch.last);
+    batch = indexBatch(after, false, direction, want, onlyKey);
     start = 0;
-    reachesEnd = batch.size() < want;
   }
 }
 
@@ -284,12 +280,14 @@ bool CursorImpl::deleted() const {
 void CursorImpl::setFilter(std::string_view expression) {
   if (expression.find_first_not_of(" \t") == std::string_view::npos) {
     filter_.reset();
+    forgetKeyTests();
     return;
   }
   Expression parsed = Expression::parse(expression, layout_);
   if (parsed.type() != ValueType::Logical)
     throw Error(ErrorCode::Expression, "The filter \"" + std::string(expression) + "\" is not a condition (true or false)");
   filter_ = std::move(parsed);
+  forgetKeyTests();
 }
 
 std::uint32_t CursorImpl::count() {

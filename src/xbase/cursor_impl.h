@@ -60,7 +60,9 @@ class CursorImpl final : public Cursor {
   void setRecordFilter(RecordFilter test) override {
     requireOutsideRecordFilter("changing the record filter");
     recordFilter_ = std::move(test);
+    forgetKeyTests();
   }
+  void setKeyFilter(std::string_view keyExpression, KeyFilter test) override;
   std::uint32_t count() override;
 
   void beginAppend() override;
@@ -111,10 +113,36 @@ class CursorImpl final : public Cursor {
   const TagRule& rule(int tag);
   int requireTag(std::string_view tagName) const;  // Error NotFound when the index lacks it
   std::string keyOf(int tag, std::string_view record) { return rule(tag).keyOf(record); }
-  // Up to `most` entries from `from` on, read under the index lock, with
-  // the index's change counter as it was then.
-  std::vector<CdxEntry> indexBatch(const std::optional<CdxEntry>& from, bool inclusive, Direction direction,
-                                   std::size_t most, std::uint32_t& counter);
+  // A run of index entries read under the index lock, with the index's
+  // change counter as it was then. Entries whose key shows that their record
+  // fails the filter (see keyNeedle) are read past and left out.
+  struct IndexBatch {
+    std::vector<CdxEntry> entries;  // the entries whose records are to be tested
+    std::optional<CdxEntry> last;   // the last entry read, kept or not: the next batch follows it
+    bool reachesEnd = false;        // no entry lies beyond `last`
+    std::uint32_t counter = 0;
+  };
+  // Up to `most` kept entries from `from` on. Entries of a key other than
+  // `onlyKey` (when set) are always kept, so that the walk stops at them.
+  IndexBatch indexBatch(const std::optional<CdxEntry>& from, bool inclusive, Direction direction,
+                        std::size_t most, const std::string* onlyKey);
+  // What the current tag's keys tell before a record is read, worked out
+  // once per tag and filter. `needle`: the text a key must hold for its
+  // record to pass the filter, when the filter is "literal $ <the tag's
+  // expression>"; `keyFilter`: whether the caller's key filter applies.
+  // Both only when the tag's keys hold its expression's whole value.
+  struct KeyTests {
+    int tag = -2;  // the tag they were worked out for; -2: none yet
+    std::optional<std::string> needle;
+    bool keyFilter = false;
+  };
+  const KeyTests& keyTests();
+  void forgetKeyTests() {
+    keyTests_.tag = -2;
+    lookahead_.tag = -1;  // its entries were chosen under the old filter
+  }
+  // The caller's key filter for an entry, run like the record filter.
+  bool keyMayPass(const CdxEntry& entry);
   bool lookaheadContinues(const CdxEntry& from, Direction direction) const;
   std::optional<CdxEntry> indexSeekGE(std::string_view key);
   void indexChange(std::uint32_t recno, std::string_view oldRecord, std::string_view newRecord);
@@ -151,16 +179,18 @@ class CursorImpl final : public Cursor {
   // The index entries that follow the current one, left from the last
   // batch: trusted by the next step only while the index file's change
   // counter is unchanged, so a walk does not descend the tree at each step.
+  // Kept under the filter the batch was read for: a new filter drops it.
   struct Lookahead {
     int tag = -1;  // -1: nothing kept
     Direction direction = Direction::Forward;
     CdxEntry from;  // the entry they follow
-    std::vector<CdxEntry> entries;  // the batch they belong to
-    std::size_t next = 0;           // the first of `entries` past `from`
-    bool reachesEnd = false;  // nothing lies beyond them
-    std::uint32_t counter = 0;
+    IndexBatch batch;      // the batch they belong to
+    std::size_t next = 0;  // the first of `batch.entries` past `from`
     std::size_t batchSize = 4;  // the size of the batch they came from
   } lookahead_;
+  KeyTests keyTests_;
+  std::string keyFilterExpression_;
+  KeyFilter keyFilter_;
   bool insideRecordFilter_ = false;
   std::string_view candidate_;  // the record a record filter is testing, while it runs
   bool bulkAppend_ = false;  // appends leave the index to endBulkAppend

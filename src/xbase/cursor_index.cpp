@@ -3,6 +3,7 @@
 
 #include "xbase/cursor_impl.h"
 #include "xbase/error.h"
+#include "xbase/expression_node.h"
 
 namespace xbase {
 
@@ -16,26 +17,65 @@ const TagRule& CursorImpl::rule(int tag) {
   return rules_.emplace(tag, std::move(compiled)).first->second;
 }
 
-std::vector<CdxEntry> CursorImpl::indexBatch(const std::optional<CdxEntry>& from, bool inclusive,
-                                             Direction direction, std::size_t most, std::uint32_t& counter) {
+CursorImpl::IndexBatch CursorImpl::indexBatch(const std::optional<CdxEntry>& from, bool inclusive,
+                                              Direction direction, std::size_t most, const std::string* onlyKey) {
+  // Entries read past hold the index lock too: a batch ends after this many
+  // read, kept or not, so that writers get their turn during a long walk.
+  constexpr std::size_t kMostRead = 16384;
   // A descending tag keeps its keys ascending and is read backwards.
   const bool forward = (direction == Direction::Forward) != rule(tag_).descending();
-  std::vector<CdxEntry> batch;
+  const std::string* needle = keyTests().needle ? &*keyTests().needle : nullptr;
+  IndexBatch batch;
+  batch.reachesEnd = true;
+  std::size_t read = 0;
   LockGuard lock = table_.indexLock(false);
-  counter = table_.indexChangeCounter();
+  batch.counter = table_.indexChangeCounter();
   table_.cdx()->scan(tag_, from, forward, [&](const CdxEntry& entry) {
-    if (!inclusive && from && entry == *from) return true;  // the starting entry itself
-    batch.push_back(entry);
-    return batch.size() < most;
+    if (!inclusive && from && entry.recno == from->recno && entry == *from) return true;  // the starting entry itself
+    const bool keep = !needle || expr::containsString(*needle, entry.key) || (onlyKey && entry.key != *onlyKey);
+    if (keep) batch.entries.push_back(entry);
+    if (batch.entries.size() < most && ++read < kMostRead) return true;
+    batch.last = entry;
+    batch.reachesEnd = false;
+    return false;
   });
   return batch;
+}
+
+const CursorImpl::KeyTests& CursorImpl::keyTests() {
+  if (keyTests_.tag == tag_) return keyTests_;
+  keyTests_ = KeyTests{tag_, std::nullopt, false};
+  if (tag_ < 0 || !rule(tag_).keyHoldsWholeValue()) return keyTests_;
+  const std::string& expression = rule(tag_).info().expression;
+  if (filter_) {
+    if (const auto needle = filter_->literalContainedIn(expression)) keyTests_.needle = std::string(*needle);
+  }
+  keyTests_.keyFilter = recordFilter_ && keyFilter_ && writtenAlike(expression, keyFilterExpression_);
+  return keyTests_;
+}
+
+void CursorImpl::setKeyFilter(std::string_view keyExpression, KeyFilter test) {
+  requireOutsideRecordFilter("changing the key filter");
+  keyFilterExpression_ = keyExpression;
+  keyFilter_ = std::move(test);
+  forgetKeyTests();
+}
+
+bool CursorImpl::keyMayPass(const CdxEntry& entry) {
+  insideRecordFilter_ = true;  // the test may not move this cursor
+  candidate_ = {};
+  struct Leave {
+    bool& flag;
+    ~Leave() { flag = false; }
+  } leave{insideRecordFilter_};
+  return keyFilter_(entry.key, entry.recno);
 }
 
 bool CursorImpl::lookaheadContinues(const CdxEntry& from, Direction direction) const {
   // The counter is read without the index lock: a change under way has not
   // advanced it yet, and the kept entries show the index as it was before.
   return lookahead_.tag == tag_ && lookahead_.direction == direction && lookahead_.from == from &&
-         table_.indexChangeCounter() == lookahead_.counter;
+         table_.indexChangeCounter() == lookahead_.batch.counter;
 }
 
 std::optional<CdxEntry> CursorImpl::indexSeekGE(std::string_view key) {

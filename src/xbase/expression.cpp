@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "xbase/expression_lexer.h"
 #include "xbase/expression_node.h"
 #include "xbase/expression_parser.h"
 
@@ -83,7 +84,35 @@ Expression::~Expression() = default;
 
 Expression Expression::parse(std::string_view text, const RecordLayout& layout) {
   expr::ParseResult parsed = expr::parse(text, layout);
-  return Expression(std::string(text), std::shared_ptr<expr::Node>(std::move(parsed.root)), parsed.recordLength);
+  Expression expression(std::string(text), std::shared_ptr<expr::Node>(std::move(parsed.root)), parsed.recordLength);
+  if (parsed.literalContains) {
+    expression.containedNeedle_ = std::move(parsed.literalContains->needle);
+    expression.containingHaystack_ = std::move(parsed.literalContains->haystack);
+  }
+  return expression;
+}
+
+namespace {
+
+// spelling() of `text`; nothing when it does not even split into tokens.
+std::optional<std::string> spellingOf(std::string_view text) {
+  try {
+    return expr::spelling(expr::tokenize(text));
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+bool writtenAlike(std::string_view a, std::string_view b) {
+  const auto spelledA = spellingOf(a);
+  return spelledA && spelledA == spellingOf(b);
+}
+
+std::optional<std::string_view> Expression::literalContainedIn(std::string_view expression) const {
+  if (containedNeedle_ && spellingOf(expression) == containingHaystack_) return *containedNeedle_;
+  return std::nullopt;
 }
 
 ValueType Expression::type() const { return root_->type(); }

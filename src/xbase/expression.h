@@ -74,6 +74,10 @@ struct Value {
 // break the expression.
 std::optional<std::string> stringLiteral(std::string_view text);
 
+// Whether two expression texts are the same tokens (names in any case,
+// blanks aside), and so compile alike; false when either is malformed.
+bool writtenAlike(std::string_view a, std::string_view b);
+
 namespace expr { class Node; }
 
 class Expression {
@@ -111,11 +115,19 @@ class Expression {
   // width()), e.g. for a seek. Other types: Error Argument.
   std::string keyFromText(std::string_view text) const;
 
+  // When this whole expression is "constant $ haystack" and the haystack is
+  // written token for token like `expression` (names in any case), the
+  // constant's text: the expression then holds exactly when that text occurs
+  // in the value of `expression`. Otherwise nothing.
+  std::optional<std::string_view> literalContainedIn(std::string_view expression) const;
+
  private:
   Expression(std::string text, std::shared_ptr<expr::Node> root, int recordLength);
   std::string text_;
   std::shared_ptr<expr::Node> root_;
   int recordLength_ = 0;
+  std::optional<std::string> containedNeedle_;
+  std::string containingHaystack_;
 };
 
 }  // namespace xbase

@@ -127,6 +127,21 @@ class Lexer {
 
 std::vector<Token> tokenize(std::string_view text) { return Lexer(text).run(); }
 
+std::string spelling(const std::vector<Token>& tokens) {
+  std::string out;
+  for (const Token& token : tokens) {
+    if (token.kind == TokenKind::End) continue;
+    out += static_cast<char>('A' + static_cast<int>(token.kind));
+    const bool operand =
+        token.kind == TokenKind::Identifier || token.kind == TokenKind::Number || token.kind == TokenKind::String;
+    if (!operand) continue;
+    // Sized, so that no literal's contents can pass for further tokens.
+    out += std::to_string(token.text.size()) + ':';
+    out += token.kind == TokenKind::Identifier ? asciiUpper(token.text) : token.text;
+  }
+  return out;
+}
+
 std::string describe(const Token& token) {
   switch (token.kind) {
     case TokenKind::End: return "the end";

@@ -43,6 +43,11 @@ struct Token {
 // Throws Error(Expression) for an unterminated string or a stray character.
 std::vector<Token> tokenize(std::string_view text);
 
+// The tokens in one text that two spellings of the same expression share:
+// names upper-cased, literals by their contents, operators by their kind,
+// blanks and the end left out. Equal spellings parse into equal trees.
+std::string spelling(const std::vector<Token>& tokens);
+
 // How a token kind is named in "expected ..." texts.
 std::string describe(const Token& token);
 

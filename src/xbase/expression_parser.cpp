@@ -35,7 +35,10 @@ class Parser {
     NodePtr root = parseOr();
     if (current().kind != TokenKind::End)
       failHere("an operator or the end of the expression");
-    return {std::move(root), recordLength_};
+    ParseResult result{std::move(root), recordLength_, std::nullopt};
+    if (contains_.node && contains_.node == result.root.get())
+      result.literalContains = LiteralContains{std::move(contains_.needle), spelling(contains_.haystack)};
+    return result;
   }
 
  private:
@@ -121,8 +124,16 @@ class Parser {
       case TokenKind::GreaterEqual: compare = CompareOp::GreaterEqual; break;
       case TokenKind::Contains: {
         const int position = advance().position;
+        const std::size_t haystackStart = index_;
         NodePtr right = parseSum();
-        return typed(position, [&] { return makeContains(std::move(left), std::move(right)); });
+        std::optional<std::string> needle;
+        if (left->constant() && left->type() == ValueType::Character) needle = std::string(left->text(Context{}));
+        NodePtr node = typed(position, [&] { return makeContains(std::move(left), std::move(right)); });
+        // The last one built is the outermost: an inner one sits in its
+        // operands. Nothing over a logical value folds, so the node stays in
+        // the tree and run() can tell whether it is the root.
+        if (needle) rememberContains(*node, std::move(*needle), haystackStart);
+        return node;
       }
       default: return left;
     }
@@ -211,6 +222,21 @@ class Parser {
     return node;
   }
 
+  // A "$" whose needle is a constant: the needle's text and the tokens of
+  // its haystack, kept in case it turns out to be the whole expression.
+  struct ContainsSeen {
+    const Node* node = nullptr;
+    std::string needle;
+    std::vector<Token> haystack;
+  };
+
+  void rememberContains(const Node& node, std::string needle, std::size_t haystackStart) {
+    contains_.node = &node;
+    contains_.needle = std::move(needle);
+    contains_.haystack.assign(tokens_.begin() + static_cast<std::ptrdiff_t>(haystackStart),
+                              tokens_.begin() + static_cast<std::ptrdiff_t>(index_));
+  }
+
   void expect(TokenKind kind, const std::string& what) {
     if (current().kind != kind) failHere(what);
     advance();
@@ -222,6 +248,7 @@ class Parser {
   std::size_t index_ = 0;
   int recordLength_ = 1;
   int nesting_ = 0;
+  ContainsSeen contains_;
 };
 
 }  // namespace

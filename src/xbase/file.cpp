@@ -61,7 +61,14 @@ File::File(const std::filesystem::path& path, Access access, Create create)
     close();
     throw Error(ErrorCode::Io, "Cannot open " + path.string() + ": it is not a regular file");
   }
-  ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+  const int status = ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK;
+#ifdef O_NOATIME
+  // Reads need not check and stamp the access time: a walk reads the same
+  // files hundreds of thousands of times. Only the files' owner may ask
+  // this; for others the setting stays as it was.
+  if (::fcntl(fd_, F_SETFL, status | O_NOATIME) == 0) return;
+#endif
+  ::fcntl(fd_, F_SETFL, status);
 }
 
 File::~File() { close(); }

@@ -207,12 +207,14 @@ std::string FptReader::read(std::uint32_t block) {
 }
 
 const char* FptReader::view(std::uint64_t offset, std::size_t n) {
-  constexpr std::size_t kSmallest = 4 << 10, kLargest = 1 << 20;
+  // After a jump the window holds a block header and a short memo: memos
+  // visited out of order (a walk in index order) mostly cost one small read.
+  constexpr std::size_t kAfterJump = 512, kOnwardGap = 4 << 10, kLargest = 1 << 20;
   const std::uint64_t end = start_ + window_.size();
   if (offset < start_ || offset + n > end) {
     // On forward from the window (a little gap allowed): a longer window.
-    const bool onward = !window_.empty() && offset >= start_ && offset <= end + kSmallest;
-    windowSize_ = onward ? std::min(windowSize_ * 2, kLargest) : kSmallest;
+    const bool onward = !window_.empty() && offset >= start_ && offset <= end + kOnwardGap;
+    windowSize_ = onward ? std::min(std::max(windowSize_ * 2, kOnwardGap), kLargest) : kAfterJump;
     window_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(std::max(windowSize_, n), size_ - offset)));
     fpt_.file().readAt(offset, window_.data(), window_.size());
     start_ = offset;

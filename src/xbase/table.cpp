@@ -123,28 +123,12 @@ void Table::releaseMemoReads() {
   if (memoHolds_ > 0 && --memoHolds_ == 0) endMemoHolds();
 }
 
-bool Table::heldRecord(std::uint32_t recno, std::string_view& out) {
-  if (recno == 0) return false;
-  const std::size_t length = header().recordLength;
-  if (recno < heldFirst_ || recno >= heldFirst_ + heldCount_) {
-    constexpr std::size_t kLargest = 256 * 1024;
-    const std::uint32_t most = static_cast<std::uint32_t>(std::max<std::size_t>(8, kLargest / length));
-    const bool onward = heldCount_ > 0 && recno >= heldFirst_ && recno <= heldFirst_ + heldCount_ + 8;
-    heldWant_ = onward ? std::min(heldWant_ * 2, most) : 8;
-    if (recno > dbf_->knownCount()) dbf_->refreshCount();
-    heldFirst_ = recno;
-    heldCount_ = dbf_->readBlock(recno, heldWant_, heldRecords_);
-    if (heldCount_ == 0) return false;
-  }
-  out = std::string_view(heldRecords_).substr((recno - heldFirst_) * length, length);
-  return true;
-}
+bool Table::heldRecord(std::uint32_t recno, std::string_view& out) { return heldRecords_.find(*dbf_, recno, out); }
 
 void Table::endMemoHolds() const {
   memoHolds_ = 0;
   memoReader_.reset();
   heldRecords_.clear();
-  heldFirst_ = heldCount_ = 0;
   heldMemoLock_.release();
 }
 

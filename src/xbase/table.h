@@ -20,6 +20,7 @@
 #include "xbase/cursor.h"
 #include "xbase/dbf_file.h"
 #include "xbase/fpt_file.h"
+#include "xbase/held_records.h"
 #include "xbase/lock.h"
 
 namespace xbase {
@@ -49,8 +50,8 @@ class Table {
   void releaseMemoReads();
   bool memoReadsHeld() const { return memoHolds_ > 0; }
   // While memo reads are held: record `recno` for its memo pointers, read
-  // through a buffer of records that grows while they are met in order;
-  // false when there is no such record. A pointer read so can be a moment
+  // through buffers kept for the run (xbase/held_records.h); false when
+  // there is no such record. A pointer read so can be a moment
   // old, but it never points at blocks still being written: those are
   // allocated and written under the memo write lock, which the hold keeps
   // out.
@@ -139,8 +140,7 @@ class Table {
   mutable int memoHolds_ = 0;
   mutable LockGuard heldMemoLock_;
   mutable std::unique_ptr<FptReader> memoReader_;
-  mutable std::string heldRecords_;  // records heldFirst_ on, heldCount_ of them
-  mutable std::uint32_t heldFirst_ = 0, heldCount_ = 0, heldWant_ = 0;
+  mutable HeldRecords heldRecords_;
 };
 
 }  // namespace xbase

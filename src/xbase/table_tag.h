@@ -28,6 +28,12 @@ class TagRule {
   // Blank for character keys, NUL for numbers, dates and logicals.
   char pad() const { return pad_; }
 
+  // Whether a key is its expression's whole value padded with blanks (a
+  // character key at least as long as the longest value), so that a text
+  // found in no key is found in no value either.
+  bool keyHoldsWholeValue() const {
+    return key_->type() == ValueType::Character && info_.keyLength >= key_->width();
+  }
   bool admits(std::string_view record) const { return !condition_ || condition_->matches(record); }
   std::string keyOf(std::string_view record) const;
   // A key typed by a caller, padded or cut to the key length.

@@ -113,6 +113,27 @@ TEST(SearchFilter, CaseBlindSearchFindsEveryPlace) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(store::containsUpper(c.haystack, c.needle), c.found) << c.haystack << " / " << c.needle;
+  // Long texts are searched eight places at a time: the text at every place
+  // among near misses (one byte off, or a case folded that must not fold).
+  struct Long {
+    const char* needle;
+    const char* word;
+    const char* nearMisses;
+  };
+  for (const Long& l : {Long{"SMI", "sMi", "SMj smh"}, Long{"S", "s", "r\xD3"},
+                        Long{"@\xC9Z", "@\xC9z", "`\xC9Z@\xE9Z@\xC9"}}) {
+    const std::string word = l.word;
+    for (std::size_t at = 0; at + word.size() <= 40; ++at) {
+      std::string text;
+      while (text.size() < 40) text += l.nearMisses;
+      text.resize(40);
+      EXPECT_FALSE(store::containsUpper(text, l.needle)) << text;
+      text.replace(at, word.size(), word);
+      EXPECT_TRUE(store::containsUpper(text, l.needle)) << text << " / " << l.needle;
+      text[at] = '\0';  // the search stops there
+      EXPECT_FALSE(store::containsUpper(text, l.needle)) << at;
+    }
+  }
 }
 
 TEST(EngineSettings, DatesReadAndWriteInTheEngineFormat) {

@@ -301,6 +301,37 @@ TEST(Expression, StringLiteralSpellsAnyTextWithAFreeDelimiter) {
   EXPECT_FALSE(stringLiteral("a\"b'c]d"));
 }
 
+// A filter "literal $ <expression>" is recognised only when it is that and
+// nothing more, and its haystack is written like the tag's expression.
+TEST(Expression, LiteralContainedInRecognisesOnlyTheWholeShape) {
+  struct Case {
+    const char* filter;
+    const char* haystack;
+    std::optional<std::string> needle;
+  };
+  const Case cases[] = {
+      {"\"SMI\"$upper(Name)", "UPPER(NAME)", "SMI"},
+      {"( 'O\"N' $ Upper ( name ) )", "upper(Name)", "O\"N"},
+      {"\"S\"+\"MI \"$upper(Name)", "upper(Name)", "SMI "},
+      {"[\xC4\xF6]$upper(Name)", "upper(Name)", "\xC4\xF6"},
+      {"\"SMI\"$upper(Name)", "upper(City)", std::nullopt},
+      {"\"SMI\"$upper(Name)", "upper(Name", std::nullopt},
+      {"\"SMI\"$Name", "upper(Name)", std::nullopt},
+      {"\"SMI\"$upper(Name)+City", "upper(Name)", std::nullopt},
+      {"\"SMI\"$upper(Name) .AND. .T.", "upper(Name)", std::nullopt},
+      {"!\"SMI\"$upper(Name)", "upper(Name)", std::nullopt},
+      {"City$upper(Name)", "upper(Name)", std::nullopt},
+      {"\"SMI\"=upper(Name)", "upper(Name)", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const std::optional<std::string_view> found = Expression::parse(c.filter, layout()).literalContainedIn(c.haystack);
+    EXPECT_EQ(found ? std::optional<std::string>(*found) : std::nullopt, c.needle) << c.filter << " in " << c.haystack;
+  }
+  EXPECT_TRUE(writtenAlike("upper(Name)", " UPPER( NAME )"));
+  EXPECT_FALSE(writtenAlike("upper(Name)", "upper(City)"));
+  EXPECT_FALSE(writtenAlike("upper(\"a", "upper(\"a"));  // malformed: alike with nothing
+}
+
 TEST(ExpressionStrings, BlankPaddedOrderIsUnsignedBytes) {
   using expr::compareBlankPadded;
   EXPECT_EQ(compareBlankPadded("abc", "abc   "), 0);

@@ -307,6 +307,26 @@ TEST_F(Sharing, HeldMemoReadsKeepWritersOutAndReadTrue) {
   EXPECT_EQ(errorCodeOf([&] { a->valueAt(0, info); }), ErrorCode::NotFound);
 }
 
+// A long run of reads out of file order (a walk in index order) reads the
+// records in blocks kept for the run: every memo still reads true, and a
+// record appended meanwhile (no memo, so no memo lock) is found too.
+TEST_F(Sharing, LongHeldRunsOutOfFileOrderReadTrue) {
+  auto a = open();
+  constexpr std::uint32_t kCount = 300;
+  for (std::uint32_t recno = 1; recno <= kCount; ++recno) testing::addEntry(*a, "N", "memo " + std::to_string(recno));
+  const int info = a->fieldIndex("Info");
+  a->holdMemoReads();
+  for (std::uint32_t i = 0; i < 2 * kCount; ++i) {
+    const std::uint32_t recno = i * 7919 % kCount + 1;
+    ASSERT_EQ(a->valueAt(recno, info), "memo " + std::to_string(recno)) << i;
+  }
+  testing::addEntry(*open(), "Late");
+  EXPECT_EQ(a->valueAt(kCount + 1, info), "");
+  EXPECT_EQ(a->valueAt(7, info), "memo 7");
+  EXPECT_EQ(errorCodeOf([&] { a->valueAt(kCount + 2, info); }), ErrorCode::NotFound);
+  a->releaseMemoReads();
+}
+
 TEST_F(Sharing, CheckWaitsForWritersThatHoldTheHeaderLock) {
   {
     auto cursor = open(OpenMode::Exclusive);
