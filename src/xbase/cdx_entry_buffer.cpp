@@ -57,18 +57,61 @@ EntryBuffer::EntryBuffer(int keyLength, std::size_t memoryBudget)
     : keyLength_(static_cast<std::size_t>(keyLength)),
       recordSize_(keyLength_ + 4),
       perChunk_(kChunkBytes / recordSize_),
-      maxHeld_(std::max<std::size_t>(perChunk_, memoryBudget / (recordSize_ + kSortItemBytes + 4))) {}
+      maxHeld_(holdsWholeKeys()
+                   ? std::max(kChunkBytes / sizeof(WholeKey), memoryBudget / sizeof(WholeKey))
+                   : std::max<std::size_t>(perChunk_, memoryBudget / (recordSize_ + kSortItemBytes + 4))) {}
 
 void EntryBuffer::add(std::string_view key, std::uint32_t recno) {
   requireKeyLength(key.size(), keyLength_);
   if (total_ >= std::numeric_limits<std::uint32_t>::max()) throw Error(ErrorCode::Argument, "Too many index entries");
   if (held_ == maxHeld_) spill();
+  if (holdsWholeKeys()) return addWhole(key, recno);
   if (held_ == chunks_.size() * perChunk_) chunks_.push_back(std::make_unique<Byte[]>(perChunk_ * recordSize_));
   Byte* p = chunks_[held_ / perChunk_].get() + (held_ % perChunk_) * recordSize_;
   std::memcpy(p, key.data(), keyLength_);
   putBe32(p + keyLength_, recno);
   ++held_;
   ++total_;
+}
+
+void EntryBuffer::addWhole(std::string_view key, std::uint32_t recno) {
+  if (whole_.size() == whole_.capacity())  // doubling, but never past the budget
+    whole_.reserve(std::min(maxHeld_, std::max<std::size_t>(1024, 2 * whole_.size())));
+  WholeKey& item = whole_.emplace_back();
+  Byte bytes[kWholeKeyBytes] = {};
+  std::memcpy(bytes, key.data(), keyLength_);
+  for (std::size_t w = 0; w < 4; ++w) {
+    std::memcpy(&item.words[w], bytes + 8 * w, 8);
+    item.words[w] = __builtin_bswap64(item.words[w]);
+  }
+  item.recno = recno;
+  ++held_;
+  ++total_;
+}
+
+void EntryBuffer::sortWhole() {
+  std::sort(whole_.begin(), whole_.end(), [](const WholeKey& a, const WholeKey& b) {
+    for (std::size_t w = 0; w < 4; ++w)
+      if (a.words[w] != b.words[w]) return a.words[w] < b.words[w];
+    return a.recno < b.recno;
+  });
+}
+
+void EntryBuffer::forEachHeldRecord(const std::function<void(const Byte*)>& visit) {
+  if (!holdsWholeKeys()) {
+    for (std::uint32_t index : sortedOrder()) visit(record(index));
+    return;
+  }
+  sortWhole();
+  Byte bytes[kWholeKeyBytes + 4];
+  for (const WholeKey& item : whole_) {
+    for (std::size_t w = 0; w < 4; ++w) {
+      const std::uint64_t word = __builtin_bswap64(item.words[w]);
+      std::memcpy(bytes + 8 * w, &word, 8);
+    }
+    putBe32(bytes + keyLength_, item.recno);
+    visit(bytes);
+  }
 }
 
 const Byte* EntryBuffer::record(std::size_t index) const {
@@ -160,27 +203,27 @@ void EntryBuffer::spill() {
     if (!piece.empty() && std::fwrite(piece.data(), piece.size(), 1, file.get()) != 1) spillFailed();
     piece.clear();
   };
-  for (std::uint32_t index : sortedOrder()) {
-    piece.insert(piece.end(), record(index), record(index) + recordSize_);
+  forEachHeldRecord([&](const Byte* p) {
+    piece.insert(piece.end(), p, p + recordSize_);
     if (piece.size() >= kRunReadBytes) writePiece();
-  }
+  });
   writePiece();
   if (std::fflush(file.get()) != 0) spillFailed();
   runs_.push_back(std::move(file));
   runSizes_.push_back(held_);
   held_ = 0;
+  whole_.clear();
 }
 
 void EntryBuffer::forEachSorted(const std::function<void(std::string_view, std::uint32_t)>& visit) {
   if (!runs_.empty()) {
     if (held_ > 0) spill();
     chunks_.clear();
+    whole_ = {};
     return mergeRuns(visit);
   }
-  for (std::uint32_t index : sortedOrder()) {
-    const Byte* p = record(index);
-    visit({reinterpret_cast<const char*>(p), keyLength_}, getBe32(p + keyLength_));
-  }
+  forEachHeldRecord(
+      [&](const Byte* p) { visit({reinterpret_cast<const char*>(p), keyLength_}, getBe32(p + keyLength_)); });
 }
 
 void EntryBuffer::mergeRuns(const std::function<void(std::string_view, std::uint32_t)>& visit) {

@@ -1,11 +1,17 @@
 #pragma once
 
-// The entries of a bulk build, held compactly and handed out sorted: one
-// flat record of key bytes + big-endian record number per entry (so records
-// compare bytewise as (key, record number)), in fixed chunks with no
-// reallocation peaks. Sorting goes through an array of (16 record bytes,
-// index) pairs, 16 bytes deeper for each run of equal ones, so that
-// comparisons never touch the records.
+// The entries of a bulk build, held compactly and handed out sorted.
+//
+// Keys of up to 32 bytes (names and most tags) are held whole in fixed
+// items of four big-endian words and the record number, sorted in place:
+// comparisons are a few integer compares and never reach elsewhere in
+// memory, however many keys repeat.
+//
+// Longer keys are held as one flat record of key bytes + big-endian record
+// number per entry (so records compare bytewise as (key, record number)), in
+// fixed chunks with no reallocation peaks. Sorting goes through an array of
+// (16 record bytes, index) pairs, 16 bytes deeper for each run of equal ones,
+// so that comparisons never touch the records.
 //
 // Memory stays bounded: when the entries held reach the budget, they are
 // sorted and written to an anonymous temporary file as one run, and the
@@ -43,6 +49,17 @@ class EntryBuffer {
   };
   using RunFile = std::unique_ptr<std::FILE, FileCloser>;
 
+  struct WholeKey {
+    std::uint64_t words[4];  // the key's bytes, big-endian, zeros past its end
+    std::uint32_t recno;
+  };
+  static constexpr std::size_t kWholeKeyBytes = 32;
+  bool holdsWholeKeys() const { return keyLength_ <= kWholeKeyBytes; }
+  void addWhole(std::string_view key, std::uint32_t recno);
+  void sortWhole();
+  // Hands out the held entries in order, each as its record bytes.
+  void forEachHeldRecord(const std::function<void(const Byte* record)>& visit);
+
   const Byte* record(std::size_t index) const;
   struct SortItem;
   std::uint64_t wordAt(const Byte* record, std::size_t depth) const;
@@ -59,6 +76,7 @@ class EntryBuffer {
   std::size_t held_ = 0;
   std::size_t total_ = 0;
   std::vector<std::unique_ptr<Byte[]>> chunks_;
+  std::vector<WholeKey> whole_;
   std::vector<RunFile> runs_;
   std::vector<std::size_t> runSizes_;
 };
