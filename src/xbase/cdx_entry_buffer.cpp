@@ -89,12 +89,28 @@ void EntryBuffer::addWhole(std::string_view key, std::uint32_t recno) {
   ++total_;
 }
 
+// The items are first moved in place to their bucket by their first two
+// key bytes (each item swapped straight to where its bucket fills next),
+// then each bucket is sorted on its own.
 void EntryBuffer::sortWhole() {
-  std::sort(whole_.begin(), whole_.end(), [](const WholeKey& a, const WholeKey& b) {
+  const auto bucketOf = [](const WholeKey& item) { return static_cast<std::size_t>(item.words[0] >> 48); };
+  std::vector<std::uint32_t> starts(kBuckets + 1, 0);
+  for (const WholeKey& item : whole_) ++starts[bucketOf(item) + 1];
+  for (std::size_t b = 0; b < kBuckets; ++b) starts[b + 1] += starts[b];
+  std::vector<std::uint32_t> next(starts.begin(), starts.end() - 1);
+  for (std::size_t b = 0; b < kBuckets; ++b) {
+    for (; next[b] < starts[b + 1]; ++next[b]) {
+      WholeKey& here = whole_[next[b]];
+      for (std::size_t t = bucketOf(here); t != b; t = bucketOf(here)) std::swap(here, whole_[next[t]++]);
+    }
+  }
+  const auto less = [](const WholeKey& a, const WholeKey& b) {
     for (std::size_t w = 0; w < 4; ++w)
       if (a.words[w] != b.words[w]) return a.words[w] < b.words[w];
     return a.recno < b.recno;
-  });
+  };
+  for (std::size_t b = 0; b < kBuckets; ++b)
+    if (starts[b + 1] - starts[b] > 1) std::sort(whole_.begin() + starts[b], whole_.begin() + starts[b + 1], less);
 }
 
 void EntryBuffer::forEachHeldRecord(const std::function<void(const Byte*)>& visit) {
