@@ -1,6 +1,7 @@
 #include "xbase/cdx_entry_buffer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <queue>
@@ -89,28 +90,39 @@ void EntryBuffer::addWhole(std::string_view key, std::uint32_t recno) {
   ++total_;
 }
 
-// The items are first moved in place to their bucket by their first two
-// key bytes (each item swapped straight to where its bucket fills next),
-// then each bucket is sorted on its own.
-void EntryBuffer::sortWhole() {
-  const auto bucketOf = [](const WholeKey& item) { return static_cast<std::size_t>(item.words[0] >> 48); };
-  std::vector<std::uint32_t> starts(kBuckets + 1, 0);
-  for (const WholeKey& item : whole_) ++starts[bucketOf(item) + 1];
-  for (std::size_t b = 0; b < kBuckets; ++b) starts[b + 1] += starts[b];
-  std::vector<std::uint32_t> next(starts.begin(), starts.end() - 1);
-  for (std::size_t b = 0; b < kBuckets; ++b) {
-    for (; next[b] < starts[b + 1]; ++next[b]) {
-      WholeKey& here = whole_[next[b]];
-      for (std::size_t t = bucketOf(here); t != b; t = bucketOf(here)) std::swap(here, whole_[next[t]++]);
+// Sorts on one key byte at a time from `depth` on: the items are moved in
+// place to their byte's bucket (each swapped straight to where its bucket
+// fills next), then each bucket is sorted on the next byte. Past the first
+// pass a bucket is small and near in memory; a byte all items share (a
+// repeated name, the pad) costs one counting pass. Few items left, or the
+// whole key equal, end in a comparison sort.
+void EntryBuffer::sortWhole(WholeKey* begin, WholeKey* end, std::size_t depth) {
+  constexpr std::size_t kFewItems = 48;
+  for (; static_cast<std::size_t>(end - begin) > kFewItems && depth < kWholeKeyBytes; ++depth) {
+    const auto byteOf = [depth](const WholeKey& item) {
+      return static_cast<std::size_t>(item.words[depth / 8] >> (56 - 8 * (depth % 8)) & 0xFF);
+    };
+    std::array<std::size_t, 257> starts{};
+    for (const WholeKey* item = begin; item != end; ++item) ++starts[byteOf(*item) + 1];
+    if (std::find(starts.begin(), starts.end(), static_cast<std::size_t>(end - begin)) != starts.end())
+      continue;  // one byte for all: on to the next
+    for (std::size_t b = 0; b < 256; ++b) starts[b + 1] += starts[b];
+    std::array<std::size_t, 256> next;
+    std::copy(starts.begin(), starts.end() - 1, next.begin());
+    for (std::size_t b = 0; b < 256; ++b) {
+      for (; next[b] < starts[b + 1]; ++next[b]) {
+        WholeKey& here = begin[next[b]];
+        for (std::size_t t = byteOf(here); t != b; t = byteOf(here)) std::swap(here, begin[next[t]++]);
+      }
     }
+    for (std::size_t b = 0; b < 256; ++b) sortWhole(begin + starts[b], begin + starts[b + 1], depth + 1);
+    return;
   }
-  const auto less = [](const WholeKey& a, const WholeKey& b) {
+  std::sort(begin, end, [](const WholeKey& a, const WholeKey& b) {
     for (std::size_t w = 0; w < 4; ++w)
       if (a.words[w] != b.words[w]) return a.words[w] < b.words[w];
     return a.recno < b.recno;
-  };
-  for (std::size_t b = 0; b < kBuckets; ++b)
-    if (starts[b + 1] - starts[b] > 1) std::sort(whole_.begin() + starts[b], whole_.begin() + starts[b + 1], less);
+  });
 }
 
 void EntryBuffer::forEachHeldRecord(const std::function<void(const Byte*)>& visit) {
@@ -118,7 +130,7 @@ void EntryBuffer::forEachHeldRecord(const std::function<void(const Byte*)>& visi
     for (std::uint32_t index : sortedOrder()) visit(record(index));
     return;
   }
-  sortWhole();
+  sortWhole(whole_.data(), whole_.data() + whole_.size(), 0);
   Byte bytes[kWholeKeyBytes + 4];
   for (const WholeKey& item : whole_) {
     for (std::size_t w = 0; w < 4; ++w) {
