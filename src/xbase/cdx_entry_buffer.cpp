@@ -76,8 +76,9 @@ void EntryBuffer::add(std::string_view key, std::uint32_t recno) {
 }
 
 void EntryBuffer::addWhole(std::string_view key, std::uint32_t recno) {
-  if (whole_.size() == whole_.capacity())  // doubling, but never past the budget
-    whole_.reserve(std::min(maxHeld_, std::max<std::size_t>(1024, 2 * whole_.size())));
+  // Room for the budget's items at once: no copies while growing, and only
+  // the pages the items reach are ever touched.
+  if (whole_.capacity() == 0) whole_.reserve(maxHeld_);
   WholeKey& item = whole_.emplace_back();
   Byte bytes[kWholeKeyBytes] = {};
   std::memcpy(bytes, key.data(), keyLength_);
