@@ -88,7 +88,7 @@ std::uint32_t CdxFile::Impl::buildTree(const KeyShape& shape, const CdxEntrySour
   store.beginBatch();
   try {
     TreeBuilder builder(store, shape);
-    buffer.forEachSorted([&](std::string_view key, std::uint32_t recno) { builder.add(CdxEntry{std::string(key), recno}); });
+    buffer.forEachSorted([&](std::string_view key, std::uint32_t recno) { builder.add(key, recno); });
     const std::uint32_t root = builder.finish();
     store.endBatch();
     return root;

@@ -36,6 +36,22 @@ void TreeBuilder::add(CdxEntry entry) {
   append(0, std::move(entry), 0);
 }
 
+void TreeBuilder::add(std::string_view key, std::uint32_t recno) {
+  CdxEntry entry;
+  if (!spareKeys_.empty()) {
+    entry.key = std::move(spareKeys_.back());
+    spareKeys_.pop_back();
+  }
+  entry.key.assign(key);
+  entry.recno = recno;
+  add(std::move(entry));
+}
+
+void TreeBuilder::recycleKeys(Node& written) {
+  if (!written.leaf) return;
+  for (CdxEntry& e : written.entries) spareKeys_.push_back(std::move(e.key));
+}
+
 void TreeBuilder::append(std::size_t depth, CdxEntry entry, std::uint32_t child) {
   std::size_t stored = 0;  // leaves: the key bytes the entry adds
   {
@@ -69,6 +85,7 @@ void TreeBuilder::closeFull(std::size_t depth) {
   store_.write(full, shape_);
   levels_[depth] = std::move(next);
   append(depth + 1, full.entries.back(), full.offset);
+  recycleKeys(full);
 }
 
 std::uint32_t TreeBuilder::finish() {

@@ -7,6 +7,8 @@
 // above. Leaves and interior nodes are filled completely.
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "xbase/cdx_node.h"
@@ -20,6 +22,9 @@ class TreeBuilder {
 
   // Entries must come in ascending (key, record number) order.
   void add(CdxEntry entry);
+  // The same, with the key copied into the storage of a key already written
+  // out: a long build allocates no key per entry.
+  void add(std::string_view key, std::uint32_t recno);
   // Writes the remaining nodes and returns the root's offset (nothing is
   // referenced from a header yet: the caller publishes the root).
   std::uint32_t finish();
@@ -38,10 +43,12 @@ class TreeBuilder {
   bool leafTakes(const Filling& leaf, const CdxEntry& entry, std::size_t stored) const;
   void append(std::size_t depth, CdxEntry entry, std::uint32_t child);
   void closeFull(std::size_t depth);
+  void recycleKeys(Node& written);
 
   NodeStore& store_;
   KeyShape shape_;
   std::vector<Filling> levels_;
+  std::vector<std::string> spareKeys_;  // of leaves written out, for reuse
 };
 
 }  // namespace xbase::cdx
