@@ -91,39 +91,48 @@ void EntryBuffer::addWhole(std::string_view key, std::uint32_t recno) {
   ++total_;
 }
 
-// Sorts on one key byte at a time from `depth` on: the items are moved in
-// place to their byte's bucket (each swapped straight to where its bucket
-// fills next), then each bucket is sorted on the next byte. Past the first
-// pass a bucket is small and near in memory; a byte all items share (a
-// repeated name, the pad) costs one counting pass. Few items left, or the
+// The key bytes all items of [begin, end) share, counted from the start.
+std::size_t EntryBuffer::sharedKeyBytes(const WholeKey* begin, const WholeKey* end) {
+  std::uint64_t differ[4] = {};
+  for (const WholeKey* item = begin; item != end; ++item)
+    for (std::size_t w = 0; w < 4; ++w) differ[w] |= item->words[w] ^ begin->words[w];
+  for (std::size_t w = 0; w < 4; ++w)
+    if (differ[w] != 0) return 8 * w + static_cast<std::size_t>(__builtin_clzll(differ[w])) / 8;
+  return kWholeKeyBytes;
+}
+
+// Sorts on one key byte at a time: bytes all items share (a repeated name,
+// the pad) are skipped at once, then the items are moved in place to the
+// bucket of the first byte that differs (each swapped straight to where its
+// bucket fills next) and each bucket is sorted on the bytes after. Past the
+// first pass a bucket is small and near in memory. Few items left, or the
 // whole key equal, end in a comparison sort.
 void EntryBuffer::sortWhole(WholeKey* begin, WholeKey* end, std::size_t depth) {
   constexpr std::size_t kFewItems = 48;
-  for (; static_cast<std::size_t>(end - begin) > kFewItems && depth < kWholeKeyBytes; ++depth) {
-    const auto byteOf = [depth](const WholeKey& item) {
-      return static_cast<std::size_t>(item.words[depth / 8] >> (56 - 8 * (depth % 8)) & 0xFF);
-    };
-    std::array<std::size_t, 257> starts{};
-    for (const WholeKey* item = begin; item != end; ++item) ++starts[byteOf(*item) + 1];
-    if (std::find(starts.begin(), starts.end(), static_cast<std::size_t>(end - begin)) != starts.end())
-      continue;  // one byte for all: on to the next
-    for (std::size_t b = 0; b < 256; ++b) starts[b + 1] += starts[b];
-    std::array<std::size_t, 256> next;
-    std::copy(starts.begin(), starts.end() - 1, next.begin());
-    for (std::size_t b = 0; b < 256; ++b) {
-      for (; next[b] < starts[b + 1]; ++next[b]) {
-        WholeKey& here = begin[next[b]];
-        for (std::size_t t = byteOf(here); t != b; t = byteOf(here)) std::swap(here, begin[next[t]++]);
-      }
-    }
-    for (std::size_t b = 0; b < 256; ++b) sortWhole(begin + starts[b], begin + starts[b + 1], depth + 1);
+  if (static_cast<std::size_t>(end - begin) > kFewItems) depth = std::max(depth, sharedKeyBytes(begin, end));
+  if (static_cast<std::size_t>(end - begin) <= kFewItems || depth >= kWholeKeyBytes) {
+    std::sort(begin, end, [](const WholeKey& a, const WholeKey& b) {
+      for (std::size_t w = 0; w < 4; ++w)
+        if (a.words[w] != b.words[w]) return a.words[w] < b.words[w];
+      return a.recno < b.recno;
+    });
     return;
   }
-  std::sort(begin, end, [](const WholeKey& a, const WholeKey& b) {
-    for (std::size_t w = 0; w < 4; ++w)
-      if (a.words[w] != b.words[w]) return a.words[w] < b.words[w];
-    return a.recno < b.recno;
-  });
+  const auto byteOf = [depth](const WholeKey& item) {
+    return static_cast<std::size_t>(item.words[depth / 8] >> (56 - 8 * (depth % 8)) & 0xFF);
+  };
+  std::array<std::size_t, 257> starts{};
+  for (const WholeKey* item = begin; item != end; ++item) ++starts[byteOf(*item) + 1];
+  for (std::size_t b = 0; b < 256; ++b) starts[b + 1] += starts[b];
+  std::array<std::size_t, 256> next;
+  std::copy(starts.begin(), starts.end() - 1, next.begin());
+  for (std::size_t b = 0; b < 256; ++b) {
+    for (; next[b] < starts[b + 1]; ++next[b]) {
+      WholeKey& here = begin[next[b]];
+      for (std::size_t t = byteOf(here); t != b; t = byteOf(here)) std::swap(here, begin[next[t]++]);
+    }
+  }
+  for (std::size_t b = 0; b < 256; ++b) sortWhole(begin + starts[b], begin + starts[b + 1], depth + 1);
 }
 
 void EntryBuffer::forEachHeldRecord(const std::function<void(const Byte*)>& visit) {
