@@ -47,8 +47,9 @@ struct CdxTagOptions {
 };
 
 // A bulk build's input: the caller calls `emit` once per entry, in any order.
-// Entries are held in one flat buffer (key length + 4 bytes each), so a
-// million 30-byte keys take about 34 MB instead of a vector of strings.
+// Entries are held flat (keys of up to 32 bytes in 40-byte items, longer
+// ones as key length + 4 bytes), so a million 30-byte keys take about 40 MB
+// instead of a vector of strings; beyond a budget they go to a temporary file.
 using CdxEntryEmitter = std::function<void(std::string_view key, std::uint32_t recno)>;
 using CdxEntrySource = std::function<void(const CdxEntryEmitter& emit)>;
 
