@@ -1,6 +1,7 @@
 #include "sync/card_codec.h"
 
 #include "exchange/card_mapping.h"
+#include "exchange/vcard_reader.h"
 #include "exchange/vcard_writer.h"
 #include "sync/error.h"
 
@@ -19,11 +20,14 @@ QByteArray toCard(const Entry& entry, const QString& uid, const exchange::CodePa
   return QByteArray::fromStdString(card);
 }
 
-Entry toEntry(const QByteArray& text, const exchange::CodePage& page) {
+ReceivedCard toEntry(const QByteArray& text, const exchange::CodePage& page) {
   const std::vector<exchange::Card> cards = exchange::readVCards(std::string_view(text.constData(), text.size()));
   if (cards.size() != 1) throw Error("a card resource holds " + std::to_string(cards.size()) + " cards");
   const exchange::Entry entry = exchange::entryFromCard(cards.front(), page).entry;
-  return Entry{entry.name, entry.memo};
+  ReceivedCard received{Entry{entry.name, entry.memo}, {}};
+  for (const exchange::Property& property : cards.front().properties)
+    if (property.name == "UID") received.uid = QString::fromStdString(exchange::unescapeText(property.value));
+  return received;
 }
 
 }  // namespace

@@ -235,7 +235,7 @@ class Run {
   void applyFetched(const std::map<QString, Fetched>& cards) {
     const std::map<QString, std::string> keyOf = keysByHref();
     for (const auto& [href, fetched] : cards) {
-      Entry theirs;
+      ReceivedCard theirs;
       try {
         theirs = mapping_.toEntry(fetched.card);
       } catch (const std::exception&) {
@@ -243,16 +243,20 @@ class Run {
         continue;
       }
       const auto known = keyOf.find(href);
-      if (known == keyOf.end())
+      if (known == keyOf.end()) {
         takeNewCard(href, fetched, theirs);
-      else
-        takeChangedCard(known->second, fetched, theirs);
+      } else {
+        CardLink& link = state_.links.at(known->second);
+        if (link.uid.isEmpty()) link.uid = theirs.uid;
+        takeChangedCard(known->second, fetched, theirs.entry);
+      }
     }
   }
 
   // A card the state does not know: linked to an identical entry when there
   // is one (a sync cut short after storing it), else stored.
-  void takeNewCard(const QString& href, const Fetched& fetched, const Entry& theirs) {
+  void takeNewCard(const QString& href, const Fetched& fetched, const ReceivedCard& card) {
+    const Entry& theirs = card.entry;
     const std::string same = nameKey(theirs.name);
     std::string key;
     if (table_.has(same) && !linked(same) && table_.rows().at(same).entry == theirs) {
@@ -261,7 +265,7 @@ class Run {
       key = store(theirs);
       ++summary_.received;
     }
-    remember(key, CardLink{QString(), href, {}, {}, {}}, fetched.etag);
+    remember(key, CardLink{card.uid, href, {}, {}, {}}, fetched.etag);
   }
 
   void takeChangedCard(const std::string& key, const Fetched& fetched, Entry theirs) {
@@ -324,7 +328,33 @@ class Run {
     report("Sending cards", done, toPut_.size() + deleteThere_.size());
   }
 
+  // A card sent over one that came from the server keeps that card's UID.
+  // Links kept without one (states written before UIDs of received cards
+  // were kept) learn it from the card first; a card without any gets a new
+  // one.
+  void learnUids() {
+    QStringList hrefs;
+    for (const std::string& key : toPut_) {
+      const CardLink& link = state_.links.at(key);
+      if (link.uid.isEmpty() && !link.etag.isEmpty()) hrefs << link.href;
+    }
+    const std::map<QString, std::string> keyOf = keysByHref();
+    for (const auto& [href, fetched] : fetch(hrefs)) {
+      const auto known = keyOf.find(href);
+      if (known == keyOf.end()) continue;
+      try {
+        state_.links.at(known->second).uid = mapping_.toEntry(fetched.card).uid;
+      } catch (const std::exception&) {
+      }
+    }
+    for (const std::string& key : toPut_) {
+      CardLink& link = state_.links.at(key);
+      if (link.uid.isEmpty()) link.uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    }
+  }
+
   void upload() {
+    learnUids();
     int done = 0;
     QStringList unconfirmed;
     for (const std::string& key : toPut_) {
@@ -367,7 +397,7 @@ class Run {
       if (known == keyOf.end()) continue;
       CardLink& link = state_.links.at(known->second);
       try {
-        const Entry theirs = mapping_.toEntry(fetched.card);
+        const Entry theirs = mapping_.toEntry(fetched.card).entry;
         if (entryHash(theirs.name, theirs.memo) == link.hash) link.etag = fetched.etag;
       } catch (const std::exception&) {
       }

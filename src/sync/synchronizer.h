@@ -37,11 +37,17 @@ namespace carddav {
 
 class DavClient;
 
+// A card as read: its entry and its UID ("" when it has none).
+struct ReceivedCard {
+  Entry entry;
+  QString uid;
+};
+
 // Between an entry and a vCard (UTF-8), both ways.
 struct CardMapping {
   std::function<QByteArray(const Entry& entry, const QString& uid)> toCard;
   // The entry of a card; throws std::exception for a card it cannot read.
-  std::function<Entry(const QByteArray& card)> toEntry;
+  std::function<ReceivedCard(const QByteArray& card)> toEntry;
 };
 
 struct SyncSummary {

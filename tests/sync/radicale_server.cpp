@@ -96,6 +96,10 @@ QStringList RadicaleServer::cardFiles() const {
       .entryList({QStringLiteral("*.vcf")}, QDir::Files, QDir::Name);
 }
 
+void RadicaleServer::storeCard(const QString& file, const QString& vcard) const {
+  writeFile(dir_.filePath(QStringLiteral("store/collection-root/alice/book/")) + file, vcard.toUtf8());
+}
+
 QString RadicaleServer::card(const QString& file) const {
   QFile in(dir_.filePath(QStringLiteral("store/collection-root/alice/book/")) + file);
   return in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()) : QString();

@@ -37,6 +37,10 @@ class RadicaleServer {
   int curl(const QStringList& arguments) const;
   int put(const QString& file, const QString& vcard) const;
   int remove(const QString& file) const;
+  // Writes a card file straight into the server's folder, as a second
+  // client sharing the server's storage would: for filling a large book
+  // fast (this server reads its whole book on each new card sent).
+  void storeCard(const QString& file, const QString& vcard) const;
 
  private:
   QTemporaryDir dir_;

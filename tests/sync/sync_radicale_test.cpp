@@ -269,6 +269,34 @@ TEST_F(SyncWithRadicale, AServerWithoutSyncCollectionNorPutEtags) {
   expectSettled(plain, 2);
 }
 
+// A book of 10,000 cards synced into an empty table: every card arrives
+// once, a sync with nothing changed sends one request, and 10 changes on
+// each side then cross in one sync.
+TEST_F(SyncWithRadicale, TenThousandCardsArriveOnceThenTenChangesCrossEachWay) {
+  constexpr int kCards = 10000;
+  const auto uid = [](int i) { return QStringLiteral("big-%1").arg(i, 5, 10, QLatin1Char('0')); };
+  const auto name = [](int i) { return QStringLiteral("Person %1").arg(i, 5, 10, QLatin1Char('0')); };
+  for (int i = 0; i < kCards; ++i)
+    server_.storeCard(uid(i) + QStringLiteral(".vcf"), foreignCard(uid(i), name(i), QStringLiteral("555-0100")));
+  EXPECT_EQ(counts(syncNow(server_.book())), (std::vector<int>{0, kCards, 0, 0, 0}));
+  EXPECT_EQ(entries().size(), static_cast<std::size_t>(kCards));
+  expectSettled(server_.book(), 1);
+
+  // A state kept without the UID of a received card (as older states were)
+  // learns it from the card before sending over it.
+  carddav::SyncState state = carddav::readState(carddav::stateFileOf(dbf()));
+  state.links.at("PERSON 00001").uid.clear();
+  carddav::writeState(carddav::stateFileOf(dbf()), state);
+  for (int i = 0; i < 10; ++i) {
+    edit(name(i).toStdString(), address::kInfo, "Phone: 555-0200");
+    ASSERT_EQ(server_.put(uid(100 + i) + QStringLiteral(".vcf"), foreignCard(uid(100 + i), name(100 + i), QStringLiteral("555-0300"))), 201);
+  }
+  EXPECT_EQ(counts(syncNow(server_.book())), (std::vector<int>{10, 10, 0, 0, 0}));
+  EXPECT_EQ(entries().at("Person 00100"), "Phone: 555-0300");
+  EXPECT_TRUE(cardWith(QStringLiteral("555-0200")).startsWith(QStringLiteral("big-0000")));
+  expectSettled(server_.book(), 1);
+}
+
 // A first sync cut short, by kill -9 of the client or by the server going
 // away, then finished by the next one: every entry once on the server, every
 // card once in the table, and an entry edited meanwhile sent as an edit.
