@@ -324,7 +324,8 @@ TEST(Expression, LiteralContainedInRecognisesOnlyTheWholeShape) {
       {"\"SMI\"=upper(Name)", "upper(Name)", std::nullopt},
   };
   for (const Case& c : cases) {
-    const std::optional<std::string_view> found = Expression::parse(c.filter, layout()).literalContainedIn(c.haystack);
+    const Expression filter = Expression::parse(c.filter, layout());  // the needle lives in it
+    const std::optional<std::string_view> found = filter.literalContainedIn(c.haystack);
     EXPECT_EQ(found ? std::optional<std::string>(*found) : std::nullopt, c.needle) << c.filter << " in " << c.haystack;
   }
   EXPECT_TRUE(writtenAlike("upper(Name)", " UPPER( NAME )"));
