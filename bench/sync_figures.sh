@@ -1,65 +1,77 @@
 #!/usr/bin/env bash
-# Wall time of `cardlark-db sync` against a Radicale server started here on
-# 127.0.0.1 (like the tests do): the first sync of a generated table into an
-# empty address book, then an incremental sync with 10 changes on each side
-# (5 entries added and 5 deleted here, 10 cards added on the server by curl).
-# Usage: bench/sync_figures.sh [ENTRIES] [CAP_SECONDS]   (default 10000 900)
-set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-n=${1:-10000}
-cap=${2:-900}
-bin="$root/build/bin"
-work=$(mktemp -d)
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-trap '[ -n "${server:-}" ] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
-
-echo "alice:secret" >"$work/users"
+# Wall time of `cardlark-db sync` against Radicale servers started here on
+# 127.0.0.1 (like the tests do), at ENTRIES cards:
+#  1. a first sync from an address book of ENTRIES cards (written straight
+#     into the server's folder) into an empty table, then an incremental sync
+#     with 10 changes on each side (10 entries edited here, 10 cards changed
+#     on the server by curl), then a sync with nothing changed;
+#  2. a first sync of a table of ENTRIES generated entries into an empty
+#     address book, stopped after CAP seconds: the server then tells how many
+#     cards it took in that time.
+# Usage: [BIN=DIR] bench/sync_figures.sh [ENTRIES] [CAP_SECONDS]   (default 10000 120)
+source "$(dirname "$0")/figures_prelude.bash" "${1:-10000}"
+cap=${2:-120}
+servers=()
+trap 'for s in "${servers[@]}"; do kill "$s" 2>/dev/null; done; rm -rf "$work"' EXIT
 echo "secret" >"$work/password"
-cat >"$work/config" <<CONFIG
-[server]
-hosts = 127.0.0.1:$port
-[auth]
-type = htpasswd
-htpasswd_filename = $work/users
-htpasswd_encryption = plain
-[rights]
-type = owner_only
-[storage]
-filesystem_folder = $work/store
-[logging]
-level = warning
-CONFIG
-radicale --config "$work/config" &
-server=$!
-book="http://127.0.0.1:$port/alice/book/"
-for _ in $(seq 100); do curl -s -o /dev/null "http://127.0.0.1:$port/" && break; sleep 0.1; done
-curl -s -o /dev/null -u alice:secret -X MKCOL "$book" --data '<?xml version="1.0"?><mkcol xmlns="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav"><set><prop><resourcetype><collection/><C:addressbook/></resourcetype></prop></set></mkcol>'
 
-sync() {  # label
+start_server() {  # folder: a Radicale on a free port storing in folder/store; sets $book
+  local dir=$1 port
+  port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  mkdir -p "$dir"
+  echo "alice:secret" >"$dir/users"
+  printf '[server]\nhosts = 127.0.0.1:%s\n[auth]\ntype = htpasswd\nhtpasswd_filename = %s\nhtpasswd_encryption = plain\n[rights]\ntype = owner_only\n[storage]\nfilesystem_folder = %s\n[logging]\nlevel = warning\n' \
+    "$port" "$dir/users" "$dir/store" >"$dir/config"
+  radicale --config "$dir/config" &
+  servers+=($!)
+  book="http://127.0.0.1:$port/alice/book/"
+  for _ in $(seq 100); do curl -s -o /dev/null "http://127.0.0.1:$port/" && break; sleep 0.1; done
+  curl -s -o /dev/null -u alice:secret -X MKCOL "$book" --data '<?xml version="1.0"?><mkcol xmlns="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav"><set><prop><resourcetype><collection/><C:addressbook/></resourcetype></prop></set></mkcol>'
+}
+
+card() {  # uid name phone
+  printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%s\r\nFN:%s\r\nN:;%s;;;\r\nTEL;TYPE=CELL:%s\r\nEND:VCARD\r\n' "$1" "$2" "$2" "$3"
+}
+
+sync() {  # table label: one timed sync, stopped after $cap seconds
   local start end
   start=$(date +%s.%N)
-  if timeout "$cap" "$bin/cardlark-db" sync "$work/table" "$book" --user alice --password-file "$work/password" >"$work/out"; then
+  if timeout "$cap" "$bin/cardlark-db" sync "$1" "$book" --user alice --password-file "$work/password" >"$work/out"; then
     end=$(date +%s.%N)
-    printf '%-40s %8.2f s  %s\n' "$1" "$(echo "$end - $start" | bc)" "$(cat "$work/out")"
+    printf '  %-44s %8.2f s  %s\n' "$2" "$(echo "$end - $start" | bc)" "$(paste -sd ';' "$work/out")"
   else
-    printf '%-40s  over %s s (stopped)\n' "$1" "$cap"
+    printf '  %-44s  over %s s (stopped)\n' "$2" "$cap"
     return 1
   fi
 }
 
-"$bin/cardlark-gen" "$n" >"$work/entries.txt"
-mkdir "$work/table"
-"$bin/cardlark-db" create "$work/table" >/dev/null
-"$bin/cardlark-db" import "$work/table" "$work/entries.txt" >/dev/null
 echo "cardlark-db sync, $n entries, radicale $(radicale --version)"
-sync "first sync into an empty address book" || exit 0
-"$bin/cardlark-gen" 5 | sed 's/^/Bench /' >"$work/more.txt"
-"$bin/cardlark-db" import "$work/table" "$work/more.txt" >/dev/null
-"$bin/cardlark-db" delete "$work/table" 1 2 3 4 5 >/dev/null
-for i in $(seq 10); do
+
+start_server "$work/full"
+folder="$work/full/store/collection-root/alice/book"
+for i in $(seq -w 1 "$n"); do card "bench-$i" "Person $i" "555-0100" >"$folder/bench-$i.vcf"; done
+mkdir "$work/received"
+"$bin/cardlark-db" create "$work/received" >/dev/null
+sync "$work/received" "first sync from $n cards into an empty table" || true
+width=${#n}
+for i in $(seq 1 10); do
+  printf -v here "%0${width}d" "$i"
+  printf -v there "%0${width}d" "$((i + 10))"
+  recno=$("$bin/cardlark-db" seek "$work/received" "Person $here")
+  "$bin/cardlark-db" delete "$work/received" "$recno" >/dev/null
+  printf 'Person %s\tPhone: 555-0200\t\n' "$here" >>"$work/edits.txt"
   curl -s -o /dev/null -u alice:secret -X PUT -H 'Content-Type: text/vcard' \
-    --data-binary "$(printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nUID:bench-%s\r\nFN:Bench Card %s\r\nN:;Bench Card %s;;;\r\nEND:VCARD\r\n' "$i" "$i" "$i")" \
-    "${book}bench-$i.vcf"
+    --data-binary "$(card "bench-$there" "Person $there" "555-0300")" "${book}bench-$there.vcf"
 done
-sync "incremental, 10 changes on each side"
-sync "nothing changed"
+"$bin/cardlark-db" import "$work/received" "$work/edits.txt" >/dev/null
+sync "$work/received" "incremental, 10 changes on each side" || true
+sync "$work/received" "nothing changed" || true
+
+start_server "$work/empty"
+"$bin/cardlark-gen" "$n" >"$work/entries.txt"
+mkdir "$work/sent"
+"$bin/cardlark-db" create "$work/sent" >/dev/null
+"$bin/cardlark-db" import "$work/sent" "$work/entries.txt" >/dev/null
+if ! sync "$work/sent" "first sync of $n entries into an empty book"; then
+  echo "  the server took $(find "$work/empty/store" -name '*.vcf' | wc -l) cards in $cap s"
+fi
