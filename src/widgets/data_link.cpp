@@ -36,6 +36,11 @@ bool DataLink::editing() const {
   return t && (t->state() == DatasetState::Edit || t->state() == DatasetState::Insert);
 }
 
+bool DataLink::hasRecord() const {
+  const store::EngineTable* t = table();
+  return t && t->isActive() && !(t->isEmpty() && t->state() == DatasetState::Browse);
+}
+
 codepage::CodePage DataLink::codePage() const {
   const store::EngineTable* t = table();
   return t ? t->codePage() : codepage::CodePage();

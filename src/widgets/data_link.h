@@ -37,6 +37,9 @@ class DataLink : public QObject {
   bool active() const;
   // The table is in Edit or Insert state.
   bool editing() const;
+  // There is a record to show: the table is open and not an empty table
+  // being browsed (an empty table being appended to shows the new record).
+  bool hasRecord() const;
   // The code page of the table's text (Windows-1252 without a table): what
   // the control's editor may accept (widgets/text_guard.h).
   codepage::CodePage codePage() const;

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 
 #include "widgets/input_events.h"
+#include "widgets/memo_editor_state.h"
 #include "widgets/text_guard.h"
 
 namespace widgets {
@@ -45,26 +46,15 @@ void DbMemo::setField(const QString& field) {
   load();
 }
 
-void DbMemo::setWordWrap(bool on) {
-  setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
-}
+void DbMemo::setWordWrap(bool on) { setMemoWordWrap(*this, on); }
 
-void DbMemo::followState() {
-  setReadOnly(!link_.editing());
-  // Read-only still lets the user move through and select the text.
-  setTextInteractionFlags(link_.editing() ? Qt::TextEditorInteraction
-                                    : Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-}
+void DbMemo::followState() { followMemoEditing(*this, link_.editing()); }
 
 // Shows the field of the current record (or of the record buffer while
 // editing), unless the text there is what the memo already shows.
 void DbMemo::load() {
-  const store::EngineTable* table = link_.table();
   QString text;
-  if (table && table->isActive() && !(table->isEmpty() && table->state() == DatasetState::Browse))
-    text = memoTextForDisplay(table->text(link_.field()));
+  if (link_.hasRecord()) text = memoTextForDisplay(link_.table()->text(link_.field()));
   if (text == toPlainText()) return;
   loading_ = true;
   setPlainText(text);

@@ -6,6 +6,7 @@
 #include "rtf/writer.h"
 #include "store/ansi_text.h"
 #include "widgets/db_memo.h"
+#include "widgets/memo_editor_state.h"
 #include "widgets/rich_text.h"
 
 namespace widgets {
@@ -40,25 +41,15 @@ void DbRichMemo::setField(const QString& field) {
   load();
 }
 
-void DbRichMemo::setWordWrap(bool on) {
-  setLineWrapMode(on ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
-}
+void DbRichMemo::setWordWrap(bool on) { setMemoWordWrap(*this, on); }
 
-void DbRichMemo::followState() {
-  setReadOnly(!link_.editing());
-  setTextInteractionFlags(link_.editing() ? Qt::TextEditorInteraction
-                                          : Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-}
+void DbRichMemo::followState() { followMemoEditing(*this, link_.editing()); }
 
 // Shows the field of the current record (or of the record buffer while
 // editing), unless it holds what the memo last loaded or stored.
 void DbRichMemo::load() {
-  const store::EngineTable* table = link_.table();
   QByteArray bytes;
-  if (table && table->isActive() && !(table->isEmpty() && table->state() == DatasetState::Browse))
-    bytes = table->bytes(link_.field());
+  if (link_.hasRecord()) bytes = link_.table()->bytes(link_.field());
   if (bytes == shown_ && !document()->isEmpty()) return;
   shown_ = bytes;
   const std::string_view memo(bytes.constData(), static_cast<std::size_t>(bytes.size()));
