@@ -12,16 +12,10 @@
 #include <random>
 
 #include "entry_generator.h"
+#include "book/name_key.h"
 #include "xbase/cdx_file.h"
-#include "xbase/dbf_text.h"
 
 namespace {
-
-std::string nameKey(const std::string& name) {
-  std::string key = xbase::asciiUpper(name.substr(0, 30));
-  key.resize(30, ' ');
-  return key;
-}
 
 // Generated names are costly (each comes with its memo), so the keys come
 // from a pool of up to 200,000 generated names, repeated beyond that (a
@@ -30,7 +24,7 @@ const std::vector<std::string>& keyPool() {
   static const std::vector<std::string> pool = [] {
     bench::EntryGenerator generator;
     std::vector<std::string> out;
-    for (std::size_t i = 0; i < 200000; ++i) out.push_back(nameKey(generator.next().name));
+    for (std::size_t i = 0; i < 200000; ++i) out.push_back(book::nameIndexKey(generator.next().name));
     return out;
   }();
   return pool;

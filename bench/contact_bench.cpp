@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "contact/contact_items.h"
+#include "book/contact_items.h"
 #include "entry_generator.h"
 
 namespace {
@@ -36,22 +36,22 @@ const std::string& oneLongLine() {
   return memo;
 }
 
-void collect(benchmark::State& state, contact::ItemKind kind, const std::string& memo) {
+void collect(benchmark::State& state, book::ItemKind kind, const std::string& memo) {
   std::size_t items = 0;
   for (auto _ : state) {
-    items = contact::collectEntryItems(kind, "Acme Plumbing 555-0134", memo).size();
+    items = book::collectEntryItems(kind, "Acme Plumbing 555-0134", memo).size();
     benchmark::DoNotOptimize(items);
   }
   state.counters["memo bytes"] = static_cast<double>(memo.size());
   state.counters["items"] = static_cast<double>(items);
 }
 
-void BM_Phone(benchmark::State& s) { collect(s, contact::ItemKind::Phone, generatedMemo()); }
-void BM_Email(benchmark::State& s) { collect(s, contact::ItemKind::Email, generatedMemo()); }
-void BM_Web(benchmark::State& s) { collect(s, contact::ItemKind::Web, generatedMemo()); }
-void BM_PhoneOneLine(benchmark::State& s) { collect(s, contact::ItemKind::Phone, oneLongLine()); }
-void BM_EmailOneLine(benchmark::State& s) { collect(s, contact::ItemKind::Email, oneLongLine()); }
-void BM_WebOneLine(benchmark::State& s) { collect(s, contact::ItemKind::Web, oneLongLine()); }
+void BM_Phone(benchmark::State& s) { collect(s, book::ItemKind::Phone, generatedMemo()); }
+void BM_Email(benchmark::State& s) { collect(s, book::ItemKind::Email, generatedMemo()); }
+void BM_Web(benchmark::State& s) { collect(s, book::ItemKind::Web, generatedMemo()); }
+void BM_PhoneOneLine(benchmark::State& s) { collect(s, book::ItemKind::Phone, oneLongLine()); }
+void BM_EmailOneLine(benchmark::State& s) { collect(s, book::ItemKind::Email, oneLongLine()); }
+void BM_WebOneLine(benchmark::State& s) { collect(s, book::ItemKind::Web, oneLongLine()); }
 BENCHMARK(BM_Phone)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Email)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Web)->Unit(benchmark::kMicrosecond);

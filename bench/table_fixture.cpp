@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <random>
 
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 #include "xbase/cursor.h"
 #include "xbase/dbf_text.h"
 #include "xbase/table_files.h"
@@ -32,7 +32,7 @@ void TableFixture::setEntries(std::size_t count) { entryCount = count; }
 std::size_t TableFixture::entries() { return entryCount; }
 
 void TableFixture::useTable(const fs::path& dir) {
-  givenTable = xbase::findTableFiles(dir, xbase::address::kFileStem).dbf;
+  givenTable = xbase::findTableFiles(dir, book::kFileStem).dbf;
   entryCount = xbase::tableInfo(givenTable).recordCount;
 }
 
@@ -48,10 +48,10 @@ const std::vector<Entry>& TableFixture::generated() {
 }
 
 void TableFixture::createAndImport(const fs::path& dir, const std::vector<Entry>& entries) {
-  xbase::address::createAddressTable(dir, true);
-  auto cursor = xbase::Cursor::open(dir / xbase::address::kTableName, xbase::OpenMode::Exclusive);
-  int name = cursor->fieldIndex(xbase::address::kName), info = cursor->fieldIndex(xbase::address::kInfo),
-      date = cursor->fieldIndex(xbase::address::kLastDate);
+  book::createAddressTable(dir, true);
+  auto cursor = xbase::Cursor::open(dir / book::kTableName, xbase::OpenMode::Exclusive);
+  int name = cursor->fieldIndex(book::kName), info = cursor->fieldIndex(book::kInfo),
+      date = cursor->fieldIndex(book::kLastDate);
   cursor->beginBulkAppend();
   for (const auto& entry : entries) {
     cursor->beginAppend();
@@ -68,7 +68,7 @@ fs::path TableFixture::sharedTable() {
     if (!givenTable.empty()) return givenTable;
     auto dir = scratchFolder("shared");
     createAndImport(dir, generated());
-    return dir / xbase::address::kTableName;
+    return dir / book::kTableName;
   }();
   return path;
 }

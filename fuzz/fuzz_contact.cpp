@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "contact/contact_items.h"
+#include "book/contact_items.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view entry(reinterpret_cast<const char*>(data), size);
@@ -15,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view memo = entry.substr(name.size());
   const std::u16string wideEntry(entry.begin(), entry.end());
   const std::u16string_view wide(wideEntry);
-  for (const auto kind : {contact::ItemKind::Phone, contact::ItemKind::Email, contact::ItemKind::Web}) {
-    const auto items = contact::collectEntryItems(kind, name, memo);
-    const auto wideItems = contact::collectEntryItems(kind, wide.substr(0, name.size()), wide.substr(name.size()));
+  for (const auto kind : {book::ItemKind::Phone, book::ItemKind::Email, book::ItemKind::Web}) {
+    const auto items = book::collectEntryItems(kind, name, memo);
+    const auto wideItems = book::collectEntryItems(kind, wide.substr(0, name.size()), wide.substr(name.size()));
     if (items.size() != wideItems.size()) __builtin_trap();
-    const std::size_t longest = kind == contact::ItemKind::Phone ? 12 : 255;
+    const std::size_t longest = kind == book::ItemKind::Phone ? 12 : 255;
     for (std::size_t i = 0; i < items.size(); ++i) {
       if (items[i].empty() || items[i].size() > longest || items[i].size() != wideItems[i].size()) __builtin_trap();
     }

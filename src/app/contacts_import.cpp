@@ -9,7 +9,6 @@
 #include <stdexcept>
 
 #include "exchange/file_import.h"
-#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "store/ansi_text.h"
 #include "store/data_module.h"
@@ -79,8 +78,7 @@ bool ContactsImport::importFiles(const QStringList& files) {
     {
       // One refresh of the grid when the new entries are in.
       const store::ControlsDisabled held(table);
-      outcome = exchange::importEntries(store::toFileSystemPath(table.filePath()), entries, false,
-                                        platform::Clock::today().toString(QStringLiteral("yyyyMMdd")).toStdString());
+      outcome = exchange::importEntries(store::toFileSystemPath(table.filePath()), entries, false);
       dm_.setEntryCount(dm_.entryCount() + static_cast<int>(outcome.added));
       if (outcome.firstRecord != 0) table.gotoBookmark({outcome.firstRecord});
     }

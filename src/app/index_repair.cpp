@@ -32,7 +32,7 @@ void IndexRepairOffer::offer() {
     if (orderChanged_) orderChanged_();
     if (platform::dialogs().askYesNo(kIndexRepairQuestion)) {
       dm_.repairIndex();
-      table.setIndexName(QString::fromLatin1(store::address::kIndexName));
+      table.setIndexName(QString::fromLatin1(book::kIndexName));
       dm_.takeEntryCount();
     }
   } catch (...) {

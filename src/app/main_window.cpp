@@ -138,7 +138,7 @@ void TRuViv::createDataControls() {
   gridFont.setBold(true);
   ZurGrid->setFont(gridFont);
   ZurGrid->setTitleFont(arial(13, false));
-  ZurGrid->setColumn(QStringLiteral("NAME"), QStringLiteral("NAME"), 353, store::address::kNameWidth);
+  ZurGrid->setColumn(QStringLiteral("NAME"), QStringLiteral("NAME"), 353, book::kNameWidth);
   ZurGrid->setConfirmDelete(true);
   ZurGrid->setDataSource(&dm_.dsAddress);
   contactsImport_ = new ContactsImport(dm_, ZurGrid, this);
@@ -288,7 +288,7 @@ void TRuViv::ButtonNaturalClick() {
 }
 
 void TRuViv::ButtonAlphaClick() {
-  dm_.tblAddress.setIndexName(QString::fromLatin1(store::address::kTagName));
+  dm_.tblAddress.setIndexName(QString::fromLatin1(book::kTagName));
   if (dm_.tblAddress.indexName().isEmpty()) return;
   ButtonAlpha->hide();
   ButtonNatural->show();

@@ -15,7 +15,6 @@
 namespace app {
 namespace {
 
-namespace address = store::address;
 
 // The caption keeps at most the first character and 99 more.
 constexpr int kCaptionCharacters = 100;
@@ -77,8 +76,8 @@ void createIndexTag(store::TDM& dm) {
   table.setExclusive(true);
   table.setIndexName(QString());
   table.open();
-  table.createTag(QString::fromLatin1(address::kTagName), QString::fromLatin1(address::kTagKey));
-  table.setIndexName(QString::fromLatin1(address::kIndexName));
+  table.createTag(QString::fromLatin1(book::kTagName), QString::fromLatin1(book::kTagKey));
+  table.setIndexName(QString::fromLatin1(book::kIndexName));
   dm.pack();  // also builds the new tag over the entries already there
   table.first();
 }
@@ -125,7 +124,7 @@ bool runStartup(store::TDM& dm, const QStringList& parameters, const QString& wo
 
   table.close();
   table.setExclusive(false);
-  table.setIndexName(QString::fromLatin1(address::kIndexName));
+  table.setIndexName(QString::fromLatin1(book::kIndexName));
   try {
     table.open();
   } catch (const store::EngineError& e) {

@@ -151,8 +151,8 @@ void TBtnBottomDlg::setEditMode(bool editMode) {
     ComboBox1->setFocus(Qt::OtherFocusReason);
 }
 
-bool TBtnBottomDlg::ShowChooser(int count, ItemKind kind) {
-  const KindWords words = wordsFor(kind);
+bool TBtnBottomDlg::ShowChooser(int count, book::ItemKind kind) {
+  const book::KindWords words = book::wordsFor(kind);
   const QString verb = text(words.verb);
   const QString noun = text(words.noun);
   const bool listMode = count >= 2;
@@ -173,7 +173,7 @@ bool TBtnBottomDlg::ShowChooser(int count, ItemKind kind) {
     setWindowTitle(QStringLiteral("Choose ") + noun + QLatin1Char(':'));
     ComboBox1->setCurrentIndex(0);
     ComboBox1->setEditText(ComboBox1->itemText(0));
-    if (kind == ItemKind::Email) CheckAll->show();
+    if (kind == book::ItemKind::Email) CheckAll->show();
   }
   resultMarker_ = count;
   showModal();

@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QStringList>
 
-#include "contact/item_kind.h"
+#include "book/item_kind.h"
 
 namespace contact {
 
@@ -60,7 +60,7 @@ class TBtnBottomDlg : public QDialog {
   // Prepares the dialog for `count` items of `kind` already in the list,
   // shows it modally and returns false when the user declined. Afterwards
   // Edit1 holds the chosen or typed text.
-  bool ShowChooser(int count, ItemKind kind);
+  bool ShowChooser(int count, book::ItemKind kind);
 
   // Shows the dialog modally as its opener has set it up and returns the
   // result marker (the search prompt sets the marker to 0 before).

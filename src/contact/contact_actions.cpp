@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "contact/chooser_dialog.h"
-#include "contact/contact_items.h"
+#include "book/contact_items.h"
 #include "contact/phone_dialer.h"
 #include "platform/desktop_shell.h"
 #include "platform/dialogs.h"
@@ -20,7 +20,7 @@ namespace contact {
 
 namespace {
 
-const QString kNameField = QString::fromLatin1(store::address::kName);
+const QString kNameField = QString::fromLatin1(book::kName);
 
 // The browser program that receives a web address as its single argument.
 const QString kBrowserProgram = QStringLiteral("iexplore.exe");
@@ -76,12 +76,12 @@ QString ContactActions::currentName() const {
   return table.isActive() && !table.isEmpty() ? table.text(kNameField) : QString();
 }
 
-int ContactActions::collectItems(ItemKind kind, const QStringList& lines) {
+int ContactActions::collectItems(book::ItemKind kind, const QStringList& lines) {
   const QString name = currentName();
   std::vector<std::u16string_view> views;
   views.reserve(static_cast<std::size_t>(lines.size()));
   for (const QString& line : lines) views.push_back(view(line));
-  const auto items = contact::collectItems(kind, view(name), views);
+  const auto items = book::collectItems(kind, view(name), views);
   for (const std::u16string& item : items)
     chooser_.addItem(QString::fromUtf16(item.data(), static_cast<qsizetype>(item.size())));
   return static_cast<int>(items.size());
@@ -92,11 +92,11 @@ int ContactActions::collectItems(ItemKind kind, const QStringList& lines) {
 void ContactActions::SpeedPhoneClick() {
   const QString name = currentName();
   chooser_.clearItems();
-  const int count = collectItems(ItemKind::Phone, displayLines(*controls_.DBMemo1));
-  if (!chooser_.ShowChooser(count, ItemKind::Phone)) return;
+  const int count = collectItems(book::ItemKind::Phone, displayLines(*controls_.DBMemo1));
+  if (!chooser_.ShowChooser(count, book::ItemKind::Phone)) return;
   // A failed request is warned about and rethrown, so no number is stored then.
   DialNumber(chooser_.Edit1->text(), name);
-  if (count == 0) AddItemToRecord(ItemKind::Phone, chooser_.Edit1->text());
+  if (count == 0) AddItemToRecord(book::ItemKind::Phone, chooser_.Edit1->text());
 }
 
 void ContactActions::emailClick() {
@@ -105,11 +105,11 @@ void ContactActions::emailClick() {
   chooser_.bcc->setChecked(false);
   chooser_.bcc->hide();
   chooser_.bcc->setEnabled(false);
-  const int count = collectItems(ItemKind::Email, displayLines(*controls_.DBMemo1));
+  const int count = collectItems(book::ItemKind::Email, displayLines(*controls_.DBMemo1));
   // The list stays sorted from now on, for the phone and web lists too.
   chooser_.setSorted(true);
   if (count >= 2) chooser_.bcc->show();
-  if (!chooser_.ShowChooser(count, ItemKind::Email)) return;
+  if (!chooser_.ShowChooser(count, book::ItemKind::Email)) return;
   QString target = QStringLiteral("mailto:");
   if (count >= 2 && chooser_.CheckAll->isChecked()) {
     if (chooser_.bcc->isChecked()) target += QStringLiteral("?bcc=");
@@ -118,7 +118,7 @@ void ContactActions::emailClick() {
     target += chooser_.Edit1->text();
   }
   platform::desktopShell().open(target, {}, QStringLiteral("open"), platform::ShowState::Normal);
-  if (count == 0) AddItemToRecord(ItemKind::Email, chooser_.Edit1->text());
+  if (count == 0) AddItemToRecord(book::ItemKind::Email, chooser_.Edit1->text());
 }
 
 void ContactActions::URLClick() {
@@ -128,14 +128,14 @@ void ContactActions::URLClick() {
     // Without word wrap the lines are the text's own, so an address is
     // never split by the display.
     const WrapOff wrapOff(*controls_.DBMemo1);
-    count = collectItems(ItemKind::Web, displayLines(*controls_.DBMemo1));
+    count = collectItems(book::ItemKind::Web, displayLines(*controls_.DBMemo1));
   }
-  if (!chooser_.ShowChooser(count, ItemKind::Web)) return;
+  if (!chooser_.ShowChooser(count, book::ItemKind::Web)) return;
   platform::desktopShell().open(kBrowserProgram, chooser_.Edit1->text(), {}, platform::ShowState::Normal);
-  if (count == 0) AddItemToRecord(ItemKind::Web, chooser_.Edit1->text());
+  if (count == 0) AddItemToRecord(book::ItemKind::Web, chooser_.Edit1->text());
 }
 
-void ContactActions::AddItemToRecord(ItemKind kind, const QString& text) {
+void ContactActions::AddItemToRecord(book::ItemKind kind, const QString& text) {
   if (!platform::dialogs().confirm(QStringLiteral("Add ") + text + QStringLiteral(" to file record?"))) return;
   widgets::DbMemo& memo = *controls_.DBMemo1;
   memo.setFocus(Qt::OtherFocusReason);
@@ -144,7 +144,7 @@ void ContactActions::AddItemToRecord(ItemKind kind, const QString& text) {
   const QString shown = memo.toPlainText();
   const bool newLine = !shown.isEmpty() && !shown.endsWith(QLatin1Char('\n'));
   memo.moveCursor(QTextCursor::End);
-  memo.insertPlainText((newLine ? QStringLiteral("\n") : QString()) + fromWords(wordsFor(kind).recordLabel) +
+  memo.insertPlainText((newLine ? QStringLiteral("\n") : QString()) + fromWords(book::wordsFor(kind).recordLabel) +
                        QStringLiteral(": ") + text);
   dm_.tblAddress.post();
   controls_.ZurGrid->setFocus(Qt::OtherFocusReason);
@@ -169,7 +169,7 @@ void ContactActions::pasteIntoName() {
   table.setText(kNameField, QString());
   // Line breaks stay part of the name, written as the memo writes them.
   table.setText(kNameField,
-                widgets::memoTextForStorage(scratch.toPlainText()).left(store::address::kNameWidth));
+                widgets::memoTextForStorage(scratch.toPlainText()).left(book::kNameWidth));
 }
 
 void ContactActions::copyNames() {

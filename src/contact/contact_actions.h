@@ -10,7 +10,7 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 
-#include "contact/item_kind.h"
+#include "book/item_kind.h"
 
 namespace store {
 class TDM;
@@ -45,12 +45,12 @@ class ContactActions : public QObject {
 
   // Asks whether `text` is to be stored and, on OK, appends the line
   // "<record label>: <text>" to the current entry's memo and posts it.
-  void AddItemToRecord(ItemKind kind, const QString& text);
+  void AddItemToRecord(book::ItemKind kind, const QString& text);
 
  private:
   // Fills the chooser's list with the items of `kind` from the NAME value
   // and `lines`; returns their count.
-  int collectItems(ItemKind kind, const QStringList& lines);
+  int collectItems(book::ItemKind kind, const QStringList& lines);
   QString currentName() const;
   void pasteIntoName();
   void copyNames();

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "contact/contact_items.h"
+#include "book/contact_items.h"
 #include "exchange/vcard_writer.h"
 #include "xbase/dbf_text.h"
 
@@ -52,9 +52,9 @@ constexpr std::array<Labelled, 5> kLabelled = {{{"TITLE", "Title"},
 
 void addProperty(ContactDraft& draft, const Property& p) {
   if (p.binary) return;
-  if (p.name == "TEL") return draft.addItem(contact::ItemKind::Phone, withoutScheme(unescapeText(p.value), "TEL:"));
-  if (p.name == "EMAIL") return draft.addItem(contact::ItemKind::Email, unescapeText(p.value));
-  if (p.name == "URL") return draft.addItem(contact::ItemKind::Web, unescapeText(p.value));
+  if (p.name == "TEL") return draft.addItem(book::ItemKind::Phone, withoutScheme(unescapeText(p.value), "TEL:"));
+  if (p.name == "EMAIL") return draft.addItem(book::ItemKind::Email, unescapeText(p.value));
+  if (p.name == "URL") return draft.addItem(book::ItemKind::Web, unescapeText(p.value));
   if (p.name == "NOTE") return draft.addNotes(unescapeText(p.value));
   if (p.name == "ADR") return draft.addLabelled("Address", joinParts(splitComponents(p.value)));
   if (p.name == "ORG") return draft.addLabelled("Organisation", joinParts(splitComponents(p.value)));
@@ -87,18 +87,19 @@ ImportedEntry entryFromCard(const Card& card, const CodePage& codePage) {
   return makeEntry(draftFromCard(card), codePage);
 }
 
-void appendCard(std::string& out, const Entry& entry, const CodePage& codePage) {
+void appendCard(std::string& out, const book::Entry& entry, const CodePage& codePage, std::string_view uid) {
   out += "BEGIN:VCARD\r\nVERSION:4.0\r\n";
+  if (!uid.empty()) appendContentLine(out, "UID", escapeText(uid));
   appendContentLine(out, "FN", escapeText(fromTable(entry.name, codePage)));
   if (!entry.memo.empty()) appendContentLine(out, "NOTE", escapeText(fromTable(entry.memo, codePage)));
-  const std::pair<contact::ItemKind, std::string_view> kinds[] = {
-      {contact::ItemKind::Phone, "TEL"}, {contact::ItemKind::Email, "EMAIL"}, {contact::ItemKind::Web, "URL"}};
+  const std::pair<book::ItemKind, std::string_view> kinds[] = {
+      {book::ItemKind::Phone, "TEL"}, {book::ItemKind::Email, "EMAIL"}, {book::ItemKind::Web, "URL"}};
   for (const auto& [kind, property] : kinds) {
-    for (const std::string& item : contact::collectEntryItems(kind, entry.name, entry.memo)) {
+    for (const std::string& item : book::collectEntryItems(kind, entry.name, entry.memo)) {
       const std::string value = fromTable(item, codePage);
       // A web address is a URI, written without text escapes but for the
       // backslash, which the reader would otherwise take for one.
-      appendContentLine(out, property, kind == contact::ItemKind::Web ? escapeBackslashes(value) : escapeText(value));
+      appendContentLine(out, property, kind == book::ItemKind::Web ? escapeBackslashes(value) : escapeText(value));
     }
   }
   out += "END:VCARD\r\n";

@@ -14,6 +14,7 @@
 // such a card back gives the same NAME and memo.
 
 #include <string>
+#include <string_view>
 
 #include "exchange/code_page.h"
 #include "exchange/contact_draft.h"
@@ -26,7 +27,8 @@ ContactDraft draftFromCard(const Card& card);
 
 ImportedEntry entryFromCard(const Card& card, const CodePage& codePage);
 
-// Appends the card of `entry`.
-void appendCard(std::string& out, const Entry& entry, const CodePage& codePage);
+// Appends the card of `entry`, with the UID `uid` after VERSION unless it
+// is empty.
+void appendCard(std::string& out, const book::Entry& entry, const CodePage& codePage, std::string_view uid = {});
 
 }  // namespace exchange

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "contact/contact_items.h"
+#include "book/contact_items.h"
 #include "exchange/read_error.h"
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 #include "xbase/dbf_text.h"
 
 namespace exchange {
@@ -19,18 +19,18 @@ std::string trimmed(std::string_view text) {
 // Whether the item `value`, written as `line`, is among `known`: the value
 // itself, or every item the rules find in the line (none found: not known,
 // so a value the rules miss is always kept).
-bool foundElsewhere(contact::ItemKind kind, std::string_view value, std::string_view line,
+bool foundElsewhere(book::ItemKind kind, std::string_view value, std::string_view line,
                     const std::vector<std::string>& known) {
   const auto isKnown = [&](std::string_view item) { return std::find(known.begin(), known.end(), item) != known.end(); };
   if (isKnown(value)) return true;
-  const std::vector<std::string> items = contact::collectEntryItems(kind, "", line);
+  const std::vector<std::string> items = book::collectEntryItems(kind, "", line);
   return !items.empty() && std::all_of(items.begin(), items.end(), isKnown);
 }
 
 }  // namespace
 
-void ContactDraft::addItem(contact::ItemKind kind, std::string value) {
-  if (!value.empty()) lines.push_back({kind, false, std::string(contact::wordsFor(kind).recordLabel), std::move(value)});
+void ContactDraft::addItem(book::ItemKind kind, std::string value) {
+  if (!value.empty()) lines.push_back({kind, false, std::string(book::wordsFor(kind).recordLabel), std::move(value)});
 }
 
 void ContactDraft::addNotes(std::string text) {
@@ -62,7 +62,7 @@ ImportedEntry makeEntry(const ContactDraft& draft, const CodePage& codePage) {
   std::replace(name.begin(), name.end(), '\t', ' ');
   name = trimmed(toTable(name, codePage, result.replaced));
   if (name.empty()) throw ReadError(draft.line, "the contact has no name");
-  result.entry.name = trimmed(std::string_view(name).substr(0, xbase::address::kNameWidth));
+  result.entry.name = trimmed(std::string_view(name).substr(0, book::kNameWidth));
 
   std::string notes;  // counted below, where the notes are stored
   std::size_t notCounted = 0;
@@ -81,7 +81,7 @@ ImportedEntry makeEntry(const ContactDraft& draft, const CodePage& codePage) {
       block = toTable(line.label, codePage, replaced) + ": " + value;
       if (line.item) {
         auto& items = known[static_cast<int>(*line.item)];
-        if (!items) items = contact::collectEntryItems(*line.item, result.entry.name, notes);
+        if (!items) items = book::collectEntryItems(*line.item, result.entry.name, notes);
         if (foundElsewhere(*line.item, value, block, *items)) continue;
       }
       result.replaced += replaced;

@@ -25,14 +25,15 @@
 #include <string_view>
 #include <vector>
 
-#include "contact/item_kind.h"
+#include "book/entry.h"
+#include "book/item_kind.h"
 #include "exchange/code_page.h"
 
 namespace exchange {
 
 struct ContactDraft {
   struct Line {
-    std::optional<contact::ItemKind> item;  // a contact item's line
+    std::optional<book::ItemKind> item;  // a contact item's line
     bool notes = false;                     // free text kept as it is
     std::string label;                      // otherwise "Label: text"
     std::string text;
@@ -42,19 +43,13 @@ struct ContactDraft {
   std::string name;
   std::vector<Line> lines;
 
-  void addItem(contact::ItemKind kind, std::string value);
+  void addItem(book::ItemKind kind, std::string value);
   void addNotes(std::string text);
   void addLabelled(std::string label, std::string text);
 };
 
-// An entry of the address table, its texts in the table's code page.
-struct Entry {
-  std::string name;
-  std::string memo;
-};
-
 struct ImportedEntry {
-  Entry entry;
+  book::Entry entry;
   std::size_t replaced = 0;  // characters the code page could not hold
   std::size_t line = 0;      // where it starts in its file
 };

@@ -3,7 +3,7 @@
 #include <array>
 #include <cctype>
 
-#include "contact/contact_items.h"
+#include "book/contact_items.h"
 #include "exchange/csv.h"
 #include "xbase/dbf_text.h"
 
@@ -53,9 +53,9 @@ ContactDraft draftFromRecord(const CsvRecord& header, const std::vector<Column>&
       case Column::Name: draft.name = value; break;
       case Column::First: first = value; break;
       case Column::Last: last = value; break;
-      case Column::Email: draft.addItem(contact::ItemKind::Email, value); break;
-      case Column::Phone: draft.addItem(contact::ItemKind::Phone, value); break;
-      case Column::Web: draft.addItem(contact::ItemKind::Web, value); break;
+      case Column::Email: draft.addItem(book::ItemKind::Email, value); break;
+      case Column::Phone: draft.addItem(book::ItemKind::Phone, value); break;
+      case Column::Web: draft.addItem(book::ItemKind::Web, value); break;
       case Column::Notes: draft.addNotes(value); break;
       case Column::Other: draft.addLabelled(header.fields[i], value); break;
     }
@@ -84,12 +84,12 @@ void appendCsvHeader(std::string& out) {
   appendCsvRecord(out, header);
 }
 
-void appendCsvEntry(std::string& out, const Entry& entry, const CodePage& codePage) {
+void appendCsvEntry(std::string& out, const book::Entry& entry, const CodePage& codePage) {
   std::array<std::string, 5> fields;
   fields[0] = fromTable(entry.name, codePage);
-  const contact::ItemKind kinds[] = {contact::ItemKind::Email, contact::ItemKind::Phone, contact::ItemKind::Web};
+  const book::ItemKind kinds[] = {book::ItemKind::Email, book::ItemKind::Phone, book::ItemKind::Web};
   for (std::size_t i = 0; i < 3; ++i) {
-    const std::vector<std::string> items = contact::collectEntryItems(kinds[i], entry.name, entry.memo);
+    const std::vector<std::string> items = book::collectEntryItems(kinds[i], entry.name, entry.memo);
     if (!items.empty()) fields[i + 1] = fromTable(items.front(), codePage);
   }
   fields[4] = fromTable(entry.memo, codePage);

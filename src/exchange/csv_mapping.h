@@ -27,6 +27,6 @@ namespace exchange {
 std::vector<ImportedEntry> entriesFromCsv(std::string_view file, const CodePage& codePage);
 
 void appendCsvHeader(std::string& out);
-void appendCsvEntry(std::string& out, const Entry& entry, const CodePage& codePage);
+void appendCsvEntry(std::string& out, const book::Entry& entry, const CodePage& codePage);
 
 }  // namespace exchange

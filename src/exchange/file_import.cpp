@@ -5,18 +5,14 @@
 
 #include "exchange/card_mapping.h"
 #include "exchange/csv_mapping.h"
-#include "exchange/entry_store.h"
-#include "exchange/name_register.h"
 #include "exchange/read_error.h"
-#include "xbase/address_table.h"
+#include "book/address_book.h"
 #include "xbase/cursor.h"
 #include "xbase/dbf_text.h"
 
 namespace exchange {
 
 namespace {
-
-namespace address = xbase::address;
 
 std::string readWholeFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -32,17 +28,6 @@ std::vector<ImportedEntry> readEntries(std::string_view text, FileKind kind, con
   std::vector<ImportedEntry> entries;
   for (const Card& card : readVCards(text)) entries.push_back(entryFromCard(card, codePage));
   return entries;
-}
-
-// The names of the live entries of the table.
-NameRegister namesInTable(const std::filesystem::path& dbf) {
-  NameRegister names;
-  auto cursor = xbase::Cursor::open(dbf, xbase::OpenMode::Shared);
-  const int name = xbase::requireField(*cursor, address::kName);
-  for (cursor->first(); !cursor->eof(); cursor->skip()) {
-    if (!cursor->deleted()) names.add(cursor->value(name));
-  }
-  return names;
 }
 
 }  // namespace
@@ -63,32 +48,33 @@ FileEntries readExchangeFile(const std::filesystem::path& file, FileKind kind, c
   }
 }
 
-ImportOutcome importEntries(const std::filesystem::path& dbf, const std::vector<FileEntries>& files, bool rename,
-                            const std::string& date) {
-  NameRegister names = namesInTable(dbf);
-  const CodePage codePage = tableCodePage(dbf);
-  ImportOutcome outcome;
-  std::vector<NewEntry> toStore;
+ImportOutcome importEntries(const std::filesystem::path& dbf, const std::vector<FileEntries>& files, bool rename) {
+  struct Origin {
+    const FileEntries* file;
+    const ImportedEntry* imported;
+  };
+  std::vector<book::Entry> entries;
+  std::vector<Origin> origins;
   for (const FileEntries& file : files) {
     for (const ImportedEntry& imported : file.entries) {
-      std::string name = imported.entry.name;
-      if (names.contains(name)) {
-        if (!rename) {
-          outcome.skipped.push_back({file.file, imported.line, fromTable(name, codePage)});
-          continue;
-        }
-        name = names.freeVariant(name, address::kNameWidth);
-        outcome.renamed.push_back({file.file, imported.line, fromTable(name, codePage)});
-      }
-      names.add(name);
-      outcome.replaced += imported.replaced;
-      toStore.push_back({name, imported.entry.memo, date});
+      entries.push_back(imported.entry);
+      origins.push_back({&file, &imported});
     }
   }
-  outcome.firstRecord = storeEntries(dbf, static_cast<std::uint32_t>(toStore.size()), [&](const auto& store) {
-    for (const NewEntry& entry : toStore) store(entry);
-  });
-  outcome.added = toStore.size();
+  book::AddressBook table(dbf, book::AddressBook::Access::ExclusiveWhenFree);
+  const std::vector<book::AddOutcome> outcomes =
+      table.addNew(entries, rename ? book::TakenName::Rename : book::TakenName::Skip);
+  ImportOutcome outcome;
+  for (std::size_t i = 0; i < outcomes.size(); ++i) {
+    const NameClash clash{origins[i].file->file, origins[i].imported->line, fromTable(outcomes[i].name, table.codePage())};
+    switch (outcomes[i].kind) {
+      case book::AddOutcome::Kind::Skipped: outcome.skipped.push_back(clash); continue;
+      case book::AddOutcome::Kind::Renamed: outcome.renamed.push_back(clash); break;
+      case book::AddOutcome::Kind::Added: break;
+    }
+    if (outcome.added++ == 0) outcome.firstRecord = outcomes[i].recno;
+    outcome.replaced += origins[i].imported->replaced;
+  }
   return outcome;
 }
 

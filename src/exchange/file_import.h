@@ -48,10 +48,9 @@ struct ImportOutcome {
   std::uint32_t firstRecord = 0;   // record number of the first entry added
 };
 
-// Stores the entries of `files` in the address table `dbf`, dated `date`
-// ("YYYYMMDD"). An entry whose name the table (or an earlier entry)
-// already has is skipped, or with `rename` stored as "Name (2)".
-ImportOutcome importEntries(const std::filesystem::path& dbf, const std::vector<FileEntries>& files, bool rename,
-                            const std::string& date);
+// Stores the entries of `files` in the address table `dbf`, dated today.
+// An entry whose name the table (or an earlier entry) already has is
+// skipped, or with `rename` stored as "Name (2)".
+ImportOutcome importEntries(const std::filesystem::path& dbf, const std::vector<FileEntries>& files, bool rename);
 
 }  // namespace exchange

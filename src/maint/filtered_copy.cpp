@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "book/address_book.h"
 #include "store/address_schema.h"
 #include "store/ansi_text.h"
 #include "store/engine_error.h"
@@ -18,7 +19,7 @@ namespace maint {
 
 namespace {
 
-using namespace store::address;
+using namespace book;
 
 // Names of the files in `folder` that belong to an address table, whatever
 // their case.
@@ -35,17 +36,14 @@ QStringList tableFilesIn(const QString& folder) {
   throw store::EngineError(component, text, static_cast<int>(xbase::ErrorCode::Io));
 }
 
-// Appends every record the table shows to `target`, from the first on.
-int appendShownRecords(store::EngineTable& table, xbase::Cursor& target) {
+// Appends every entry the table shows to `target`, from the first on, as
+// they are (dates kept).
+int appendShownEntries(store::EngineTable& table, book::AddressBook& target) {
+  const auto bytes = [&](const char* field) { return table.bytes(QString::fromLatin1(field)).toStdString(); };
   int count = 0;
-  for (table.first(); !table.eof(); table.next()) {
-    target.beginAppend();
-    for (const char* field : {kName, kInfo, kLastDate}) {
-      target.setValue(field, table.bytes(QString::fromLatin1(field)).toStdString());
-    }
-    target.post();
-    ++count;
-  }
+  target.addAll(0, [&](const auto& store) {
+    for (table.first(); !table.eof(); table.next(), ++count) store(Entry{bytes(kName), bytes(kInfo), bytes(kLastDate)});
+  });
   return count;
 }
 
@@ -77,15 +75,15 @@ int copyShownEntries(store::EngineTable& table, const QString& folder) {
 
   int count = 0;
   store::translateEngineErrors(component, [&] {
-    auto target = xbase::Cursor::open(store::toFileSystemPath(work.filePath(QString::fromLatin1(kTableName))),
-                                      xbase::OpenMode::Exclusive);
+    book::AddressBook target(store::toFileSystemPath(work.filePath(QString::fromLatin1(kTableName))),
+                             book::AddressBook::Access::ExclusiveWhenFree);
     const store::ControlsDisabled hold(table);
     const store::Bookmark here = table.bookmark();
-    store::runThenRestore([&] { count = appendShownRecords(table, *target); },
+    store::runThenRestore([&] { count = appendShownEntries(table, target); },
                           [&] {
                             if (here.isValid()) table.gotoBookmark(here);
                           });
-    target->createTag(kTagName, kTagKey);  // built once over all records
+    target.cursor().createTag(kTagName, kTagKey);  // built once over all records
   });
   moveIntoPlace(work.path(), folder, component);
   return count;

@@ -6,7 +6,7 @@
 #include "maint/backup_location.h"
 #include "maint/filtered_copy.h"
 #include "maint/maintenance_texts.h"
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 #include "zip/table_backup.h"
 #include "platform/dialogs.h"
 #include "platform/long_work.h"
@@ -78,7 +78,7 @@ QString MaintenanceCommand::writeArchive() {
   store::runThenRestore(
       [&] {
         platform::runLongWork(QStringLiteral("Writing the backup ") + archive + QStringLiteral(" ..."), [&] {
-          zip::backupFiles(archive.toStdString(), xbase::address::filesToBackUp(dataFolder.toStdString()));
+          zip::backupFiles(archive.toStdString(), book::filesToBackUp(dataFolder.toStdString()));
         });
       },
       [&] {

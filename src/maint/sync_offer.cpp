@@ -8,7 +8,7 @@
 #include "platform/dialogs.h"
 #include "sync/card_codec.h"
 #include "sync/sync_state.h"
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 #include "xbase/table_files.h"
 
 namespace maint {
@@ -68,7 +68,7 @@ QString syncSummaryText(const carddav::SyncSummary& s) {
 }
 
 bool offerSync(const QString& dataFolder, const SyncSeams& seams) {
-  const auto dbf = xbase::findTableFiles(dataFolder.toStdString(), xbase::address::kFileStem).dbf;
+  const auto dbf = xbase::findTableFiles(dataFolder.toStdString(), book::kFileStem).dbf;
   const auto stateFile = carddav::stateFileOf(dbf);
   if (!std::filesystem::exists(stateFile)) return false;
   const QString server = carddav::readState(stateFile).server;

@@ -1,12 +1,17 @@
 #include "platform/clock.h"
 
+#include "book/clock.h"
+
 namespace platform {
+
 namespace {
-QDate fixedToday;  // invalid: follow the system
+const QString kStampFormat = QStringLiteral("yyyyMMdd");
 }
 
-QDate Clock::today() { return fixedToday.isValid() ? fixedToday : QDate::currentDate(); }
+QDate Clock::today() { return QDate::fromString(QString::fromStdString(book::today()), kStampFormat); }
 
-void Clock::setToday(const QDate& date) { fixedToday = date; }
+void Clock::setToday(const QDate& date) {
+  book::fixToday(date.isValid() ? date.toString(kStampFormat).toStdString() : std::string());
+}
 
 }  // namespace platform

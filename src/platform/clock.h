@@ -4,7 +4,9 @@
 
 namespace platform {
 
-// Today's local date, from one place that tests can fix.
+// Today's local date as Qt shows it: the address book's own clock
+// (book/clock.h), which stamps every entry stored, so fixing it here fixes
+// the date of every writer.
 class Clock {
  public:
   // The fixed date when one is set, otherwise the system's local date.

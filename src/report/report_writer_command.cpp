@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "book/name_key.h"
 #include "platform/dialogs.h"
 #include "report/rec_range.h"
 #include "report/record_selection.h"
@@ -12,15 +13,14 @@
 #include "store/data_module.h"
 #include "store/engine_error.h"
 #include "store/error_box.h"
-#include "xbase/dbf_text.h"
 
 namespace report {
 
 namespace {
 
-const QString kName = QString::fromLatin1(store::address::kName);
+const QString kName = QString::fromLatin1(book::kName);
 
-std::string upper(const QByteArray& bytes) { return xbase::asciiUpper(bytes.toStdString()); }
+std::string upper(const QByteArray& name) { return book::nameKey(name.toStdString()); }
 
 }  // namespace
 
@@ -101,7 +101,7 @@ bool ReportWriterCommand::chooseRecords(int choice, const QByteArray& savedKey) 
   clone.setExclusive(false);
   clone.setFolder(dm_.tblAddress.folder());
   clone.setTableName(dm_.tblAddress.tableName());
-  clone.setIndexName(QString::fromLatin1(store::address::kTagName));
+  clone.setIndexName(QString::fromLatin1(book::kTagName));
 
   std::string expression;
   switch (static_cast<RecordChoice>(choice)) {
@@ -149,7 +149,7 @@ void ReportWriterCommand::restoreMainCursor(const QByteArray& savedKey) {
   // In natural order the entry is looked up alphabetically all the same and
   // the grid goes on showing natural order.
   store::ControlsDisabled quiet(main);
-  main.setIndexName(QString::fromLatin1(store::address::kTagName));
+  main.setIndexName(QString::fromLatin1(book::kTagName));
   main.seekExactKey(key);
   main.setIndexName(order);
 }

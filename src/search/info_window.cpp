@@ -141,9 +141,9 @@ void TInfo::showEvent(QShowEvent* event) {
 
 void TInfo::FormShow() {
   store::EngineTable& table = dm_.tblAddress;
-  const QString lastDate = QString::fromLatin1(store::address::kLastDate);
+  const QString lastDate = QString::fromLatin1(book::kLastDate);
   DateLabel->setText(dm_.EngineSettings1.formatDate(table.date(lastDate)));
-  NameLabel->setText(table.text(QString::fromLatin1(store::address::kName)));
+  NameLabel->setText(table.text(QString::fromLatin1(book::kName)));
   AllCountLabel->setText(QString::number(dm_.entryCount()));
   LupdateLabel->setText(table.lastUpdate().left(68));
   const bool searching = table.filtered();

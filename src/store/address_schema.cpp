@@ -7,11 +7,11 @@
 namespace store {
 
 void createAddressTable(const QString& folder, const QString& component) {
-  translateEngineErrors(component, [&] { address::createAddressTable(toFileSystemPath(folder), false); });
+  translateEngineErrors(component, [&] { book::createAddressTable(toFileSystemPath(folder), false); });
 }
 
 AddressFiles findAddressFiles(const QString& folder) {
-  const xbase::TableFiles files = xbase::findTableFiles(toFileSystemPath(folder), address::kFileStem);
+  const xbase::TableFiles files = xbase::findTableFiles(toFileSystemPath(folder), book::kFileStem);
   return {fromFileSystemPath(files.dbf), fromFileSystemPath(files.memo), fromFileSystemPath(files.index)};
 }
 

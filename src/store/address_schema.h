@@ -2,12 +2,10 @@
 
 #include <QString>
 
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 
 namespace store {
 
-// The address table's names, fields and tag (shared with the tools).
-namespace address = xbase::address;
 
 // Creates the empty table (with its memo file, without a tag) in `folder`;
 // EngineError of `component` on failure, e.g. when the table exists.

@@ -1,6 +1,7 @@
 #include "store/data_module.h"
 
-#include "platform/clock.h"
+#include "book/address_book.h"
+#include "book/name_key.h"
 #include "platform/dialogs.h"
 #include "platform/long_work.h"
 #include "store/abort.h"
@@ -14,18 +15,23 @@
 
 namespace store {
 
+namespace {
+const QString kNameField = QString::fromLatin1(book::kName);
+}
+
 TDM::TDM(QObject* parent) : QObject(parent) {
   for (EngineTable* table : {&tblAddress, &tblFilter, &tblClone}) {
     table->setSettings(EngineSettings1);
-    table->setTableName(QString::fromLatin1(address::kTableName));
+    table->setTableName(QString::fromLatin1(book::kTableName));
   }
-  tblAddress.setIndexName(QString::fromLatin1(address::kIndexName));
-  tblFilter.setIndexName(QString::fromLatin1(address::kTagName));
-  tblClone.setIndexName(QString::fromLatin1(address::kIndexName));
+  tblAddress.setIndexName(QString::fromLatin1(book::kIndexName));
+  tblFilter.setIndexName(QString::fromLatin1(book::kTagName));
+  tblClone.setIndexName(QString::fromLatin1(book::kIndexName));
   tblClone.setExclusive(true);
   for (DataSource* source : {&dsAddress, &dsFilter, &dsClone}) source->setAutoEdit(false);
 
   tblAddress.setBeforePost([this](EngineTable& table) { tblAddressBeforePost(table); });
+  tblAddress.setRecordWriter({book::storeEdited, book::removeCurrent});
   tblAddress.setAfterInsert([this](EngineTable& table) { tblAddressAfterInsert(table); });
   tblAddress.setAfterPost([this](EngineTable& table) { tblAddressAfterPost(table); });
   tblAddress.setAfterCancel([this](EngineTable& table) { tblAddressAfterCancel(table); });
@@ -34,7 +40,7 @@ TDM::TDM(QObject* parent) : QObject(parent) {
       [this](const RecordView& record) { return tblAddressFilterRecord(record); });
   // In name order the name is tested on the index key, so the records of
   // names without the text are not read unless their memo has it.
-  tblAddress.setFilterKey(QString::fromLatin1(address::kTagKey), [this](std::string_view key, std::uint32_t recordNumber) {
+  tblAddress.setFilterKey(QString::fromLatin1(book::kTagKey), [this](std::string_view key, std::uint32_t recordNumber) {
     return search_.accepts(key, [&] { return memoOfRecord(recordNumber); });
   });
   tblAddress.setFilterPassEnded([this] { endMemoPass(); });
@@ -91,18 +97,17 @@ void TDM::closeFilterAndPack() {
 void TDM::tblAddressBeforePost(EngineTable& table) {
   postingNewEntry_ = false;
   if (table.state() == DatasetState::Insert) {
-    if (keyExists(table.keyFor(QString::fromLatin1(address::kTagName)))) {
-      const QString name = table.text(QString::fromLatin1(address::kName));
+    if (keyExists(QByteArray::fromStdString(book::nameIndexKey(table.bytes(kNameField).toStdString())))) {
+      const QString name = table.text(kNameField);
       platform::dialogs().message(QStringLiteral("ERROR! entry already exists for: ") + name);
       throw Abort();
     }
     postingNewEntry_ = true;
   }
-  table.setDate(QString::fromLatin1(address::kLastDate), platform::Clock::today());
 }
 
-// Looks the new record's key, as the tag's own expression builds it from the
-// record buffer, up in the file through tblFilter. The new record is not in
+// Looks the new name's key (the book's name rule) up in the index through
+// tblFilter; the book dates and stores the record after this. The new record is not in
 // the file before the post, so it never finds itself. tblFilter is left open
 // when it was open: a name-and-memo search reads memos through it.
 bool TDM::keyExists(const QByteArray& key) {
@@ -140,7 +145,7 @@ void TDM::tblAddressAfterDelete(EngineTable&) {
 // lock of the memo file, held from the first memo to the end of the pass.
 bool TDM::tblAddressFilterRecord(const RecordView& record) {
   const std::uint32_t recordNumber = record.recordNumber();
-  return search_.accepts(record.bytes(QString::fromLatin1(address::kName)).toStdString(),
+  return search_.accepts(record.bytes(kNameField).toStdString(),
                          [&] { return memoOfRecord(recordNumber); });
 }
 
@@ -150,7 +155,7 @@ std::string TDM::memoOfRecord(std::uint32_t recordNumber) {
     tblFilter.holdMemoReads();
     memoPass_ = true;
   }
-  if (memoField_ < 0) memoField_ = tblFilter.record().fieldIndex(QString::fromLatin1(address::kInfo));
+  if (memoField_ < 0) memoField_ = tblFilter.record().fieldIndex(QString::fromLatin1(book::kInfo));
   return tblFilter.bytesAt(recordNumber, memoField_);
 }
 

@@ -441,7 +441,7 @@ bool EngineTable::post() {
   xbase::Cursor& c = cursor();
   const bool editedRecord = state_ == DatasetState::Edit;
   try {
-    engine([&] { c.post(); });
+    engine([&] { writer_.post ? writer_.post(c) : c.post(); });
   } catch (const EngineError& e) {
     if (!c.editing()) {  // the engine dropped the buffer: follow it
       modified_ = false;
@@ -486,7 +486,7 @@ void EngineTable::deleteRecord() {
     throw EngineError(name(), QStringLiteral("Cannot perform this operation on an empty dataset"),
                       kStateCode);
   engine([&] {
-    c.deleteRecord();
+    writer_.remove ? writer_.remove(c) : c.deleteRecord();
     if (c.eof()) c.last();  // the deleted record was the last one
   });
   bof_ = eof_ = c.eof();

@@ -94,6 +94,13 @@ class EngineTable : public QObject {
   // post by throwing Abort. The filter-record event applies only while
   // filtered, after the filter expression.
   void setBeforePost(Event handler) { beforePost_ = std::move(handler); }
+  // How a record reaches the file: by default the engine's post and delete;
+  // the data module hands the address table's records to the book.
+  struct RecordWriter {
+    std::function<void(xbase::Cursor& editing)> post;
+    std::function<void(xbase::Cursor& current)> remove;
+  };
+  void setRecordWriter(RecordWriter writer) { writer_ = std::move(writer); }
   void setAfterInsert(Event handler) { afterInsert_ = std::move(handler); }
   void setAfterPost(Event handler) { afterPost_ = std::move(handler); }
   void setAfterCancel(Event handler) { afterCancel_ = std::move(handler); }
@@ -262,6 +269,7 @@ class EngineTable : public QObject {
   bool filtered_ = false;
   int disableCount_ = 0;
   Event beforePost_, afterInsert_, afterPost_, afterCancel_, afterDelete_;
+  RecordWriter writer_;
   FilterRecordEvent filterRecord_;
   QString filterKeyExpression_;
   FilterKeyEvent filterKey_;

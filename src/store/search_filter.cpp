@@ -6,19 +6,19 @@ namespace store {
 
 void SearchFilter::setText(const QString& typed) {
   text_ = upperAscii(typed);
-  rule_ = SearchRule(toAnsi(text_, codePage_), rule_.includeMemo());
+  rule_ = book::SearchRule(toAnsi(text_, codePage_), rule_.includeMemo());
 }
 
-void SearchFilter::setIncludeMemo(bool on) { rule_ = SearchRule(toAnsi(text_, codePage_), on); }
+void SearchFilter::setIncludeMemo(bool on) { rule_ = book::SearchRule(toAnsi(text_, codePage_), on); }
 
 void SearchFilter::setCodePage(const codepage::CodePage& page) {
   codePage_ = page;
-  rule_ = SearchRule(toAnsi(text_, codePage_), rule_.includeMemo());
+  rule_ = book::SearchRule(toAnsi(text_, codePage_), rule_.includeMemo());
 }
 
 void SearchFilter::clear() {
   text_.clear();
-  rule_ = SearchRule();
+  rule_ = book::SearchRule();
 }
 
 QString SearchFilter::expression() const {

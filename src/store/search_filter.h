@@ -4,13 +4,13 @@
 #include <string>
 
 #include "codepage/code_page.h"
-#include "store/search_rule.h"
+#include "book/search_rule.h"
 
 namespace store {
 
 // The values of a search as the window holds them: the text (letters a to z
 // upper-cased) and whether the memo is searched as well, with the rule
-// (store/search_rule.h) that decides in the table's bytes.
+// (book/search_rule.h) that decides in the table's bytes.
 class SearchFilter {
  public:
   // Stores `typed` with its letters a to z upper-cased.
@@ -19,7 +19,7 @@ class SearchFilter {
   void setIncludeMemo(bool on);
   bool includeMemo() const { return rule_.includeMemo(); }
   bool nameOnly() const { return !includeMemo(); }
-  const SearchRule& rule() const { return rule_; }
+  const book::SearchRule& rule() const { return rule_; }
   void clear();
   // The code page of the table searched (EngineTable::codePage()): the text
   // is compared in its bytes. Windows-1252 until set.
@@ -32,12 +32,12 @@ class SearchFilter {
 
   // The per-record test. `name` is the record's NAME; `memo` fetches its
   // memo bytes (asked only when the name does not match).
-  using MemoFetcher = SearchRule::MemoFetcher;
+  using MemoFetcher = book::SearchRule::MemoFetcher;
   bool accepts(std::string_view name, const MemoFetcher& memo) const { return rule_.accepts(name, memo); }
 
  private:
   QString text_;
-  SearchRule rule_;
+  book::SearchRule rule_;
   codepage::CodePage codePage_;
 };
 

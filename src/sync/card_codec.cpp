@@ -2,7 +2,6 @@
 
 #include "exchange/card_mapping.h"
 #include "exchange/vcard_reader.h"
-#include "exchange/vcard_writer.h"
 #include "sync/error.h"
 
 namespace carddav {
@@ -11,20 +10,14 @@ namespace {
 
 QByteArray toCard(const Entry& entry, const QString& uid, const exchange::CodePage& page) {
   std::string card;
-  exchange::appendCard(card, exchange::Entry{entry.name, entry.memo}, page);
-  std::string uidLine;
-  exchange::appendContentLine(uidLine, "UID", exchange::escapeText(uid.toStdString()));
-  // The UID goes right after the VERSION line, which the writer puts first.
-  const std::size_t version = card.find("\r\n", card.find("VERSION:"));
-  card.insert(version == std::string::npos ? 0 : version + 2, uidLine);
+  exchange::appendCard(card, entry, page, uid.toStdString());
   return QByteArray::fromStdString(card);
 }
 
 ReceivedCard toEntry(const QByteArray& text, const exchange::CodePage& page) {
   const std::vector<exchange::Card> cards = exchange::readVCards(std::string_view(text.constData(), text.size()));
   if (cards.size() != 1) throw Error("a card resource holds " + std::to_string(cards.size()) + " cards");
-  const exchange::Entry entry = exchange::entryFromCard(cards.front(), page).entry;
-  ReceivedCard received{Entry{entry.name, entry.memo}, {}};
+  ReceivedCard received{exchange::entryFromCard(cards.front(), page).entry, {}};
   for (const exchange::Property& property : cards.front().properties)
     if (property.name == "UID") received.uid = QString::fromStdString(exchange::unescapeText(property.value));
   return received;

@@ -5,14 +5,12 @@
 #include <vector>
 
 #include "codepage/code_page.h"
-#include "exchange/code_page.h"
-#include "exchange/name_register.h"
 #include "sync/dav_client.h"
 #include "sync/dav_xml.h"
 #include "sync/discovery.h"
 #include "sync/error.h"
 #include "sync/sync_state.h"
-#include "xbase/address_table.h"
+#include "book/name_key.h"
 
 namespace carddav {
 
@@ -37,14 +35,6 @@ struct Fetched {
 
 bool ok(int status) { return status >= 200 && status <= 299; }
 
-// `name` cut to leave room for `suffix` within the name's width, then the suffix.
-std::string withSuffix(const std::string& name, const std::string& suffix) {
-  const std::size_t room = static_cast<std::size_t>(xbase::address::kNameWidth) - suffix.size();
-  std::string base = name.substr(0, std::min(name.size(), room));
-  while (!base.empty() && base.back() == ' ') base.pop_back();
-  return base + suffix;
-}
-
 class Run {
  public:
   Run(const std::filesystem::path& dbf, const QUrl& book, DavClient& client, const CardMapping& mapping,
@@ -57,9 +47,8 @@ class Run {
         progress_(progress),
         table_(dbf) {
     summary_.addressBook = book.toDisplayString();
-    const codepage::CodePage page = exchange::tableCodePage(dbf);
     for (const std::string& name : table_.sharedNames())
-      summary_.sharedNames << QString::fromStdString(codepage::toUtf8(name, page));
+      summary_.sharedNames << QString::fromStdString(codepage::toUtf8(name, table_.codePage()));
   }
 
   SyncSummary go() {
@@ -203,14 +192,14 @@ class Run {
   }
 
   // The name itself when no other entry or link holds its key, else the
-  // first free "Name (2)", "Name (3)", ... within the name's width.
-  std::string freeName(const std::string& name, const std::string& self) const {
+  // first free "Name (2)", "Name (3)", ... within the name's width. The
+  // number to try next is kept per name, so many cards of one name cost
+  // one try each.
+  std::string freeName(const std::string& name, const std::string& self) {
     const std::string key = nameKey(name);
-    if (key == self || (!table_.has(key) && !linked(key))) return name;
-    exchange::NameRegister taken;
-    for (const auto& [k, row] : table_.rows()) taken.add(k);
-    for (const auto& [k, link] : state_.links) taken.add(k);
-    return taken.freeVariant(name, xbase::address::kNameWidth);
+    const auto taken = [&](const std::string& k) { return table_.has(k) || linked(k); };
+    if (key == self || !taken(key)) return name;
+    return book::firstFreeVariant(name, taken, nextVariant_.try_emplace(key, 2).first->second);
   }
 
   void remember(const std::string& key, CardLink link, const QString& etag) {
@@ -259,7 +248,7 @@ class Run {
     const Entry& theirs = card.entry;
     const std::string same = nameKey(theirs.name);
     std::string key;
-    if (table_.has(same) && !linked(same) && table_.rows().at(same).entry == theirs) {
+    if (table_.has(same) && !linked(same) && table_.rows().at(same).entry.sameText(theirs)) {
       key = same;
     } else {
       key = store(theirs);
@@ -279,7 +268,7 @@ class Run {
       state_.links.erase(key);
       remember(store(theirs), link, fetched.etag);
       ++summary_.received;
-    } else if (table_.rows().at(key).entry == theirs) {
+    } else if (table_.rows().at(key).entry.sameText(theirs)) {
       remember(key, link, fetched.etag);
     } else if (!edited) {
       theirs.name = freeName(theirs.name, key);
@@ -288,7 +277,7 @@ class Run {
       remember(now, link, fetched.etag);
       ++summary_.received;
     } else {  // changed on both sides: ours goes over the card, theirs is kept as an entry
-      theirs.name = freeName(withSuffix(theirs.name, kServerSuffix), {});
+      theirs.name = freeName(book::withSuffix(theirs.name, kServerSuffix), {});
       table_.add(theirs);
       state_.links[key].etag = fetched.etag;
       toPut_.push_back(key);
@@ -411,6 +400,7 @@ class Run {
   SyncState& state_;
   const SyncProgress& progress_;
   LocalTable table_;
+  std::map<std::string, std::size_t> nextVariant_;  // per name key, for freeName
   SyncSummary summary_;
   QStringList toFetch_;
   std::vector<std::string> toPut_, deleteThere_, removeHere_, forget_;

@@ -3,9 +3,8 @@
 // The public face of the table engine: create a table, open cursors on it,
 // move, read, filter, seek and write. The helpers every layer and tool
 // shares sit beside it: xbase/error.h (the engine's errors),
-// xbase/table_files.h (a table's files, found ignoring case),
-// xbase/dbf_text.h (asciiUpper and the other text rules of the engine) and
-// xbase/address_table.h (the address table as the program creates it).
+// xbase/table_files.h (a table's files, found ignoring case) and
+// xbase/dbf_text.h (asciiUpper and the other text rules of the engine).
 
 #include <cstdint>
 #include <filesystem>

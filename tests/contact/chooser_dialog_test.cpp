@@ -57,7 +57,7 @@ TEST(ChooserDialog, LayoutAndTabOrder) {
 TEST(ChooserDialog, ModesCaptionsAndResults) {
   struct Case {
     QStringList items;
-    ItemKind kind;
+    book::ItemKind kind;
     std::function<void(TBtnBottomDlg&)> user;
     QString caption;
     QString notice;  // empty: hidden
@@ -68,19 +68,19 @@ TEST(ChooserDialog, ModesCaptionsAndResults) {
   };
   const auto ok = [](TBtnBottomDlg& d) { d.OKBtn->click(); };
   const Case cases[] = {
-      {{}, ItemKind::Phone, [](TBtnBottomDlg& d) { QTest::keyClicks(d.Edit1, "555-1234"); d.OKBtn->click(); },
+      {{}, book::ItemKind::Phone, [](TBtnBottomDlg& d) { QTest::keyClicks(d.Edit1, "555-1234"); d.OKBtn->click(); },
        "Dial Phone No.", "No Phone No. found, want to enter one below?", false, false, true, "555-1234"},
-      {{}, ItemKind::Web, ok, "GoTo URL", "No URL found, want to enter one below?", false, false, false, ""},
-      {{"555-1234"}, ItemKind::Phone,
+      {{}, book::ItemKind::Web, ok, "GoTo URL", "No URL found, want to enter one below?", false, false, false, ""},
+      {{"555-1234"}, book::ItemKind::Phone,
        [](TBtnBottomDlg& d) { d.Edit1->setText("555-9999"); d.OKBtn->click(); },
        "Dial Phone No.:", "", false, false, true, "555-9999"},
-      {{"a@b.c"}, ItemKind::Email, [](TBtnBottomDlg& d) { d.CancelBtnClick(); }, "Message to E-mail address:", "",
+      {{"a@b.c"}, book::ItemKind::Email, [](TBtnBottomDlg& d) { d.CancelBtnClick(); }, "Message to E-mail address:", "",
        false, false, false, "a@b.c"},
-      {{"x@y.z", "a@b.c"}, ItemKind::Email, ok, "Choose E-mail address:", "", true, true, true, "x@y.z"},
+      {{"x@y.z", "a@b.c"}, book::ItemKind::Email, ok, "Choose E-mail address:", "", true, true, true, "x@y.z"},
       // In list mode OK accepts even an emptied field; Escape declines.
-      {{"1", "2"}, ItemKind::Web, [](TBtnBottomDlg& d) { d.ComboBox1->setEditText(""); d.OKBtn->click(); },
+      {{"1", "2"}, book::ItemKind::Web, [](TBtnBottomDlg& d) { d.ComboBox1->setEditText(""); d.OKBtn->click(); },
        "Choose URL:", "", true, false, true, ""},
-      {{"555-1234", "555-9876"}, ItemKind::Phone,
+      {{"555-1234", "555-9876"}, book::ItemKind::Phone,
        [](TBtnBottomDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }, "Choose Phone No.:", "", true, false, false,
        "555-1234"},
   };

@@ -73,13 +73,13 @@ TEST(CsvImport, RecognisesCommonColumnsAndKeepsTheRest) {
 }
 
 TEST(CsvExport, RoundTripKeepsNameAndMemo) {
-  const Entry entries[] = {
+  const book::Entry entries[] = {
       {"Smith, Bob", "Phone: 206-555-1234\r\nEmail: bob@example.com\r\n\"quoted\", www.example.com"},
       {"Caf\xE9", ""},
   };
   std::string file;
   appendCsvHeader(file);
-  for (const Entry& e : entries) appendCsvEntry(file, e, CodePage());
+  for (const book::Entry& e : entries) appendCsvEntry(file, e, CodePage());
   EXPECT_EQ(file.substr(0, file.find("\r\n")), "Name,E-mail Address,Phone,Web Page,Notes");
   const auto back = entriesFromCsv(file, CodePage());
   ASSERT_EQ(back.size(), std::size(entries));

@@ -4,7 +4,6 @@
 #include <sstream>
 
 #include "exchange/card_mapping.h"
-#include "exchange/name_register.h"
 #include "exchange/vcard_reader.h"
 #include "exchange/vcard_writer.h"
 
@@ -117,7 +116,7 @@ TEST(VCardImport, ItemsTheNotesHoldAreNotRepeatedAndPhotosAreSkipped) {
 }
 
 TEST(VCardExport, RoundTripKeepsNameAndMemoByteForByte) {
-  const Entry entries[] = {
+  const book::Entry entries[] = {
       {"Ann", ""},
       {"Pizza 555-1234", "open late"},
       {"Smith, Bob", "Phone: (206)555-1234\r\nEmail: bob@example.com\r\nWebSite: http://example.com/a,b;c\r\n"},
@@ -128,7 +127,7 @@ TEST(VCardExport, RoundTripKeepsNameAndMemoByteForByte) {
       {"Dee", "Address: 1 Main, type=a:x@y1, U.S.A."},
   };
   std::string file;
-  for (const Entry& e : entries) appendCard(file, e, CodePage());
+  for (const book::Entry& e : entries) appendCard(file, e, CodePage());
   std::size_t start = 0;
   while (start < file.size()) {  // every line folded within 75 octets, never inside a character
     const std::size_t end = file.find("\r\n", start);
@@ -146,16 +145,6 @@ TEST(VCardExport, RoundTripKeepsNameAndMemoByteForByte) {
   }
   EXPECT_NE(file.find("TEL:206-555-1234\r\n"), std::string::npos);
   EXPECT_NE(file.find("FN:Caf\xC3\xA9 \xE2\x82\xACuro\r\n"), std::string::npos);
-}
-
-TEST(NameRegister, ComparesLikeTheNameTagAndFindsFreeVariants) {
-  NameRegister names;
-  names.add("Smith  ");
-  names.add("Smith (2)");
-  EXPECT_TRUE(names.contains("SMITH"));
-  EXPECT_FALSE(names.contains(" Smith"));
-  EXPECT_EQ(names.freeVariant("Smith", 30), "Smith (3)");
-  EXPECT_EQ(names.freeVariant(std::string(30, 'x'), 30), std::string(26, 'x') + " (2)");
 }
 
 }  // namespace

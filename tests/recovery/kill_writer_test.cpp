@@ -15,7 +15,7 @@
 #include <string>
 
 #include "support/temp_folder.h"
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 #include "xbase/cursor.h"
 #include "xbase/dbf_text.h"
 
@@ -79,9 +79,9 @@ int runTool(const std::string& arguments) {
 class KillWriterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    xbase::address::createAddressTable(dir_, true);
+    book::createAddressTable(dir_, true);
   }
-  fs::path dbf() const { return dir_ / xbase::address::kTableName; }
+  fs::path dbf() const { return dir_ / book::kTableName; }
 
   testsupport::TempFolder folder_;
   const fs::path& dir_ = folder_.path();

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "fake_desktop_shell.h"
+#include "platform/clock.h"
 #include "report/address_report.h"
 #include "report/rec_range.h"
 #include "report/report_form.h"
@@ -177,7 +178,8 @@ std::string readAll(const QString& path) {
 }
 
 TEST_F(ReportWriterTest, SavedFilesMatchTheCommandLineAndLoadBack) {
-  testsupport::FixedClock realToday(QDate::currentDate());
+  platform::Clock::setToday(QDate());  // the command line runs on the system's date
+  testsupport::FixedClock realToday(platform::Clock::today());
   const QString text = folder.filePath("window.txt");
   const QString pdf = folder.filePath("window.pdf");
   const QString prepared = folder.filePath("window.clr");

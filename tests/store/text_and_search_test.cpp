@@ -91,7 +91,7 @@ TEST(SearchFilter, PerRecordTest) {
       return c.memo;
     });
     EXPECT_EQ(accepted, c.accepted) << c.text << " / " << c.name;
-    if (store::containsUpper(c.name, store::toAnsi(search.text()))) {
+    if (book::containsUpper(c.name, store::toAnsi(search.text()))) {
       EXPECT_FALSE(memoRead) << "memo read although the name matched: " << c.name;
     }
   }
@@ -112,7 +112,7 @@ TEST(SearchFilter, CaseBlindSearchFindsEveryPlace) {
       {"zZ{[", "Z{", true},           {"`@", "@", true},               // bytes around the letters
   };
   for (const Case& c : cases)
-    EXPECT_EQ(store::containsUpper(c.haystack, c.needle), c.found) << c.haystack << " / " << c.needle;
+    EXPECT_EQ(book::containsUpper(c.haystack, c.needle), c.found) << c.haystack << " / " << c.needle;
   // Long texts are searched eight places at a time: the text at every place
   // among near misses (one byte off, or a case folded that must not fold).
   struct Long {
@@ -127,11 +127,11 @@ TEST(SearchFilter, CaseBlindSearchFindsEveryPlace) {
       std::string text;
       while (text.size() < 40) text += l.nearMisses;
       text.resize(40);
-      EXPECT_FALSE(store::containsUpper(text, l.needle)) << text;
+      EXPECT_FALSE(book::containsUpper(text, l.needle)) << text;
       text.replace(at, word.size(), word);
-      EXPECT_TRUE(store::containsUpper(text, l.needle)) << text << " / " << l.needle;
+      EXPECT_TRUE(book::containsUpper(text, l.needle)) << text << " / " << l.needle;
       text[at] = '\0';  // the search stops there
-      EXPECT_FALSE(store::containsUpper(text, l.needle)) << at;
+      EXPECT_FALSE(book::containsUpper(text, l.needle)) << at;
     }
   }
 }

@@ -11,7 +11,7 @@ namespace testsupport {
 namespace {
 
 std::unique_ptr<xbase::Cursor> openTable(const TempDataFolder& folder, xbase::OpenMode mode) {
-  const QString path = folder.filePath(QString::fromLatin1(store::address::kTableName));
+  const QString path = folder.filePath(QString::fromLatin1(book::kTableName));
   return xbase::Cursor::open(store::toFileSystemPath(path), mode);
 }
 
@@ -22,7 +22,7 @@ TempDataFolder::TempDataFolder() {
 }
 
 void TempDataFolder::createAddressTable(bool withTag, std::uint8_t codePageMark) const {
-  store::address::createAddressTable(store::toFileSystemPath(path()), withTag, codePageMark);
+  book::createAddressTable(store::toFileSystemPath(path()), withTag, codePageMark);
 }
 
 void TempDataFolder::appendEntry(const QString& name, const QString& info,
@@ -30,9 +30,9 @@ void TempDataFolder::appendEntry(const QString& name, const QString& info,
   auto cursor = openTable(*this, xbase::OpenMode::Shared);
   const auto page = codepage::CodePage::fromMark(cursor->codePageMark());
   cursor->beginAppend();
-  cursor->setValue(store::address::kName, store::toAnsi(name, page));
-  cursor->setValue(store::address::kInfo, store::toAnsi(info, page));
-  cursor->setValue(store::address::kLastDate, store::engineDate(lastDate));
+  cursor->setValue(book::kName, store::toAnsi(name, page));
+  cursor->setValue(book::kInfo, store::toAnsi(info, page));
+  cursor->setValue(book::kLastDate, store::engineDate(lastDate));
   cursor->post();
 }
 

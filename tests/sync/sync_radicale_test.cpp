@@ -18,12 +18,11 @@
 #include "sync/sync_state.h"
 #include "sync/synchronizer.h"
 #include "support/temp_folder.h"
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 #include "xbase/cursor.h"
 
 namespace {
 
-namespace address = xbase::address;
 
 class SyncWithRadicale : public ::testing::Test {
  protected:
@@ -34,15 +33,15 @@ class SyncWithRadicale : public ::testing::Test {
     if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
   }
 
-  SyncWithRadicale() { address::createAddressTable(folder_.path(), true); }
+  SyncWithRadicale() { book::createAddressTable(folder_.path(), true); }
 
-  std::filesystem::path dbf() const { return folder_ / address::kTableName; }
+  std::filesystem::path dbf() const { return folder_ / book::kTableName; }
 
   void append(const std::string& name, const std::string& memo) {
     auto cursor = xbase::Cursor::open(dbf(), xbase::OpenMode::Shared);
     cursor->beginAppend();
-    cursor->setValue(address::kName, name);
-    cursor->setValue(address::kInfo, memo);
+    cursor->setValue(book::kName, name);
+    cursor->setValue(book::kInfo, memo);
     cursor->post();
   }
 
@@ -51,7 +50,7 @@ class SyncWithRadicale : public ::testing::Test {
   void onEntry(const std::string& name, Change change) {
     auto cursor = xbase::Cursor::open(dbf(), xbase::OpenMode::Shared);
     for (cursor->first(); !cursor->eof(); cursor->skip())
-      if (cursor->value(address::kName) == name) return change(*cursor);
+      if (cursor->value(book::kName) == name) return change(*cursor);
     FAIL() << "no entry " << name;
   }
   void edit(const std::string& name, const char* field, const std::string& value) {
@@ -67,7 +66,7 @@ class SyncWithRadicale : public ::testing::Test {
     std::map<std::string, std::string> all;
     auto cursor = xbase::Cursor::open(dbf(), xbase::OpenMode::Shared);
     for (cursor->first(); !cursor->eof(); cursor->skip())
-      all[cursor->value(address::kName)] = cursor->value(address::kInfo);
+      all[cursor->value(book::kName)] = cursor->value(book::kInfo);
     return all;
   }
 
@@ -162,8 +161,8 @@ TEST_F(SyncWithRadicale, ChangesDeletesAndARenameOnEitherSide) {
   const QString bravoCard = cardWith(QStringLiteral("FN:Bravo"));
   ASSERT_FALSE(bravoCard.isEmpty());
 
-  edit("Alpha", address::kInfo, "Phone: 555-0000");
-  edit("Bravo", address::kName, "Bravo Renamed");
+  edit("Alpha", book::kInfo, "Phone: 555-0000");
+  edit("Bravo", book::kName, "Bravo Renamed");
   remove("Charlie");
   const QString delta = cardWith(QStringLiteral("FN:Delta"));
   ASSERT_EQ(server_.put(delta, foreignCard(uidIn(delta), QStringLiteral("Delta"), QStringLiteral("555-4444"))), 201);
@@ -186,13 +185,13 @@ TEST_F(SyncWithRadicale, ConflictsKeepBothVersionsAndChangesBeatDeletes) {
   for (const char* name : {"Both", "GoneHere", "GoneThere"}) append(name, "old");
   syncNow(server_.book());
 
-  edit("Both", address::kInfo, "ours");
+  edit("Both", book::kInfo, "ours");
   const QString both = cardWith(QStringLiteral("FN:Both"));
   ASSERT_EQ(server_.put(both, foreignCard(uidIn(both), "Both", "555-7777")), 201);
   remove("GoneHere");
   const QString goneHere = cardWith(QStringLiteral("FN:GoneHere"));
   ASSERT_EQ(server_.put(goneHere, foreignCard(uidIn(goneHere), "GoneHere", "555-8888")), 201);
-  edit("GoneThere", address::kInfo, "changed here");
+  edit("GoneThere", book::kInfo, "changed here");
   ASSERT_EQ(server_.remove(cardWith(QStringLiteral("FN:GoneThere"))), 200);
 
   const carddav::SyncSummary s = syncNow(server_.book());
@@ -219,7 +218,7 @@ TEST_F(SyncWithRadicale, APackBetweenSyncsKeepsEveryLink) {
   for (const char* name : {"Alpha", "Bravo", "Charlie", "Delta"}) append(name, std::string("Note of ") + name);
   syncNow(server_.book());
   remove("Alpha");  // packed away: every record after it moves up
-  edit("Delta", address::kInfo, "Phone: 555-1234");
+  edit("Delta", book::kInfo, "Phone: 555-1234");
   xbase::Cursor::open(dbf(), xbase::OpenMode::Exclusive)->pack();
   const QString charlie = cardWith(QStringLiteral("FN:Charlie"));
   ASSERT_EQ(server_.put(charlie, foreignCard(uidIn(charlie), "Charlie", "555-3333")), 201);
@@ -260,7 +259,7 @@ TEST_F(SyncWithRadicale, AServerWithoutSyncCollectionNorPutEtags) {
   EXPECT_EQ(counts(syncNow(plain)), (std::vector<int>{2, 1, 0, 0, 0}));
   expectSettled(plain, 2);  // the refused report, then the PROPFIND listing
 
-  edit("Alpha", address::kInfo, "Phone: 555-0000");
+  edit("Alpha", book::kInfo, "Phone: 555-0000");
   ASSERT_EQ(server_.put("foreign.vcf", foreignCard("f-1", "Jane Doe", "555-0200")), 201);
   ASSERT_EQ(server_.remove(cardWith(QStringLiteral("FN:Bravo"))), 200);
   EXPECT_EQ(counts(syncNow(plain)), (std::vector<int>{1, 1, 1, 0, 0}));
@@ -288,7 +287,7 @@ TEST_F(SyncWithRadicale, TenThousandCardsArriveOnceThenTenChangesCrossEachWay) {
   state.links.at("PERSON 00001").uid.clear();
   carddav::writeState(carddav::stateFileOf(dbf()), state);
   for (int i = 0; i < 10; ++i) {
-    edit(name(i).toStdString(), address::kInfo, "Phone: 555-0200");
+    edit(name(i).toStdString(), book::kInfo, "Phone: 555-0200");
     ASSERT_EQ(server_.put(uid(100 + i) + QStringLiteral(".vcf"), foreignCard(uid(100 + i), name(100 + i), QStringLiteral("555-0300"))), 201);
   }
   EXPECT_EQ(counts(syncNow(server_.book())), (std::vector<int>{10, 10, 0, 0, 0}));
@@ -320,7 +319,7 @@ TEST_P(InterruptedSync, TheNextSyncFinishesTheJob) {
   if (!GetParam()) server_.start();
   ASSERT_LT(server_.cardFiles().size(), kEntries + 1);
 
-  edit("Person 1", address::kInfo, "edited after");  // among the cards sent before the cut
+  edit("Person 1", book::kInfo, "edited after");  // among the cards sent before the cut
   const carddav::SyncSummary s = syncNow(server_.book());
   EXPECT_EQ(s.conflicts, 0);
   EXPECT_EQ(s.received, 0);  // Jane Doe came in before the cut

@@ -23,8 +23,8 @@ struct BoundTable {
     folder.createAddressTable(true, codePageMark);
     for (const QString& name : names) folder.appendEntry(name, QStringLiteral("line one\r\nline two of ") + name);
     table.setFolder(folder.path());
-    table.setTableName(QString::fromLatin1(store::address::kTableName));
-    table.setIndexName(QString::fromLatin1(store::address::kIndexName));
+    table.setTableName(QString::fromLatin1(book::kTableName));
+    table.setIndexName(QString::fromLatin1(book::kIndexName));
     source.setAutoEdit(false);
     table.open();
   }

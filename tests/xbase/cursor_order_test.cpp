@@ -211,7 +211,7 @@ TEST(BulkAppend, GatheredRecordsReadAsStoredAndReachTheFilesMemosFirst) {
     ASSERT_LT(counted, kEntries);
     const std::size_t last = readLe16(dbf.data() + 8) + std::size_t{counted - 1} * readLe16(dbf.data() + 10);
     const std::uint32_t block =
-        memoBlockOf(FieldInfo{"INFO", 'M', 10, 0}, std::string_view(dbf).substr(last + 1 + address::kNameWidth, 10));
+        memoBlockOf(FieldInfo{"INFO", 'M', 10, 0}, std::string_view(dbf).substr(last + 1 + 30, 10));
     EXPECT_LT(block, readBe32(fpt.data()));
     EXPECT_LE(std::uint64_t{readBe32(fpt.data())} * 64, fpt.size() + 64);
   }

@@ -14,7 +14,6 @@
 #include <string>
 
 #include "support/temp_folder.h"
-#include "xbase/address_table.h"
 #include "xbase/cursor.h"
 #include "xbase/error.h"
 
@@ -32,7 +31,7 @@ inline void writeFile(const std::filesystem::path& path, const std::string& byte
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-constexpr const char* kAddressFields = address::kFieldList;
+constexpr const char* kAddressFields = "Name,Char,30;Info,Memo;LastDate,Date;";
 
 // Creates the address table in `folder` and returns the path of its DBF.
 inline std::filesystem::path createAddressTable(const std::filesystem::path& folder, int blockSize = 0) {

@@ -9,7 +9,7 @@
 #include <functional>
 #include <random>
 
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 #include "zip/table_backup.h"
 #include "zip/zip_archive.h"
 #include "zip/zip_error.h"
@@ -58,7 +58,7 @@ TEST(ZipFailure, AWriteFailingAnywhereLeavesTheOldArchiveWhole) {
   TempFolder folder;
   writeFile(folder / "ADDRESS.DBF", compressibleText(400000));
   writeFile(folder / "ADDRESS.fpt", randomBytes(100000));
-  zip::backupFiles(folder / "KTdata.zip", xbase::address::filesToBackUp(folder.path()));
+  zip::backupFiles(folder / "KTdata.zip", book::filesToBackUp(folder.path()));
   const std::string old = readFile(folder / "KTdata.zip");
 
   writeFile(folder / "ADDRESS.DBF", compressibleText(400100));
@@ -66,7 +66,7 @@ TEST(ZipFailure, AWriteFailingAnywhereLeavesTheOldArchiveWhole) {
   // Learn the new archive's size on a copy, to let writes fail in each part:
   // a local header, deflated data, stored data, the directory, the end record.
   std::filesystem::copy_file(folder / "KTdata.zip", folder / "probe.zip");
-  zip::backupFiles(folder / "probe.zip", xbase::address::filesToBackUp(folder.path()));
+  zip::backupFiles(folder / "probe.zip", book::filesToBackUp(folder.path()));
   const rlim_t newSize = std::filesystem::file_size(folder / "probe.zip");
   std::filesystem::remove(folder / "probe.zip");
   for (rlim_t limit : {rlim_t{0}, rlim_t{20}, rlim_t{5000}, newSize - 50000, newSize - 22 - 60, newSize - 5}) {

@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "support/ordinary_user.h"
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 #include "zip/table_backup.h"
 #include "zip/zip_archive.h"
 #include "zip/zip_error.h"
@@ -43,7 +43,7 @@ class Freshen : public ::testing::Test {
     setLocalModificationTime(folder / name, 2025, 6, 1, 9, 30, second);
   }
   zip::BackupResult backUp() {
-    return zip::backupFiles(zip(), xbase::address::filesToBackUp(folder.path()));
+    return zip::backupFiles(zip(), book::filesToBackUp(folder.path()));
   }
   std::string zip() const { return folder / "KTdata.zip"; }
 

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 #include "zip/table_backup.h"
 #include "zip/zip_archive.h"
 #include "zip_test_files.h"
@@ -47,7 +47,7 @@ TEST(ZipLayout, TableBackupHoldsTwoLocalEntriesTheirDirectoryAndTheEndRecord) {
   writeFile(folder / "ADDRESS.CDX", "not archived");
   for (const char* name : {"ADDRESS.DBF", "ADDRESS.fpt"}) setLocalModificationTime(folder / name, 2024, 3, 7, 13, 45, 31);
 
-  zip::backupFiles(folder / "KTdata.zip", xbase::address::filesToBackUp(folder.path()));
+  zip::backupFiles(folder / "KTdata.zip", book::filesToBackUp(folder.path()));
   const std::string zip = readFile(folder / "KTdata.zip");
 
   struct Expected {

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "cardlark_db/command.h"
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 #include "zip/table_backup.h"
 
 namespace cardlark::db {
@@ -31,7 +31,7 @@ int runBackup(const Arguments& arguments) {
   const std::string archive = arguments.operands.size() > 1
                                   ? arguments.operands[1]
                                   : (dir / zip::kBackupArchiveName).string();
-  const zip::BackupResult result = zip::backupFiles(archive, xbase::address::filesToBackUp(dir.string()));
+  const zip::BackupResult result = zip::backupFiles(archive, book::filesToBackUp(dir.string()));
   for (const auto& [file, outcome] : result.files) std::printf("%s %s\n", outcomeWord(outcome), file.c_str());
   std::printf("%s %s\n", result.save.written ? "written" : "unchanged", archive.c_str());
   return kOk;

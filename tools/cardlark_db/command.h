@@ -12,15 +12,13 @@
 #include <vector>
 
 #include "codepage/code_page.h"
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 #include "xbase/table_files.h"
 
 namespace xbase { class Cursor; }
 
 namespace cardlark::db {
 
-// The table the commands work on, as the address book creates it.
-namespace address = xbase::address;
 
 // A wrong command line: reported with the command's usage, exit status 2.
 class UsageError : public std::runtime_error {

@@ -14,8 +14,8 @@
 
 #include "cardlark_db/command.h"
 #include "cardlark_db/text_output.h"
-#include "contact/contact_items.h"
-#include "contact/memo_lines.h"
+#include "book/contact_items.h"
+#include "book/memo_lines.h"
 #include "xbase/cursor.h"
 
 namespace cardlark::db {
@@ -23,11 +23,11 @@ namespace cardlark::db {
 namespace {
 
 struct KindLabel {
-  contact::ItemKind kind;
+  book::ItemKind kind;
   const char* label;
 };
 constexpr KindLabel kKinds[] = {
-    {contact::ItemKind::Phone, "phone"}, {contact::ItemKind::Email, "email"}, {contact::ItemKind::Web, "web"}};
+    {book::ItemKind::Phone, "phone"}, {book::ItemKind::Email, "email"}, {book::ItemKind::Web, "web"}};
 
 // The records to visit: all of them, or the named ones in natural order,
 // each once. Every number is checked before the first line is printed.
@@ -49,8 +49,8 @@ std::vector<std::uint32_t> recordsToVisit(const Arguments& arguments, std::uint3
 int runContacts(const Arguments& arguments) {
   const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
-  const int name = requireField(*cursor, address::kName);
-  const int memo = requireField(*cursor, address::kInfo);
+  const int name = requireField(*cursor, book::kName);
+  const int memo = requireField(*cursor, book::kInfo);
   const auto page = codePageOf(*cursor);
 
   std::string out;
@@ -59,10 +59,10 @@ int runContacts(const Arguments& arguments) {
     if (cursor->deleted()) continue;
     const std::string nameText = cursor->value(name);
     const std::string memoText = cursor->value(memo);
-    const std::vector<std::string_view> lines = contact::memoLines(memoText);
+    const std::vector<std::string_view> lines = book::memoLines(memoText);
     const std::string prefix = std::to_string(recno) + "\t";
     for (const KindLabel& kind : kKinds) {
-      for (const std::string& item : contact::collectItems(kind.kind, nameText, lines)) {
+      for (const std::string& item : book::collectItems(kind.kind, nameText, lines)) {
         out += prefix;
         out += kind.label;
         out += '\t';

@@ -30,7 +30,7 @@ int runCreate(const Arguments& arguments) {
   std::error_code ec;
   if (std::filesystem::exists(files.dbf, ec))
     throw xbase::Error(xbase::ErrorCode::Argument, files.dbf.string() + " already exists");
-  address::createAddressTable(dir, true, page.mark());
+  book::createAddressTable(dir, true, page.mark());
   return kOk;
 }
 

@@ -5,17 +5,18 @@
 #include <vector>
 
 #include "cardlark_db/command.h"
+#include "book/address_book.h"
 #include "xbase/cursor.h"
 
 namespace cardlark::db {
 
 int runDelete(const Arguments& arguments) {
   const xbase::TableFiles files = tableFiles(arguments.operands[0]);
-  auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
+  book::AddressBook book(files.dbf, book::AddressBook::Access::Shared);
   const std::uint32_t count = xbase::tableInfo(files.dbf).recordCount;
   std::vector<std::uint32_t> recnos;
   for (std::size_t i = 1; i < arguments.operands.size(); ++i) recnos.push_back(parseRecno(arguments.operands[i], count));
-  cursor->deleteRecords(recnos);
+  book.removeAll(recnos);
   return kOk;
 }
 

@@ -52,9 +52,9 @@ int runDump(const Arguments& arguments) {
   const bool withDeleted = arguments.has("--deleted");
 
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
-  const int name = requireField(*cursor, address::kName);
-  const int memo = requireField(*cursor, address::kInfo);
-  const int date = requireField(*cursor, address::kLastDate);
+  const int name = requireField(*cursor, book::kName);
+  const int memo = requireField(*cursor, book::kInfo);
+  const int date = requireField(*cursor, book::kLastDate);
   const std::vector<std::uint32_t> recnos =
       xbase::asciiUpper(order) == "NATURAL" ? naturalOrder(files.dbf) : tagOrder(files.index, order);
 

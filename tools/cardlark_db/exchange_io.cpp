@@ -1,6 +1,5 @@
 #include "cardlark_db/exchange_io.h"
 
-#include <ctime>
 #include <cstdio>
 
 #include "xbase/cursor.h"
@@ -8,24 +7,10 @@
 
 namespace cardlark::db {
 
-namespace {
-
-// The local date as YYYYMMDD, the last-change date of a new entry.
-std::string today() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[16];
-  std::strftime(text, sizeof text, "%Y%m%d", &local);
-  return text;
-}
-
-}  // namespace
-
 int importExchangeEntries(const Arguments& arguments, const std::vector<exchange::FileEntries>& files) {
   const xbase::TableFiles table = tableFiles(arguments.operands[0]);
   const exchange::ImportOutcome outcome =
-      exchange::importEntries(table.dbf, files, arguments.has("--rename"), today());
+      exchange::importEntries(table.dbf, files, arguments.has("--rename"));
   const auto where = [](const exchange::NameClash& clash) {
     return clash.file.string() + " line " + std::to_string(clash.line) + ": ";
   };
@@ -39,7 +24,7 @@ int importExchangeEntries(const Arguments& arguments, const std::vector<exchange
 }
 
 int exportEntries(const Arguments& arguments, const std::string& header,
-                  const std::function<void(std::string& out, const exchange::Entry& entry)>& append) {
+                  const std::function<void(std::string& out, const book::Entry& entry)>& append) {
   const EntriesByName entries = openEntriesByName(arguments);
   xbase::Cursor* const cursor = entries.cursor.get();
   const int name = entries.name;

@@ -26,6 +26,6 @@ int importExchangeEntries(const Arguments& arguments, const std::vector<exchange
 // not deleted and passes --filter, in name order. The file is written
 // beside the target and renamed over it when complete.
 int exportEntries(const Arguments& arguments, const std::string& header,
-                  const std::function<void(std::string& out, const exchange::Entry& entry)>& append);
+                  const std::function<void(std::string& out, const book::Entry& entry)>& append);
 
 }  // namespace cardlark::db

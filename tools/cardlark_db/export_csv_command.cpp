@@ -11,7 +11,7 @@ int runExportCsv(const Arguments& arguments) {
   const exchange::CodePage codePage = exchange::tableCodePage(tableFiles(arguments.operands[0]).dbf);
   std::string header = "\xEF\xBB\xBF";
   exchange::appendCsvHeader(header);
-  return exportEntries(arguments, header, [&](std::string& out, const exchange::Entry& entry) {
+  return exportEntries(arguments, header, [&](std::string& out, const book::Entry& entry) {
     exchange::appendCsvEntry(out, entry, codePage);
   });
 }

@@ -1,7 +1,7 @@
 // import DIR FILE: appends one entry per line of FILE (see import_line.h).
 // The whole file is checked first, so a bad line leaves the table as it
 // was; then the entries are appended in file order with their tags kept,
-// all or none (exchange/entry_store.h).
+// all or none (book/address_book.h).
 
 #include <fstream>
 #include <functional>
@@ -9,7 +9,7 @@
 
 #include "cardlark_db/command.h"
 #include "cardlark_db/import_line.h"
-#include "exchange/entry_store.h"
+#include "book/address_book.h"
 #include "xbase/error.h"
 
 namespace cardlark::db {
@@ -31,7 +31,7 @@ void forEachEntry(const std::filesystem::path& file, const std::function<void(co
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) continue;
     try {
-      use(parseImportLine(line, address::kNameWidth));
+      use(parseImportLine(line, book::kNameWidth));
     } catch (const ImportLineError& e) {
       throw xbase::Error(xbase::ErrorCode::Argument, file.string() + " line " + std::to_string(number) + ": " + e.what());
     }
@@ -46,7 +46,8 @@ int runImport(const Arguments& arguments) {
   const std::filesystem::path source = arguments.operands[1];
   std::uint32_t entries = 0;
   forEachEntry(source, [&](const ImportEntry&) { ++entries; });
-  exchange::storeEntries(files.dbf, entries, [&](const auto& store) { forEachEntry(source, store); });
+  book::AddressBook(files.dbf, book::AddressBook::Access::ExclusiveWhenFree)
+      .addAll(entries, [&](const auto& store) { forEachEntry(source, store); });
   return kOk;
 }
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
-#include "exchange/entry_store.h"
+#include "book/entry.h"
 
 namespace cardlark::db {
 
-using ImportEntry = exchange::NewEntry;
+using ImportEntry = book::Entry;
 
 class ImportLineError : public std::runtime_error {
  public:

@@ -16,7 +16,7 @@ namespace cardlark::db {
 int runSeek(const Arguments& arguments) {
   const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
-  cursor->setOrder(address::kTagName);
+  cursor->setOrder(book::kTagName);
   const bool soft = arguments.has("--soft");
   const bool found = cursor->seek(xbase::asciiUpper(tableText(arguments.operands[1], codePageOf(*cursor), "KEY")), soft);
   if (found || (soft && !cursor->eof() && cursor->recno() != 0)) {

@@ -25,7 +25,7 @@ std::vector<xbase::TagInfo> tagsToRebuild(const fs::path& cdx) {
     if (!tags.empty()) return tags;
   } catch (const xbase::Error&) {
   }
-  return {xbase::TagInfo{address::kTagName, address::kTagKey, address::kNameWidth}};
+  return {xbase::TagInfo{book::kTagName, book::kTagKey, book::kNameWidth}};
 }
 
 // Sets an index file that cannot be opened aside and makes a new one with
@@ -66,7 +66,7 @@ int runReindex(const Arguments& arguments) {
   try {
     auto cursor = openExclusive(files.dbf);
     cursor->reindex();
-    if (cursor->tags().empty()) cursor->createTag(address::kTagName, address::kTagKey);
+    if (cursor->tags().empty()) cursor->createTag(book::kTagName, book::kTagKey);
   } catch (const xbase::Error& e) {
     std::error_code ec;
     if (e.code() != xbase::ErrorCode::Corrupt || !fs::exists(files.index, ec)) throw;

@@ -6,13 +6,13 @@
 // program shows when started without a folder parameter and today's date.
 // Needs no display: without one, Qt's offscreen platform is used.
 
-#include <QDate>
 #include <QGuiApplication>
 #include <cstdlib>
 #include <memory>
 
 #include "cardlark_db/command.h"
 #include "codepage/code_page.h"
+#include "book/clock.h"
 #include "report/address_report.h"
 #include "report/qt_font_metrics.h"
 #include "report/report_output.h"
@@ -50,7 +50,8 @@ int runReport(const Arguments& arguments) {
   settings.memo = !arguments.has("--no-memo");
   settings.textOutput = arguments.has("--text-output");
   settings.caption = kProgramCaption;
-  settings.date = QDate::currentDate().toString(QStringLiteral("MM/dd/yy")).toStdString();
+  const std::string today = book::today();  // YYYYMMDD, shown as MM/dd/yy
+  settings.date = today.substr(4, 2) + "/" + today.substr(6, 2) + "/" + today.substr(2, 2);
   settings.recordCount = cursor->count();
   settings.codePage = codePageOf(*cursor);
 

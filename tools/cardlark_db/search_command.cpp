@@ -2,7 +2,7 @@
 // TEXT, in alphabetical order, one line each:
 //   recno TAB name
 // Without --memo the name alone is searched, with it the name and the memo,
-// by the same rule as the main window's search (store/search_rule.h): letters
+// by the same rule as the main window's search (book/search_rule.h): letters
 // a to z compared without regard to case, a memo up to its first zero byte.
 // TEXT is UTF-8 and is converted to the table's character set as typed text
 // is. Exit status 1 when nothing matched.
@@ -14,7 +14,7 @@
 #include "cardlark_db/command.h"
 #include "cardlark_db/text_output.h"
 #include "cardlark_db/typed_text.h"
-#include "store/search_rule.h"
+#include "book/search_rule.h"
 #include "xbase/cursor.h"
 
 namespace cardlark::db {
@@ -26,9 +26,9 @@ int runSearch(const Arguments& arguments) {
   // The text is compared in the table's bytes, as typed text would be stored.
   const codepage::CodePage page = codePageOf(*cursor);
   const std::string text = tableText(arguments.operands[1], page, "TEXT");
-  const store::SearchRule rule(text, arguments.has("--memo"));
-  const int name = requireField(*cursor, address::kName);
-  const int memo = requireField(*cursor, address::kInfo);
+  const book::SearchRule rule(text, arguments.has("--memo"));
+  const int name = requireField(*cursor, book::kName);
+  const int memo = requireField(*cursor, book::kInfo);
   if (const std::optional<std::string> expression = rule.expression()) {
     cursor->setFilter(*expression);
   } else {
@@ -50,7 +50,7 @@ int runSearch(const Arguments& arguments) {
   std::vector<Found> found;
   cursor->holdMemoReads();
   for (cursor->first(); !cursor->eof(); cursor->skip(1))
-    found.push_back({cursor->keyFor(address::kTagName), cursor->recno(), cursor->value(name)});
+    found.push_back({cursor->keyFor(book::kTagName), cursor->recno(), cursor->value(name)});
   cursor->releaseMemoReads();
   std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
     return a.key != b.key ? a.key < b.key : a.recno < b.recno;

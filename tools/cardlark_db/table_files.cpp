@@ -2,7 +2,7 @@
 
 #include "cardlark_db/command.h"
 #include "cardlark_db/typed_text.h"
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 #include "xbase/cursor.h"
 
 namespace cardlark::db {
@@ -11,7 +11,7 @@ xbase::TableFiles tableFiles(const std::filesystem::path& dir) {
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec))
     throw xbase::Error(xbase::ErrorCode::NotFound, "Folder " + dir.string() + " does not exist");
-  return xbase::findTableFiles(dir, xbase::address::kFileStem);
+  return xbase::findTableFiles(dir, book::kFileStem);
 }
 
 int requireField(const xbase::Cursor& cursor, const char* name) { return xbase::requireField(cursor, name); }
@@ -19,9 +19,9 @@ int requireField(const xbase::Cursor& cursor, const char* name) { return xbase::
 EntriesByName openEntriesByName(const Arguments& arguments) {
   const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   auto cursor = xbase::Cursor::open(files.dbf, xbase::OpenMode::Shared);
-  const int name = requireField(*cursor, address::kName);
-  const int memo = requireField(*cursor, address::kInfo);
-  cursor->setOrder(address::kTagName);
+  const int name = requireField(*cursor, book::kName);
+  const int memo = requireField(*cursor, book::kInfo);
+  cursor->setOrder(book::kTagName);
   cursor->setExact(true);
   applyFilterOption(*cursor, arguments);
   return {std::move(cursor), name, memo};

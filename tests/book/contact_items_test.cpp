@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "contact/contact_items.h"
-#include "contact/finding_rules.h"
-#include "contact/memo_lines.h"
+#include "book/contact_items.h"
+#include "book/finding_rules.h"
+#include "book/memo_lines.h"
 
-namespace contact {
+namespace book {
 namespace {
 
 using Items = std::vector<std::string>;
@@ -104,4 +104,4 @@ TEST(ContactItems, BadInputNeitherCrashesNorInvents) {
 }
 
 }  // namespace
-}  // namespace contact
+}  // namespace book

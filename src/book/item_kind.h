@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-namespace contact {
+namespace book {
 
 enum class ItemKind { Phone, Email, Web };
 
@@ -24,4 +24,4 @@ constexpr KindWords wordsFor(ItemKind kind) {
   return {"GoTo ", "URL", "WebSite"};
 }
 
-}  // namespace contact
+}  // namespace book

@@ -1,8 +1,9 @@
 #pragma once
 
 // The address book's one table as the program, cardlark-db, the benchmarks
-// and the tests create and open it: file names, fields and the index tag.
-// Plain data and one creating function, no Qt, so every layer shares it.
+// and the tests create and open it: file names, fields and the index tag,
+// creating it, setting leftovers aside and the files a backup holds. The
+// engine below knows no table in particular; this is where ours is laid out.
 
 #include <filesystem>
 #include <string>
@@ -10,7 +11,7 @@
 
 #include "xbase/cursor.h"
 
-namespace xbase::address {
+namespace book {
 
 inline constexpr char kFileStem[] = "ADDRESS";        // the files' name without extension
 inline constexpr char kTableName[] = "ADDRESS.DBF";   // the table file as this program writes it
@@ -30,7 +31,7 @@ inline constexpr char kTagKey[] = "upper(Name)";
 // without a table (setAsideLeftovers); Error Argument when the table exists
 // in any spelling of its name.
 void createAddressTable(const std::filesystem::path& folder, bool withTag,
-                        std::uint8_t codePageMark = kWindowsAnsiMark);
+                        std::uint8_t codePageMark = xbase::kWindowsAnsiMark);
 
 // Moves the memo and index files left in `folder` without their table (in
 // any spelling of their names) aside to "<name>.orphaned", or
@@ -43,4 +44,4 @@ std::vector<std::filesystem::path> setAsideLeftovers(const std::filesystem::path
 // memo file), found as the engine finds them whatever the case of their names.
 std::vector<std::string> filesToBackUp(const std::filesystem::path& folder);
 
-}  // namespace xbase::address
+}  // namespace book

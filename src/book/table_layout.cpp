@@ -1,4 +1,4 @@
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 
 #include <unistd.h>
 
@@ -9,7 +9,7 @@
 #include "xbase/error.h"
 #include "xbase/table_files.h"
 
-namespace xbase::address {
+namespace book {
 
 namespace {
 
@@ -21,7 +21,7 @@ std::filesystem::path moveAside(const std::filesystem::path& file) {
     const int linked = ::link(file.c_str(), target.c_str());
     if (linked == 0 && ::unlink(file.c_str()) == 0) return target;
     if (linked != 0 && errno == EEXIST) continue;
-    throw Error(ErrorCode::Io, "Cannot move " + file.string() + " aside: " + std::generic_category().message(errno));
+    throw xbase::Error(xbase::ErrorCode::Io, "Cannot move " + file.string() + " aside: " + std::generic_category().message(errno));
   }
 }
 
@@ -30,23 +30,23 @@ std::filesystem::path moveAside(const std::filesystem::path& file) {
 std::vector<std::filesystem::path> setAsideLeftovers(const std::filesystem::path& folder) {
   std::vector<std::filesystem::path> moved;
   for (const char* name : {kMemoFile, kIndexFile})
-    for (const std::filesystem::path& file : filesIgnoringCase(folder, name)) moved.push_back(moveAside(file));
+    for (const std::filesystem::path& file : xbase::filesIgnoringCase(folder, name)) moved.push_back(moveAside(file));
   return moved;
 }
 
 void createAddressTable(const std::filesystem::path& folder, bool withTag, std::uint8_t codePageMark) {
   // Checked here, in any spelling, before anything is moved: the memo and
   // index files of an existing table are no leftovers.
-  if (const std::filesystem::path table = findIgnoringCase(folder, kTableName); !table.empty())
-    throw Error(ErrorCode::Argument, "The table " + table.string() + " exists");
+  if (const std::filesystem::path table = xbase::findIgnoringCase(folder, kTableName); !table.empty())
+    throw xbase::Error(xbase::ErrorCode::Argument, "The table " + table.string() + " exists");
   setAsideLeftovers(folder);
-  createTable(folder / kFileStem, kFieldList, 0, codePageMark);
-  if (withTag) Cursor::open(folder / kTableName, OpenMode::Exclusive)->createTag(kTagName, kTagKey);
+  xbase::createTable(folder / kFileStem, kFieldList, 0, codePageMark);
+  if (withTag) xbase::Cursor::open(folder / kTableName, xbase::OpenMode::Exclusive)->createTag(kTagName, kTagKey);
 }
 
 std::vector<std::string> filesToBackUp(const std::filesystem::path& folder) {
-  const TableFiles files = findTableFiles(folder, kFileStem);
+  const xbase::TableFiles files = xbase::findTableFiles(folder, kFileStem);
   return {files.dbf.string(), files.memo.string()};
 }
 
-}  // namespace xbase::address
+}  // namespace book

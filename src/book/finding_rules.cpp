@@ -1,8 +1,8 @@
-#include "contact/finding_rules.h"
+#include "book/finding_rules.h"
 
 #include <array>
 
-namespace contact {
+namespace book {
 namespace {
 
 constexpr std::size_t kItemLimit = 255;      // the longest e-mail or web item
@@ -145,4 +145,4 @@ std::optional<std::u16string> ExtractEmail(std::u16string_view text) { return ex
 std::optional<std::string> FindWebAddress(std::string_view text) { return findWebAddress(text); }
 std::optional<std::u16string> FindWebAddress(std::u16string_view text) { return findWebAddress(text); }
 
-}  // namespace contact
+}  // namespace book

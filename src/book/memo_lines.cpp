@@ -1,6 +1,6 @@
-#include "contact/memo_lines.h"
+#include "book/memo_lines.h"
 
-namespace contact {
+namespace book {
 namespace {
 
 template <typename Char>
@@ -23,4 +23,4 @@ std::vector<std::basic_string_view<Char>> split(std::basic_string_view<Char> mem
 std::vector<std::string_view> memoLines(std::string_view memo) { return split(memo); }
 std::vector<std::u16string_view> memoLines(std::u16string_view memo) { return split(memo); }
 
-}  // namespace contact
+}  // namespace book

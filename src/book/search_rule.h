@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-namespace store {
+namespace book {
 
 // A search for an upper-cased needle in text upper-cased by the a-to-z rule,
 // without copying the text. The patterns of the needle's first two bytes
@@ -74,4 +74,4 @@ class SearchRule {
 // the a-to-z rule, looking only up to the first zero byte of `haystack`.
 bool containsUpper(std::string_view haystack, std::string_view needle);
 
-}  // namespace store
+}  // namespace book

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "contact/contact_items.h"
-#include "contact/finding_rules.h"
+#include "book/contact_items.h"
+#include "book/finding_rules.h"
 
-namespace contact {
+namespace book {
 namespace {
 
 struct Case {
@@ -101,4 +101,4 @@ TEST(FindingRules, WebAddresses) {
 }
 
 }  // namespace
-}  // namespace contact
+}  // namespace book

@@ -1,4 +1,4 @@
-#include "store/search_rule.h"
+#include "book/search_rule.h"
 
 #include <bit>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include "xbase/dbf_text.h"
 #include "xbase/expression.h"
 
-namespace store {
+namespace book {
 namespace {
 
 // Each byte upper-cased by the a-to-z rule, looked up instead of tested.
@@ -101,4 +101,4 @@ bool UpperSearch::in(std::string_view haystack) const {
 
 bool containsUpper(std::string_view haystack, std::string_view needle) { return UpperSearch(needle).in(haystack); }
 
-}  // namespace store
+}  // namespace book

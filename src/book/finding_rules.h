@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace contact {
+namespace book {
 
 // Whether a phone number's dash stands at `dash`: three decimal digits
 // directly before it and four directly after it. False when any of these
@@ -52,4 +52,4 @@ std::optional<std::u16string> ExtractEmail(std::u16string_view text);
 std::optional<std::string> FindWebAddress(std::string_view text);
 std::optional<std::u16string> FindWebAddress(std::u16string_view text);
 
-}  // namespace contact
+}  // namespace book

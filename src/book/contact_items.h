@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "contact/item_kind.h"
+#include "book/item_kind.h"
 
-namespace contact {
+namespace book {
 
 // `lines` are the memo's lines as the caller reads them: the display lines
 // of a word-wrapping memo, or the text's own lines (memoLines).
@@ -25,4 +25,4 @@ std::vector<std::u16string> collectItems(ItemKind kind, std::u16string_view name
 std::vector<std::string> collectEntryItems(ItemKind kind, std::string_view name, std::string_view memo);
 std::vector<std::u16string> collectEntryItems(ItemKind kind, std::u16string_view name, std::u16string_view memo);
 
-}  // namespace contact
+}  // namespace book

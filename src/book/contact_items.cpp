@@ -1,9 +1,9 @@
-#include "contact/contact_items.h"
+#include "book/contact_items.h"
 
-#include "contact/finding_rules.h"
-#include "contact/memo_lines.h"
+#include "book/finding_rules.h"
+#include "book/memo_lines.h"
 
-namespace contact {
+namespace book {
 namespace {
 
 template <typename Char>
@@ -54,4 +54,4 @@ std::vector<std::u16string> collectEntryItems(ItemKind kind, std::u16string_view
   return collect<char16_t>(kind, name, memoLines(memo));
 }
 
-}  // namespace contact
+}  // namespace book

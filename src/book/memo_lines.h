@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-namespace contact {
+namespace book {
 
 std::vector<std::string_view> memoLines(std::string_view memo);
 std::vector<std::u16string_view> memoLines(std::u16string_view memo);
 
-}  // namespace contact
+}  // namespace book

@@ -1,0 +1,128 @@
+// The book's rules as every writer meets them: the name key is the tag's
+// own, a taken name is refused or numbered, entries are dated by the one
+// clock, and a batch is stored whole or not at all.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "book/address_book.h"
+#include "book/clock.h"
+#include "book/name_key.h"
+#include "book/table_layout.h"
+#include "support/temp_folder.h"
+#include "xbase/cursor.h"
+#include "xbase/error.h"
+
+namespace book {
+namespace {
+
+class AddressBookTest : public ::testing::Test {
+ protected:
+  AddressBookTest() { createAddressTable(folder_.path(), true); }
+  ~AddressBookTest() override { fixToday(""); }
+
+  std::filesystem::path dbf() const { return folder_ / kTableName; }
+  std::vector<Entry> entries() {
+    std::vector<Entry> all;
+    AddressBook(dbf(), AddressBook::Access::Shared).forEachEntry([&](std::uint32_t, const Entry& e) { all.push_back(e); });
+    return all;
+  }
+
+  testsupport::TempFolder folder_;
+};
+
+TEST_F(AddressBookTest, NameKeyIsTheKeyTheTagFilesTheNameUnder) {
+  AddressBook book(dbf(), AddressBook::Access::Shared);
+  for (const char* name : {"smith", " Smith", "M\xFCller, \xE9mile", "Osmium Ltd (2)", "x"}) {
+    const std::uint32_t recno = book.add({name, "", ""});
+    book.cursor().go(recno);
+    book.cursor().setOrder(kTagName);
+    EXPECT_EQ(book.cursor().keyFor(kTagName), nameIndexKey(name)) << name;
+    book.cursor().setOrder("");
+  }
+  EXPECT_EQ(nameKey("Smith  "), "SMITH");
+  EXPECT_NE(nameKey(" Smith"), nameKey("Smith"));
+}
+
+TEST_F(AddressBookTest, TakenNamesAreRefusedCaseBlindAndAnEntryKeepsItsOwn) {
+  fixToday("20260307");
+  AddressBook book(dbf(), AddressBook::Access::Shared);
+  const std::uint32_t smith = book.add({"Smith", "first", "19990101"});
+  const std::uint32_t jones = book.add({"Jones", "", ""});
+  EXPECT_EQ(book.entryAt(smith), (Entry{"Smith", "first", "20260307"}));  // dated by the clock, not the caller
+  EXPECT_THROW(book.add({"SMITH ", "again", ""}), xbase::Error);
+  EXPECT_THROW(book.replace(jones, {"smith", "", ""}), xbase::Error);
+  fixToday("20260308");
+  book.replace(smith, {"SMITH", "edited", ""});
+  EXPECT_EQ(book.entryAt(smith), (Entry{"SMITH", "edited", "20260308"}));
+  book.remove(smith);
+  book.add({"Smith", "back", ""});  // a deleted entry frees its name
+  EXPECT_EQ(entries().size(), 2u);
+}
+
+TEST_F(AddressBookTest, ABatchSkipsOrNumbersTakenNamesAndTellsEachFate) {
+  fixToday("20260307");
+  AddressBook(dbf(), AddressBook::Access::Shared).add({"Smith", "", ""});
+  const std::vector<Entry> batch{{"smith", "a", ""}, {"Lee", "b", ""}, {"LEE", "c", ""}};
+  {
+    AddressBook book(dbf(), AddressBook::Access::ExclusiveWhenFree);
+    const std::vector<AddOutcome> skipped = book.addNew(batch, TakenName::Skip);
+    ASSERT_EQ(skipped.size(), 3u);
+    EXPECT_EQ(skipped[0].kind, AddOutcome::Kind::Skipped);
+    EXPECT_EQ(skipped[1].kind, AddOutcome::Kind::Added);
+    EXPECT_EQ(skipped[2].kind, AddOutcome::Kind::Skipped);
+    const std::vector<AddOutcome> renamed = book.addNew(batch, TakenName::Rename);
+    EXPECT_EQ(renamed[0].name, "smith (2)");
+    EXPECT_EQ(renamed[1].name, "Lee (2)");
+    EXPECT_EQ(renamed[2].name, "LEE (3)");
+    EXPECT_EQ(book.entryAt(renamed[2].recno), (Entry{"LEE (3)", "c", "20260307"}));
+  }
+  EXPECT_EQ(entries().size(), 5u);
+}
+
+TEST_F(AddressBookTest, AFailedBatchStoresNothing) {
+  {
+    AddressBook book(dbf(), AddressBook::Access::ExclusiveWhenFree);
+    book.add({"Kept", "", ""});
+    EXPECT_THROW(book.addAll(2,
+                             [](const auto& store) {
+                               store(Entry{"One", "", "20260101"});
+                               store(Entry{"Two", "", "not a date"});
+                             }),
+                 xbase::Error);
+  }
+  EXPECT_EQ(entries(), (std::vector<Entry>{{"Kept", "", book::today()}}));
+}
+
+TEST_F(AddressBookTest, WithoutItsTagTheNameRuleStillHolds) {
+  testsupport::TempFolder bare;
+  createAddressTable(bare.path(), false);
+  AddressBook book(bare / kTableName, AddressBook::Access::Shared);
+  book.add({"Smith", "", ""});
+  EXPECT_THROW(book.add({"smith", "", ""}), xbase::Error);
+}
+
+TEST(NameRegister, ComparesLikeTheNameTagAndNumbersVariantsOnce) {
+  NameRegister names;
+  names.add("Smith  ");
+  names.add("Smith (2)");
+  EXPECT_TRUE(names.contains("SMITH"));
+  EXPECT_FALSE(names.contains(" Smith"));
+  EXPECT_EQ(names.freeVariant("Smith"), "Smith (3)");
+  EXPECT_EQ(names.freeVariant(std::string(30, 'x')), std::string(26, 'x') + " (2)");
+  EXPECT_EQ(names.freeVariant(std::string(30, 'x'), 3), "xxx");  // no suffix fits
+  // Twenty thousand of one name: each gets its own number, found at once.
+  std::set<std::string> given;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string variant = names.freeVariant("Ann Lee");
+    names.add(variant);
+    given.insert(variant);
+  }
+  EXPECT_EQ(given.size(), 20000u);
+  EXPECT_EQ(*given.rbegin(), "Ann Lee (9999)");
+  EXPECT_EQ(withSuffix("Smith" + std::string(25, ' '), " (server)"), "Smith (server)");
+}
+
+}  // namespace
+}  // namespace book
