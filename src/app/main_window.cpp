@@ -12,6 +12,7 @@
 #include "maint/folder_dialog.h"
 #include "maint/maintenance_command.h"
 #include "platform/desktop_shell.h"
+#include "platform/help_pages.h"
 #include "report/report_writer_command.h"
 #include "search/search_commands.h"
 #include "shop/store_links.h"
@@ -19,7 +20,6 @@
 #include "store/ansi_text.h"
 #include "store/data_module.h"
 #include "store/error_box.h"
-#include "widgets/help_pages.h"
 #include "widgets/pictures.h"
 
 namespace app {
@@ -276,7 +276,7 @@ void TRuViv::WrapButtonClick() {
 }
 
 void TRuViv::HelpSpeedClick() {
-  platform::desktopShell().open(widgets::mainHelpPageAddress(), {}, {}, platform::ShowState::Normal);
+  platform::desktopShell().open(platform::mainHelpPageAddress(), {}, {}, platform::ShowState::Normal);
 }
 
 void TRuViv::ButtonNaturalClick() {
