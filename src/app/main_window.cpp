@@ -7,6 +7,7 @@
 #include "app/contacts_import.h"
 #include "app/index_repair.h"
 #include "app/startup.h"
+#include "app/sync_offer.h"
 #include "contact/chooser_dialog.h"
 #include "contact/contact_actions.h"
 #include "maint/folder_dialog.h"
@@ -120,7 +121,8 @@ void TRuViv::createToolbar() {
   auto* maintenance = new maint::MaintenanceCommand(
       dm_,
       {[this] { ZurGrid->viewport()->update(); },
-       [this] { return maint::FolderDialog::choose(dm_.tblAddress.folder(), this); }},
+       [this] { return maint::FolderDialog::choose(dm_.tblAddress.folder(), this); },
+       [](const QString& dataFolder) { offerSync(dataFolder); }},
       this);
   connect(ToolsSpeed, &QToolButton::clicked, maintenance, &maint::MaintenanceCommand::ToolsSpeedClick);
   auto* reportWriter = new report::ReportWriterCommand(

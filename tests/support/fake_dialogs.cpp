@@ -45,4 +45,12 @@ void FakeDialogs::error(const QString& text) {
   boxes_.push_back({QString::fromLatin1(platform::kApplicationTitle), text, {"OK"}, true});
 }
 
+std::optional<QString> FakeDialogs::askText(const QString& title, const QString& prompt, Echo echo) {
+  boxes_.push_back({title, prompt, {"OK", "Cancel"}, false, echo == Echo::Hidden});
+  if (texts_.empty()) return std::nullopt;
+  std::optional<QString> next = texts_.front();
+  texts_.pop_front();
+  return next;
+}
+
 }  // namespace testsupport
