@@ -32,7 +32,7 @@ class MaintenanceCommand : public QObject {
     std::function<QString()> chooseFolder;      // FolderDialog1; "" when cancelled
     // The offer to synchronize the table in the data folder given; asks and
     // syncs only when that folder's table has a server to sync with.
-    std::function<void(const QString& dataFolder)> offerSync;
+    std::function<void(const QString& dataFolder)> offerSync = {};
   };
 
   MaintenanceCommand(store::TDM& dm, Hooks hooks, QObject* parent = nullptr);

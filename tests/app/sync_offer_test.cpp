@@ -73,16 +73,15 @@ TEST_F(SyncOfferTest, AskedInTurnSyncOnlyWhenEveryQuestionIsAnswered) {
   const std::vector<std::tuple<bool, std::optional<QString>, std::optional<QString>, int>> cases{
       {false, "alice", "secret", 1}, {true, std::nullopt, "secret", 2}, {true, "alice", std::nullopt, 3}};
   for (const auto& [yes, user, password, shown] : cases) {
-    dialogs.clear();
-    dialogs.queueAnswer(yes);
-    dialogs.queueText(user);
-    dialogs.queueText(password);
+    FakeDialogs declining;
+    declining.queueAnswer(yes);
+    declining.queueText(user);
+    declining.queueText(password);
     EXPECT_FALSE(offer());
-    EXPECT_EQ(dialogs.texts(), questions.mid(0, shown));
+    EXPECT_EQ(declining.texts(), questions.mid(0, shown));
     EXPECT_FALSE(used);
   }
 
-  dialogs.clear();
   dialogs.queueAnswer(true);
   dialogs.queueText("alice");
   dialogs.queueText("secret");
