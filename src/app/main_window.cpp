@@ -7,11 +7,13 @@
 #include "app/contacts_import.h"
 #include "app/index_repair.h"
 #include "app/startup.h"
+#include "app/sync_offer.h"
 #include "contact/chooser_dialog.h"
 #include "contact/contact_actions.h"
 #include "maint/folder_dialog.h"
 #include "maint/maintenance_command.h"
 #include "platform/desktop_shell.h"
+#include "platform/help_pages.h"
 #include "report/report_writer_command.h"
 #include "search/search_commands.h"
 #include "shop/store_links.h"
@@ -19,7 +21,6 @@
 #include "store/ansi_text.h"
 #include "store/data_module.h"
 #include "store/error_box.h"
-#include "widgets/help_pages.h"
 #include "widgets/pictures.h"
 
 namespace app {
@@ -120,7 +121,8 @@ void TRuViv::createToolbar() {
   auto* maintenance = new maint::MaintenanceCommand(
       dm_,
       {[this] { ZurGrid->viewport()->update(); },
-       [this] { return maint::FolderDialog::choose(dm_.tblAddress.folder(), this); }},
+       [this] { return maint::FolderDialog::choose(dm_.tblAddress.folder(), this); },
+       [](const QString& dataFolder) { offerSync(dataFolder); }},
       this);
   connect(ToolsSpeed, &QToolButton::clicked, maintenance, &maint::MaintenanceCommand::ToolsSpeedClick);
   auto* reportWriter = new report::ReportWriterCommand(
@@ -276,7 +278,7 @@ void TRuViv::WrapButtonClick() {
 }
 
 void TRuViv::HelpSpeedClick() {
-  platform::desktopShell().open(widgets::mainHelpPageAddress(), {}, {}, platform::ShowState::Normal);
+  platform::desktopShell().open(platform::mainHelpPageAddress(), {}, {}, platform::ShowState::Normal);
 }
 
 void TRuViv::ButtonNaturalClick() {

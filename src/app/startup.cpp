@@ -5,12 +5,12 @@
 #include <QRegularExpression>
 
 #include "platform/dialogs.h"
+#include "platform/help_pages.h"
 #include "store/address_schema.h"
 #include "store/ansi_text.h"
 #include "store/data_module.h"
 #include "store/engine_error.h"
 #include "store/error_box.h"
-#include "widgets/help_pages.h"
 
 namespace app {
 namespace {
@@ -91,7 +91,7 @@ QString startupCaption(const QStringList& parameters) {
 
 QString tooManyParametersMessage() {
   return QStringLiteral("Error:  Too many parameters on command line (only 1 allowed)\nPlease refer to online help at ") +
-         widgets::mainHelpPageAddress();
+         platform::mainHelpPageAddress();
 }
 
 QString dataFolderPath(const QString& workingDirectory, const QString& parameter) {

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "platform/desktop_shell.h"
-#include "widgets/help_pages.h"
+#include "platform/help_pages.h"
 
 namespace contact {
 
@@ -233,8 +233,8 @@ void TBtnBottomDlg::CheckAllClick() {
 
 QString TBtnBottomDlg::helpAddress() const {
   // The list of addresses and the search prompt both show CheckAll.
-  return widgets::helpPageAddress(CheckAll->isVisibleTo(this) ? QStringLiteral("elist.html")
-                                                               : QStringLiteral("Davuzud.htm"));
+  return platform::helpPageAddress(CheckAll->isVisibleTo(this) ? QStringLiteral("elist.html")
+                                                                : QStringLiteral("Davuzud.htm"));
 }
 
 void TBtnBottomDlg::BitBtn1Click() {

@@ -44,7 +44,7 @@ void MaintenanceCommand::run() {
     const QString archive = writeArchive();
     platform::dialogs().message(archiveSuccessText(archive));
   }
-  offerSync(dm_.tblAddress.folder(), hooks_.sync);
+  if (hooks_.offerSync) hooks_.offerSync(dm_.tblAddress.folder());
   finish();
 }
 

@@ -4,8 +4,6 @@
 #include <QString>
 #include <functional>
 
-#include "maint/sync_offer.h"
-
 namespace store {
 class TDM;
 }
@@ -16,9 +14,9 @@ namespace maint {
 // button). In order: refuse while a search is active (offering to copy the
 // entries found to another folder instead); pack the table, which also
 // rebuilds its index; ask whether to write the zip backup; write it with the
-// table closed and reopen the table whatever happens; report; when the data
-// folder holds a sync state, offer the sync (sync_offer.h); close the report
-// cursor and refresh the grid.
+// table closed and reopen the table whatever happens; report; offer to
+// synchronize the table (the offerSync hook); close the report cursor and
+// refresh the grid.
 //
 // The table files come from the data folder in use (tblAddress's folder).
 // The archive KTdata.zip goes to the program's folder, or to the data folder
@@ -32,7 +30,9 @@ class MaintenanceCommand : public QObject {
   struct Hooks {
     std::function<void()> refreshGrid;          // redraw ZurGrid
     std::function<QString()> chooseFolder;      // FolderDialog1; "" when cancelled
-    SyncSeams sync = desktopSyncSeams();
+    // The offer to synchronize the table in the data folder given; asks and
+    // syncs only when that folder's table has a server to sync with.
+    std::function<void(const QString& dataFolder)> offerSync = {};
   };
 
   MaintenanceCommand(store::TDM& dm, Hooks hooks, QObject* parent = nullptr);

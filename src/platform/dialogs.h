@@ -1,16 +1,17 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace platform {
 
 // The title of plain message boxes and of the default error box.
 inline constexpr char kApplicationTitle[] = "Kestrane Cardlark";
 
-// Every message box of the program goes through this interface, so that tests
-// can install a scripted fake (tests/support/fake_dialogs.h) and production
-// shows real Qt boxes (QtDialogs). All calls are modal and return when the
-// user has answered.
+// Every message box and question of the program goes through this
+// interface, so that tests can install a scripted fake
+// (tests/support/fake_dialogs.h) and production shows real Qt boxes
+// (QtDialogs). All calls are modal and return when the user has answered.
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -28,6 +29,14 @@ class Dialogs {
   // The default error box: application title, error icon, OK. Shows text
   // such as "tblAddress: <engine text>" (see store::EngineError).
   virtual void error(const QString& text) = 0;
+
+  // How typed text shows in a text question.
+  enum class Echo { Normal, Hidden };
+  // A one-line text question titled `title`: `prompt` above an edit, OK and
+  // Cancel; the text typed, nullopt when cancelled. Hidden text (a password)
+  // shows as dots.
+  virtual std::optional<QString> askText(const QString& title, const QString& prompt,
+                                         Echo echo = Echo::Normal) = 0;
 };
 
 // The process-wide instance. Throws std::logic_error when none is installed

@@ -15,6 +15,14 @@ void runLongWork(const QString& step, const std::function<void()>& work) {
   work();
 }
 
+void runLongWorkWithProgress(const QString& step, const std::function<void(const LongWork::Progress&)>& work) {
+  if (LongWork* installed = slot.find()) {
+    installed->runWithProgress(step, work);
+    return;
+  }
+  work([](const QString&, int, int) {});
+}
+
 LongWork* setLongWork(LongWork* instance) { return slot.replace(instance); }
 
 }  // namespace platform

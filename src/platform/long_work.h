@@ -15,10 +15,21 @@ class LongWork {
   // Runs `work` to its end and rethrows its failure on the calling thread.
   // `work` must not touch widgets or objects the caller's thread uses.
   virtual void run(const QString& step, const std::function<void()>& work) = 0;
+
+  // Told by work as it goes on: its current step and how many of that
+  // step's items are done.
+  using Progress = std::function<void(const QString& step, int done, int total)>;
+  // Runs `work` to its end on the calling thread, for work that waits in
+  // event loops of its own (network requests) and so keeps the windows
+  // painted itself. Shows `step`, then each "<step>: N of M" it is told with
+  // a bar, until the work ends; its failure propagates.
+  virtual void runWithProgress(const QString& step, const std::function<void(const Progress&)>& work) = 0;
 };
 
 // Runs `work` through the installed LongWork, or directly when none is.
 void runLongWork(const QString& step, const std::function<void()>& work);
+// The same for work that tells its progress; directly, the progress goes nowhere.
+void runLongWorkWithProgress(const QString& step, const std::function<void(const LongWork::Progress&)>& work);
 
 // Installs `instance` (not owned; nullptr uninstalls); returns the previous one.
 LongWork* setLongWork(LongWork* instance);

@@ -6,7 +6,7 @@
 #include <QScreen>
 
 #include "platform/desktop_shell.h"
-#include "widgets/help_pages.h"
+#include "platform/help_pages.h"
 
 namespace report {
 
@@ -51,7 +51,7 @@ QString TRecRange::explanation() {
   return lines.join(QLatin1Char('\n'));
 }
 
-QString TRecRange::helpAddress() { return widgets::helpPageAddress(QStringLiteral("reviews.html")); }
+QString TRecRange::helpAddress() { return platform::helpPageAddress(QStringLiteral("reviews.html")); }
 
 TRecRange::TRecRange(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint) {

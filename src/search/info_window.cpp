@@ -6,11 +6,11 @@
 #include <QTextCursor>
 
 #include "platform/desktop_shell.h"
+#include "platform/help_pages.h"
 #include "search/find_next.h"
 #include "store/address_schema.h"
 #include "store/data_module.h"
 #include "store/error_box.h"
-#include "widgets/help_pages.h"
 #include "widgets/pictures.h"
 
 namespace search {
@@ -181,7 +181,7 @@ void TInfo::ButtonFontClick() {
 }
 
 void TInfo::BitBtn1Click() {
-  platform::desktopShell().open(widgets::mainHelpPageAddress(), {}, {}, platform::ShowState::Maximized);
+  platform::desktopShell().open(platform::mainHelpPageAddress(), {}, {}, platform::ShowState::Maximized);
 }
 
 void TInfo::CloseButtonClick() { close(); }

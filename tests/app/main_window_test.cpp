@@ -13,8 +13,8 @@
 
 #include "app/application.h"
 #include "app/index_repair.h"
+#include "platform/help_pages.h"
 #include "shop/store_links.h"
-#include "widgets/help_pages.h"
 #include "window_fixture.h"
 
 namespace {
@@ -249,7 +249,7 @@ TEST(MainWindow, HelpAndStoreLinksGoToTheDesktopShell) {
   app::TRuViv& window = f.start();
   QTest::mouseClick(window.HelpSpeed, Qt::LeftButton);
   ASSERT_EQ(f.shell.requests().size(), 1u);
-  EXPECT_EQ(f.shell.requests()[0].target, widgets::mainHelpPageAddress());
+  EXPECT_EQ(f.shell.requests()[0].target, platform::mainHelpPageAddress());
   EXPECT_EQ(f.shell.requests()[0].showState, platform::ShowState::Normal);
 
   QTest::mouseClick(window.Shop->item(10), Qt::LeftButton);

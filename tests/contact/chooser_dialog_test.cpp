@@ -11,7 +11,7 @@
 
 #include "contact/chooser_dialog.h"
 #include "fake_desktop_shell.h"
-#include "widgets/help_pages.h"
+#include "platform/help_pages.h"
 
 namespace contact {
 namespace {
@@ -140,8 +140,8 @@ TEST(ChooserDialog, SortedFlagCheckAllAndHelp) {
   dialog.CheckAll->setText("include Memo field");
   dialog.BitBtn1Click();
   ASSERT_EQ(shell.requests().size(), 2U);
-  EXPECT_EQ(shell.requests()[0].target, widgets::helpPageAddress("Davuzud.htm"));
-  EXPECT_EQ(shell.requests()[1].target, widgets::helpPageAddress("elist.html"));
+  EXPECT_EQ(shell.requests()[0].target, platform::helpPageAddress("Davuzud.htm"));
+  EXPECT_EQ(shell.requests()[1].target, platform::helpPageAddress("elist.html"));
   EXPECT_EQ(shell.requests()[1].showState, platform::ShowState::Maximized);
 }
 

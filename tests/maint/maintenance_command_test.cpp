@@ -10,7 +10,6 @@
 #include "fake_dialogs.h"
 #include "maint/maintenance_command.h"
 #include "maint/maintenance_texts.h"
-#include "sync/sync_state.h"
 #include "zip/zip_archive.h"
 #include "platform/program_folder.h"
 #include "store/abort.h"
@@ -246,41 +245,30 @@ TEST_F(MaintenanceCommandTest, TheTableInUseIsNeverTheCopysTarget) {
 
 namespace {
 
-TEST_F(MaintenanceCommandTest, WithASyncStateTheSyncIsOfferedLastAndItsSummaryShown) {
-  const QString server = QStringLiteral("http://127.0.0.1:1/alice/book/");
-  carddav::SyncState state;
-  state.server = server;
-  carddav::writeState(carddav::stateFileOf(store::toFileSystemPath(QDir(folder.path()).filePath("ADDRESS.DBF"))),
-                      state);
-  int asked = 0, runs = 0;
-  maint::SyncSeams seams{[&](const QString& to) -> std::optional<carddav::Credentials> {
-                           EXPECT_EQ(to, server);
-                           if (++asked == 1) return std::nullopt;  // the first time, cancelled
-                           return carddav::Credentials{QStringLiteral("alice"), QStringLiteral("secret"), false};
-                         },
-                         [&](const std::filesystem::path& dbf, const QUrl& url, const carddav::Credentials& c) {
-                           ++runs;
-                           EXPECT_TRUE(std::filesystem::exists(dbf));
-                           EXPECT_EQ(c.password, QStringLiteral("secret"));
-                           carddav::SyncSummary s{url.toString(), 2, 1, 1, 2, 1, 0, {}};
-                           return s;
-                         }};
-  maint::MaintenanceCommand withSync{dm, {[this] { ++refreshes; }, {}, seams}};
-  const QString question = QStringLiteral("Synchronize with ") + server + QLatin1Char('?');
-  // {answer to the sync question, credentials asked, syncs run} after each click.
-  const std::vector<std::tuple<bool, int, int>> clicks{{false, 0, 0}, {true, 1, 0}, {true, 2, 1}};
-  for (const auto& [yes, askedNow, runsNow] : clicks) {
-    dialogs.clear();
-    dialogs.queueAnswer(false);  // no archive
-    dialogs.queueAnswer(yes);
-    withSync.ToolsSpeedClick();
-    EXPECT_EQ(dialogs.texts().mid(0, 2), (QStringList{kQuestion, question}));
-    EXPECT_EQ(asked, askedNow);
-    EXPECT_EQ(runs, runsNow);
-  }
-  EXPECT_EQ(dialogs.texts().last(),
-            QStringLiteral("Synchronized with ") + server + QStringLiteral(":\nsent 2, received 1, deleted 3, conflicts 1"));
-  expectTableBackInService();
+// The offer to synchronize comes after the backup, with the data folder,
+// and before the grid is refreshed; never while a search is active.
+TEST_F(MaintenanceCommandTest, TheSyncIsOfferedLastWithTheDataFolder) {
+  QStringList offeredFor;
+  int refreshesAtOffer = -1;
+  maint::MaintenanceCommand withSync{dm,
+                                     {[this] { ++refreshes; },
+                                      [this] { return chosenFolder; },
+                                      [&](const QString& dataFolder) {
+                                        offeredFor << dataFolder;
+                                        refreshesAtOffer = refreshes;
+                                        EXPECT_TRUE(dm.tblAddress.isActive());
+                                      }}};
+  dialogs.queueAnswer(false);  // no archive
+  withSync.ToolsSpeedClick();
+  EXPECT_EQ(dialogs.texts(), QStringList{kQuestion});
+  EXPECT_EQ(offeredFor, QStringList{folder.path()});
+  EXPECT_EQ(refreshesAtOffer, 0);
+  EXPECT_EQ(refreshes, 1);
+
+  searchNamesFor("A");
+  dialogs.queueAnswer(false);  // no copy
+  withSync.ToolsSpeedClick();
+  EXPECT_EQ(offeredFor.size(), 1);
 }
 
 }  // namespace

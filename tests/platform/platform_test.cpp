@@ -8,11 +8,14 @@
 #include <QPushButton>
 #include <QDir>
 #include <QFile>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 #include <QTimer>
 
 #include "book/clock.h"
@@ -155,6 +158,28 @@ TEST(ProgressLongWork, ShowsTheStepWhileTheEventLoopGoesOn) {
   EXPECT_EQ(workThread, uiThread);
 }
 
+// Work that tells its progress runs in place under the dialog, which shows
+// "<step>: N of M" and a bar of M; with none installed the progress is dropped.
+TEST(ProgressLongWork, ShowsTheProgressItIsTold) {
+  platform::qt::ProgressLongWork longWork;
+  QStringList shown;
+  longWork.runWithProgress("Synchronizing", [&](const platform::LongWork::Progress& progress) {
+    progress("Receiving cards", 3, 10);
+    QProgressDialog* dialog = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (auto* candidate = qobject_cast<QProgressDialog*>(top)) dialog = candidate;
+    ASSERT_NE(dialog, nullptr);
+    shown << dialog->labelText() + QString(" %1/%2").arg(dialog->value()).arg(dialog->maximum());
+  });
+  EXPECT_EQ(shown, QStringList{"Receiving cards: 3 of 10 3/10"});
+  int calls = 0;
+  platform::runLongWorkWithProgress("In place", [&](const platform::LongWork::Progress& progress) {
+    progress("Sending cards", 1, 1);
+    ++calls;
+  });
+  EXPECT_EQ(calls, 1);
+}
+
 TEST(ProgramFolder, OverrideAndReset) {
   platform::ProgramFolder::setPath("/tmp/somewhere/");
   EXPECT_EQ(platform::ProgramFolder::filePath("KTdata.zip"), "/tmp/somewhere/KTdata.zip");
@@ -206,6 +231,31 @@ TEST(QtDialogs, TitlesButtonsAndAnswers) {
   box = pressWhenShown("Yes", [&] { answer = dialogs.askYesNo("text"); });
   EXPECT_TRUE(box.buttons.contains("No"));
   EXPECT_TRUE(answer);
+}
+
+// A text question gives what was typed, or nothing when cancelled; hidden
+// text is typed into a password edit.
+TEST(QtDialogs, TextQuestions) {
+  platform::qt::QtDialogs dialogs;
+  using Echo = platform::Dialogs::Echo;
+  for (const auto& [echo, accept, mode] : {std::tuple{Echo::Normal, true, QLineEdit::Normal},
+                                           std::tuple{Echo::Hidden, true, QLineEdit::Password},
+                                           std::tuple{Echo::Hidden, false, QLineEdit::Password}}) {
+    QString title;
+    QLineEdit::EchoMode seenMode = QLineEdit::NoEcho;
+    QTimer::singleShot(0, [&, accept = accept] {
+      auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+      if (!input) return;
+      title = input->windowTitle();
+      seenMode = input->textEchoMode();
+      input->setTextValue("typed");
+      accept ? input->accept() : input->reject();
+    });
+    const std::optional<QString> typed = dialogs.askText("Synchronize", "User name:", echo);
+    EXPECT_EQ(title, "Synchronize");
+    EXPECT_EQ(seenMode, mode);
+    EXPECT_EQ(typed, accept ? std::optional<QString>("typed") : std::nullopt);
+  }
 }
 
 }  // namespace

@@ -45,4 +45,14 @@ void FakeDialogs::error(const QString& text) {
   boxes_.push_back({QString::fromLatin1(platform::kApplicationTitle), text, {"OK"}, true});
 }
 
+std::optional<QString> FakeDialogs::askText(const QString& title, const QString& prompt, Echo echo) {
+  boxes_.push_back({title, prompt, {"OK", "Cancel"}, false, echo == Echo::Hidden});
+  if (texts_.empty()) return std::nullopt;
+  const bool typed = texts_.front().has_value();
+  const QString next = texts_.front().value_or(QString());
+  texts_.pop_front();
+  if (!typed) return std::nullopt;
+  return next;
+}
+
 }  // namespace testsupport

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <optional>
 #include <vector>
 
 #include "platform/dialogs.h"
@@ -18,6 +19,7 @@ class FakeDialogs final : public platform::Dialogs {
     QString text;
     QStringList buttons;  // e.g. {"OK"}, {"OK", "Cancel"}, {"Yes", "No"}
     bool error = false;   // the default error box
+    bool hiddenInput = false;  // a text question whose typing shows as dots
   };
 
   FakeDialogs();
@@ -29,6 +31,9 @@ class FakeDialogs final : public platform::Dialogs {
   // the default answer is given.
   void queueAnswer(bool answer) { answers_.push_back(answer); }
   void setDefaultAnswer(bool answer) { defaultAnswer_ = answer; }
+  // Texts typed into the next askText calls, in order (nullopt: cancelled);
+  // when none is left the question is cancelled.
+  void queueText(std::optional<QString> text) { texts_.push_back(std::move(text)); }
 
   const std::vector<Box>& boxes() const { return boxes_; }
   QStringList texts() const;
@@ -40,12 +45,14 @@ class FakeDialogs final : public platform::Dialogs {
   bool confirm(const QString& text) override;
   bool askYesNo(const QString& text) override;
   void error(const QString& text) override;
+  std::optional<QString> askText(const QString& title, const QString& prompt, Echo echo) override;
 
  private:
   bool answer();
 
   std::vector<Box> boxes_;
   std::deque<bool> answers_;
+  std::deque<std::optional<QString>> texts_;
   bool defaultAnswer_ = true;
   platform::Dialogs* previous_;
 };

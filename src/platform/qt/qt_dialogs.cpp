@@ -1,6 +1,8 @@
 #include "platform/qt/qt_dialogs.h"
 
 #include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace platform::qt {
@@ -38,6 +40,15 @@ bool QtDialogs::askYesNo(const QString& text) {
 
 void QtDialogs::error(const QString& text) {
   show(QMessageBox::Critical, QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok);
+}
+
+std::optional<QString> QtDialogs::askText(const QString& title, const QString& prompt, Echo echo) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
+                                             echo == Echo::Hidden ? QLineEdit::Password : QLineEdit::Normal,
+                                             QString(), &ok);
+  if (!ok) return std::nullopt;
+  return text;
 }
 
 }  // namespace platform::qt

@@ -4,8 +4,8 @@
 
 namespace platform::qt {
 
-// Real message boxes (QMessageBox), owned by the active window when there is
-// one. Needs a QApplication.
+// Real message boxes (QMessageBox) and text questions (QInputDialog), owned
+// by the active window when there is one. Needs a QApplication.
 class QtDialogs final : public Dialogs {
  public:
   void message(const QString& text) override;
@@ -14,6 +14,7 @@ class QtDialogs final : public Dialogs {
   bool confirm(const QString& text) override;
   bool askYesNo(const QString& text) override;
   void error(const QString& text) override;
+  std::optional<QString> askText(const QString& title, const QString& prompt, Echo echo) override;
 };
 
 }  // namespace platform::qt

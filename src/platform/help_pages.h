@@ -5,7 +5,7 @@
 
 #include <QString>
 
-namespace widgets {
+namespace platform {
 
 inline constexpr const char* kHelpSiteBase = "https://www.kestrane.com/help";
 
@@ -17,4 +17,4 @@ inline QString helpPageAddress(const QString& page) {
 // The page about the main window and starting the program.
 inline QString mainHelpPageAddress() { return helpPageAddress(QStringLiteral("Davuzud.htm")); }
 
-}  // namespace widgets
+}  // namespace platform
