@@ -7,6 +7,7 @@
 
 #include "platform/dialogs.h"
 #include "sync/card_codec.h"
+#include "sync/dav_address_book.h"
 #include "sync/sync_state.h"
 #include "xbase/address_table.h"
 #include "xbase/table_files.h"
@@ -46,7 +47,8 @@ carddav::SyncSummary syncWithProgress(const std::filesystem::path& dbf, const QU
     progress.setValue(done);
   };
   carddav::DavClient client(credentials);
-  return carddav::synchronize(dbf, server, client, carddav::vcardMapping(exchange::tableCodePage(dbf)), step);
+  carddav::DavAddressBook book(client);
+  return carddav::synchronize(dbf, server, book, carddav::vcardMapping(exchange::tableCodePage(dbf)), step);
 }
 
 }  // namespace
