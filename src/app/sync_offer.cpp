@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/long_work.h"
 #include "sync/card_codec.h"
+#include "sync/dav_address_book.h"
 #include "sync/sync_state.h"
 #include "book/table_layout.h"
 #include "xbase/table_files.h"
@@ -17,7 +18,8 @@ carddav::SyncSummary synchronizeOverNetwork(const std::filesystem::path& dbf, co
                                             const carddav::Credentials& credentials,
                                             const carddav::SyncProgress& progress) {
   carddav::DavClient client(credentials);
-  return carddav::synchronize(dbf, server, client, carddav::vcardMapping(exchange::tableCodePage(dbf)), progress);
+  carddav::DavAddressBook book(client);
+  return carddav::synchronize(dbf, server, book, carddav::vcardMapping(exchange::tableCodePage(dbf)), progress);
 }
 
 QString syncQuestion(const QString& server) { return QStringLiteral("Synchronize with ") + server + QLatin1Char('?'); }

@@ -5,9 +5,7 @@
 #include <vector>
 
 #include "codepage/code_page.h"
-#include "sync/dav_client.h"
-#include "sync/dav_xml.h"
-#include "sync/discovery.h"
+#include "sync/address_book_server.h"
 #include "sync/error.h"
 #include "sync/sync_state.h"
 #include "book/name_key.h"
@@ -33,15 +31,14 @@ struct Fetched {
   QByteArray card;
 };
 
-bool ok(int status) { return status >= 200 && status <= 299; }
 
 class Run {
  public:
-  Run(const std::filesystem::path& dbf, const QUrl& book, DavClient& client, const CardMapping& mapping,
+  Run(const std::filesystem::path& dbf, const QUrl& book, AddressBookServer& server, const CardMapping& mapping,
       SyncState& state, const SyncProgress& progress)
       : stateFile_(stateFileOf(dbf)),
         book_(book),
-        client_(client),
+        server_(server),
         mapping_(mapping),
         state_(state),
         progress_(progress),
@@ -72,21 +69,13 @@ class Run {
  private:
   QString normal(const QString& href) const { return book_.resolved(QUrl(href)).path(QUrl::FullyEncoded); }
 
-  HttpReply expect(const QByteArray& verb, const QUrl& url, const QByteArray& body, const Headers& headers) {
-    HttpReply reply = client_.send(verb, url, body, headers);
-    if (reply.status != 207) throw Error(httpFailure(verb, url, reply.status));
-    return reply;
-  }
-
   // The members' ETags: since the kept token when the server still takes
   // it, else all of them (sync-collection from scratch, or a PROPFIND).
   RemoteChanges listRemote() {
     RemoteChanges changes;
     if (!state_.token.isEmpty()) {
-      const HttpReply reply = client_.send("REPORT", book_, syncCollectionReport(state_.token), {{"Depth", "0"}});
-      if (reply.status == 207) {
-        const Multistatus status = parseMultistatus(reply.body);
-        for (const DavResponse& r : status.responses) {
+      if (const std::optional<Multistatus> status = server_.syncCollection(book_, state_.token)) {
+        for (const DavResponse& r : status->responses) {
           const QString href = normal(r.href);
           if (href == book_.path(QUrl::FullyEncoded) || r.collection) continue;
           if (r.status == 404)
@@ -94,13 +83,12 @@ class Run {
           else
             changes.etags[href] = r.etag;
         }
-        changes.token = status.syncToken.isEmpty() ? state_.token : status.syncToken;
+        changes.token = status->syncToken.isEmpty() ? state_.token : status->syncToken;
         return changes;
       }
     }
-    HttpReply reply = client_.send("REPORT", book_, syncCollectionReport(QString()), {{"Depth", "0"}});
-    if (reply.status != 207) reply = expect("PROPFIND", book_, etagPropfind(), {{"Depth", "1"}});
-    const Multistatus status = parseMultistatus(reply.body);
+    std::optional<Multistatus> all = server_.syncCollection(book_, QString());
+    const Multistatus status = all ? std::move(*all) : server_.listEtags(book_);
     changes.token = status.syncToken;
     std::set<QString> listed;
     for (const DavResponse& r : status.responses) {
@@ -183,9 +171,7 @@ class Run {
     std::map<QString, Fetched> cards;
     for (qsizetype i = 0; i < hrefs.size(); i += kMultigetBatch) {
       report("Receiving cards", i, hrefs.size());
-      const HttpReply reply =
-          expect("REPORT", book_, multigetReport(hrefs.mid(i, kMultigetBatch)), {{"Depth", "1"}});
-      for (const DavResponse& r : parseMultistatus(reply.body).responses)
+      for (const DavResponse& r : server_.multiget(book_, hrefs.mid(i, kMultigetBatch)).responses)
         if (!r.addressData.isEmpty()) cards[normal(r.href)] = Fetched{r.etag, r.addressData};
     }
     return cards;
@@ -349,26 +335,17 @@ class Run {
     for (const std::string& key : toPut_) {
       const CardLink link = state_.links.at(key);
       const Entry& entry = table_.rows().at(key).entry;
-      const Headers condition = link.etag.isEmpty() ? Headers{{"If-None-Match", "*"}}
-                                                    : Headers{{"If-Match", link.etag.toUtf8()}};
-      Headers headers = condition;
-      headers.append(qMakePair(QByteArray("Content-Type"), QByteArray("text/vcard; charset=utf-8")));
-      const HttpReply reply = client_.send("PUT", urlOf(link.href), mapping_.toCard(entry, link.uid), headers);
-      if (reply.status == 412) continue;  // changed meanwhile: the next sync sees it
-      if (!ok(reply.status)) throw Error(httpFailure("PUT", urlOf(link.href), reply.status));
-      remember(key, link, QString::fromUtf8(reply.etag));
-      if (reply.etag.isEmpty()) unconfirmed << link.href;
+      const PutResult put = server_.put(urlOf(link.href), mapping_.toCard(entry, link.uid), link.etag);
+      if (!put.stored) continue;  // changed meanwhile: the next sync sees it
+      remember(key, link, put.etag);
+      if (put.etag.isEmpty()) unconfirmed << link.href;
       ++summary_.sent;
       saveNow(done);
     }
     learnEtags(unconfirmed);
     for (const std::string& key : deleteThere_) {
       const CardLink& link = state_.links.at(key);
-      Headers headers;
-      if (!link.etag.isEmpty()) headers.append(qMakePair(QByteArray("If-Match"), link.etag.toUtf8()));
-      const HttpReply reply = client_.send("DELETE", urlOf(link.href), {}, headers);
-      if (reply.status == 412) continue;
-      if (!ok(reply.status) && reply.status != 404) throw Error(httpFailure("DELETE", urlOf(link.href), reply.status));
+      if (!server_.remove(urlOf(link.href), link.etag)) continue;
       state_.links.erase(key);
       ++summary_.deletedThere;
       saveNow(done);
@@ -395,7 +372,7 @@ class Run {
 
   std::filesystem::path stateFile_;
   QUrl book_;
-  DavClient& client_;
+  AddressBookServer& server_;
   const CardMapping& mapping_;
   SyncState& state_;
   const SyncProgress& progress_;
@@ -409,13 +386,13 @@ class Run {
 // The kept address book when `url` leads to it (the same URL or one above it
 // on the same server), else the one discovery finds; a state kept for
 // another address book is refused rather than mixed in.
-QUrl addressBookFor(const QUrl& url, const SyncState& state, DavClient& client) {
+QUrl addressBookFor(const QUrl& url, const SyncState& state, AddressBookServer& server) {
   if (!state.server.isEmpty()) {
     const QUrl kept(state.server);
     const bool sameServer = kept.scheme() == url.scheme() && kept.host() == url.host() && kept.port() == url.port();
     if (sameServer && kept.path().startsWith(url.path())) return kept;
   }
-  const QUrl found = discoverAddressBook(client, url);
+  const QUrl found = server.findAddressBook(url);
   if (!state.server.isEmpty() && QUrl(state.server) != found)
     throw Error("the table is synced with " + state.server.toStdString() +
                 "; move its ADDRESS.sync away to sync it with another address book");
@@ -424,11 +401,11 @@ QUrl addressBookFor(const QUrl& url, const SyncState& state, DavClient& client) 
 
 }  // namespace
 
-SyncSummary synchronize(const std::filesystem::path& dbf, const QUrl& url, DavClient& client,
+SyncSummary synchronize(const std::filesystem::path& dbf, const QUrl& url, AddressBookServer& server,
                         const CardMapping& mapping, const SyncProgress& progress) {
   SyncState state = readState(stateFileOf(dbf));
-  state.server = addressBookFor(url, state, client).toString();
-  return Run(dbf, QUrl(state.server), client, mapping, state, progress).go();
+  state.server = addressBookFor(url, state, server).toString();
+  return Run(dbf, QUrl(state.server), server, mapping, state, progress).go();
 }
 
 }  // namespace carddav

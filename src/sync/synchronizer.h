@@ -35,7 +35,7 @@
 
 namespace carddav {
 
-class DavClient;
+class AddressBookServer;
 
 // A card as read: its entry and its UID ("" when it has none).
 struct ReceivedCard {
@@ -67,8 +67,8 @@ struct SyncSummary {
 // and how many of its cards are done.
 using SyncProgress = std::function<void(const QString& step, int done, int total)>;
 
-// Syncs the table `dbf` with the address book at or below `url`.
-SyncSummary synchronize(const std::filesystem::path& dbf, const QUrl& url, DavClient& client,
+// Syncs the table `dbf` with the address book at or below `url` on `server`.
+SyncSummary synchronize(const std::filesystem::path& dbf, const QUrl& url, AddressBookServer& server,
                         const CardMapping& mapping, const SyncProgress& progress = {});
 
 }  // namespace carddav

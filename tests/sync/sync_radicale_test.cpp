@@ -13,18 +13,17 @@
 
 #include "radicale_server.h"
 #include "sync/card_codec.h"
-#include "sync/dav_client.h"
+#include "sync/dav_address_book.h"
 #include "sync/error.h"
 #include "sync/sync_state.h"
-#include "sync/synchronizer.h"
-#include "support/temp_folder.h"
-#include "book/table_layout.h"
-#include "xbase/cursor.h"
+#include "sync_table.h"
 
 namespace {
 
+using testsupport::counts;
+using testsupport::foreignCard;
 
-class SyncWithRadicale : public ::testing::Test {
+class SyncWithRadicale : public testsupport::SyncTableTest {
  protected:
   static void SetUpTestSuite() {
     static int argc = 1;
@@ -33,69 +32,17 @@ class SyncWithRadicale : public ::testing::Test {
     if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
   }
 
-  SyncWithRadicale() { book::createAddressTable(folder_.path(), true); }
-
-  std::filesystem::path dbf() const { return folder_ / book::kTableName; }
-
-  void append(const std::string& name, const std::string& memo) {
-    auto cursor = xbase::Cursor::open(dbf(), xbase::OpenMode::Shared);
-    cursor->beginAppend();
-    cursor->setValue(book::kName, name);
-    cursor->setValue(book::kInfo, memo);
-    cursor->post();
-  }
-
-  // Calls `change` on the entry named `name`.
-  template <typename Change>
-  void onEntry(const std::string& name, Change change) {
-    auto cursor = xbase::Cursor::open(dbf(), xbase::OpenMode::Shared);
-    for (cursor->first(); !cursor->eof(); cursor->skip())
-      if (cursor->value(book::kName) == name) return change(*cursor);
-    FAIL() << "no entry " << name;
-  }
-  void edit(const std::string& name, const char* field, const std::string& value) {
-    onEntry(name, [&](xbase::Cursor& c) {
-      c.beginEdit();
-      c.setValue(field, value);
-      c.post();
-    });
-  }
-  void remove(const std::string& name) { onEntry(name, [](xbase::Cursor& c) { c.deleteRecord(); }); }
-
-  std::map<std::string, std::string> entries() const {
-    std::map<std::string, std::string> all;
-    auto cursor = xbase::Cursor::open(dbf(), xbase::OpenMode::Shared);
-    for (cursor->first(); !cursor->eof(); cursor->skip())
-      all[cursor->value(book::kName)] = cursor->value(book::kInfo);
-    return all;
-  }
-
   // One sync; `requests` gets how many requests it sent.
   carddav::SyncSummary syncNow(const QString& url, int* requests = nullptr) {
     carddav::DavClient client({QStringLiteral("alice"), QStringLiteral("secret"), false});
-    const carddav::SyncSummary summary = carddav::synchronize(dbf(), QUrl(url), client, carddav::vcardMapping(exchange::tableCodePage(dbf())));
+    carddav::DavAddressBook server(client);
+    const carddav::SyncSummary summary = carddav::synchronize(dbf(), QUrl(url), server, carddav::vcardMapping(exchange::tableCodePage(dbf())));
     if (requests) *requests = client.requestCount();
     return summary;
   }
 
-  // The server's card file holding `text`; "" when none does.
-  QString cardWith(const QString& text) const {
-    for (const QString& file : server_.cardFiles())
-      if (server_.card(file).contains(text)) return file;
-    return {};
-  }
-
-  // The UID of the server's card file, to change the card in place.
-  QString uidIn(const QString& file) const {
-    const QString text = server_.card(file);
-    const qsizetype at = text.indexOf(QStringLiteral("\nUID:")) + 5;
-    return text.mid(at, text.indexOf(QLatin1Char('\r'), at) - at);
-  }
-
-  static QString foreignCard(const QString& uid, const QString& fn, const QString& tel) {
-    return QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%1\r\nFN:%2\r\nN:;%2;;;\r\nTEL;TYPE=CELL:%3\r\nEND:VCARD\r\n")
-        .arg(uid, fn, tel);
-  }
+  QString cardWith(const QString& text) const { return testsupport::cardWith(server_, text); }
+  QString uidIn(const QString& file) const { return testsupport::uidIn(server_, file); }
 
   // Starts `cardlark-db sync` on the table and the address book.
   void startCommand(QProcess& run, const QString& url, const QString& passwordFile) {
@@ -107,14 +54,8 @@ class SyncWithRadicale : public ::testing::Test {
   // One more sync changes nothing and sends `requests` requests.
   void expectSettled(const QString& url, int requests);
 
-  testsupport::TempFolder folder_;
   testsupport::RadicaleServer server_;
 };
-
-// The summary's counts as {sent, received, deleted here, deleted there, conflicts}.
-std::vector<int> counts(const carddav::SyncSummary& s) {
-  return {s.sent, s.received, s.deletedHere, s.deletedThere, s.conflicts};
-}
 
 void SyncWithRadicale::expectSettled(const QString& url, int requests) {
   const auto before = entries();
@@ -179,76 +120,6 @@ TEST_F(SyncWithRadicale, ChangesDeletesAndARenameOnEitherSide) {
   int requests = 0;
   EXPECT_EQ(counts(syncNow(server_.book(), &requests)), (std::vector<int>{0, 0, 0, 0, 0}));
   EXPECT_EQ(requests, 1);
-}
-
-TEST_F(SyncWithRadicale, ConflictsKeepBothVersionsAndChangesBeatDeletes) {
-  for (const char* name : {"Both", "GoneHere", "GoneThere"}) append(name, "old");
-  syncNow(server_.book());
-
-  edit("Both", book::kInfo, "ours");
-  const QString both = cardWith(QStringLiteral("FN:Both"));
-  ASSERT_EQ(server_.put(both, foreignCard(uidIn(both), "Both", "555-7777")), 201);
-  remove("GoneHere");
-  const QString goneHere = cardWith(QStringLiteral("FN:GoneHere"));
-  ASSERT_EQ(server_.put(goneHere, foreignCard(uidIn(goneHere), "GoneHere", "555-8888")), 201);
-  edit("GoneThere", book::kInfo, "changed here");
-  ASSERT_EQ(server_.remove(cardWith(QStringLiteral("FN:GoneThere"))), 200);
-
-  const carddav::SyncSummary s = syncNow(server_.book());
-  EXPECT_EQ(s.conflicts, 1);
-  const std::map<std::string, std::string> expected{{"Both", "ours"},
-                                                    {"Both (server)", "Phone: 555-7777"},
-                                                    {"GoneHere", "Phone: 555-8888"},
-                                                    {"GoneThere", "changed here"}};
-  EXPECT_EQ(entries(), expected);
-  EXPECT_EQ(server_.cardFiles().size(), 4);
-  EXPECT_FALSE(cardWith(QStringLiteral("FN:Both (server)")).isEmpty());
-  EXPECT_TRUE(server_.card(cardWith(QStringLiteral("FN:GoneThere"))).contains(QStringLiteral("changed here")));
-
-  // A card whose name another entry holds is stored under a numbered name.
-  ASSERT_EQ(server_.put("twin.vcf", foreignCard("t", "Both", "555-9999")), 201);
-  syncNow(server_.book());
-  EXPECT_EQ(entries().at("Both (2)"), "Phone: 555-9999");
-  int requests = 0;
-  EXPECT_EQ(counts(syncNow(server_.book(), &requests)), (std::vector<int>{0, 0, 0, 0, 0}));
-  EXPECT_EQ(requests, 1);
-}
-
-TEST_F(SyncWithRadicale, APackBetweenSyncsKeepsEveryLink) {
-  for (const char* name : {"Alpha", "Bravo", "Charlie", "Delta"}) append(name, std::string("Note of ") + name);
-  syncNow(server_.book());
-  remove("Alpha");  // packed away: every record after it moves up
-  edit("Delta", book::kInfo, "Phone: 555-1234");
-  xbase::Cursor::open(dbf(), xbase::OpenMode::Exclusive)->pack();
-  const QString charlie = cardWith(QStringLiteral("FN:Charlie"));
-  ASSERT_EQ(server_.put(charlie, foreignCard(uidIn(charlie), "Charlie", "555-3333")), 201);
-
-  EXPECT_EQ(counts(syncNow(server_.book())), (std::vector<int>{1, 1, 0, 1, 0}));
-  const std::map<std::string, std::string> expected{
-      {"Bravo", "Note of Bravo"}, {"Charlie", "Phone: 555-3333"}, {"Delta", "Phone: 555-1234"}};
-  EXPECT_EQ(entries(), expected);
-  EXPECT_EQ(server_.cardFiles().size(), 3);
-  expectSettled(server_.book(), 1);
-}
-
-// Two entries of one name (a table filled before the duplicate rule held):
-// the second is named in the summary instead of vanishing from the sync,
-// and the progress reaches every card sent.
-TEST_F(SyncWithRadicale, EntriesSharingANameAreNamedAndProgressIsTold) {
-  append("Alpha", "First Alpha");
-  append("Alpha", "Second Alpha");
-  append("Bravo", "Note of Bravo");
-  std::vector<std::pair<QString, int>> steps;
-  carddav::DavClient client({QStringLiteral("alice"), QStringLiteral("secret"), false});
-  const carddav::SyncSummary summary =
-      carddav::synchronize(dbf(), QUrl(server_.book()), client, carddav::vcardMapping(exchange::tableCodePage(dbf())),
-                           [&](const QString& step, int done, int total) {
-                             if (done == total) steps.emplace_back(step, total);
-                           });
-  EXPECT_EQ(summary.sent, 2);
-  EXPECT_EQ(summary.sharedNames, QStringList{QStringLiteral("Alpha")});
-  EXPECT_EQ(steps, (std::vector<std::pair<QString, int>>{{QStringLiteral("Sending cards"), 2}}));
-  EXPECT_EQ(server_.cardFiles().size(), 2);
 }
 
 TEST_F(SyncWithRadicale, AServerWithoutSyncCollectionNorPutEtags) {

@@ -15,7 +15,7 @@
 #include "xbase/error.h"
 #include "exchange/code_page.h"
 #include "sync/card_codec.h"
-#include "sync/dav_client.h"
+#include "sync/dav_address_book.h"
 #include "sync/synchronizer.h"
 
 namespace cardlark::db {
@@ -53,7 +53,8 @@ int runSync(const Arguments& arguments) {
   char* argv[] = {name, nullptr};
   QCoreApplication application(argc, argv);
   carddav::DavClient client(credentialsFrom(arguments));
-  const carddav::SyncSummary s = carddav::synchronize(files.dbf, url, client, carddav::vcardMapping(exchange::tableCodePage(files.dbf)));
+  carddav::DavAddressBook server(client);
+  const carddav::SyncSummary s = carddav::synchronize(files.dbf, url, server, carddav::vcardMapping(exchange::tableCodePage(files.dbf)));
   std::printf("sent %d, received %d, deleted here %d, deleted there %d, conflicts %d\n", s.sent, s.received,
               s.deletedHere, s.deletedThere, s.conflicts);
   if (s.skipped > 0) std::printf("skipped %d cards that could not be read\n", s.skipped);
