@@ -12,7 +12,7 @@
 #include <random>
 
 #include "entry_generator.h"
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 #include "xbase/dbf_text.h"
 
 namespace {

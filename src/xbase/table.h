@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 #include "xbase/dbf_file.h"
 #include "xbase/fpt_file.h"
 #include "xbase/held_records.h"
