@@ -13,7 +13,7 @@
 
 #include "entry_generator.h"
 #include "book/name_key.h"
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "entry_generator.h"
-#include "xbase/expression.h"
+#include "xbase/expr/expression.h"
 
 namespace {
 

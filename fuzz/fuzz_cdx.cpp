@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 
 namespace {
 

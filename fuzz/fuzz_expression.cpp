@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "xbase/expression.h"
+#include "xbase/expr/expression.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const xbase::RecordLayout layout = xbase::RecordLayout::fromFields({

@@ -1,6 +1,6 @@
 #include "book/name_key.h"
 
-#include "xbase/expression.h"
+#include "xbase/expr/expression.h"
 #include "xbase/field_list.h"
 
 namespace book {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "xbase/dbf_text.h"
-#include "xbase/expression.h"
+#include "xbase/expr/expression.h"
 
 namespace book {
 namespace {

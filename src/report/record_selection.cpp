@@ -4,7 +4,7 @@
 #include <optional>
 #include <utility>
 
-#include "xbase/expression.h"
+#include "xbase/expr/expression.h"
 
 namespace report {
 

@@ -160,13 +160,6 @@ void EngineTable::close() {
   emit activeChanged(false);
 }
 
-void EngineTable::setActive(bool active) {
-  if (active)
-    open();
-  else
-    close();
-}
-
 void EngineTable::reopen(bool exclusive) {
   close();
   setExclusive(exclusive);
@@ -497,12 +490,6 @@ void EngineTable::deleteRecord() {
 // --- fields -----------------------------------------------------------------
 
 RecordView EngineTable::record() const { return RecordView(cursor(), name(), settings_); }
-
-QStringList EngineTable::fieldNames() const {
-  QStringList names;
-  for (const auto& field : cursor().fields()) names << fromAnsi(field.name);
-  return names;
-}
 
 bool EngineTable::hasField(const QString& field) const { return record().hasField(field); }
 QString EngineTable::text(const QString& field) const { return record().text(field); }

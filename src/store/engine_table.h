@@ -84,7 +84,6 @@ class EngineTable : public QObject {
   // --- open and close
   void open();   // no-op when active
   void close();  // cancels an unfinished edit; no-op when closed
-  void setActive(bool active);
   // Closes, sets the exclusive flag and opens again (at the first record).
   void reopen(bool exclusive);
   bool isActive() const { return cursor_ != nullptr; }
@@ -187,7 +186,6 @@ class EngineTable : public QObject {
 
   // --- fields of the current record, or of the buffer while editing
   RecordView record() const;
-  QStringList fieldNames() const;
   bool hasField(const QString& field) const;
   QString text(const QString& field) const;
   // The code page of the open table's text (from its header; the last open
@@ -249,7 +247,6 @@ class EngineTable : public QObject {
   // Positions on the record; false when it is gone (deleted, out of range).
   bool goIfPresent(std::uint32_t recordNumber);
   void leaveVanishedRecord();
-  void afterMove(bool forward);
   void requireEditing() const;  // EngineError unless in Edit or Insert state
   void writeField(const QString& field, int index, const std::string& raw);
   void runEvent(const Event& handler);

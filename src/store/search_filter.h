@@ -18,7 +18,6 @@ class SearchFilter {
   const QString& text() const { return text_; }
   void setIncludeMemo(bool on);
   bool includeMemo() const { return rule_.includeMemo(); }
-  bool nameOnly() const { return !includeMemo(); }
   const book::SearchRule& rule() const { return rule_; }
   void clear();
   // The code page of the table searched (EngineTable::codePage()): the text

@@ -7,7 +7,7 @@
 
 #include <system_error>
 
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 #include "xbase/cursor_impl.h"
 #include "xbase/dbf_file.h"
 #include "xbase/dbf_text.h"

@@ -15,23 +15,9 @@
 #include <vector>
 
 #include "xbase/error.h"
+#include "xbase/table_types.h"
 
 namespace xbase {
-
-enum class OpenMode { Shared, Exclusive };
-
-struct FieldInfo {
-  std::string name;    // as stored in the header (upper case for our tables)
-  char type = 'C';     // 'C' char, 'M' memo, 'D' date, 'N' numeric, 'L' logical, 'I' integer, ...
-  int length = 0;      // bytes in the record
-  int decimals = 0;
-};
-
-struct TagInfo {
-  std::string name;        // as stored (upper case)
-  std::string expression;  // key expression as stored, e.g. "UPPER(NAME)"
-  int keyLength = 0;
-};
 
 struct TableInfo {
   int version = 0;             // DBF version byte
@@ -42,9 +28,6 @@ struct TableInfo {
   int memoBlockSize = 0;       // 0 when the table has no memo file
   std::vector<TagInfo> tags;
 };
-
-// The code page mark of new tables: Windows-1252.
-inline constexpr std::uint8_t kWindowsAnsiMark = 0x03;
 
 // Creates an empty table from a field list such as
 // "Name,Char,30;Info,Memo;LastDate,Date;" (types Char, Memo, Date, also

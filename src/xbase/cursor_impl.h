@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 #include "xbase/cursor.h"
-#include "xbase/expression.h"
+#include "xbase/expr/expression.h"
 #include "xbase/lock.h"
 #include "xbase/table.h"
 #include "xbase/table_tag.h"

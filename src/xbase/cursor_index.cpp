@@ -3,7 +3,7 @@
 
 #include "xbase/cursor_impl.h"
 #include "xbase/error.h"
-#include "xbase/expression_node.h"
+#include "xbase/expr/expression_node.h"
 
 namespace xbase {
 

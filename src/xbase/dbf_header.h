@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xbase/cursor.h"
+#include "xbase/table_types.h"
 
 namespace xbase {
 
@@ -44,7 +44,6 @@ struct DbfHeader {
   std::vector<int> offsets;  // of each field in the record (byte 0 is the deletion flag)
 
   bool hasMemo() const;
-  bool visualFoxPro() const { return version == 0x30 || version == 0x31 || version == 0x32; }
   std::string lastUpdateText() const;
 
   // The header length that the fixed part announces; Corrupt when the fixed

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "xbase/cursor.h"
 #include "xbase/dbf_header.h"
+#include "xbase/table_types.h"
 
 namespace xbase {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xbase/cursor.h"
+#include "xbase/table_types.h"
 
 namespace xbase {
 

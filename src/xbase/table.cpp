@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 #include "xbase/dbf_record.h"
 #include "xbase/error.h"
 #include "xbase/table_files.h"

@@ -16,12 +16,12 @@
 #include <string_view>
 #include <vector>
 
-#include "xbase/cdx_file.h"
-#include "xbase/cursor.h"
+#include "xbase/cdx/cdx_file.h"
 #include "xbase/dbf_file.h"
 #include "xbase/fpt_file.h"
 #include "xbase/held_records.h"
 #include "xbase/lock.h"
+#include "xbase/table_types.h"
 
 namespace xbase {
 

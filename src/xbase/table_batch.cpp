@@ -7,7 +7,7 @@
 // records leave the table with the table file's length, before anything
 // else is touched.
 
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 #include "xbase/dbf_bytes.h"
 #include "xbase/error.h"
 #include "xbase/table.h"

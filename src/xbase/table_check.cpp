@@ -12,11 +12,11 @@
 #include <map>
 #include <optional>
 
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 #include "xbase/dbf_bytes.h"
 #include "xbase/dbf_header.h"
 #include "xbase/dbf_record.h"
-#include "xbase/expression.h"
+#include "xbase/expr/expression.h"
 #include "xbase/file.h"
 #include "xbase/lock.h"
 #include "xbase/table.h"

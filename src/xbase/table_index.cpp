@@ -3,7 +3,7 @@
 #include <unistd.h>
 #include <system_error>
 
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 #include "xbase/dbf_bytes.h"
 #include "xbase/error.h"
 #include "xbase/table.h"

@@ -11,7 +11,7 @@
 #include <optional>
 #include <system_error>
 
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 #include "xbase/dbf_record.h"
 #include "xbase/error.h"
 #include "xbase/fpt_file.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 #include "xbase/dbf_file.h"
-#include "xbase/expression.h"
+#include "xbase/expr/expression.h"
 
 namespace xbase {
 

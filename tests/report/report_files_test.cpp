@@ -4,7 +4,7 @@
 
 #include "report/prepared_report.h"
 #include "report/record_selection.h"
-#include "xbase/expression.h"
+#include "xbase/expr/expression.h"
 
 namespace report {
 namespace {

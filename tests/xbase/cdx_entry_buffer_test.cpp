@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <random>
 
-#include "xbase/cdx_entry_buffer.h"
+#include "xbase/cdx/cdx_entry_buffer.h"
 #include "xbase/error.h"
 
 namespace {

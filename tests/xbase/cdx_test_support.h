@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "temp_folder.h"
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 
 namespace cdxtest {
 

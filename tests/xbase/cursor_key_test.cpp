@@ -7,10 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "temp_folder.h"
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 #include "xbase/cursor.h"
 #include "xbase/dbf_text.h"
-#include "xbase/expression.h"
+#include "xbase/expr/expression.h"
 
 namespace xbase {
 namespace {

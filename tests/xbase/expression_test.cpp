@@ -1,11 +1,11 @@
-#include "xbase/expression.h"
+#include "xbase/expr/expression.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <optional>
 
-#include "xbase/expression_node.h"
+#include "xbase/expr/expression_node.h"
 
 namespace xbase {
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "temp_folder.h"
-#include "xbase/cdx_format.h"
+#include "xbase/cdx/cdx_format.h"
 #include "xbase/cursor.h"
 #include "xbase/error.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cardlark_db/command.h"
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 #include "xbase/cursor.h"
 #include "xbase/dbf_text.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "cardlark_db/command.h"
-#include "xbase/cdx_file.h"
+#include "xbase/cdx/cdx_file.h"
 #include "xbase/cursor.h"
 
 namespace cardlark::db {

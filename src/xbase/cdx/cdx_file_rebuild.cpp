@@ -4,7 +4,7 @@
 
 #include <system_error>
 
-#include "xbase/cdx_file_impl.h"
+#include "xbase/cdx/cdx_file_impl.h"
 
 namespace xbase {
 

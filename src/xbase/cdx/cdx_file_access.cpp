@@ -1,6 +1,6 @@
 // Reading and maintaining a tag's entries through CdxFile.
 
-#include "xbase/cdx_file_impl.h"
+#include "xbase/cdx/cdx_file_impl.h"
 
 namespace xbase {
 

@@ -6,9 +6,9 @@
 
 #include <vector>
 
-#include "xbase/cdx_file.h"
-#include "xbase/cdx_node_store.h"
-#include "xbase/cdx_tree.h"
+#include "xbase/cdx/cdx_file.h"
+#include "xbase/cdx/cdx_node_store.h"
+#include "xbase/cdx/cdx_tree.h"
 #include "xbase/file.h"
 
 namespace xbase {

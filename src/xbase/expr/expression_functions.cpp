@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "xbase/expression_error.h"
-#include "xbase/expression_node.h"
+#include "xbase/expr/expression_error.h"
+#include "xbase/expr/expression_node.h"
 
 namespace xbase::expr {
 

@@ -1,4 +1,4 @@
-#include "xbase/cdx_tree_builder.h"
+#include "xbase/cdx/cdx_tree_builder.h"
 
 #include <algorithm>
 

@@ -8,13 +8,13 @@
 //   primary    := string | number | .T. | .F. | ( or ) | name [ ( [or {, or}] ) ]
 // AND, OR and NOT are also written with dots; ! is NOT.
 
-#include "xbase/expression_parser.h"
+#include "xbase/expr/expression_parser.h"
 
 #include <cstdlib>
 
 #include "xbase/dbf_text.h"
-#include "xbase/expression_error.h"
-#include "xbase/expression_lexer.h"
+#include "xbase/expr/expression_error.h"
+#include "xbase/expr/expression_lexer.h"
 
 namespace xbase::expr {
 

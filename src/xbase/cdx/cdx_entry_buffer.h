@@ -24,7 +24,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xbase/cdx_format.h"
+#include "xbase/cdx/cdx_format.h"
 
 namespace xbase::cdx {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "xbase/expression_node.h"
+#include "xbase/expr/expression_node.h"
 
 namespace xbase::expr {
 

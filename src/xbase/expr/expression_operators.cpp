@@ -1,7 +1,7 @@
 // Comparison, containment, logical and arithmetic operators.
 
-#include "xbase/expression_error.h"
-#include "xbase/expression_node.h"
+#include "xbase/expr/expression_error.h"
+#include "xbase/expr/expression_node.h"
 
 namespace xbase::expr {
 

@@ -1,4 +1,4 @@
-#include "xbase/cdx_entry_buffer.h"
+#include "xbase/cdx/cdx_entry_buffer.h"
 
 #include <algorithm>
 #include <array>

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "xbase/cdx_entry_buffer.h"
-#include "xbase/cdx_file_impl.h"
-#include "xbase/cdx_tree_builder.h"
+#include "xbase/cdx/cdx_entry_buffer.h"
+#include "xbase/cdx/cdx_file_impl.h"
+#include "xbase/cdx/cdx_tree_builder.h"
 #include "xbase/dbf_text.h"
 
 namespace xbase {

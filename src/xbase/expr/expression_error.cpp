@@ -1,4 +1,4 @@
-#include "xbase/expression_error.h"
+#include "xbase/expr/expression_error.h"
 
 namespace xbase::expr {
 

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "xbase/cdx_file.h"
-#include "xbase/cdx_format.h"
+#include "xbase/cdx/cdx_file.h"
+#include "xbase/cdx/cdx_format.h"
 
 namespace xbase::cdx {
 

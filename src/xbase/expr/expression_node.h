@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xbase/expression.h"
+#include "xbase/expr/expression.h"
 
 namespace xbase::expr {
 

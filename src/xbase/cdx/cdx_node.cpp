@@ -1,4 +1,4 @@
-#include "xbase/cdx_node.h"
+#include "xbase/cdx/cdx_node.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "xbase/cdx_node_store.h"
+#include "xbase/cdx/cdx_node_store.h"
 
 #include <algorithm>
 #include <array>

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "xbase/cdx_tree.h"
+#include "xbase/cdx/cdx_tree.h"
 #include "xbase/error.h"
 
 namespace xbase::cdx {

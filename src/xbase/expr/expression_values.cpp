@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "xbase/expression_error.h"
-#include "xbase/expression_node.h"
+#include "xbase/expr/expression_error.h"
+#include "xbase/expr/expression_node.h"
 
 namespace xbase::expr {
 

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "xbase/cdx_node.h"
-#include "xbase/cdx_node_store.h"
+#include "xbase/cdx/cdx_node.h"
+#include "xbase/cdx/cdx_node_store.h"
 
 namespace xbase::cdx {
 

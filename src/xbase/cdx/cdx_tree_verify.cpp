@@ -2,7 +2,7 @@
 
 #include <unordered_set>
 
-#include "xbase/cdx_tree.h"
+#include "xbase/cdx/cdx_tree.h"
 #include "xbase/error.h"
 
 namespace xbase::cdx {

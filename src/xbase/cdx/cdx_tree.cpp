@@ -1,6 +1,6 @@
 // Searching and scanning one index tree.
 
-#include "xbase/cdx_tree.h"
+#include "xbase/cdx/cdx_tree.h"
 
 #include <algorithm>
 

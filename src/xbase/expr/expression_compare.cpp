@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "xbase/expression_node.h"
+#include "xbase/expr/expression_node.h"
 
 namespace xbase::expr {
 

@@ -1,4 +1,4 @@
-#include "xbase/cdx_format.h"
+#include "xbase/cdx/cdx_format.h"
 
 #include <cstring>
 

@@ -20,7 +20,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "xbase/cdx_node.h"
+#include "xbase/cdx/cdx_node.h"
 #include "xbase/file.h"
 
 namespace xbase::cdx {

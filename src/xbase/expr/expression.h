@@ -38,8 +38,8 @@
 #include <string_view>
 #include <vector>
 
-#include "xbase/cursor.h"
 #include "xbase/error.h"
+#include "xbase/table_types.h"
 
 namespace xbase {
 

@@ -1,13 +1,13 @@
 // The public face of compiled expressions: evaluation into values and
 // conversion into index key bytes.
 
-#include "xbase/expression.h"
+#include "xbase/expr/expression.h"
 
 #include <cstring>
 
-#include "xbase/expression_lexer.h"
-#include "xbase/expression_node.h"
-#include "xbase/expression_parser.h"
+#include "xbase/expr/expression_lexer.h"
+#include "xbase/expr/expression_node.h"
+#include "xbase/expr/expression_parser.h"
 
 namespace xbase {
 

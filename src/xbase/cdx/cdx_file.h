@@ -26,8 +26,8 @@
 #include <string_view>
 #include <vector>
 
-#include "xbase/cursor.h"  // TagInfo
 #include "xbase/error.h"
+#include "xbase/table_types.h"
 
 namespace xbase {
 

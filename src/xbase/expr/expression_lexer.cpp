@@ -1,7 +1,7 @@
-#include "xbase/expression_lexer.h"
+#include "xbase/expr/expression_lexer.h"
 
 #include "xbase/dbf_text.h"
-#include "xbase/expression_error.h"
+#include "xbase/expr/expression_error.h"
 
 namespace xbase::expr {
 
