@@ -11,6 +11,7 @@
 #include "sync/dav_xml.h"
 #include "sync/discovery.h"
 #include "sync/error.h"
+#include "sync/origin.h"
 #include "sync/sync_state.h"
 #include "xbase/address_table.h"
 
@@ -81,7 +82,7 @@ class Run {
   }
 
  private:
-  QString normal(const QString& href) const { return book_.resolved(QUrl(href)).path(QUrl::FullyEncoded); }
+  QString normal(const QString& href) const { return inBook(book_, QUrl(href)).path(QUrl::FullyEncoded); }
 
   HttpReply expect(const QByteArray& verb, const QUrl& url, const QByteArray& body, const Headers& headers) {
     HttpReply reply = client_.send(verb, url, body, headers);
@@ -321,7 +322,7 @@ class Run {
     }
   }
 
-  QUrl urlOf(const QString& href) const { return book_.resolved(QUrl::fromEncoded(href.toUtf8())); }
+  QUrl urlOf(const QString& href) const { return cardIn(book_, QUrl::fromEncoded(href.toUtf8())); }
 
   void saveNow(int& done) {
     if (++done % kSaveEvery == 0) writeState(stateFile_, state_);

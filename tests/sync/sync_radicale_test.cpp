@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
 #include <map>
 #include <vector>
 
+#include "core_application.h"
 #include "radicale_server.h"
 #include "sync/card_codec.h"
 #include "sync/dav_client.h"
@@ -27,12 +27,7 @@ namespace address = xbase::address;
 
 class SyncWithRadicale : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "sync_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { testsupport::needCoreApplication(); }
 
   SyncWithRadicale() { address::createAddressTable(folder_.path(), true); }
 
