@@ -216,6 +216,13 @@ TEST_F(HostileSync, RedirectsHrefsAndEndlessOrSlowAnswersFailTheSync) {
   }
 }
 
+// An answer of several megabytes below the limit arrives whole and fast.
+TEST_F(HostileSync, ALargeAnswerBelowTheLimitArrives) {
+  const QByteArray padding = "<!--" + QByteArray(8 << 20, 'x') + "-->";
+  HostileServer origin([&](const Request&) { return Answer{multistatus(response("/", kBookType) + padding)}; });
+  EXPECT_EQ(syncFails(origin.url(), 20000), "");
+}
+
 // An edited state file cannot aim a DELETE outside the address book: the
 // card's href is resolved against the book and refused.
 TEST_F(HostileSync, StateFileHrefsOutsideTheBookAreRefused) {
