@@ -216,10 +216,15 @@ TEST_F(HostileSync, RedirectsHrefsAndEndlessOrSlowAnswersFailTheSync) {
   }
 }
 
-// An answer of several megabytes below the limit arrives whole and fast.
+// An answer of several megabytes below the limit, its end marked only by
+// the connection closing, arrives whole (the read buffer never stalls it).
 TEST_F(HostileSync, ALargeAnswerBelowTheLimitArrives) {
   const QByteArray padding = "<!--" + QByteArray(8 << 20, 'x') + "-->";
-  HostileServer origin([&](const Request&) { return Answer{multistatus(response("/", kBookType) + padding)}; });
+  HostileServer origin([&](const Request&) {
+    QByteArray answer = multistatus(response("/", kBookType) + padding);
+    answer.replace(answer.indexOf("Content-Length"), 14, "X-Length");  // the body ends where the connection does
+    return Answer{answer};
+  });
   EXPECT_EQ(syncFails(origin.url(), 20000), "");
 }
 
