@@ -2,9 +2,20 @@
 
 // A small blocking HTTP client for the CardDAV requests: each call runs a
 // local event loop until its answer is in (a QCoreApplication must exist).
-// Basic authentication is sent with every request; redirects are followed
-// by hand (at most a few, never from https to http) so a PROPFIND stays a
+//
+// The client belongs to one origin (scheme, host and port): that of its
+// first request, the address the user gave. Basic authentication goes with
+// every request, so a request, or a redirect, to anywhere else is refused
+// (carddav::Error naming the origin), never sent with or without the
+// password; this also refuses every step from https down to http. User
+// information in a URL is dropped: the password comes from Credentials only.
+// Redirects are followed by hand (at most a few) so a PROPFIND stays a
 // PROPFIND; a certificate error ends the request unless told to accept it.
+//
+// Every answer is bounded: a body larger than kLongestAnswer is refused as
+// soon as its Content-Length says so or its bytes pass the limit (the reply
+// is aborted, never read to its end), and a request not answered in full
+// within the timeout fails as a timeout.
 
 #include <QByteArray>
 #include <QList>
@@ -32,6 +43,9 @@ struct HttpReply {
 
 using Headers = QList<QPair<QByteArray, QByteArray>>;
 
+inline constexpr qint64 kLongestAnswer = 64 << 20;
+inline constexpr int kDefaultTimeoutMs = 120'000;
+
 class DavClient {
  public:
   explicit DavClient(Credentials credentials);
@@ -48,12 +62,21 @@ class DavClient {
   // to do sends exactly one.
   int requestCount() const { return requests_; }
 
+  // How long one request may take, from sending to the last byte of its
+  // answer.
+  void setTimeout(int milliseconds) { timeoutMs_ = milliseconds; }
+
  private:
   HttpReply sendOnce(const QByteArray& verb, const QUrl& url, const QByteArray& body, const Headers& headers);
 
+  // Throws unless `url` lies on the client's origin; the first URL sets it.
+  void requireOrigin(const QUrl& url, const std::string& refused);
+
   Credentials credentials_;
   std::unique_ptr<QNetworkAccessManager> network_;
+  QUrl origin_;  // empty until the first request
   int requests_ = 0;
+  int timeoutMs_ = kDefaultTimeoutMs;
 };
 
 // The message for an HTTP status the caller did not expect.

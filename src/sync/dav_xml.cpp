@@ -92,6 +92,9 @@ DavResponse readResponse(QXmlStreamReader& xml) {
     else
       xml.skipCurrentElement();
   }
+  if (response.addressData.size() > kLongestCard)
+    throw Error("the card " + response.href.toStdString() + " holds " + std::to_string(response.addressData.size()) +
+                " bytes, more than the " + std::to_string(kLongestCard) + " a card may hold; it is refused");
   return response;
 }
 

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <vector>
 
+#include "exchange/vcard_reader.h"
+
 namespace carddav {
 
 // One <response> of a multistatus. Properties count only when their
@@ -30,8 +32,15 @@ struct Multistatus {
   QString syncToken;  // the new token of a sync-collection answer
 };
 
+// The largest card taken from the server, in bytes: four times the longest
+// value (a memo's text) the vCard reader accepts, room for the rest of the
+// card. A larger card would only become an entry whose memo is cut or
+// refused, so it is refused before it is read.
+inline constexpr qsizetype kLongestCard = 4 * static_cast<qsizetype>(exchange::kLongestValue);
+
 // Reads a multistatus body; throws carddav::Error naming the line of XML that
-// is malformed or when the root is not a multistatus.
+// is malformed, when the root is not a multistatus, or naming the card whose
+// address-data is larger than kLongestCard.
 Multistatus parseMultistatus(const QByteArray& body);
 
 // PROPFIND asking for resourcetype, current-user-principal and

@@ -1,8 +1,14 @@
 #include "sync/sync_state.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QFile>
-#include <QSaveFile>
+#include <QUrl>
+#include <cerrno>
+#include <cstring>
 
 #include "sync/error.h"
 
@@ -18,6 +24,66 @@ QString decodeText(const QByteArray& field) { return QString::fromUtf8(QByteArra
 
 QByteArray digest(const QByteArray& data) {
   return QCryptographicHash::hash(data, QCryptographicHash::Sha256).left(16).toHex();
+}
+
+// The address book's URL without user information: a password someone put
+// in the address is never written, nor taken from a file written before.
+QString withoutUserInfo(const QString& server) {
+  return server.isEmpty() ? server : QUrl(server).adjusted(QUrl::RemoveUserInfo).toString();
+}
+
+[[noreturn]] void failed(const std::string& what, const std::string& path, int error) {
+  throw Error(what + " " + path + ": " + std::strerror(error));
+}
+
+// Writes all of `data` to `fd`; false with errno set on a failure.
+bool writeAll(int fd, const QByteArray& data) {
+  const char* at = data.constData();
+  qsizetype left = data.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, at, static_cast<std::size_t>(left));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    at += n;
+    left -= n;
+  }
+  return true;
+}
+
+void syncFolder(const std::filesystem::path& file) {
+  const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) failed("cannot open the folder", folder.string(), errno);
+  const int result = ::fsync(fd);
+  const int error = errno;
+  ::close(fd);
+  if (result != 0) failed("cannot flush the folder", folder.string(), error);
+}
+
+// Puts `data` in place of `file` through a temporary file beside it: every
+// write and the flush checked before the rename, so a failure (a full disk)
+// leaves the old file as it was.
+void replaceFile(const std::filesystem::path& file, const QByteArray& data) {
+  std::string temporary = file.string() + ".XXXXXX";
+  const int fd = ::mkstemp(temporary.data());  // mode 0600: the file is the user's alone
+  if (fd < 0) failed("cannot create a temporary file for", file.string(), errno);
+  const bool written = writeAll(fd, data) && ::fsync(fd) == 0;
+  int error = errno;
+  const bool closed = ::close(fd) == 0;
+  if (written && !closed) error = errno;
+  if (!written || !closed) {
+    ::unlink(temporary.c_str());
+    failed("cannot write", file.string(), error);
+  }
+  if (::rename(temporary.c_str(), file.c_str()) != 0) {
+    const int renameError = errno;
+    ::unlink(temporary.c_str());
+    failed("cannot replace", file.string(), renameError);
+  }
+  syncFolder(file);
 }
 
 [[noreturn]] void damaged(const std::filesystem::path& file, int line, const std::string& why) {
@@ -43,9 +109,21 @@ QByteArray memoHash(const std::string& memo) {
 
 SyncState readState(const std::filesystem::path& file) {
   SyncState state;
-  QFile in(QString::fromStdString(file.string()));
-  if (!in.exists()) return state;
-  if (!in.open(QIODevice::ReadOnly)) throw Error("cannot read " + file.string());
+  // Opened without blocking and checked to be a plain file before reading:
+  // a FIFO or a device in its place must not stall the sync.
+  const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0 && errno == ENOENT) return state;
+  if (fd < 0) failed("cannot read", file.string(), errno);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    throw Error(file.string() + " is not a regular file; move it away to sync");
+  }
+  QFile in;
+  if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    throw Error("cannot read " + file.string());
+  }
   int number = 0;
   while (!in.atEnd()) {
     QByteArray line = in.readLine();
@@ -58,7 +136,7 @@ SyncState readState(const std::filesystem::path& file) {
       if (f[1].toInt() != kStateVersion)
         damaged(file, number, "version " + f[1].toStdString() + " is not known to this program");
     } else if (f[0] == "server" && f.size() == 2) {
-      state.server = decodeText(f[1]);
+      state.server = withoutUserInfo(decodeText(f[1]));
     } else if (f[0] == "token" && f.size() == 2) {
       state.token = decodeText(f[1]);
     } else if (f[0] == "entry" && f.size() == 7) {
@@ -76,15 +154,13 @@ SyncState readState(const std::filesystem::path& file) {
 void writeState(const std::filesystem::path& file, const SyncState& state) {
   QByteArray out;
   out += QByteArray(kMagic) + '\t' + QByteArray::number(kStateVersion) + '\n';
-  out += "server\t" + encode(state.server) + '\n';
+  out += "server\t" + encode(withoutUserInfo(state.server)) + '\n';
   out += "token\t" + encode(state.token) + '\n';
   for (const auto& [key, link] : state.links) {
     out += "entry\t" + encode(QByteArray::fromStdString(key)) + '\t' + encode(link.uid) + '\t' + encode(link.href) +
            '\t' + encode(link.etag) + '\t' + link.hash + '\t' + link.memoHash + '\n';
   }
-  QSaveFile save(QString::fromStdString(file.string()));
-  if (!save.open(QIODevice::WriteOnly) || save.write(out) != out.size() || !save.commit())
-    throw Error("cannot write " + file.string() + ": " + save.errorString().toStdString());
+  replaceFile(file, out);
 }
 
 }  // namespace carddav

@@ -22,7 +22,10 @@
 // ETag marks a card whose upload was started but not confirmed.
 //
 // The file is replaced as a whole through a temporary file and a rename, so
-// a crash leaves either the old or the new one.
+// a crash leaves either the old or the new one; a failed write or flush (a
+// full disk) throws and leaves the old one untouched. It is the user's
+// alone (mode 0600) and holds no secret: user information in the server's
+// URL is dropped when it is written and when it is read.
 
 #include <QByteArray>
 #include <QString>
@@ -52,8 +55,11 @@ inline constexpr int kStateVersion = 1;
 std::filesystem::path stateFileOf(const std::filesystem::path& dbf);
 
 // Reads the file; an empty state when it does not exist. A damaged file or
-// another version: carddav::Error naming the line.
+// another version: carddav::Error naming the line; anything but a regular
+// file (a FIFO, a device): carddav::Error, without waiting on it.
 SyncState readState(const std::filesystem::path& file);
+// Replaces the file; carddav::Error when any write, flush or the rename
+// fails.
 void writeState(const std::filesystem::path& file, const SyncState& state);
 
 // The hex digests the state keeps of an entry's name and memo, and of its

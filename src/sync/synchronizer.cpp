@@ -7,6 +7,7 @@
 #include "codepage/code_page.h"
 #include "sync/address_book_server.h"
 #include "sync/error.h"
+#include "sync/origin.h"
 #include "sync/sync_state.h"
 #include "book/name_key.h"
 
@@ -67,7 +68,7 @@ class Run {
   }
 
  private:
-  QString normal(const QString& href) const { return book_.resolved(QUrl(href)).path(QUrl::FullyEncoded); }
+  QString normal(const QString& href) const { return inBook(book_, QUrl(href)).path(QUrl::FullyEncoded); }
 
   // The members' ETags: since the kept token when the server still takes
   // it, else all of them (sync-collection from scratch, or a PROPFIND).
@@ -296,7 +297,7 @@ class Run {
     }
   }
 
-  QUrl urlOf(const QString& href) const { return book_.resolved(QUrl::fromEncoded(href.toUtf8())); }
+  QUrl urlOf(const QString& href) const { return cardIn(book_, QUrl::fromEncoded(href.toUtf8())); }
 
   void saveNow(int& done) {
     if (++done % kSaveEvery == 0) writeState(stateFile_, state_);

@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
 #include <map>
 #include <vector>
 
+#include "core_application.h"
 #include "radicale_server.h"
 #include "sync/card_codec.h"
 #include "sync/dav_address_book.h"
@@ -25,12 +25,7 @@ using testsupport::foreignCard;
 
 class SyncWithRadicale : public testsupport::SyncTableTest {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "sync_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { testsupport::needCoreApplication(); }
 
   // One sync; `requests` gets how many requests it sent.
   carddav::SyncSummary syncNow(const QString& url, int* requests = nullptr) {

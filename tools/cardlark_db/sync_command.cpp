@@ -2,7 +2,7 @@
 // sync of the table with a CardDAV address book, URL being the address book
 // or any address on its server (the address book is then discovered). The
 // password is read from the first line of FILE, never from the command
-// line. Prints one summary line:
+// line (a URL holding a password or a user name is refused). Prints one summary line:
 //   sent N, received N, deleted here N, deleted there N, conflicts N
 // and, when cards could not be read, how many were skipped; then a line for
 // each entry left out because an earlier entry has the same name.
@@ -48,6 +48,11 @@ int runSync(const Arguments& arguments) {
   const QUrl url(QString::fromStdString(arguments.operands[1]), QUrl::StrictMode);
   if (!url.isValid() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")))
     throw UsageError("URL must be an http or https address");
+  // A password in the address would end up in shell histories and process
+  // lists; it is taken from --password-file only.
+  if (!url.password().isEmpty())
+    throw UsageError("URL must not hold a password: give the user with --user and the password in a file with --password-file");
+  if (!url.userName().isEmpty()) throw UsageError("URL must not hold a user name: give it with --user");
   int argc = 1;
   char name[] = "cardlark-db";
   char* argv[] = {name, nullptr};
