@@ -15,12 +15,13 @@
 #include "core_application.h"
 #include "support/temp_folder.h"
 #include "sync/card_codec.h"
+#include "sync/dav_address_book.h"
 #include "sync/dav_client.h"
 #include "sync/error.h"
 #include "sync/origin.h"
 #include "sync/sync_state.h"
 #include "sync/synchronizer.h"
-#include "xbase/address_table.h"
+#include "book/table_layout.h"
 
 namespace {
 
@@ -115,16 +116,17 @@ class HostileSync : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { testsupport::needCoreApplication(); }
 
-  HostileSync() { xbase::address::createAddressTable(folder_.path(), true); }
+  HostileSync() { book::createAddressTable(folder_.path(), true); }
 
-  std::filesystem::path dbf() const { return folder_ / xbase::address::kTableName; }
+  std::filesystem::path dbf() const { return folder_ / book::kTableName; }
 
   // One sync as alice; the error's message, "" when it succeeded.
   std::string syncFails(const QString& url, int timeoutMs = carddav::kDefaultTimeoutMs) {
     carddav::DavClient client({QStringLiteral("alice"), QStringLiteral("secret"), false});
     client.setTimeout(timeoutMs);
     try {
-      carddav::synchronize(dbf(), QUrl(url), client, carddav::vcardMapping(exchange::tableCodePage(dbf())));
+      carddav::DavAddressBook book(client);
+      carddav::synchronize(dbf(), QUrl(url), book, carddav::vcardMapping(exchange::tableCodePage(dbf())));
     } catch (const carddav::Error& e) {
       return e.what();
     }
