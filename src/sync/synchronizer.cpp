@@ -63,6 +63,7 @@ class Run {
       throw;
     }
     writeState(stateFile_, state_);
+    for (const auto& [href, card] : state_.unreadable) summary_.unreadable[href] = card.reason;
     return summary_;
   }
 
@@ -99,6 +100,8 @@ class Run {
     }
     for (const auto& [key, link] : state_.links)
       if (!listed.count(link.href)) changes.removed.insert(link.href);
+    for (const auto& [href, card] : state_.unreadable)
+      if (!listed.count(href)) changes.removed.insert(href);
     return changes;
   }
 
@@ -153,6 +156,7 @@ class Run {
         toPut_.push_back(key);
       }
     }
+    forgetUnreadable(remote, known);
     for (const auto& [href, etag] : remote.etags)
       if (!known.count(href)) toFetch_.push_back(href);
     for (const std::string& key : forget_) state_.links.erase(key);
@@ -160,6 +164,22 @@ class Run {
       table_.remove(key);
       state_.links.erase(key);
       ++summary_.deletedHere;
+    }
+  }
+
+  // A card that could not be read is forgotten when it is gone, fetched
+  // again when it changed, and otherwise stays as it was (known, so it is
+  // not fetched).
+  void forgetUnreadable(const RemoteChanges& remote, std::set<QString>& known) {
+    for (auto it = state_.unreadable.begin(); it != state_.unreadable.end();) {
+      const auto listed = remote.etags.find(it->first);
+      const bool changed = listed != remote.etags.end() && listed->second != it->second.etag;
+      if (!changed && remote.removed.count(it->first)) {
+        it = state_.unreadable.erase(it);
+        continue;
+      }
+      if (!changed) known.insert(it->first);
+      ++it;
     }
   }
 
@@ -213,10 +233,11 @@ class Run {
       ReceivedCard theirs;
       try {
         theirs = mapping_.toEntry(fetched.card);
-      } catch (const std::exception&) {
-        ++summary_.skipped;
+      } catch (const std::exception& e) {
+        state_.unreadable[href] = UnreadableCard{fetched.etag, QString::fromUtf8(e.what())};
         continue;
       }
+      state_.unreadable.erase(href);
       const auto known = keyOf.find(href);
       if (known == keyOf.end()) {
         takeNewCard(href, fetched, theirs);
