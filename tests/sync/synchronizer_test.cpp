@@ -145,8 +145,8 @@ TEST_F(SyncWithFake, EntriesSharingANameAreNamedAndProgressIsTold) {
 // fetch it again, until it is mended (then it is read) or gone. A card with
 // no FN or N but an ORG is read under that name.
 TEST_F(SyncWithFake, AnUnreadableCardIsNamedInEverySyncUntilMendedOrGone) {
-  const QString photoOnly =
-      QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:p1\r\nPHOTO;ENCODING=b;TYPE=JPEG:AAAA\r\nEND:VCARD\r\n");
+  const QString photoOnly = QStringLiteral(
+      "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:p1\r\nPHOTO;ENCODING=b;TYPE=JPEG:AAAA\r\nEND:VCARD\r\n");
   server_.storeCard(QStringLiteral("photo.vcf"), photoOnly);
   server_.storeCard(QStringLiteral("firm.vcf"),
                     QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:f1\r\nORG:Acme;Sales\r\nEND:VCARD\r\n"));
@@ -165,7 +165,8 @@ TEST_F(SyncWithFake, AnUnreadableCardIsNamedInEverySyncUntilMendedOrGone) {
   EXPECT_TRUE(syncNow().unreadable.empty());
   EXPECT_EQ(entries().count("Mended"), 1u);
 
-  server_.storeCard(QStringLiteral("broken.vcf"), QString(photoOnly).replace(QStringLiteral("p1"), QStringLiteral("p2")));
+  server_.storeCard(QStringLiteral("broken.vcf"),
+                    QString(photoOnly).replace(QStringLiteral("p1"), QStringLiteral("p2")));
   EXPECT_EQ(syncNow().unreadable.size(), 1u);
   server_.removeCard(QStringLiteral("broken.vcf"));
   EXPECT_TRUE(syncNow().unreadable.empty());
