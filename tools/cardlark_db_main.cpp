@@ -25,6 +25,10 @@ int runCommand(const Command& command, const std::vector<std::string>& raw) {
   const std::size_t n = arguments.operands.size();
   if (n < command.minOperands || n > command.maxOperands)
     throw UsageError(n < command.minOperands ? "too few operands" : "too many operands");
+  // create makes the table, check reports a missing tag and reindex builds
+  // it itself; every other command first settles it.
+  const std::string name = command.name;
+  if (name != "create" && name != "check" && name != "reindex") settleNameTag(command.name, arguments.operands[0]);
   return command.run(arguments);
 }
 

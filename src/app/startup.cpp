@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "book/name_tag.h"
 #include "platform/dialogs.h"
 #include "platform/help_pages.h"
 #include "store/address_schema.h"
@@ -70,16 +71,20 @@ bool createTableIn(const QString& folder) {
   return true;
 }
 
-void createIndexTag(store::TDM& dm) {
+// Gives the table its name tag when it lacks it (made just now, or written
+// by another program without ADDRESS.CDX or without the tag), by the book's
+// rule: built when no one else has the table open, and then packed as well,
+// else the table is shown in the order entered. Either is told, but for a
+// table made just now. Returns whether the tag is there.
+bool settleNameTag(store::TDM& dm, bool created) {
   store::EngineTable& table = dm.tblAddress;
   table.close();
-  table.setExclusive(true);
-  table.setIndexName(QString());
-  table.open();
-  table.createTag(QString::fromLatin1(book::kTagName), QString::fromLatin1(book::kTagKey));
-  table.setIndexName(QString::fromLatin1(book::kIndexName));
-  dm.pack();  // also builds the new tag over the entries already there
-  table.first();
+  book::NameTagState state;
+  const std::filesystem::path dbf = store::toFileSystemPath(table.filePath());
+  store::translateEngineErrors(table.name(), [&] { state = book::ensureNameTag(dbf); });
+  if (state.kind == book::NameTagState::Kind::Built) dm.pack();
+  if (!created && !state.note.empty()) platform::dialogs().information(QString::fromStdString(state.note));
+  return state.kind != book::NameTagState::Kind::Missing;
 }
 
 }  // namespace
@@ -114,17 +119,21 @@ bool runStartup(store::TDM& dm, const QStringList& parameters, const QString& wo
 
   store::EngineTable& table = dm.tblAddress;
   store::AddressFiles files = store::findAddressFiles(folder);
-  if (!QFileInfo::exists(files.table)) {
+  const bool created = !QFileInfo::exists(files.table);
+  if (created) {
     if (!createTableIn(folder)) return false;
     files = store::findAddressFiles(folder);
   }
   const QString tableName = QFileInfo(files.table).fileName();
   for (store::EngineTable* t : {&dm.tblAddress, &dm.tblFilter, &dm.tblClone}) t->setTableName(tableName);
-  if (!QFileInfo::exists(files.index)) createIndexTag(dm);
+  const bool tagged = settleNameTag(dm, created);
 
   table.close();
   table.setExclusive(false);
-  table.setIndexName(QString::fromLatin1(book::kIndexName));
+  // Without the tag every view of the table keeps the order entered.
+  dm.tblFilter.setIndexName(tagged ? QString::fromLatin1(book::kTagName) : QString());
+  dm.tblClone.setIndexName(tagged ? QString::fromLatin1(book::kIndexName) : QString());
+  table.setIndexName(tagged ? QString::fromLatin1(book::kIndexName) : QString());
   try {
     table.open();
   } catch (const store::EngineError& e) {

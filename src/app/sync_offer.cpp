@@ -33,6 +33,8 @@ QString syncSummaryText(const carddav::SyncSummary& s) {
                      .arg(s.conflicts);
   if (!s.sharedNames.isEmpty())
     text += QStringLiteral("\nNot synced, another entry has the same name: ") + s.sharedNames.join(QStringLiteral(", "));
+  for (const auto& [href, reason] : s.unreadable)
+    text += QStringLiteral("\nNot read from the server: ") + href + QStringLiteral(": ") + reason;
   return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include "book/clock.h"
 #include "book/name_key.h"
+#include "book/name_tag.h"
 #include "book/table_layout.h"
 #include "xbase/cursor.h"
 #include "xbase/dbf_text.h"
@@ -50,8 +51,7 @@ AddressBook::AddressBook(const std::filesystem::path& dbf, Access access)
   name_ = xbase::requireField(*cursor_, kName);
   memo_ = xbase::requireField(*cursor_, kInfo);
   date_ = xbase::requireField(*cursor_, kLastDate);
-  for (const xbase::TagInfo& tag : cursor_->tags())
-    if (xbase::equalsIgnoringCase(tag.name, kIndexName)) hasNameTag_ = true;
+  hasNameTag_ = hasNameTag(*cursor_);
 }
 
 AddressBook::~AddressBook() = default;

@@ -40,6 +40,21 @@ std::string withoutScheme(std::string value, std::string_view scheme) {
   return value;
 }
 
+// The name of a card with neither FN nor N: its organisation, else its
+// first e-mail address, else its first phone number; "" when it has none.
+std::string nameWithoutFnOrN(const Card& card) {
+  for (const std::string_view property : {"ORG", "EMAIL", "TEL"}) {
+    for (const Property& p : card.properties) {
+      if (p.name != property || p.binary) continue;
+      std::string name = property == "ORG"   ? joinParts(splitComponents(p.value))
+                         : property == "TEL" ? withoutScheme(unescapeText(p.value), "TEL:")
+                                             : unescapeText(p.value);
+      if (name.find_first_not_of(' ') != std::string::npos) return name;
+    }
+  }
+  return {};
+}
+
 struct Labelled {
   std::string_view property;
   std::string_view label;
@@ -77,8 +92,9 @@ ContactDraft draftFromCard(const Card& card) {
   ContactDraft draft;
   draft.line = card.line;
   draft.name = nameOf(card);
+  if (draft.name.find_first_not_of(' ') == std::string::npos) draft.name = nameWithoutFnOrN(card);
   if (draft.name.find_first_not_of(' ') == std::string::npos)
-    throw ReadError(card.line, "the card that starts here has neither FN nor N");
+    throw ReadError(card.line, "the card that starts here has neither FN nor N, nor ORG, EMAIL or TEL");
   for (const Property& p : card.properties) addProperty(draft, p);
   return draft;
 }

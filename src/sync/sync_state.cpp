@@ -143,6 +143,8 @@ SyncState readState(const std::filesystem::path& file) {
       const QByteArray key = QByteArray::fromPercentEncoding(f[1]);
       state.links[key.toStdString()] =
           CardLink{decodeText(f[2]), decodeText(f[3]), decodeText(f[4]), f[5], f[6]};
+    } else if (f[0] == "unreadable" && f.size() == 4) {
+      state.unreadable[decodeText(f[1])] = UnreadableCard{decodeText(f[2]), decodeText(f[3])};
     } else {
       damaged(file, number, "unreadable record");
     }
@@ -160,6 +162,8 @@ void writeState(const std::filesystem::path& file, const SyncState& state) {
     out += "entry\t" + encode(QByteArray::fromStdString(key)) + '\t' + encode(link.uid) + '\t' + encode(link.href) +
            '\t' + encode(link.etag) + '\t' + link.hash + '\t' + link.memoHash + '\n';
   }
+  for (const auto& [href, card] : state.unreadable)
+    out += "unreadable\t" + encode(href) + '\t' + encode(card.etag) + '\t' + encode(card.reason) + '\n';
   replaceFile(file, out);
 }
 

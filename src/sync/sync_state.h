@@ -11,6 +11,8 @@
 //   token<TAB><the server's sync token, empty when it offers none>
 //   entry<TAB><key><TAB><uid><TAB><href><TAB><etag><TAB><hash><TAB><memo hash>
 //   ...
+//   unreadable<TAB><href><TAB><etag><TAB><reason>
+//   ...
 //
 // The first line names the format and its version; a file of another version
 // is refused, never guessed at. Each entry line links one entry of the
@@ -19,7 +21,10 @@
 // duplicate rule keeps names unique), to its card on the server: the card's
 // UID, its href, the ETag the server gave when it was last seen, and hashes
 // of the entry (name and memo) and of its memo alone as last synced. An empty
-// ETag marks a card whose upload was started but not confirmed.
+// ETag marks a card whose upload was started but not confirmed. An
+// unreadable line names a card of the server that could not be read into an
+// entry, with the ETag it had then and why, so that every later sync still
+// names it until it changes or goes (files without such lines stay valid).
 //
 // The file is replaced as a whole through a temporary file and a rename, so
 // a crash leaves either the old or the new one; a failed write or flush (a
@@ -43,10 +48,17 @@ struct CardLink {
   QByteArray memoHash;
 };
 
+// A card of the server that could not be read into an entry.
+struct UnreadableCard {
+  QString etag;    // as last fetched: an unchanged card is not fetched again
+  QString reason;  // why it could not be read
+};
+
 struct SyncState {
   QString server;  // the address book's URL
   QString token;
   std::map<std::string, CardLink> links;  // by name key
+  std::map<QString, UnreadableCard> unreadable;  // by href
 };
 
 inline constexpr int kStateVersion = 1;

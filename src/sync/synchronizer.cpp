@@ -64,6 +64,7 @@ class Run {
       throw;
     }
     writeState(stateFile_, state_);
+    for (const auto& [href, card] : state_.unreadable) summary_.unreadable[href] = card.reason;
     return summary_;
   }
 
@@ -100,6 +101,8 @@ class Run {
     }
     for (const auto& [key, link] : state_.links)
       if (!listed.count(link.href)) changes.removed.insert(link.href);
+    for (const auto& [href, card] : state_.unreadable)
+      if (!listed.count(href)) changes.removed.insert(href);
     return changes;
   }
 
@@ -154,6 +157,7 @@ class Run {
         toPut_.push_back(key);
       }
     }
+    forgetUnreadable(remote, known);
     for (const auto& [href, etag] : remote.etags)
       if (!known.count(href)) toFetch_.push_back(href);
     for (const std::string& key : forget_) state_.links.erase(key);
@@ -161,6 +165,22 @@ class Run {
       table_.remove(key);
       state_.links.erase(key);
       ++summary_.deletedHere;
+    }
+  }
+
+  // A card that could not be read is forgotten when it is gone, fetched
+  // again when it changed, and otherwise stays as it was (known, so it is
+  // not fetched).
+  void forgetUnreadable(const RemoteChanges& remote, std::set<QString>& known) {
+    for (auto it = state_.unreadable.begin(); it != state_.unreadable.end();) {
+      const auto listed = remote.etags.find(it->first);
+      const bool changed = listed != remote.etags.end() && listed->second != it->second.etag;
+      if (!changed && remote.removed.count(it->first)) {
+        it = state_.unreadable.erase(it);
+        continue;
+      }
+      if (!changed) known.insert(it->first);
+      ++it;
     }
   }
 
@@ -214,10 +234,11 @@ class Run {
       ReceivedCard theirs;
       try {
         theirs = mapping_.toEntry(fetched.card);
-      } catch (const std::exception&) {
-        ++summary_.skipped;
+      } catch (const std::exception& e) {
+        state_.unreadable[href] = UnreadableCard{fetched.etag, QString::fromUtf8(e.what())};
         continue;
       }
+      state_.unreadable.erase(href);
       const auto known = keyOf.find(href);
       if (known == keyOf.end()) {
         takeNewCard(href, fetched, theirs);

@@ -30,6 +30,7 @@
 #include <QUrl>
 #include <filesystem>
 #include <functional>
+#include <map>
 
 #include "sync/local_table.h"
 
@@ -57,7 +58,10 @@ struct SyncSummary {
   int deletedHere = 0;   // entries deleted because their card went
   int deletedThere = 0;  // cards deleted because their entry went
   int conflicts = 0;
-  int skipped = 0;       // cards that could not be read
+  // Every card of the address book that cannot be read (by href, with the
+  // reason), found in this sync or an earlier one and unchanged since: the
+  // state keeps them, so each sync names them until they are mended or gone.
+  std::map<QString, QString> unreadable;
   // Entries left out because an earlier entry holds the same name: the
   // server knows an entry by its name, so these wait until renamed.
   QStringList sharedNames;

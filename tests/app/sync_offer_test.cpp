@@ -48,7 +48,8 @@ class SyncOfferTest : public ::testing::Test {
       EXPECT_TRUE(std::filesystem::exists(dbf));
       used = credentials;
       progress("Sending cards", 1, 2);
-      return carddav::SyncSummary{url.toString(), 2, 1, 1, 2, 1, 0, {"SMITH", "JONES"}};
+      return carddav::SyncSummary{url.toString(),    2, 1, 1, 2, 1, {{"/book/photo.vcf", "line 1: no name"}},
+                                  {"SMITH", "JONES"}};
     });
   }
 
@@ -98,7 +99,8 @@ TEST_F(SyncOfferTest, AskedInTurnSyncOnlyWhenEveryQuestionIsAnswered) {
   EXPECT_EQ(longWork.steps, (QStringList{"Synchronizing with " + server + " ...", "Sending cards 1/2"}));
   EXPECT_EQ(dialogs.texts().last(), "Synchronized with " + server +
                                         ":\nsent 2, received 1, deleted 3, conflicts 1\n"
-                                        "Not synced, another entry has the same name: SMITH, JONES");
+                                        "Not synced, another entry has the same name: SMITH, JONES\n"
+                                        "Not read from the server: /book/photo.vcf: line 1: no name");
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ TEST_F(SyncWithRadicale, FirstSyncBothWaysFromTheRootThenNothingMoves) {
   // From the server's root: the address book is discovered.
   const carddav::SyncSummary first = syncNow(server_.root());
   EXPECT_EQ(counts(first), (std::vector<int>{3, 1, 0, 0, 0}));
-  EXPECT_EQ(first.skipped, 0);
+  EXPECT_TRUE(first.unreadable.empty());
   EXPECT_EQ(server_.cardFiles().size(), 4);
   EXPECT_FALSE(cardWith(QStringLiteral("FN:M\u00fcller\\, J\u00fcrgen")).isEmpty());
   const auto here = entries();

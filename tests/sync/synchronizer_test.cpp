@@ -140,6 +140,39 @@ TEST_F(SyncWithFake, EntriesSharingANameAreNamedAndProgressIsTold) {
   EXPECT_EQ(server_.cardFiles().size(), 2);
 }
 
+// A card that cannot be read (no FN, N, ORG, EMAIL or TEL) is named by its
+// href and the reason in every sync's summary, though later syncs do not
+// fetch it again, until it is mended (then it is read) or gone. A card with
+// no FN or N but an ORG is read under that name.
+TEST_F(SyncWithFake, AnUnreadableCardIsNamedInEverySyncUntilMendedOrGone) {
+  const QString photoOnly = QStringLiteral(
+      "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:p1\r\nPHOTO;ENCODING=b;TYPE=JPEG:AAAA\r\nEND:VCARD\r\n");
+  server_.storeCard(QStringLiteral("photo.vcf"), photoOnly);
+  server_.storeCard(QStringLiteral("firm.vcf"),
+                    QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:f1\r\nORG:Acme;Sales\r\nEND:VCARD\r\n"));
+  const auto expectNamed = [&](const carddav::SyncSummary& summary) {
+    ASSERT_EQ(summary.unreadable.size(), 1u);
+    EXPECT_EQ(summary.unreadable.begin()->first, QStringLiteral("/book/photo.vcf"));
+    EXPECT_TRUE(summary.unreadable.begin()->second.contains(QStringLiteral("neither FN nor N")));
+  };
+  expectNamed(syncNow());
+  const int requests = server_.requestCount();
+  expectNamed(syncNow());
+  EXPECT_EQ(server_.requestCount() - requests, 1);  // nothing fetched again
+  EXPECT_EQ(entries().count("Acme, Sales"), 1u);
+
+  server_.storeCard(QStringLiteral("photo.vcf"), foreignCard(QStringLiteral("p1"), QStringLiteral("Mended"), "555-1"));
+  EXPECT_TRUE(syncNow().unreadable.empty());
+  EXPECT_EQ(entries().count("Mended"), 1u);
+
+  server_.storeCard(QStringLiteral("broken.vcf"),
+                    QString(photoOnly).replace(QStringLiteral("p1"), QStringLiteral("p2")));
+  EXPECT_EQ(syncNow().unreadable.size(), 1u);
+  server_.removeCard(QStringLiteral("broken.vcf"));
+  EXPECT_TRUE(syncNow().unreadable.empty());
+  expectSettled();
+}
+
 // A first sync cut at its 8th upload, the request lost on its way or its
 // answer lost on the way back (the card stored but its ETag unknown), with
 // the state saved as the sync gave up or as a kill left it (only the state

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tool_runner.h"
+#include "xbase/cursor.h"
 
 namespace cardlark::test {
 namespace {
@@ -168,6 +169,98 @@ TEST_P(WrittenByPython, ReadExtendedAndReadBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Interop, WrittenByPython, testing::Values("fp", "vfp"));
+
+// A FoxPro table in code page 1251 written by python-dbf, which makes no
+// index: natural order Zulu, alpha, Mike; name order alpha, Mike, Zulu.
+const char* const kWriteWithoutIndex = R"PY(
+import sys, dbf
+table = dbf.Table(sys.argv[1], 'name C(30); info M; lastdate D', dbf_type='fp', codepage='cp1251')
+table.open(dbf.READ_WRITE)
+for name, memo in [('Zulu', 'Mail: z@example.com'), ('alpha', ''), ('Mike', 'Note')]:
+    table.append((name, memo, None))
+table.close()
+)PY";
+
+void writeTableWithoutIndex(const TempDir& dir) {
+  const RunResult written = runPython(kWriteWithoutIndex, {(dir / "ADDRESS").string()});
+  ASSERT_EQ(written.status, 0) << written.err;
+}
+
+// `arguments` with the folder after the command and "@out" a file there.
+RunResult onTable(const TempDir& dir, std::vector<std::string> arguments) {
+  for (std::string& argument : arguments)
+    if (argument == "@out") argument = (dir / "out").string();
+  arguments.insert(arguments.begin() + 1, dir.path().string());
+  return cardlarkDb(arguments);
+}
+
+// Each read command on such a table works; the first builds the tag and
+// says so once. check instead reports the missing index with its repair.
+TEST(TableWithoutIndex, EveryReadCommandWorksAndTheFirstBuildsTheTag) {
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string out;  // how standard output begins
+  };
+  const Case cases[] = {
+      {{"dump"}, "1\t-\tZulu\t"},
+      {{"seek", "mike"}, "3\n"},
+      {{"search", "l"}, "2\talpha\n1\tZulu\n"},
+      {{"export-vcard", "@out"}, "3 entries exported\n"},
+      {{"report", "--text", "@out"}, ""},
+      {{"contacts"}, "1\temail\tz@example.com\n"},
+      {{"count"}, "3\n"},
+      {{"info"}, "table: "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.front());
+    TempDir dir;
+    writeTableWithoutIndex(dir);
+    for (const bool first : {true, false}) {
+      const RunResult r = onTable(dir, c.arguments);
+      ASSERT_EQ(r.status, 0) << r.err;
+      EXPECT_EQ(r.out.substr(0, c.out.size()), c.out);
+      const bool told = r.err.find("ADDRESS.CDX was missing; it has been built") != std::string::npos;
+      EXPECT_EQ(told, first) << r.err;
+    }
+  }
+  TempDir dir;
+  writeTableWithoutIndex(dir);
+  const RunResult check = onTable(dir, {"check"});
+  EXPECT_EQ(check.status, 1);
+  EXPECT_EQ(check.out, "ADDRESS.CDX is missing; repair: cardlark-db reindex " + dir.path().string() + "\n");
+  ASSERT_EQ(onTable(dir, {"reindex"}).status, 0);
+  EXPECT_EQ(onTable(dir, {"check"}).out, "ok\n");
+}
+
+// While another cursor holds the table open the tag cannot be built: the
+// commands that need name order sort in memory, and each says why.
+TEST(TableWithoutIndex, HeldOpenElsewhereItIsSortedInMemoryWithANote) {
+  TempDir dir;
+  writeTableWithoutIndex(dir);
+  const auto held = xbase::Cursor::open(dir / "ADDRESS.dbf", xbase::OpenMode::Shared);
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"seek", "mike"}, "3\n"},
+      {{"seek", "m", "--soft"}, "3\n"},
+      {{"seek", "n", "--soft"}, "1\n"},
+      {{"search", "l"}, "2\talpha\n1\tZulu\n"},
+      {{"dump", "--order", "address"}, "2\t-\talpha\t\t0\t00000000\n3\t-\tMike"},
+      {{"export-csv", "@out"}, "3 entries exported\n"},
+  };
+  for (const auto& [arguments, out] : cases) {
+    SCOPED_TRACE(arguments.front());
+    const RunResult r = onTable(dir, arguments);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, out.size()), out);
+    EXPECT_NE(r.err.find("ADDRESS.CDX is missing and cannot be built now (the table is open in another program)"),
+              std::string::npos)
+        << r.err;
+  }
+  const std::string csv = readFile(dir / "out");
+  EXPECT_LT(csv.find("alpha"), csv.find("Mike"));
+  EXPECT_LT(csv.find("Mike"), csv.find("Zulu"));
+  EXPECT_EQ(onTable(dir, {"seek", "nobody"}).status, 1);
+  EXPECT_FALSE(std::filesystem::exists(dir / "ADDRESS.CDX"));
+}
 
 std::string repeated(std::string_view text, int times) {
   std::string out;

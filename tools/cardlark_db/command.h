@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -71,16 +72,40 @@ const std::vector<Command>& commands();
 // that is missing gets its usual name, so opening it reports it missing.
 xbase::TableFiles tableFiles(const std::filesystem::path& dir);
 
+// Builds the tag Address of the table in `dir` when it lacks it and no one
+// else has the table open, and says so on standard error (as the command
+// `command`); when it cannot be built, the note there says why and the
+// command works without it. Quiet when the folder holds no usable table:
+// the command reports that itself.
+void settleNameTag(const char* command, const std::filesystem::path& dir);
+
+// Records as the tag Address lists them (by the name's key, then by record
+// number), for a table whose tag could not be built.
+struct NamedRecord {
+  std::string key;  // book::nameIndexKey of the name
+  std::uint32_t recno;
+  std::string name;
+};
+NamedRecord namedRecord(std::uint32_t recno, std::string name);
+void sortByName(std::vector<NamedRecord>& records);
+
 // The index of a field of the open table; Error NotFound when it lacks it.
 int requireField(const xbase::Cursor& cursor, const char* name);
 
-// The table of the operand DIR opened shared, in name order, exact
-// comparison on (Name = "Smith" means the whole name) and filtered by the
-// option --filter: the entries a report or an export walks.
+// The table of the operand DIR opened shared, exact comparison on (Name =
+// "Smith" means the whole name) and filtered by the option --filter: the
+// entries a report or an export walks in name order, by the tag Address or,
+// when the table lacks it, sorted in memory.
 struct EntriesByName {
   std::unique_ptr<xbase::Cursor> cursor;
   int name;
   int memo;
+  // Puts the cursor on the next entry in name order, the first one at the
+  // first call; false after the last.
+  bool next();
+
+  std::optional<std::vector<NamedRecord>> sorted;  // without the tag
+  std::size_t at = 0;
 };
 EntriesByName openEntriesByName(const Arguments& arguments);
 

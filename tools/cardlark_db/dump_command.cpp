@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "book/name_tag.h"
 #include "cardlark_db/command.h"
 #include "xbase/cdx/cdx_file.h"
 #include "xbase/cursor.h"
@@ -34,6 +35,17 @@ std::vector<std::uint32_t> tagOrder(const std::filesystem::path& cdxPath, const 
   return order;
 }
 
+// Every record, deleted ones too, as the tag Address would list them, for
+// a table that lacks it.
+std::vector<std::uint32_t> nameOrder(xbase::Cursor& cursor, int name, const std::vector<std::uint32_t>& recnos) {
+  std::vector<NamedRecord> records;
+  for (const std::uint32_t recno : recnos) records.push_back(namedRecord(recno, cursor.valueAt(recno, name)));
+  sortByName(records);
+  std::vector<std::uint32_t> order;
+  for (const NamedRecord& record : records) order.push_back(record.recno);
+  return order;
+}
+
 std::uint32_t crc32Of(const std::string& bytes) {
   uLong crc = crc32(0L, Z_NULL, 0);
   // zlib takes at most 4 GiB at once; feed larger memos in pieces.
@@ -55,8 +67,13 @@ int runDump(const Arguments& arguments) {
   const int name = requireField(*cursor, book::kName);
   const int memo = requireField(*cursor, book::kInfo);
   const int date = requireField(*cursor, book::kLastDate);
-  const std::vector<std::uint32_t> recnos =
-      xbase::asciiUpper(order) == "NATURAL" ? naturalOrder(files.dbf) : tagOrder(files.index, order);
+  std::vector<std::uint32_t> recnos;
+  if (xbase::asciiUpper(order) == "NATURAL")
+    recnos = naturalOrder(files.dbf);
+  else if (xbase::equalsIgnoringCase(order, book::kTagName) && !book::hasNameTag(*cursor))
+    recnos = nameOrder(*cursor, name, naturalOrder(files.dbf));
+  else
+    recnos = tagOrder(files.index, order);
 
   for (const std::uint32_t recno : recnos) {
     cursor->go(recno);

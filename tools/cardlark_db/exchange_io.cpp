@@ -25,14 +25,14 @@ int importExchangeEntries(const Arguments& arguments, const std::vector<exchange
 
 int exportEntries(const Arguments& arguments, const std::string& header,
                   const std::function<void(std::string& out, const book::Entry& entry)>& append) {
-  const EntriesByName entries = openEntriesByName(arguments);
+  EntriesByName entries = openEntriesByName(arguments);
   xbase::Cursor* const cursor = entries.cursor.get();
   const int name = entries.name;
   const int memo = entries.memo;
   std::string out = header;
   std::size_t count = 0;
   // The walk meets live entries only.
-  for (cursor->first(); !cursor->eof(); cursor->skip()) {
+  while (entries.next()) {
     append(out, {cursor->value(name), cursor->value(memo)});
     ++count;
   }

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "book/name_tag.h"
 #include "cardlark_db/command.h"
 #include "xbase/cdx/cdx_file.h"
 #include "xbase/cursor.h"
@@ -60,13 +61,14 @@ int runPack(const Arguments& arguments) {
 }
 
 // Every tag is rebuilt from the records. An index file too damaged to open
-// is replaced; a table left without any tag gets the tag Address again.
+// is replaced; a table without the index file, or whose index lacks the tag
+// Address, gets the tag Address again.
 int runReindex(const Arguments& arguments) {
   const xbase::TableFiles files = tableFiles(arguments.operands[0]);
   try {
     auto cursor = openExclusive(files.dbf);
     cursor->reindex();
-    if (cursor->tags().empty()) cursor->createTag(book::kTagName, book::kTagKey);
+    if (!book::hasNameTag(*cursor)) cursor->createTag(book::kTagName, book::kTagKey);
   } catch (const xbase::Error& e) {
     std::error_code ec;
     if (e.code() != xbase::ErrorCode::Corrupt || !fs::exists(files.index, ec)) throw;

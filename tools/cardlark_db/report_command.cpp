@@ -40,7 +40,7 @@ std::unique_ptr<QGuiApplication> startGui() {
 int runReport(const Arguments& arguments) {
   const bool text = arguments.has("--text");
   if (text == arguments.has("--pdf")) throw UsageError("give either --text FILE or --pdf FILE");
-  const EntriesByName entries = openEntriesByName(arguments);
+  EntriesByName entries = openEntriesByName(arguments);
   xbase::Cursor* const cursor = entries.cursor.get();
   const int name = entries.name;
   const int memo = entries.memo;
@@ -55,17 +55,11 @@ int runReport(const Arguments& arguments) {
   settings.recordCount = cursor->count();
   settings.codePage = codePageOf(*cursor);
 
-  bool started = false;
-  report::AddressReportLayout layout(settings, report::reportMetrics(settings.codePage), [&]() -> std::optional<report::ReportEntry> {
-    if (!started) {
-      cursor->first();
-      started = true;
-    } else {
-      cursor->skip(1);
-    }
-    if (cursor->eof()) return std::nullopt;
-    return report::ReportEntry{cursor->value(name), cursor->value(memo)};
-  });
+  report::AddressReportLayout layout(settings, report::reportMetrics(settings.codePage),
+                                     [&]() -> std::optional<report::ReportEntry> {
+                                       if (!entries.next()) return std::nullopt;
+                                       return report::ReportEntry{cursor->value(name), cursor->value(memo)};
+                                     });
   const report::PageProducer pages = [&layout] { return layout.nextPage(); };
   if (text) {
     report::writeTextFile(QString::fromLocal8Bit(arguments.option("--text", "")), layout.pageSetup(), pages);

@@ -7,7 +7,6 @@
 // TEXT is UTF-8 and is converted to the table's character set as typed text
 // is. Exit status 1 when nothing matched.
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -40,24 +39,17 @@ int runSearch(const Arguments& arguments) {
   // The table is read in natural order, in long sequential blocks, and the
   // entries found are put in the tag's order (key, then record number)
   // afterwards.
-  struct Found {
-    std::string key;
-    std::uint32_t recno;
-    std::string name;
-  };
   // The memos are read under one read lock of the memo file, through a
   // buffer.
-  std::vector<Found> found;
+  std::vector<NamedRecord> found;
   cursor->holdMemoReads();
   for (cursor->first(); !cursor->eof(); cursor->skip(1))
-    found.push_back({cursor->keyFor(book::kTagName), cursor->recno(), cursor->value(name)});
+    found.push_back(namedRecord(cursor->recno(), cursor->value(name)));
   cursor->releaseMemoReads();
-  std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-    return a.key != b.key ? a.key < b.key : a.recno < b.recno;
-  });
+  sortByName(found);
 
   std::string out;
-  for (const Found& entry : found) {
+  for (const NamedRecord& entry : found) {
     out += std::to_string(entry.recno);
     out += '\t';
     appendPrintable(out, entry.name, page);

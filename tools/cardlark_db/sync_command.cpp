@@ -4,8 +4,10 @@
 // password is read from the first line of FILE, never from the command
 // line (a URL holding a password or a user name is refused). Prints one summary line:
 //   sent N, received N, deleted here N, deleted there N, conflicts N
-// and, when cards could not be read, how many were skipped; then a line for
-// each entry left out because an earlier entry has the same name.
+// then a line for each card of the server that cannot be read (in this sync
+// or an earlier one, unchanged since):
+//   not read: HREF: REASON
+// and one for each entry left out because an earlier entry has the same name.
 
 #include <QCoreApplication>
 #include <QFile>
@@ -62,7 +64,8 @@ int runSync(const Arguments& arguments) {
   const carddav::SyncSummary s = carddav::synchronize(files.dbf, url, server, carddav::vcardMapping(exchange::tableCodePage(files.dbf)));
   std::printf("sent %d, received %d, deleted here %d, deleted there %d, conflicts %d\n", s.sent, s.received,
               s.deletedHere, s.deletedThere, s.conflicts);
-  if (s.skipped > 0) std::printf("skipped %d cards that could not be read\n", s.skipped);
+  for (const auto& [href, reason] : s.unreadable)
+    std::printf("not read: %s: %s\n", href.toUtf8().constData(), reason.toUtf8().constData());
   for (const QString& name : s.sharedNames)
     std::printf("not synced, another entry has the same name: %s\n", name.toUtf8().constData());
   return kOk;

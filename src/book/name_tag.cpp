@@ -1,0 +1,50 @@
+#include "book/name_tag.h"
+
+#include "book/table_layout.h"
+#include "xbase/cursor.h"
+#include "xbase/dbf_text.h"
+#include "xbase/table_files.h"
+
+namespace book {
+
+namespace {
+
+bool namesTheTag(const std::vector<xbase::TagInfo>& tags) {
+  for (const xbase::TagInfo& tag : tags)
+    if (xbase::equalsIgnoringCase(tag.name, kIndexName)) return true;
+  return false;
+}
+
+// The index file's name as found beside the table, else as we write it.
+std::string indexFileName(const std::filesystem::path& dbf) {
+  const std::filesystem::path found = xbase::fileBeside(dbf, ".CDX");
+  return found.empty() ? std::string(kIndexFile) : found.filename().string();
+}
+
+}  // namespace
+
+bool hasNameTag(const xbase::Cursor& cursor) { return namesTheTag(cursor.tags()); }
+
+std::string nameTagLack(const std::filesystem::path& dbf) {
+  if (xbase::fileBeside(dbf, ".CDX").empty()) return std::string(kIndexFile) + " is missing";
+  if (namesTheTag(xbase::tableInfo(dbf).tags)) return {};
+  return indexFileName(dbf) + " lacks the tag " + kTagName;
+}
+
+NameTagState ensureNameTag(const std::filesystem::path& dbf) {
+  const std::string lack = nameTagLack(dbf);
+  if (lack.empty()) return {};
+  const bool noFile = xbase::fileBeside(dbf, ".CDX").empty();
+  try {
+    xbase::Cursor::open(dbf, xbase::OpenMode::Exclusive)->createTag(kTagName, kTagKey);
+  } catch (const xbase::Error& e) {
+    const std::string why = e.code() == xbase::ErrorCode::Exclusive ? "the table is open in another program"
+                                                                    : std::string(e.what());
+    return {NameTagState::Kind::Missing,
+            lack + " and cannot be built now (" + why + "); the entries are taken in the order entered"};
+  }
+  if (noFile) return {NameTagState::Kind::Built, indexFileName(dbf) + " was missing; it has been built"};
+  return {NameTagState::Kind::Built, indexFileName(dbf) + " lacked the tag " + kTagName + "; it has been built"};
+}
+
+}  // namespace book
