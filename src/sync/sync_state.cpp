@@ -42,13 +42,20 @@ QByteArray memoHash(const std::string& memo) {
 }
 
 SyncState readState(const std::filesystem::path& file) {
-  SyncState state;
   QFile in(QString::fromStdString(file.string()));
-  if (!in.exists()) return state;
+  if (!in.exists()) return {};
   if (!in.open(QIODevice::ReadOnly)) throw Error("cannot read " + file.string());
+  return parseState(in.readAll(), file);
+}
+
+SyncState parseState(const QByteArray& text, const std::filesystem::path& file) {
+  SyncState state;
   int number = 0;
-  while (!in.atEnd()) {
-    QByteArray line = in.readLine();
+  for (qsizetype at = 0; at < text.size();) {
+    const qsizetype end = text.indexOf('\n', at);
+    const qsizetype next = end < 0 ? text.size() : end + 1;
+    QByteArray line = text.mid(at, next - at);
+    at = next;
     ++number;
     if (line.endsWith('\n')) line.chop(1);
     if (line.isEmpty()) continue;

@@ -54,6 +54,8 @@ std::filesystem::path stateFileOf(const std::filesystem::path& dbf);
 // Reads the file; an empty state when it does not exist. A damaged file or
 // another version: carddav::Error naming the line.
 SyncState readState(const std::filesystem::path& file);
+// Reads the text of a state file; `file` names it in the errors.
+SyncState parseState(const QByteArray& text, const std::filesystem::path& file);
 void writeState(const std::filesystem::path& file, const SyncState& state);
 
 // The hex digests the state keeps of an entry's name and memo, and of its
