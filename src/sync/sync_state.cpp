@@ -108,11 +108,10 @@ QByteArray memoHash(const std::string& memo) {
 }
 
 SyncState readState(const std::filesystem::path& file) {
-  SyncState state;
   // Opened without blocking and checked to be a plain file before reading:
   // a FIFO or a device in its place must not stall the sync.
   const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT) return state;
+  if (fd < 0 && errno == ENOENT) return {};
   if (fd < 0) failed("cannot read", file.string(), errno);
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -124,9 +123,17 @@ SyncState readState(const std::filesystem::path& file) {
     ::close(fd);
     throw Error("cannot read " + file.string());
   }
+  return parseState(in.readAll(), file);
+}
+
+SyncState parseState(const QByteArray& text, const std::filesystem::path& file) {
+  SyncState state;
   int number = 0;
-  while (!in.atEnd()) {
-    QByteArray line = in.readLine();
+  for (qsizetype at = 0; at < text.size();) {
+    const qsizetype end = text.indexOf('\n', at);
+    const qsizetype next = end < 0 ? text.size() : end + 1;
+    QByteArray line = text.mid(at, next - at);
+    at = next;
     ++number;
     if (line.endsWith('\n')) line.chop(1);
     if (line.isEmpty()) continue;

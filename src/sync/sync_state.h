@@ -70,6 +70,8 @@ std::filesystem::path stateFileOf(const std::filesystem::path& dbf);
 // another version: carddav::Error naming the line; anything but a regular
 // file (a FIFO, a device): carddav::Error, without waiting on it.
 SyncState readState(const std::filesystem::path& file);
+// Reads the text of a state file; `file` names it in the errors.
+SyncState parseState(const QByteArray& text, const std::filesystem::path& file);
 // Replaces the file; carddav::Error when any write, flush or the rename
 // fails.
 void writeState(const std::filesystem::path& file, const SyncState& state);

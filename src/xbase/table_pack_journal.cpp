@@ -83,7 +83,7 @@ Renames verifiedJournal(const std::filesystem::path& dbfPath) {
     std::string from, to, size, crc;
     if (!std::getline(fields, from, '\t') || !std::getline(fields, to, '\t') || !std::getline(fields, size, '\t') ||
         !std::getline(fields, crc) || !plainName(from) || !plainName(to) || size.empty() || crc.size() != 8 ||
-        size.find_first_not_of("0123456789") != std::string::npos ||
+        size.size() > 19 || size.find_first_not_of("0123456789") != std::string::npos ||  // 19 digits fit in 64 bits
         crc.find_first_not_of("0123456789abcdef") != std::string::npos)
       refuseJournal(dbfPath, "a line cannot be read");
     Digest listed{std::stoull(size), static_cast<std::uint32_t>(std::stoul(crc, nullptr, 16))};

@@ -82,7 +82,10 @@ DataResult deflateFile(ReplacementFile& out, PosixFile& source) {
   }
 }
 
-DataResult storeFile(ReplacementFile& out, PosixFile& source) {
+// Reads the whole file from its start in blocks, handing each to `use`;
+// returns its size and CRC-32 as input size (no output counted).
+template <typename Use>
+DataResult readWhole(PosixFile& source, Use use) {
   DataResult result;
   std::vector<unsigned char> block(kBlockSize);
   result.crc = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
@@ -91,8 +94,14 @@ DataResult storeFile(ReplacementFile& out, PosixFile& source) {
     result.inputSize += got;
     checkFits(result.inputSize, source.path());
     result.crc = static_cast<std::uint32_t>(crc32(result.crc, block.data(), static_cast<uInt>(got)));
-    out.write(block.data(), got);
+    use(block.data(), got);
   }
+  return result;
+}
+
+DataResult storeFile(ReplacementFile& out, PosixFile& source) {
+  DataResult result = readWhole(source,
+                                [&out](const unsigned char* block, std::size_t length) { out.write(block, length); });
   result.outputSize = result.inputSize;
   return result;
 }
@@ -125,6 +134,11 @@ void writeFileEntry(ReplacementFile& out, PosixFile& source, CentralEntry& entry
   entry.compressedSize = static_cast<std::uint32_t>(data.outputSize);
   entry.uncompressedSize = static_cast<std::uint32_t>(data.inputSize);
   out.patch(headerOffset, encodeLocalHeader(entry));
+}
+
+FileChecksum checksumFile(PosixFile& source) {
+  const DataResult data = readWhole(source, [](const unsigned char*, std::size_t) {});
+  return {data.inputSize, data.crc};
 }
 
 void copyBytes(ReplacementFile& out, const PosixFile& source, std::uint64_t offset, std::uint64_t length) {

@@ -15,6 +15,13 @@ namespace zip {
 // its local header offset is set here.
 void writeFileEntry(ReplacementFile& out, PosixFile& source, CentralEntry& entry);
 
+// The size and CRC-32 of a file's bytes, read from its start in blocks.
+struct FileChecksum {
+  std::uint64_t size = 0;
+  std::uint32_t crc = 0;
+};
+FileChecksum checksumFile(PosixFile& source);
+
 // Copies `length` bytes from `source` at `offset` to the output.
 void copyBytes(ReplacementFile& out, const PosixFile& source, std::uint64_t offset, std::uint64_t length);
 

@@ -44,6 +44,25 @@ PosixFile PosixFile::openForReading(const std::string& path, int* errorNumber) {
   return PosixFile(fd, path);
 }
 
+PosixFile PosixFile::openOrdinaryFile(const std::string& path, std::string* whyNot) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    *whyNot = std::strerror(errno);
+    return {};
+  }
+  PosixFile file(fd, path);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) {
+    *whyNot = std::strerror(errno);
+    return {};
+  }
+  if (!S_ISREG(info.st_mode)) {
+    *whyNot = kNotAnOrdinaryFile;
+    return {};
+  }
+  return file;
+}
+
 std::uint64_t PosixFile::size() const {
   struct stat info {};
   if (::fstat(fd_, &info) != 0) throwIoError("Cannot read the size of", path_, errno);

@@ -21,6 +21,10 @@ class PosixFile {
 
   // Opens an existing file for reading; returns a closed file when it cannot.
   static PosixFile openForReading(const std::string& path, int* errorNumber = nullptr);
+  // Opens an ordinary file for reading without ever waiting: a FIFO or a
+  // device is opened non-blocking and refused, as is a directory. Returns a
+  // closed file and sets `whyNot` to the reason when it cannot.
+  static PosixFile openOrdinaryFile(const std::string& path, std::string* whyNot);
 
   bool isOpen() const { return fd_ >= 0; }
   int descriptor() const { return fd_; }

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstring>
 #include <limits>
 
 #include "zip/entry_encoder.h"
@@ -60,6 +59,20 @@ StoredEntry encodeFile(ReplacementFile& out, PosixFile& source, const std::strin
   return entry;
 }
 
+// Whether the file's bytes are those the entry holds: same size and CRC-32.
+// Equal DOS stamps prove nothing (they count in two-second steps, so a table
+// rewritten within the same two seconds at the same size would look
+// unchanged), hence the read. Reading and summing is far cheaper than
+// deflating; a file that cannot be read counts as changed, and save() then
+// decides what becomes of it.
+bool holdsSameBytes(const std::string& filePath, const CentralEntry& central) {
+  std::string whyNot;
+  PosixFile file = PosixFile::openOrdinaryFile(filePath, &whyNot);
+  if (!file.isOpen()) return false;
+  const FileChecksum sum = checksumFile(file);
+  return sum.size == central.uncompressedSize && sum.crc == central.crc32;
+}
+
 }  // namespace
 
 ZipArchive ZipArchive::open(std::string path) {
@@ -104,7 +117,7 @@ FreshenResult ZipArchive::freshen(const std::string& filePath) {
   }
   const CentralEntry& central = existing->stored.central;
   if (central.modDate == facts.stamp.date && central.modTime == facts.stamp.time &&
-      central.uncompressedSize == facts.size) {
+      central.uncompressedSize == facts.size && holdsSameBytes(filePath, central)) {
     return FreshenResult::Kept;
   }
   existing->pendingFile = filePath;
@@ -123,15 +136,16 @@ bool ZipArchive::hasUnsavedChanges() const {
 void ZipArchive::writeEntry(ReplacementFile& out, const Entry& entry, std::vector<StoredEntry>& written,
                             SaveReport& report, Unreadable unreadable) const {
   if (entry.pendingFile) {
-    int error = 0;
-    PosixFile source = PosixFile::openForReading(*entry.pendingFile, &error);
+    // Opened without waiting: the file may have become a FIFO since freshen().
+    std::string whyNot;
+    PosixFile source = PosixFile::openOrdinaryFile(*entry.pendingFile, &whyNot);
     if (source.isOpen()) {
       written.push_back(encodeFile(out, source, bareEntryName(*entry.pendingFile), entry.stored.central.comment));
       return;
     }
     if (unreadable == Unreadable::Fail)
-      throw ZipError(ZipErrorKind::Io, "Cannot read " + *entry.pendingFile + ": " + std::strerror(error) +
-                                           "; the backup " + path_ + " was left as it was");
+      throw ZipError(ZipErrorKind::Io, "Cannot read " + *entry.pendingFile + ": " + whyNot + "; the backup " + path_ +
+                                           " was left as it was");
     report.unreadable.push_back(*entry.pendingFile);
   }
   if (entry.hasStoredData) written.push_back(copyStoredEntry(out, archive_, entry.stored));

@@ -12,8 +12,8 @@ namespace zip {
 
 enum class FreshenResult {
   Added,     // no entry of that name yet: the file becomes a new last entry
-  Replaced,  // the entry's date, time or size differed from the file's
-  Kept,      // the entry matches the file and stays as it is
+  Replaced,  // the entry's date, time, size or bytes (CRC-32) differed from the file's
+  Kept,      // the entry holds the file's bytes under its stamp and stays as it is
   Skipped,   // missing, not an ordinary file, or hidden: nothing changes
 };
 
@@ -37,8 +37,10 @@ class ZipArchive {
   static ZipArchive open(std::string path);
 
   // Adds the file under its bare name, replaces the entry of that name
-  // (compared without regard to ASCII case) when the file's DOS date, time or
-  // size differs from it, or keeps the entry. The data is read by save().
+  // (compared without regard to ASCII case) when the file's DOS date, time,
+  // size or CRC-32 differs from it, or keeps the entry. Only a file whose
+  // stamp and size match is read, to sum its bytes; one that cannot be read
+  // then is replaced. The data is compressed by save().
   FreshenResult freshen(const std::string& filePath);
 
   bool hasUnsavedChanges() const;

@@ -26,6 +26,8 @@ class ZipError : public std::runtime_error {
 
 // The text shown when an existing archive file is not in a format the writer handles.
 inline constexpr const char* kUnhandledArchiveType = "Unhandled Archive Type";
+// Why a FIFO, a device or a folder in place of a file to back up is refused.
+inline constexpr const char* kNotAnOrdinaryFile = "not an ordinary file";
 
 // Raises an Io error naming the action, the path and errno's text.
 [[noreturn]] void throwIoError(const std::string& action, const std::string& path, int errorNumber);

@@ -10,14 +10,15 @@
 #include "fake_dialogs.h"
 #include "maint/maintenance_command.h"
 #include "maint/maintenance_texts.h"
-#include "zip/zip_archive.h"
 #include "platform/program_folder.h"
+#include "platform/qt/progress_long_work.h"
 #include "store/abort.h"
 #include "store/address_schema.h"
 #include "store/ansi_text.h"
 #include "store/data_module.h"
 #include "temp_data_folder.h"
 #include "xbase/cursor.h"
+#include "zip/zip_archive.h"
 
 namespace {
 
@@ -119,6 +120,22 @@ TEST_F(MaintenanceCommandTest, PacksAsksThenArchivesBothTableFilesInTheProgramFo
   QFile after(archive);
   ASSERT_TRUE(after.open(QIODevice::ReadOnly));
   EXPECT_EQ(after.readAll(), before);
+}
+
+// With the program's long work the pack and the backup run on a worker
+// thread while the event loop goes on; the ThreadSanitizer build runs this.
+TEST_F(MaintenanceCommandTest, PackAndBackupRunOffTheUserInterfaceThread) {
+  platform::qt::ProgressLongWork longWork;
+  const struct Installed {
+    platform::LongWork* previous;
+    ~Installed() { platform::setLongWork(previous); }
+  } installed{platform::setLongWork(&longWork)};
+  dialogs.queueAnswer(true);
+  command.ToolsSpeedClick();
+  EXPECT_EQ(dialogs.texts(), (QStringList{kQuestion, successText(archiveIn(programFolder.path()))}));
+  EXPECT_EQ(namesByIndex(folder.path()), (QStringList{"ABBOT", "ADAMS", "CLARK"}));
+  EXPECT_EQ(zip::ZipArchive::open(archiveIn(programFolder.path()).toStdString()).entryCount(), 2u);
+  expectTableBackInService();
 }
 
 TEST_F(MaintenanceCommandTest, AnsweringNoPacksButWritesNoArchive) {

@@ -129,6 +129,8 @@ TEST_F(Damage, APackJournalThatDoesNotVerifyIsKeptAndChangesNothing) {
       {"other checksum", otherTable,
        [](const std::string& bytes) { return testing::packJournalLine("ADDRESS.DBF.packing", "ADDRESS.DBF", bytes + "x"); }},
       {"garbage", otherTable, [](const std::string&) { return std::string("\x01\x02garbage\t\t\n", 12); }},
+      {"size past 64 bits", otherTable,
+       [](const std::string&) { return "ADDRESS.DBF.packing\tADDRESS.DBF\t123456789012345678901234\t0badc0de\n"; }},
   };
   for (const Case& c : cases) {
     const auto path = freshTable();

@@ -1,6 +1,7 @@
 // `cardlark-db backup` run as a program, the way a scheduled job runs it.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -30,11 +31,22 @@ TEST(BackupTool, FreshensTheDefaultArchiveInTheFolderThenKeepsItAndRefusesAForei
   EXPECT_EQ(tool("backup " + shellQuote(folder.path()), &status),
             "kept " + dbf + "\nkept " + fpt + "\nunchanged " + zip + "\n");
 
-  const std::string other = folder / "other.zip";
+  // Without its memo file, or with a FIFO in its place, the table cannot be
+  // backed up: the job fails and the archive stays as it was.
+  const std::string before = readFile(zip);
   std::filesystem::remove(fpt);
-  tool("backup " + shellQuote(folder.path()) + " " + shellQuote(other), &status);
-  EXPECT_EQ(zip::ZipArchive::open(other).entryCount(), 1u);
+  EXPECT_EQ(tool("backup " + shellQuote(folder.path()), &status), "cardlark-db backup: Cannot back up " + fpt +
+                                                                      ": No such file or directory; the backup " + zip +
+                                                                      " was left as it was\n");
+  EXPECT_EQ(status, 2);
+  ASSERT_EQ(::mkfifo(fpt.c_str(), 0600), 0);
+  EXPECT_EQ(tool("backup " + shellQuote(folder.path()), &status), "cardlark-db backup: Cannot back up " + fpt +
+                                                                      ": not an ordinary file; the backup " + zip +
+                                                                      " was left as it was\n");
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(readFile(zip), before);
 
+  const std::string other = folder / "other.zip";
   writeFile(other, "a text file, not an archive");
   EXPECT_EQ(tool("backup " + shellQuote(folder.path()) + " " + shellQuote(other), &status),
             "cardlark-db backup: Unhandled Archive Type\n");

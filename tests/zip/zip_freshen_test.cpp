@@ -89,6 +89,22 @@ TEST_F(Freshen, AnyDifferenceInDateTimeOrSizeReplacesTheEntryInPlace) {
   }
 }
 
+// A table rewritten within the same two seconds at the same size (a record
+// deleted, a memo block reused) has the entry's stamp and size but other
+// bytes: the entry is replaced, not kept stale.
+TEST_F(Freshen, NewBytesUnderTheSameStampAndSizeReplaceTheEntry) {
+  std::string changed = compressibleText(20000);
+  changed[15000] = '*';
+  writeFile(folder / "ADDRESS.DBF", changed);
+  stamp("ADDRESS.DBF", 11);
+  zip::BackupResult result = backUp();
+  EXPECT_EQ(result.files.at(0).second, FreshenResult::Replaced);
+  EXPECT_EQ(result.files.at(1).second, FreshenResult::Kept);
+  int status = -1;
+  EXPECT_EQ(runShell("unzip -p " + shellQuote(zip()) + " ADDRESS.DBF", &status), changed);
+  EXPECT_EQ(status, 0);
+}
+
 TEST_F(Freshen, NamesCompareWithoutCaseAndNewNamesGoAfterTheExistingEntries) {
   std::filesystem::rename(folder / "ADDRESS.fpt", folder / "address.FPT");
   writeFile(folder / "address.FPT", "changed memo file");
@@ -112,22 +128,59 @@ TEST_F(Freshen, MissingFoldersAndHiddenFilesAreSkippedAndOtherEntriesStay) {
   EXPECT_EQ(entryNames(zip()), (std::vector<std::string>{"ADDRESS.DBF", "ADDRESS.fpt"}));
 }
 
-TEST_F(Freshen, WithoutAMemoFileANewArchiveHoldsOneEntry) {
-  std::filesystem::remove(zip());
-  std::filesystem::remove(folder / "ADDRESS.fpt");
-  backUp();
-  EXPECT_EQ(entryNames(zip()), (std::vector<std::string>{"ADDRESS.DBF"}));
+// A table file that is missing, a FIFO (which must not make the backup wait
+// for a writer) or a folder fails the backup, naming it and the reason; the
+// archive stays byte for byte as it was.
+TEST_F(Freshen, AMissingOrIrregularTableFileFailsTheBackupAndKeepsTheArchive) {
+  struct Case {
+    const char* file;
+    std::function<void(const std::string&)> replace;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"ADDRESS.fpt", [](const std::string&) {}, "No such file or directory"},
+      {"ADDRESS.DBF", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); },
+       "not an ordinary file"},
+      {"ADDRESS.fpt", [](const std::string& path) { std::filesystem::create_directory(path); }, "not an ordinary file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    SetUp();
+    const std::string before = readFile(zip()), path = folder / c.file;
+    std::filesystem::remove(path);
+    c.replace(path);
+    try {
+      backUp();
+      ADD_FAILURE() << "the backup did not fail";
+    } catch (const zip::ZipError& e) {
+      EXPECT_EQ(std::string(e.what()),
+                "Cannot back up " + path + ": " + c.reason + "; the backup " + zip() + " was left as it was");
+    }
+    EXPECT_EQ(readFile(zip()), before);
+    std::filesystem::remove(path);
+  }
 }
 
+// A file that goes away or becomes a FIFO between freshen() and save():
+// left out or failing, never waited for.
 TEST_F(Freshen, AFileThatCannotBeReadKeepsItsPreviousEntry) {
-  const std::string before = readFile(zip());
-  writeFile(folder / "ADDRESS.fpt", "newer memo");
-  ZipArchive archive = ZipArchive::open(zip());
-  ASSERT_EQ(archive.freshen(folder / "ADDRESS.fpt"), FreshenResult::Replaced);
-  std::filesystem::remove(folder / "ADDRESS.fpt");  // gone before the save reads it
-  zip::SaveReport report = archive.save();
-  EXPECT_EQ(report.unreadable, std::vector<std::string>{folder / "ADDRESS.fpt"});
-  EXPECT_EQ(readFile(zip()), before);
+  for (bool fifo : {false, true}) {
+    SCOPED_TRACE(fifo ? "FIFO" : "removed");
+    SetUp();
+    const std::string before = readFile(zip()), memo = folder / "ADDRESS.fpt";
+    writeFile(memo, "newer memo");
+    ZipArchive archive = ZipArchive::open(zip());
+    ASSERT_EQ(archive.freshen(memo), FreshenResult::Replaced);
+    std::filesystem::remove(memo);  // gone before the save reads it
+    if (fifo) {
+      ASSERT_EQ(::mkfifo(memo.c_str(), 0600), 0);
+      EXPECT_THROW(archive.save(ZipArchive::Unreadable::Fail), zip::ZipError);
+    }
+    zip::SaveReport report = archive.save();
+    EXPECT_EQ(report.unreadable, std::vector<std::string>{memo});
+    EXPECT_EQ(readFile(zip()), before);
+    std::filesystem::remove(memo);
+  }
 }
 
 // A table file that exists but cannot be read fails the backup with its name
