@@ -19,10 +19,11 @@ struct BackupResult {
 // Opens (or starts) the archive, freshens it with the files in order and saves
 // it once. One save for the whole set keeps the table and memo file of the
 // archive from two different moments: the archive holds either the previous
-// pair or the new one, never a new table beside an old memo file. Every file
-// is required: one that is missing, not an ordinary file (a FIFO, a folder)
-// or cannot be read fails the backup (ZipError Io naming it and the reason)
-// and the archive stays as it was.
+// pair or the new one, never a new table beside an old memo file. The first
+// file (the table) is required; a later one that is missing is passed over
+// (Skipped). A missing table, a file that is not an ordinary file (a FIFO, a
+// folder) or one that cannot be read fails the backup (ZipError Io naming it
+// and the reason) and the archive stays as it was.
 BackupResult backupFiles(const std::string& archivePath, const std::vector<std::string>& filePaths);
 
 }  // namespace zip

@@ -128,6 +128,13 @@ TEST_F(Freshen, MissingFoldersAndHiddenFilesAreSkippedAndOtherEntriesStay) {
   EXPECT_EQ(entryNames(zip()), (std::vector<std::string>{"ADDRESS.DBF", "ADDRESS.fpt"}));
 }
 
+TEST_F(Freshen, WithoutAMemoFileANewArchiveHoldsOneEntry) {
+  std::filesystem::remove(zip());
+  std::filesystem::remove(folder / "ADDRESS.fpt");
+  backUp();
+  EXPECT_EQ(entryNames(zip()), (std::vector<std::string>{"ADDRESS.DBF"}));
+}
+
 // A table file that is missing, a FIFO (which must not make the backup wait
 // for a writer) or a folder fails the backup, naming it and the reason; the
 // archive stays byte for byte as it was.
@@ -138,7 +145,7 @@ TEST_F(Freshen, AMissingOrIrregularTableFileFailsTheBackupAndKeepsTheArchive) {
     const char* reason;
   };
   const Case cases[] = {
-      {"ADDRESS.fpt", [](const std::string&) {}, "No such file or directory"},
+      {"ADDRESS.DBF", [](const std::string&) {}, "No such file or directory"},
       {"ADDRESS.DBF", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); },
        "not an ordinary file"},
       {"ADDRESS.fpt", [](const std::string& path) { std::filesystem::create_directory(path); }, "not an ordinary file"},
