@@ -97,7 +97,7 @@ void TDM::closeFilterAndPack() {
 void TDM::tblAddressBeforePost(EngineTable& table) {
   postingNewEntry_ = false;
   if (table.state() == DatasetState::Insert) {
-    if (keyExists(QByteArray::fromStdString(book::nameIndexKey(table.bytes(kNameField).toStdString())))) {
+    if (nameExists(table.bytes(kNameField))) {
       const QString name = table.text(kNameField);
       platform::dialogs().message(QStringLiteral("ERROR! entry already exists for: ") + name);
       throw Abort();
@@ -106,17 +106,25 @@ void TDM::tblAddressBeforePost(EngineTable& table) {
   }
 }
 
-// Looks the new name's key (the book's name rule) up in the index through
-// tblFilter; the book dates and stores the record after this. The new record is not in
-// the file before the post, so it never finds itself. tblFilter is left open
-// when it was open: a name-and-memo search reads memos through it.
-bool TDM::keyExists(const QByteArray& key) {
+// Looks the new name up by the book's name rule through tblFilter: by its
+// key in the name tag, or, for a table shown without the tag (it could not
+// be built), by a walk comparing name keys. The book dates and stores the
+// record after this. The new record is not in the file before the post, so
+// it never finds itself. tblFilter is left open when it was open: a
+// name-and-memo search reads memos through it.
+bool TDM::nameExists(const QByteArray& name) {
   const bool wasOpen = tblFilter.isActive();
   bool found = false;
   runThenRestore(
       [&] {
         tblFilter.open();
-        found = tblFilter.seekExactKey(key);
+        if (!tblFilter.indexName().isEmpty()) {
+          found = tblFilter.seekExactKey(QByteArray::fromStdString(book::nameIndexKey(name.toStdString())));
+          return;
+        }
+        const std::string key = book::nameKey(name.toStdString());
+        for (tblFilter.first(); !found && !tblFilter.eof(); tblFilter.next())
+          found = book::nameKey(tblFilter.bytes(kNameField).toStdString()) == key;
       },
       [&] {
         if (!wasOpen) tblFilter.close();

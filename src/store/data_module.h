@@ -78,7 +78,7 @@ class TDM : public QObject {
 
  private:
   void maintainExclusively(const QString& step, void (xbase::Cursor::*operation)());
-  bool keyExists(const QByteArray& key);
+  bool nameExists(const QByteArray& name);
   std::string memoOfRecord(std::uint32_t recordNumber);
   void endMemoPass();  // after a pass over tblAddress that read memos
 
