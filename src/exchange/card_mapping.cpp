@@ -22,12 +22,12 @@ std::string joinParts(const std::vector<std::string>& parts, std::size_t from = 
 
 std::string nameOf(const Card& card) {
   for (const Property& p : card.properties)
-    if (p.name == "FN" && !unescapeText(p.value).empty()) return unescapeText(p.value);
+    if (p.name == "FN" && !cleanName(unescapeText(p.value)).empty()) return unescapeText(p.value);
   for (const Property& p : card.properties) {
     if (p.name != "N") continue;
     const std::vector<std::string> parts = splitComponents(p.value);
-    const std::string family = parts.empty() ? "" : parts[0];
-    const std::string given = parts.size() < 2 ? "" : parts[1];
+    const std::string family = parts.empty() ? "" : cleanName(parts[0]);
+    const std::string given = parts.size() < 2 ? "" : cleanName(parts[1]);
     if (!family.empty() && !given.empty()) return family + ", " + given;
     return family + given;
   }
@@ -92,8 +92,8 @@ ContactDraft draftFromCard(const Card& card) {
   ContactDraft draft;
   draft.line = card.line;
   draft.name = nameOf(card);
-  if (draft.name.find_first_not_of(' ') == std::string::npos) draft.name = nameWithoutFnOrN(card);
-  if (draft.name.find_first_not_of(' ') == std::string::npos)
+  if (cleanName(draft.name).empty()) draft.name = nameWithoutFnOrN(card);
+  if (cleanName(draft.name).empty())
     throw ReadError(card.line, "the card that starts here has neither FN nor N, nor ORG, EMAIL or TEL");
   for (const Property& p : card.properties) addProperty(draft, p);
   return draft;

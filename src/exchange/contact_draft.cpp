@@ -10,10 +10,11 @@
 namespace exchange {
 namespace {
 
-// Without trailing blanks; leading ones are part of a name's key.
+// Without blanks at either end.
 std::string trimmed(std::string_view text) {
-  const std::size_t last = text.find_last_not_of(' ');
-  return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
 // Whether the item `value`, written as `line`, is among `known`: the value
@@ -55,12 +56,19 @@ std::string replaceLineBreaks(std::string_view text, std::string_view breakWith)
   return out;
 }
 
+std::string cleanName(std::string_view name) {
+  std::string out(name);
+  // Line breaks, tabs, NULs and the other ASCII controls: a table's name
+  // holds none of them.
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  return trimmed(out);
+}
+
 ImportedEntry makeEntry(const ContactDraft& draft, const CodePage& codePage) {
   ImportedEntry result;
   result.line = draft.line;
-  std::string name = replaceLineBreaks(draft.name, " ");
-  std::replace(name.begin(), name.end(), '\t', ' ');
-  name = trimmed(toTable(name, codePage, result.replaced));
+  const std::string name = toTable(cleanName(draft.name), codePage, result.replaced);
   if (name.empty()) throw ReadError(draft.line, "the contact has no name");
   result.entry.name = trimmed(std::string_view(name).substr(0, book::kNameWidth));
 

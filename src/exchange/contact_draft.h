@@ -4,8 +4,9 @@
 // turns it into an entry of the table (NAME and memo). Every reader (vCard,
 // CSV) fills a draft, so all of them share that rule:
 //
-// - NAME is the draft's name with line breaks and tabs as blanks, in the
-//   table's code page, cut to the field's width.
+// - NAME is the draft's name with line breaks, tabs and other control
+//   characters as blanks, without blanks at either end, in the table's code
+//   page, cut to the field's width. A name with nothing else is no name.
 // - The memo holds one block per line of the draft, in the draft's order,
 //   joined by CR LF: notes as they are (their line breaks as CR LF),
 //   labelled values as "Label: value" on one line.
@@ -57,6 +58,11 @@ struct ImportedEntry {
 // The entry of `draft` by the rule above; ReadError at the draft's line
 // when it has no name.
 ImportedEntry makeEntry(const ContactDraft& draft, const CodePage& codePage);
+
+// `name` as NAME holds it, before the code page and the cut: ASCII control
+// characters (NUL, tab, line breaks, ...) as blanks, no blanks at either end.
+// Empty when nothing else is left: the contact has no name.
+std::string cleanName(std::string_view name);
 
 // Line breaks (CR LF, CR, LF) in `text` replaced by `breakWith`.
 std::string replaceLineBreaks(std::string_view text, std::string_view breakWith);

@@ -44,11 +44,12 @@ class Parser {
   // One field; `more` tells whether another follows in the same record.
   std::string field(bool& more) {
     std::string value;
+    const std::size_t start = line_;
     if (pos_ < text_.size() && text_[pos_] == '"') {
-      const std::size_t opened = line_;
       ++pos_;
       while (true) {
-        if (pos_ >= text_.size()) throw ReadError(opened, "a quoted field is not closed");
+        if (pos_ >= text_.size()) throw ReadError(start, "a quoted field is not closed");
+        checkValueLength(value.size(), start, "a field");
         const char c = text_[pos_++];
         if (c == '"') {
           if (pos_ < text_.size() && text_[pos_] == '"') {
@@ -65,6 +66,7 @@ class Parser {
         throw ReadError(line_, "text after the closing quote of a field (a quote inside a field is written \"\")");
     } else {
       const std::size_t end = std::min(text_.find_first_of(std::string{separator_, '\r', '\n'}, pos_), text_.size());
+      checkValueLength(end - pos_, start, "a field");
       value = text_.substr(pos_, end - pos_);
       pos_ = end;
     }

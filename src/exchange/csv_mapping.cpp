@@ -40,6 +40,14 @@ Column columnOf(std::string_view header) {
   return Column::Other;
 }
 
+// A spreadsheet takes a cell that starts with one of =, +, -, @, tab or CR
+// for a formula and runs it; a ' before such a field makes it text.
+std::string asSpreadsheetText(std::string field) {
+  if (!field.empty() && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos)
+    field.insert(0, 1, '\'');
+  return field;
+}
+
 ContactDraft draftFromRecord(const CsvRecord& header, const std::vector<Column>& columns, const CsvRecord& record) {
   if (record.fields.size() > header.fields.size())
     throw ReadError(record.line, std::to_string(record.fields.size()) + " fields, but the header names " +
@@ -60,7 +68,7 @@ ContactDraft draftFromRecord(const CsvRecord& header, const std::vector<Column>&
       case Column::Other: draft.addLabelled(header.fields[i], value); break;
     }
   }
-  if (draft.name.empty()) draft.name = !last.empty() && !first.empty() ? last + ", " + first : last + first;
+  if (cleanName(draft.name).empty()) draft.name = !last.empty() && !first.empty() ? last + ", " + first : last + first;
   return draft;
 }
 
@@ -93,6 +101,7 @@ void appendCsvEntry(std::string& out, const book::Entry& entry, const CodePage& 
     if (!items.empty()) fields[i + 1] = fromTable(items.front(), codePage);
   }
   fields[4] = fromTable(entry.memo, codePage);
+  for (std::string& field : fields) field = asSpreadsheetText(std::move(field));
   appendCsvRecord(out, fields);
 }
 

@@ -27,6 +27,9 @@ namespace exchange {
 std::vector<ImportedEntry> entriesFromCsv(std::string_view file, const CodePage& codePage);
 
 void appendCsvHeader(std::string& out);
+// A field starting with =, +, -, @, tab or CR is written with a ' before it,
+// so that a spreadsheet shows it as text instead of running it as a formula;
+// reading the file back keeps that '.
 void appendCsvEntry(std::string& out, const book::Entry& entry, const CodePage& codePage);
 
 }  // namespace exchange

@@ -6,6 +6,7 @@
 #include "exchange/card_mapping.h"
 #include "exchange/csv_mapping.h"
 #include "exchange/read_error.h"
+#include "exchange/utf8.h"
 #include "book/address_book.h"
 #include "xbase/cursor.h"
 #include "xbase/dbf_text.h"
@@ -21,6 +22,27 @@ std::string readWholeFile(const std::filesystem::path& file) {
   text << in.rdbuf();
   if (in.bad()) throw xbase::Error(xbase::ErrorCode::Io, "Cannot read " + file.string());
   return std::move(text).str();
+}
+
+// The file's text as UTF-8: UTF-16 with a byte order mark is converted;
+// UTF-32 and UTF-16 without a mark (a NUL among the first two bytes) are
+// refused, rather than read as UTF-8 and refused for text outside a card.
+std::string asUtf8(std::string text, const std::filesystem::path& file) {
+  const auto refuse = [&](const std::string& why) {
+    return xbase::Error(xbase::ErrorCode::Argument, file.string() + ": " + why + "; nothing was imported");
+  };
+  const std::string_view bytes = text;
+  if (bytes.starts_with(std::string_view("\xFF\xFE\0\0", 4)) || bytes.starts_with(std::string_view("\0\0\xFE\xFF", 4)))
+    throw refuse("the file is UTF-32 text; save it as UTF-8");
+  const bool little = bytes.starts_with("\xFF\xFE");
+  if (little || bytes.starts_with("\xFE\xFF")) {
+    std::optional<std::string> utf8 = utf16ToUtf8(bytes.substr(2), !little);
+    if (!utf8) throw refuse("the UTF-16 text is broken (an odd number of bytes or a lone surrogate)");
+    return std::move(*utf8);
+  }
+  if (bytes.find('\0') < 2)
+    throw refuse("the file holds NUL bytes, like UTF-16 text without a byte order mark; save it as UTF-8");
+  return text;
 }
 
 std::vector<ImportedEntry> readEntries(std::string_view text, FileKind kind, const CodePage& codePage) {
@@ -40,7 +62,7 @@ std::optional<FileKind> fileKindOf(const std::filesystem::path& file) {
 }
 
 FileEntries readExchangeFile(const std::filesystem::path& file, FileKind kind, const CodePage& codePage) {
-  const std::string text = readWholeFile(file);
+  const std::string text = asUtf8(readWholeFile(file), file);
   try {
     return {file, readEntries(text, kind, codePage)};
   } catch (const ReadError& e) {

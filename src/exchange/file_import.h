@@ -27,9 +27,11 @@ struct FileEntries {
   std::vector<ImportedEntry> entries;
 };
 
-// Reads and maps the whole of `file`. A file the reader refuses throws
-// xbase::Error Argument "FILE line N: what is wrong; nothing was imported";
-// one that cannot be read, xbase::Error NotFound or Io.
+// Reads and maps the whole of `file`, UTF-8 or UTF-16 with a byte order
+// mark. A file the reader refuses throws xbase::Error Argument "FILE line N:
+// what is wrong; nothing was imported" ("FILE: ..." for UTF-32 and for
+// UTF-16 without a mark); one that cannot be read, xbase::Error NotFound or
+// Io.
 FileEntries readExchangeFile(const std::filesystem::path& file, FileKind kind, const CodePage& codePage);
 
 // An entry whose name was taken: `name` is the name it had (skipped) or

@@ -9,6 +9,10 @@
 
 namespace exchange {
 
+// The longest text value a reader accepts, in bytes: a vCard value, a CSV
+// field.
+inline constexpr std::size_t kLongestValue = 256 * 1024;
+
 class ReadError : public std::runtime_error {
  public:
   ReadError(std::size_t line, const std::string& message)
@@ -18,5 +22,13 @@ class ReadError : public std::runtime_error {
  private:
   std::size_t line_;
 };
+
+// Throws ReadError at `line` when `bytes` exceeds kLongestValue; `what`
+// names the value ("a value", "a field").
+inline void checkValueLength(std::size_t bytes, std::size_t line, const std::string& what) {
+  if (bytes > kLongestValue)
+    throw ReadError(line,
+                    what + " longer than " + std::to_string(kLongestValue) + " bytes (256 KiB), the most accepted");
+}
 
 }  // namespace exchange

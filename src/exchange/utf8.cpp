@@ -49,6 +49,29 @@ std::size_t validUtf8Prefix(std::string_view text) {
   return pos;
 }
 
+std::optional<std::string> utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  if (bytes.size() % 2 != 0) return std::nullopt;
+  const auto unit = [&](std::size_t i) -> char32_t {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? (first << 8 | second) : (second << 8 | first);
+  };
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    char32_t code = unit(i);
+    if (code >= 0xDC00 && code <= 0xDFFF) return std::nullopt;
+    if (code >= 0xD800 && code <= 0xDBFF) {
+      const char32_t low = i + 3 < bytes.size() ? unit(i + 2) : 0;
+      if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
+      code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    appendUtf8(out, code);
+  }
+  return out;
+}
+
 std::string_view withoutBom(std::string_view text) {
   return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
 }

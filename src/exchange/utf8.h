@@ -23,6 +23,10 @@ std::size_t validUtf8Prefix(std::string_view text);
 
 using codepage::appendUtf8;
 
+// UTF-16 `bytes` (without a byte order mark) as UTF-8; nothing for an odd
+// number of bytes or a surrogate without its other half.
+std::optional<std::string> utf16ToUtf8(std::string_view bytes, bool bigEndian);
+
 // `text` without a UTF-8 byte order mark at its start.
 std::string_view withoutBom(std::string_view text);
 

@@ -55,6 +55,30 @@ bool isQuotedPrintable(std::string_view line) {
   return xbase::asciiUpper(head(line)).find("QUOTED-PRINTABLE") != std::string::npos;
 }
 
+// Whether a logical line that grows as its continuations are joined asks
+// for quoted-printable. Each byte is looked at once, so a line of many soft
+// breaks is joined in linear time; until the ":" after the parameters shows
+// up (a quote left open hides it) the answer is no.
+class QuotedPrintableHead {
+ public:
+  bool of(std::string_view line) {
+    for (; !known_ && scanned_ < line.size(); ++scanned_) {
+      if (line[scanned_] == '"') quoted_ = !quoted_;
+      if (line[scanned_] == ':' && !quoted_) {
+        known_ = true;
+        answer_ = isQuotedPrintable(line.substr(0, scanned_));
+      }
+    }
+    return answer_;
+  }
+
+ private:
+  std::size_t scanned_ = 0;
+  bool quoted_ = false;
+  bool known_ = false;
+  bool answer_ = false;
+};
+
 bool isBase64Line(std::string_view line) {
   if (line.empty()) return false;
   for (const char c : line)
@@ -68,13 +92,14 @@ bool isBase64Line(std::string_view line) {
 // base64 value up to the blank line that ends it.
 std::string takeLogicalLine(Lines& lines, bool version21) {
   std::string line(lines.take());
+  QuotedPrintableHead quotedPrintable;
   while (!lines.atEnd()) {
     const std::string_view next = lines.peek();
     if (!next.empty() && (next[0] == ' ' || next[0] == '\t')) {
       // 2.1 folds at a blank and keeps it; later versions drop one blank.
       line += version21 ? next : next.substr(1);
       lines.take();
-    } else if (!line.empty() && line.back() == '=' && isQuotedPrintable(line)) {
+    } else if (!line.empty() && line.back() == '=' && quotedPrintable.of(line)) {
       line.pop_back();
       line += next;
       lines.take();
@@ -189,9 +214,7 @@ Property parseProperty(std::string_view line, std::size_t number) {
     return property;
   }
   std::string raw(line.substr(nameAndParameters.size() + 1));
-  if (raw.size() > kLongestValue)
-    throw ReadError(number, "a value of " + std::to_string(raw.size()) + " bytes, more than the " +
-                                std::to_string(kLongestValue) + " accepted");
+  checkValueLength(raw.size(), number, "a value");
   if (xbase::asciiUpper(property.parameter("ENCODING")) == "QUOTED-PRINTABLE") raw = decodeQuotedPrintable(raw, number);
   property.value = toUtf8(std::move(raw), property.parameter("CHARSET"), number);
   return property;

@@ -41,9 +41,6 @@ struct Card {
   std::vector<Property> properties;  // in file order, without BEGIN, END and VERSION
 };
 
-// A text value longer than this many bytes is refused.
-inline constexpr std::size_t kLongestValue = 256 * 1024;
-
 // Every card of the file. Throws ReadError for text outside a card, a card
 // without END:VCARD, a line without ":", broken quoted-printable, a
 // character set other than UTF-8, ISO-8859-1 and Windows-1252, invalid

@@ -6,6 +6,8 @@
 #include "report/page_flow.h"
 #include "report/report_units.h"
 #include "report/text_layout.h"
+#include "rtf/document.h"
+#include "rtf/reader.h"
 
 namespace report {
 
@@ -104,7 +106,10 @@ struct AddressReportLayout::State {
       memo.width = fromLayoutPixels(settings.textOutput ? kMemoWidth - kTextOutputMemoNarrower : kMemoWidth);
       memo.height = fromLayoutPixels(kMemoHeight);
       memo.stretch = true;
-      memo.lines = formatLines(memoLines(entry.memo), {memo.width, false}, metrics.regular.width);
+      // A rich-text memo prints its text, not its markup.
+      const std::string text = rtf::isRtf(entry.memo) ? rtf::plainText(rtf::read(entry.memo, settings.codePage))
+                                                      : entry.memo;
+      memo.lines = formatLines(memoLines(text), {memo.width, false}, metrics.regular.width);
       if (memo.height < metrics.regular.lineHeight + 1) memo.height = metrics.regular.lineHeight + 1;
       band.items.push_back(std::move(memo));
     }

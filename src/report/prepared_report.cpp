@@ -1,5 +1,6 @@
 #include "report/prepared_report.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -11,6 +12,7 @@ namespace {
 constexpr std::size_t kMagicSize = 8;
 constexpr std::uint32_t kFirstVersion = 1;  // no code page byte: Windows-1252
 constexpr double kLargestPosition = 100000;  // ten metres in tenths of a millimetre
+constexpr double kSmallestPaper = 10;        // one millimetre
 constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
 constexpr std::uint64_t kFnvPrime = 1099511628211ull;
 
@@ -139,7 +141,13 @@ PreparedReport readPreparedReport(std::string_view bytes) {
   PageSetup& s = report.setup;
   for (double* v : {&s.paperWidth, &s.paperHeight, &s.leftMargin, &s.topMargin, &s.rightMargin, &s.bottomMargin})
     *v = in.position();
-  if (s.paperWidth <= 0 || s.paperHeight <= 0) Reader::fail("the paper size is not positive");
+  // The preview scales by the paper's size: a tiny or negative one would
+  // make its sizes overflow.
+  if (!(s.paperWidth >= kSmallestPaper && s.paperHeight >= kSmallestPaper))
+    Reader::fail("the paper size is out of range (1 mm to 10 m)");
+  if (!(std::min({s.leftMargin, s.topMargin, s.rightMargin, s.bottomMargin}) >= 0 &&
+        s.leftMargin + s.rightMargin < s.paperWidth && s.topMargin + s.bottomMargin < s.paperHeight))
+    Reader::fail("the margins are negative or leave no room on the paper");
   if (version != kFirstVersion) s.codePage = codepage::CodePage::fromMark(static_cast<std::uint8_t>(in.take(1)[0]));
   const std::uint32_t pageCount = in.count(kPageMinSize);
   report.pages.reserve(pageCount);

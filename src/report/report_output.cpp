@@ -1,11 +1,15 @@
 #include "report/report_output.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+#include <memory>
 #include <sstream>
 
 #include "report/address_report.h"
@@ -18,30 +22,59 @@ namespace {
 
 constexpr int kPdfResolution = 1200;
 
+// A file written beside its target and renamed over it on commit(). A
+// target that exists but is no regular file (a device, a pipe) cannot be
+// replaced and is written directly. Unbuffered, every write reaches the
+// system at once, so that its failure carries the system's reason.
 class SafeFile {
  public:
-  explicit SafeFile(const QString& path) : file_(path) {
-    if (!file_.open(QIODevice::WriteOnly)) fail();
+  SafeFile(const QString& path, bool buffered) {
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile())
+      file_ = std::make_unique<QFile>(path);
+    else
+      file_ = std::make_unique<QSaveFile>(path);
+    errno = 0;
+    if (!file_->open(buffered ? QIODevice::WriteOnly : QIODevice::WriteOnly | QIODevice::Unbuffered)) fail();
   }
+  // A write may take only part of the bytes (a disk filling up); the rest is
+  // written again, and that write's failure tells why.
   void write(const std::string& bytes) {
-    if (file_.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) fail();
+    for (std::size_t done = 0; done < bytes.size();) {
+      errno = 0;
+      const qint64 put = file_->write(bytes.data() + done, static_cast<qint64>(bytes.size() - done));
+      if (put <= 0) fail();
+      done += static_cast<std::size_t>(put);
+    }
   }
-  QIODevice& device() { return file_; }
+  QIODevice& device() { return *file_; }
   void commit() {
-    if (!file_.commit()) fail();
+    errno = 0;
+    if (auto* save = dynamic_cast<QSaveFile*>(file_.get())) {
+      if (!save->commit()) fail();
+      return;
+    }
+    if (!file_->flush()) fail();
+    file_->close();
+    if (file_->error() != QFileDevice::NoError) fail();
   }
 
  private:
+  // Qt's reason, or the system's where Qt has none ("Unknown error").
   [[noreturn]] void fail() {
-    throw ReportOutputError(QStringLiteral("Cannot write %1: %2").arg(file_.fileName(), file_.errorString()).toStdString());
+    const int error = errno;
+    QString reason = file_->errorString();
+    if ((file_->error() == QFileDevice::NoError || reason == QLatin1String("Unknown error")) && error != 0)
+      reason = QString::fromLocal8Bit(std::strerror(error));
+    throw ReportOutputError(QStringLiteral("Cannot write %1: %2").arg(file_->fileName(), reason).toStdString());
   }
-  QSaveFile file_;
+  std::unique_ptr<QFileDevice> file_;
 };
 
 }  // namespace
 
 void writeTextFile(const QString& path, const PageSetup& setup, const PageProducer& pages) {
-  SafeFile file(path);
+  SafeFile file(path, false);
   std::ostringstream out;
   TextExportFilter filter(out);
   filter.start(setup.paperWidth, setup.paperHeight, kReportFontPoints);
@@ -56,7 +89,7 @@ void writeTextFile(const QString& path, const PageSetup& setup, const PageProduc
 }
 
 void writePdfFile(const QString& path, const PageSetup& setup, const QString& title, const PageProducer& pages) {
-  SafeFile file(path);
+  SafeFile file(path, true);  // the PDF writer writes many small pieces
   {
     QPdfWriter writer(&file.device());
     writer.setTitle(title);
@@ -84,7 +117,7 @@ void writePdfFile(const QString& path, const PageSetup& setup, const QString& ti
 }
 
 void writeWholeFile(const QString& path, const std::string& bytes) {
-  SafeFile file(path);
+  SafeFile file(path, false);
   file.write(bytes);
   file.commit();
 }

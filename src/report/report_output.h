@@ -20,7 +20,8 @@ class ReportOutputError : public std::runtime_error {
 
 // The report's files. Each is written to a temporary file beside the target
 // and renamed over it only when complete, so a failure leaves any earlier
-// file of that name as it was and no half-written one. Pages are taken one
+// file of that name as it was and no half-written one; a target that is no
+// regular file (a device, a pipe) is written directly. Pages are taken one
 // at a time and not held.
 
 // The plain-text export of the pages.

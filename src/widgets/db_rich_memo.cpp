@@ -22,6 +22,7 @@ DbRichMemo::DbRichMemo(QWidget* parent) : QTextEdit(parent) {
     colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
   setPalette(colours);
   guard_ = new TextGuard(this, [this] { return link_.codePage(); });
+  guard_->keepInDocument(kLayoutBreak);
   connect(this, &QTextEdit::textChanged, this, &DbRichMemo::storeText);
 
   link_.setField(QStringLiteral("INFO"));

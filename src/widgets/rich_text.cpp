@@ -27,6 +27,7 @@ std::string bytesOf(const QString& text, const codepage::CodePage& page) {
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(text.size()));
   for (const char32_t code : text.toUcs4()) {
+    if (code == kLayoutBreak) continue;
     if (code == QChar::LineSeparator)
       bytes.push_back('\n');
     else
@@ -90,6 +91,32 @@ class TableBuilder {
   const codepage::CodePage& page_;
 };
 
+// A word gets a kLayoutBreak at a format change after kLongWord characters,
+// anywhere after kLongestWord.
+constexpr qsizetype kLongWord = 32;
+constexpr qsizetype kLongestWord = 256;
+
+bool breaksWords(QChar c) { return c == u' ' || c == u'\t' || c == QChar::LineSeparator; }
+
+// The text of a run with its layout breaks; `word` counts the characters
+// since the last blank, tab or line break, across runs.
+QString withLayoutBreaks(const QString& text, qsizetype& word) {
+  QString out;
+  out.reserve(text.size() + text.size() / kLongestWord + 1);
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (breaksWords(text[i])) {
+      word = 0;
+    } else if (word >= (i == 0 ? kLongWord : kLongestWord)) {
+      out.append(QChar(kLayoutBreak));
+      word = 1;
+    } else {
+      ++word;
+    }
+    out.append(text[i]);
+  }
+  return out;
+}
+
 void appendRun(rtf::Paragraph& paragraph, rtf::Run run) {
   if (run.text.empty()) return;
   if (!paragraph.runs.empty() && paragraph.runs.back().format == run.format)
@@ -106,8 +133,9 @@ void fillTextDocument(const rtf::Document& document, QTextDocument& target, cons
   cursor.beginEditBlock();
   for (std::size_t p = 0; p < document.paragraphs.size(); ++p) {
     if (p > 0) cursor.insertBlock();
+    qsizetype word = 0;  // characters since the last blank, tab or line break
     for (const rtf::Run& run : document.paragraphs[p].runs)
-      cursor.insertText(unicodeOf(run.text, page), charFormatOf(run.format, document));
+      cursor.insertText(withLayoutBreaks(unicodeOf(run.text, page), word), charFormatOf(run.format, document));
   }
   cursor.endEditBlock();
 }

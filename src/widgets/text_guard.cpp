@@ -83,7 +83,7 @@ bool TextGuard::clean(QTextDocument* document) {
     qsizetype start = i - 1;
     if (start > 0 && text.at(start).isLowSurrogate() && text.at(start - 1).isHighSurrogate()) --start;
     const char32_t code = characterAt(text, start);
-    if (!page.canHold(code) && code != QChar::ParagraphSeparator && code != QChar::LineSeparator) {
+    if (!page.canHold(code) && code != QChar::ParagraphSeparator && code != QChar::LineSeparator && code != kept_) {
       first = code;
       if (!joined) cursor.joinPreviousEditBlock();
       joined = true;

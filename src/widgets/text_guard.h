@@ -17,6 +17,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "codepage/code_page.h"
 
@@ -42,6 +43,10 @@ class TextGuard : public QObject {
   // inserted them (one undo step). True when it removed any.
   bool clean(QTextDocument* document);
 
+  // Lets `character` stay in a document that clean() cleans: the editor puts
+  // it there itself and drops it before storing (widgets::kLayoutBreak).
+  void keepInDocument(char32_t character) { kept_ = character; }
+
   // Removes refused characters from `text`, moving `position` back by those
   // before it. True when it removed any.
   bool clean(QString& text, int& position);
@@ -54,6 +59,7 @@ class TextGuard : public QObject {
 
   QWidget* editor_;
   std::function<codepage::CodePage()> codePage_;
+  std::optional<char32_t> kept_;
 };
 
 // "The character "Ł" (U+0141) cannot be stored in this table (code page 1252)."

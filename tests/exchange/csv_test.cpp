@@ -2,6 +2,13 @@
 
 #include "exchange/csv.h"
 #include "exchange/csv_mapping.h"
+#include "exchange/file_import.h"
+#include "xbase/error.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace exchange {
 namespace {
@@ -42,9 +49,12 @@ TEST(Csv, BadInputNamesTheLine) {
       {"Name,Notes\nAnn,a,b\n", 2, "3 fields"},
       {"Name,Notes\nAnn,a\n,only notes\n", 3, "no name"},
       {"", 1, "empty"},
+      {"Name,Notes\n" + std::string(2, '\0') + ",x\n", 2, "no name"},
+      {"Name,Notes\nAnn,\"" + std::string(4 << 20, 'x') + "\"\n", 2, "256 KiB"},
+      {"Name\nAnn\n" + std::string(4 << 20, 'x') + "\n", 3, "256 KiB"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
+    SCOPED_TRACE(c.text.substr(0, 40));
     try {
       entriesFromCsv(c.text, CodePage());
       ADD_FAILURE() << "accepted";
@@ -72,21 +82,75 @@ TEST(CsvImport, RecognisesCommonColumnsAndKeepsTheRest) {
   EXPECT_EQ(entries[1].line, 4u);
 }
 
-TEST(CsvExport, RoundTripKeepsNameAndMemo) {
-  const book::Entry entries[] = {
-      {"Smith, Bob", "Phone: 206-555-1234\r\nEmail: bob@example.com\r\n\"quoted\", www.example.com"},
-      {"Caf\xE9", ""},
+TEST(CsvExport, RoundTripKeepsNameAndMemoButFormulasBecomeText) {
+  const struct {
+    book::Entry entry;
+    const char* record;  // as written
+    book::Entry back;    // as read again
+  } cases[] = {
+      {{"Smith, Bob", "Phone: 206-555-1234\r\nEmail: bob@example.com\r\n\"quoted\", www.example.com"},
+       "\"Smith, Bob\",bob@example.com,206-555-1234,www.example.com,\"Phone: 206-555-1234\r\nEmail: "
+       "bob@example.com\r\n\"\"quoted\"\", www.example.com\"",
+       {"Smith, Bob", "Phone: 206-555-1234\r\nEmail: bob@example.com\r\n\"quoted\", www.example.com"}},
+      {{"Caf\xE9", ""}, "Caf\xC3\xA9,,,,", {"Caf\xE9", ""}},
+      {{"=cmd|' /C calc'!A0", "+1-206-555-1234"},
+       "'=cmd|' /C calc'!A0,,206-555-1234,,'+1-206-555-1234",
+       {"'=cmd|' /C calc'!A0", "'+1-206-555-1234"}},
+      {{"@SUM(A1)", "-2+3\r\nx"}, "'@SUM(A1),,,,\"'-2+3\r\nx\"", {"'@SUM(A1)", "'-2+3\r\nx"}},
   };
   std::string file;
   appendCsvHeader(file);
-  for (const book::Entry& e : entries) appendCsvEntry(file, e, CodePage());
-  EXPECT_EQ(file.substr(0, file.find("\r\n")), "Name,E-mail Address,Phone,Web Page,Notes");
-  const auto back = entriesFromCsv(file, CodePage());
-  ASSERT_EQ(back.size(), std::size(entries));
-  for (std::size_t i = 0; i < back.size(); ++i) {
-    EXPECT_EQ(back[i].entry.name, entries[i].name);
-    EXPECT_EQ(back[i].entry.memo, entries[i].memo);
+  EXPECT_EQ(file, "Name,E-mail Address,Phone,Web Page,Notes\r\n");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.record);
+    std::string record;
+    appendCsvEntry(record, c.entry, CodePage());
+    EXPECT_EQ(record, std::string(c.record) + "\r\n");
+    const auto back = entriesFromCsv(file + record, CodePage());
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].entry.name, c.back.name);
+    EXPECT_EQ(back[0].entry.memo, c.back.memo);
   }
+}
+
+// Bytes of UTF-16 `text` in the given order, after a byte order mark.
+std::string utf16Bytes(const std::u16string& text, bool bigEndian) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    out += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return out;
+}
+
+TEST(ExchangeFile, Utf16IsReadAndOtherUnicodeFormsRefused) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("cardlark_exchange_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const struct {
+    std::string bytes;
+    FileKind kind;
+    const char* nameOrError;
+  } cases[] = {
+      {utf16Bytes(u"Name,Notes\r\nJ\u00FCrgen \U0001F600,x\r\n", false), FileKind::Csv, "J\xFCrgen ?"},
+      {utf16Bytes(u"BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ann\r\nEND:VCARD\r\n", true), FileKind::VCard, "Ann"},
+      {utf16Bytes(u"Name\r\n\xD800x\r\n", false), FileKind::Csv, "broken"},
+      {utf16Bytes(u"Name", true) + "x", FileKind::Csv, "broken"},
+      {std::string("\xFF\xFE\0\0N\0\0\0", 8), FileKind::Csv, "UTF-32"},
+      {std::string("B\0E\0G\0", 6), FileKind::VCard, "NUL bytes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.nameOrError);
+    const std::filesystem::path file = dir / "in";
+    std::ofstream(file, std::ios::binary) << c.bytes;
+    try {
+      EXPECT_EQ(readExchangeFile(file, c.kind, CodePage()).entries.at(0).entry.name, c.nameOrError);
+    } catch (const xbase::Error& e) {
+      EXPECT_NE(std::string(e.what()).find(file.string() + ": "), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.nameOrError), std::string::npos) << e.what();
+    }
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -119,6 +119,14 @@ TEST(AddressReport, OptionsRemoveMemoHeaderCountAndClosingLine) {
   }
 }
 
+TEST(AddressReport, RichTextMemoPrintsItsTextNotItsMarkup) {
+  const auto pages = report::layoutAddressReport(
+      settings(true, true), kMetrics,
+      entries({{"Adams", "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 one \\b two\\b0\\par three}"}}));
+  const Lines memo = textsOf(pages, report::FontStyle::Regular);
+  EXPECT_EQ(Lines(memo.begin(), memo.begin() + 2), (Lines{"one two", "three"}));
+}
+
 TEST(AddressReport, BandThatDoesNotFitStartsTheNextPageWithItsHeader) {
   std::vector<ReportEntry> list;
   for (int i = 0; i < 25; ++i) list.push_back({"Name " + std::to_string(i), "one line"});

@@ -69,5 +69,29 @@ TEST(PreparedReportTest, RoundTripsAndRefusesDamagedFiles) {
   for (const std::string& file : damaged) EXPECT_THROW(readPreparedReport(file), PreparedReportError) << file.size();
 }
 
+TEST(PreparedReportTest, RefusesAPageSetUpThePreviewCannotScale) {
+  const struct {
+    double PageSetup::*value;
+    double set;
+    bool accepted;
+  } cases[] = {
+      {&PageSetup::paperWidth, 1e-300, false}, {&PageSetup::paperHeight, 0, false},
+      {&PageSetup::paperWidth, -2159, false},  {&PageSetup::paperHeight, 1e6, false},
+      {&PageSetup::paperWidth, 9, false},      {&PageSetup::leftMargin, -1, false},
+      {&PageSetup::bottomMargin, 2667, false}, {&PageSetup::paperHeight, 1e5, true},
+      {&PageSetup::rightMargin, 1000, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.set);
+    PreparedReport report = sampleReport();
+    report.setup.*c.value = c.set;
+    const std::string bytes = writePreparedReport(report);
+    if (c.accepted)
+      EXPECT_EQ(readPreparedReport(bytes).setup.*c.value, c.set);
+    else
+      EXPECT_THROW(readPreparedReport(bytes), PreparedReportError);
+  }
+}
+
 }  // namespace
 }  // namespace report

@@ -5,14 +5,23 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 #include <functional>
+#include <utility>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include "fake_desktop_shell.h"
 #include "platform/clock.h"
 #include "report/address_report.h"
 #include "report/rec_range.h"
 #include "report/report_form.h"
+#include "report/report_output.h"
 #include "report/report_preview.h"
 #include "report/report_writer_command.h"
 #include "store/address_fixture.h"
@@ -230,6 +239,34 @@ class ReportWriterCentralEuropeanTest : public ReportWriterTest {
   const QString kName = QString::fromUtf8("\u0141\u00f3d\u017a, Ola");
   const QString kMemo = QString::fromUtf8("Wi\u0119cej: \u0151");
 };
+
+// A write that fails names the file and the system's reason; a device is
+// written, not replaced by a regular file. The full device is copied into a
+// temporary folder where that is allowed (as root), so that a regression
+// never replaces the system's own.
+TEST(ReportOutput, AFullDiskSaysSo) {
+  QTemporaryDir folder;
+  QString full = folder.filePath(QStringLiteral("full"));
+  if (::mknod(full.toLocal8Bit().constData(), S_IFCHR | 0666, makedev(1, 7)) != 0) full = QStringLiteral("/dev/full");
+  if (!QFileInfo(full).exists()) GTEST_SKIP() << "no full device";
+  const PageSetup setup{2159, 2794, 254, 127, 127, 127, {}};
+  const Page page{1, {{10, 20, Alignment::Left, FontStyle::Regular, std::string(100'000, 'x')}}, {}};
+  const std::function<void()> writers[] = {
+      [&] {
+        writeTextFile(full, setup, [p = std::optional(page)]() mutable { return std::exchange(p, std::nullopt); });
+      },
+      [&] { writeWholeFile(full, std::string(100'000, 'x')); },
+  };
+  for (const auto& write : writers) {
+    try {
+      write();
+      ADD_FAILURE() << "written";
+    } catch (const ReportOutputError& e) {
+      EXPECT_EQ(e.what(), "Cannot write " + full.toStdString() + ": " + std::strerror(ENOSPC));
+    }
+  }
+  EXPECT_FALSE(QFileInfo(full).isFile());
+}
 
 TEST_F(ReportWriterCentralEuropeanTest, TextsAreReadInTheTablesCodePage) {
   goTo(kName);

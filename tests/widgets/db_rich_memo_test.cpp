@@ -30,6 +30,24 @@ TEST(RichText, ADocumentSurvivesTheTextDocument) {
   }
 }
 
+// Shown and laid out in linear time: well under a second each, where laying
+// out every line by walking the rest of the word took half a minute.
+TEST(RichText, LongWordsAreBrokenForLayoutOnly) {
+  std::string formatted, plain;
+  for (int i = 0; i < 20'000; ++i) formatted += "\\b a\\b0 b";
+  for (int i = 0; i < 50'000; ++i) plain += "ab";
+  for (const std::string& body : {formatted, plain}) {
+    const rtf::Document document = rtf::read("{\\rtf1 " + body + " end}");
+    widgets::DbRichMemo shown;
+    widgets::fillTextDocument(document, *shown.document());
+    shown.resize(400, 300);
+    shown.show();
+    QCoreApplication::processEvents();  // lays the document out
+    EXPECT_GT(shown.toPlainText().count(QChar(widgets::kLayoutBreak)), 300);
+    EXPECT_EQ(widgets::documentOf(*shown.document(), document), document);
+  }
+}
+
 TEST(DbRichMemo, PlainStaysPlainAndRichStaysRich) {
   struct Case {
     std::string stored;
