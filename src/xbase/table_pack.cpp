@@ -11,6 +11,7 @@
 #include <optional>
 #include <system_error>
 
+#include "fileio/file_calls.h"
 #include "xbase/cdx/cdx_file.h"
 #include "xbase/dbf_record.h"
 #include "xbase/error.h"
@@ -57,8 +58,8 @@ void applyRenames(const Renames& renames) {
   for (const Rename& r : renames) {
     std::error_code ec;
     if (!std::filesystem::exists(r.from, ec)) continue;  // done before an interruption
-    std::filesystem::rename(r.from, r.to, ec);
-    if (ec) throw Error(ErrorCode::Io, "Cannot replace " + r.to.string() + ": " + ec.message());
+    if (fileio::calls.rename(r.from.c_str(), r.to.c_str()) != 0)
+      throw Error(ErrorCode::Io, "Cannot replace " + r.to.string() + ": " + std::strerror(errno));
   }
 }
 

@@ -10,6 +10,7 @@
 #include <random>
 #include <string_view>
 
+#include "fileio/file_calls.h"
 #include "zip/zip_error.h"
 
 namespace zip {
@@ -73,7 +74,7 @@ PosixFile createTemporaryBeside(const std::string& target, std::string& temporar
 void syncFolder(const std::string& folder) {
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) throwIoError("Cannot open folder", folder, errno);
-  int result = ::fsync(fd);
+  int result = fileio::calls.fsync(fd);
   int error = errno;
   ::close(fd);
   if (result != 0) throwIoError("Cannot flush folder", folder, error);
@@ -113,10 +114,11 @@ void ReplacementFile::rewindTo(std::uint64_t offset) { position_ = offset; }
 
 void ReplacementFile::commit() {
   int fd = file_.descriptor();
-  if (::ftruncate(fd, static_cast<off_t>(position_)) != 0) throwIoError("Cannot cut", temporaryPath_, errno);
-  if (::fsync(fd) != 0) throwIoError("Cannot flush", temporaryPath_, errno);
+  if (fileio::calls.ftruncate(fd, static_cast<off_t>(position_)) != 0)
+    throwIoError("Cannot cut", temporaryPath_, errno);
+  if (fileio::calls.fsync(fd) != 0) throwIoError("Cannot flush", temporaryPath_, errno);
   file_.close();
-  if (::rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) {
+  if (fileio::calls.rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) {
     throwIoError("Cannot replace", targetPath_, errno);
   }
   committed_ = true;
