@@ -5,12 +5,14 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
+#include <optional>
 #include <sstream>
 
 #include "report/address_report.h"
 #include "report/page_painter.h"
 #include "report/text_export.h"
+#include "zip/replacement_file.h"
+#include "zip/zip_error.h"
 
 namespace report {
 
@@ -18,24 +20,53 @@ namespace {
 
 constexpr int kPdfResolution = 1200;
 
-class SafeFile {
+// The file being written, put in place of the target by commit(): a
+// zip::ReplacementFile (the one writer of whole files, whose writes, flush
+// and rename are all checked), and a write-only device for QPdfWriter. A
+// write that fails through the device is remembered and fails the commit.
+class SafeFile : public QIODevice {
  public:
-  explicit SafeFile(const QString& path) : file_(path) {
-    if (!file_.open(QIODevice::WriteOnly)) fail();
-  }
+  explicit SafeFile(const QString& path) : file_(replacementOf(path)) { open(QIODevice::WriteOnly); }
   void write(const std::string& bytes) {
-    if (file_.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) fail();
+    try {
+      file_.write(bytes);
+    } catch (const zip::ZipError& error) {
+      throw ReportOutputError(error.what());
+    }
   }
-  QIODevice& device() { return file_; }
+  QIODevice& device() { return *this; }
   void commit() {
-    if (!file_.commit()) fail();
+    if (failure_) throw ReportOutputError(*failure_);
+    try {
+      file_.commit();
+    } catch (const zip::ZipError& error) {
+      throw ReportOutputError(error.what());
+    }
+  }
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 length) override {
+    if (failure_) return -1;
+    try {
+      file_.write(data, static_cast<std::size_t>(length));
+      return length;
+    } catch (const zip::ZipError& error) {
+      failure_ = error.what();
+      return -1;
+    }
   }
 
  private:
-  [[noreturn]] void fail() {
-    throw ReportOutputError(QStringLiteral("Cannot write %1: %2").arg(file_.fileName(), file_.errorString()).toStdString());
+  static zip::ReplacementFile replacementOf(const QString& path) {
+    try {
+      return zip::ReplacementFile(path.toStdString());
+    } catch (const zip::ZipError& error) {
+      throw ReportOutputError(error.what());
+    }
   }
-  QSaveFile file_;
+  zip::ReplacementFile file_;
+  std::optional<std::string> failure_;
 };
 
 }  // namespace

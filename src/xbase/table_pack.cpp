@@ -103,8 +103,8 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
   removeQuietly(newDbfPath);
   DbfHeader fresh = header;
   fresh.recordCount = 0;
+  created.add(newDbfPath);  // before it is written: a failed create leaves no part of it
   DbfFile::create(newDbfPath, fresh);
-  created.add(newDbfPath);
   keepOwnerAndMode(newDbfPath, dbfPath);
   newDbfFile = File(newDbfPath, File::Access::ReadWrite);
   if (!newDbfFile.tryLock(lockregion::kOpenMarker, 1, true) || !newDbfFile.tryLockWhole(true))
@@ -118,8 +118,8 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
   if (table.fpt()) {
     const auto fptPath = table.fpt()->file().path();
     removeQuietly(newFileOf(fptPath));
-    FptFile::create(newFileOf(fptPath), blockSize);
     created.add(newFileOf(fptPath));
+    FptFile::create(newFileOf(fptPath), blockSize);
     keepOwnerAndMode(newFileOf(fptPath), fptPath);
     newFpt = std::make_unique<File>(newFileOf(fptPath), File::Access::ReadWrite);
     nextBlock = FptFile::firstBlock(blockSize);
