@@ -86,6 +86,8 @@ struct Operation {
   const char* replaces = nullptr;  // the file it replaces as a whole, if any
 };
 
+void PrintTo(const Operation& operation, std::ostream* out) { *out << operation.name; }
+
 const std::vector<Operation>& operations() {
   static const std::vector<Operation> list = {
       {"PostEdited",
