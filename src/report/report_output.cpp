@@ -6,15 +6,14 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
-#include <cerrno>
-#include <cstring>
-#include <memory>
+#include <optional>
 #include <sstream>
 
 #include "report/address_report.h"
 #include "report/page_painter.h"
 #include "report/text_export.h"
+#include "zip/replacement_file.h"
+#include "zip/zip_error.h"
 
 namespace report {
 
@@ -22,59 +21,69 @@ namespace {
 
 constexpr int kPdfResolution = 1200;
 
-// A file written beside its target and renamed over it on commit(). A
-// target that exists but is no regular file (a device, a pipe) cannot be
-// replaced and is written directly. Unbuffered, every write reaches the
-// system at once, so that its failure carries the system's reason.
-class SafeFile {
+// The file being written, put in place of the target by commit(): a
+// zip::ReplacementFile (the one writer of whole files, whose writes, flush
+// and rename are all checked), and a write-only device for QPdfWriter. A
+// write that fails through the device is remembered and fails the commit.
+class SafeFile : public QIODevice {
  public:
-  SafeFile(const QString& path, bool buffered) {
-    const QFileInfo target(path);
-    if (target.exists() && !target.isFile())
-      file_ = std::make_unique<QFile>(path);
-    else
-      file_ = std::make_unique<QSaveFile>(path);
-    errno = 0;
-    if (!file_->open(buffered ? QIODevice::WriteOnly : QIODevice::WriteOnly | QIODevice::Unbuffered)) fail();
-  }
-  // A write may take only part of the bytes (a disk filling up); the rest is
-  // written again, and that write's failure tells why.
+  explicit SafeFile(const QString& path) : file_(replacementOf(path)) { open(QIODevice::WriteOnly); }
   void write(const std::string& bytes) {
-    for (std::size_t done = 0; done < bytes.size();) {
-      errno = 0;
-      const qint64 put = file_->write(bytes.data() + done, static_cast<qint64>(bytes.size() - done));
-      if (put <= 0) fail();
-      done += static_cast<std::size_t>(put);
+    try {
+      file_.write(bytes);
+    } catch (const zip::ZipError& error) {
+      throw ReportOutputError(error.what());
     }
   }
-  QIODevice& device() { return *file_; }
+  QIODevice& device() { return *this; }
   void commit() {
-    errno = 0;
-    if (auto* save = dynamic_cast<QSaveFile*>(file_.get())) {
-      if (!save->commit()) fail();
-      return;
+    flushPending();
+    if (failure_) throw ReportOutputError(*failure_);
+    try {
+      file_.commit();
+    } catch (const zip::ZipError& error) {
+      throw ReportOutputError(error.what());
     }
-    if (!file_->flush()) fail();
-    file_->close();
-    if (file_->error() != QFileDevice::NoError) fail();
+  }
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  // The PDF writer writes many small pieces: they are gathered and written
+  // 64 KB at a time.
+  qint64 writeData(const char* data, qint64 length) override {
+    if (failure_) return -1;
+    pending_.append(data, static_cast<std::size_t>(length));
+    if (pending_.size() >= (64u << 10)) flushPending();
+    return failure_ ? -1 : length;
   }
 
  private:
-  // Qt's reason, or the system's where Qt has none ("Unknown error").
-  [[noreturn]] void fail() {
-    const int error = errno;
-    QString reason = file_->errorString();
-    if ((file_->error() == QFileDevice::NoError || reason == QLatin1String("Unknown error")) && error != 0)
-      reason = QString::fromLocal8Bit(std::strerror(error));
-    throw ReportOutputError(QStringLiteral("Cannot write %1: %2").arg(file_->fileName(), reason).toStdString());
+  static zip::ReplacementFile replacementOf(const QString& path) {
+    try {
+      return zip::ReplacementFile(path.toStdString());
+    } catch (const zip::ZipError& error) {
+      throw ReportOutputError(error.what());
+    }
   }
-  std::unique_ptr<QFileDevice> file_;
+  void flushPending() {
+    if (failure_ || pending_.empty()) return;
+    try {
+      file_.write(pending_);
+    } catch (const zip::ZipError& error) {
+      failure_ = error.what();
+    }
+    pending_.clear();
+  }
+
+  zip::ReplacementFile file_;
+  std::string pending_;
+  std::optional<std::string> failure_;
 };
 
 }  // namespace
 
 void writeTextFile(const QString& path, const PageSetup& setup, const PageProducer& pages) {
-  SafeFile file(path, false);
+  SafeFile file(path);
   std::ostringstream out;
   TextExportFilter filter(out);
   filter.start(setup.paperWidth, setup.paperHeight, kReportFontPoints);
@@ -89,7 +98,7 @@ void writeTextFile(const QString& path, const PageSetup& setup, const PageProduc
 }
 
 void writePdfFile(const QString& path, const PageSetup& setup, const QString& title, const PageProducer& pages) {
-  SafeFile file(path, true);  // the PDF writer writes many small pieces
+  SafeFile file(path);
   {
     QPdfWriter writer(&file.device());
     writer.setTitle(title);
@@ -117,7 +126,7 @@ void writePdfFile(const QString& path, const PageSetup& setup, const QString& ti
 }
 
 void writeWholeFile(const QString& path, const std::string& bytes) {
-  SafeFile file(path, false);
+  SafeFile file(path);
   file.write(bytes);
   file.commit();
 }

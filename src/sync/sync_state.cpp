@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "fileio/file_calls.h"
 #include "sync/error.h"
 
 namespace carddav {
@@ -41,7 +42,7 @@ bool writeAll(int fd, const QByteArray& data) {
   const char* at = data.constData();
   qsizetype left = data.size();
   while (left > 0) {
-    const ssize_t n = ::write(fd, at, static_cast<std::size_t>(left));
+    const ssize_t n = fileio::calls.write(fd, at, static_cast<std::size_t>(left));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       if (n == 0) errno = EIO;
@@ -57,7 +58,7 @@ void syncFolder(const std::filesystem::path& file) {
   const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) failed("cannot open the folder", folder.string(), errno);
-  const int result = ::fsync(fd);
+  const int result = fileio::calls.fsync(fd);
   const int error = errno;
   ::close(fd);
   if (result != 0) failed("cannot flush the folder", folder.string(), error);
@@ -70,7 +71,7 @@ void replaceFile(const std::filesystem::path& file, const QByteArray& data) {
   std::string temporary = file.string() + ".XXXXXX";
   const int fd = ::mkstemp(temporary.data());  // mode 0600: the file is the user's alone
   if (fd < 0) failed("cannot create a temporary file for", file.string(), errno);
-  const bool written = writeAll(fd, data) && ::fsync(fd) == 0;
+  const bool written = writeAll(fd, data) && fileio::calls.fsync(fd) == 0;
   int error = errno;
   const bool closed = ::close(fd) == 0;
   if (written && !closed) error = errno;
@@ -78,7 +79,7 @@ void replaceFile(const std::filesystem::path& file, const QByteArray& data) {
     ::unlink(temporary.c_str());
     failed("cannot write", file.string(), error);
   }
-  if (::rename(temporary.c_str(), file.c_str()) != 0) {
+  if (fileio::calls.rename(temporary.c_str(), file.c_str()) != 0) {
     const int renameError = errno;
     ::unlink(temporary.c_str());
     failed("cannot replace", file.string(), renameError);

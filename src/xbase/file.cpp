@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "fileio/file_calls.h"
 #include "xbase/error.h"
 
 namespace xbase {
@@ -124,7 +125,7 @@ void File::writeAt(std::uint64_t offset, const void* buffer, std::size_t n) {
   const auto* in = static_cast<const char*>(buffer);
   std::size_t done = 0;
   while (done < n) {
-    ssize_t put = ::pwrite(fd_, in + done, n - done, static_cast<off_t>(offset + done));
+    ssize_t put = fileio::calls.pwrite(fd_, in + done, n - done, static_cast<off_t>(offset + done));
     if (put < 0) {
       if (errno == EINTR) continue;
       throwWriteError(fd_, "Cannot write", path_);
@@ -134,11 +135,11 @@ void File::writeAt(std::uint64_t offset, const void* buffer, std::size_t n) {
 }
 
 void File::truncate(std::uint64_t size) {
-  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throwWriteError(fd_, "Cannot truncate", path_);
+  if (fileio::calls.ftruncate(fd_, static_cast<off_t>(size)) != 0) throwWriteError(fd_, "Cannot truncate", path_);
 }
 
 void File::sync() {
-  if (::fdatasync(fd_) != 0) throwWriteError(fd_, "Cannot flush", path_);
+  if (fileio::calls.fdatasync(fd_) != 0) throwWriteError(fd_, "Cannot flush", path_);
 }
 
 void File::syncFolderOf(const std::filesystem::path& path) {

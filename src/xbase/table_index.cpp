@@ -1,8 +1,12 @@
 // Finding, opening and creating the structural index beside a table.
 
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <system_error>
 
+#include "fileio/file_calls.h"
 #include "xbase/cdx/cdx_file.h"
 #include "xbase/dbf_bytes.h"
 #include "xbase/error.h"
@@ -56,9 +60,8 @@ void Table::rebuildIndex(const std::vector<CdxEntrySource>& entries) {
   std::error_code ec;
   std::filesystem::remove(building, ec);
   cdx_->rebuildInto(building, entries);
-  std::filesystem::rename(building, cdxPath, ec);
-  if (ec) {
-    const std::string why = ec.message();
+  if (fileio::calls.rename(building.c_str(), cdxPath.c_str()) != 0) {
+    const std::string why = std::strerror(errno);
     std::filesystem::remove(building, ec);
     throw Error(ErrorCode::Io, "Cannot replace " + cdxPath.string() + ": " + why);
   }

@@ -11,6 +11,7 @@
 #include <optional>
 #include <system_error>
 
+#include "fileio/file_calls.h"
 #include "xbase/cdx/cdx_file.h"
 #include "xbase/dbf_record.h"
 #include "xbase/error.h"
@@ -57,8 +58,8 @@ void applyRenames(const Renames& renames) {
   for (const Rename& r : renames) {
     std::error_code ec;
     if (!std::filesystem::exists(r.from, ec)) continue;  // done before an interruption
-    std::filesystem::rename(r.from, r.to, ec);
-    if (ec) throw Error(ErrorCode::Io, "Cannot replace " + r.to.string() + ": " + ec.message());
+    if (fileio::calls.rename(r.from.c_str(), r.to.c_str()) != 0)
+      throw Error(ErrorCode::Io, "Cannot replace " + r.to.string() + ": " + std::strerror(errno));
   }
 }
 
@@ -102,8 +103,8 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
   removeQuietly(newDbfPath);
   DbfHeader fresh = header;
   fresh.recordCount = 0;
+  created.add(newDbfPath);  // before it is written: a failed create leaves no part of it
   DbfFile::create(newDbfPath, fresh);
-  created.add(newDbfPath);
   keepOwnerAndMode(newDbfPath, dbfPath);
   newDbfFile = File(newDbfPath, File::Access::ReadWrite);
   if (!newDbfFile.tryLock(lockregion::kOpenMarker, 1, true) || !newDbfFile.tryLockWhole(true))
@@ -117,8 +118,8 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
   if (table.fpt()) {
     const auto fptPath = table.fpt()->file().path();
     removeQuietly(newFileOf(fptPath));
-    FptFile::create(newFileOf(fptPath), blockSize);
     created.add(newFileOf(fptPath));
+    FptFile::create(newFileOf(fptPath), blockSize);
     keepOwnerAndMode(newFileOf(fptPath), fptPath);
     newFpt = std::make_unique<File>(newFileOf(fptPath), File::Access::ReadWrite);
     nextBlock = FptFile::firstBlock(blockSize);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <utility>
 
+#include "fileio/file_calls.h"
 #include "zip/zip_error.h"
 
 namespace zip {
@@ -96,7 +97,7 @@ bool PosixFile::readAt(std::uint64_t offset, void* buffer, std::size_t length) c
 void PosixFile::writeAt(std::uint64_t offset, const void* buffer, std::size_t length) {
   const auto* in = static_cast<const char*>(buffer);
   while (length > 0) {
-    ssize_t put = ::pwrite(fd_, in, length, static_cast<off_t>(offset));
+    ssize_t put = fileio::calls.pwrite(fd_, in, length, static_cast<off_t>(offset));
     if (put < 0) {
       if (errno == EINTR) continue;
       throwIoError("Cannot write", path_, errno);

@@ -10,6 +10,7 @@
 #include <random>
 #include <string_view>
 
+#include "fileio/file_calls.h"
 #include "zip/zip_error.h"
 
 namespace zip {
@@ -73,7 +74,7 @@ PosixFile createTemporaryBeside(const std::string& target, std::string& temporar
 void syncFolder(const std::string& folder) {
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) throwIoError("Cannot open folder", folder, errno);
-  int result = ::fsync(fd);
+  int result = fileio::calls.fsync(fd);
   int error = errno;
   ::close(fd);
   if (result != 0) throwIoError("Cannot flush folder", folder, error);
@@ -82,6 +83,11 @@ void syncFolder(const std::string& folder) {
 }  // namespace
 
 ReplacementFile::ReplacementFile(std::string targetPath) : targetPath_(std::move(targetPath)) {
+  struct stat target {};
+  if (::stat(targetPath_.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+    openDirect();
+    return;
+  }
   removeStaleTemporaries(targetPath_);
   file_ = createTemporaryBeside(targetPath_, temporaryPath_);
   struct stat old {};
@@ -93,30 +99,66 @@ ReplacementFile::ReplacementFile(std::string targetPath) : targetPath_(std::move
   }
 }
 
+// A target that is no ordinary file (a device, a pipe) cannot be replaced by
+// a rename, which would put a plain file in its place: its bytes go to it
+// directly, in order. A pipe without a reader is refused rather than waited
+// for; a folder cannot be opened for writing at all.
+void ReplacementFile::openDirect() {
+  direct_ = true;
+  const int fd = ::open(targetPath_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throwIoError("Cannot write", targetPath_, errno);
+  file_ = PosixFile(fd, targetPath_);
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) throwIoError("Cannot write", targetPath_, errno);
+}
+
 ReplacementFile::~ReplacementFile() {
-  if (!committed_) {
+  if (!committed_ && !direct_) {
     file_.close();
     ::unlink(temporaryPath_.c_str());
   }
 }
 
 void ReplacementFile::write(const void* buffer, std::size_t length) {
-  file_.writeAt(position_, buffer, length);
+  if (!direct_) {
+    file_.writeAt(position_, buffer, length);
+    position_ += length;
+    return;
+  }
+  // A device or pipe may take part of the bytes; the rest is written again,
+  // and that write's failure tells why (a full device: ENOSPC).
+  const auto* bytes = static_cast<const char*>(buffer);
+  for (std::size_t done = 0; done < length;) {
+    const ssize_t put = fileio::calls.write(file_.descriptor(), bytes + done, length - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) throwIoError("Cannot write", targetPath_, put < 0 ? errno : ENOSPC);
+    done += static_cast<std::size_t>(put);
+  }
   position_ += length;
 }
 
 void ReplacementFile::patch(std::uint64_t offset, const std::string& bytes) {
+  if (direct_) throwIoError("Cannot rewrite earlier bytes of", targetPath_, ESPIPE);
   file_.writeAt(offset, bytes.data(), bytes.size());
 }
 
-void ReplacementFile::rewindTo(std::uint64_t offset) { position_ = offset; }
+void ReplacementFile::rewindTo(std::uint64_t offset) {
+  if (direct_) throwIoError("Cannot rewrite earlier bytes of", targetPath_, ESPIPE);
+  position_ = offset;
+}
 
 void ReplacementFile::commit() {
+  if (direct_) {
+    file_.close();
+    committed_ = true;
+    return;
+  }
   int fd = file_.descriptor();
-  if (::ftruncate(fd, static_cast<off_t>(position_)) != 0) throwIoError("Cannot cut", temporaryPath_, errno);
-  if (::fsync(fd) != 0) throwIoError("Cannot flush", temporaryPath_, errno);
+  if (fileio::calls.ftruncate(fd, static_cast<off_t>(position_)) != 0)
+    throwIoError("Cannot cut", temporaryPath_, errno);
+  if (fileio::calls.fsync(fd) != 0) throwIoError("Cannot flush", temporaryPath_, errno);
   file_.close();
-  if (::rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) {
+  if (fileio::calls.rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) {
     throwIoError("Cannot replace", targetPath_, errno);
   }
   committed_ = true;

@@ -16,7 +16,9 @@ namespace zip {
 // permission bits, or gets the usual ones (0666 less the umask) when new.
 // The temporary file is locked while open; temporary files of the same
 // target that nobody locks (left by a writer killed before its commit) are
-// removed when a new replacement starts.
+// removed when a new replacement starts. A target that exists but is no
+// ordinary file (a device such as /dev/stdout, a pipe) is written directly
+// and in order instead, never replaced.
 class ReplacementFile {
  public:
   explicit ReplacementFile(std::string targetPath);
@@ -39,11 +41,14 @@ class ReplacementFile {
   const std::string& temporaryPath() const { return temporaryPath_; }
 
  private:
+  void openDirect();
+
   std::string targetPath_;
   std::string temporaryPath_;
   PosixFile file_;
   std::uint64_t position_ = 0;
   bool committed_ = false;
+  bool direct_ = false;  // writing straight to a device or pipe
 };
 
 }  // namespace zip
