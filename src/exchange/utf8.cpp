@@ -72,8 +72,6 @@ std::optional<std::string> utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   return out;
 }
 
-std::string_view withoutBom(std::string_view text) {
-  return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
-}
+std::string_view withoutBom(std::string_view text) { return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text; }
 
 }  // namespace exchange

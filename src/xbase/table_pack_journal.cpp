@@ -99,8 +99,7 @@ Renames verifiedJournal(const std::filesystem::path& dbfPath) {
       found = digestOf(present);
     } catch (const Error&) {
     }
-    if (!found || !(*found == r.digest))
-      refuseJournal(dbfPath, present.filename().string() + " does not match it");
+    if (!found || !(*found == r.digest)) refuseJournal(dbfPath, present.filename().string() + " does not match it");
   }
   std::error_code ec;
   const Rename& table = renames.front();

@@ -14,8 +14,8 @@
 #include <random>
 #include <string>
 
-#include "support/temp_folder.h"
 #include "book/table_layout.h"
+#include "support/temp_folder.h"
 #include "xbase/cursor.h"
 #include "xbase/dbf_text.h"
 
@@ -78,9 +78,7 @@ int runTool(const std::string& arguments) {
 
 class KillWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    book::createAddressTable(dir_, true);
-  }
+  void SetUp() override { book::createAddressTable(dir_, true); }
   fs::path dbf() const { return dir_ / book::kTableName; }
 
   testsupport::TempFolder folder_;
