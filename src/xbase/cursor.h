@@ -172,6 +172,15 @@ class Cursor {
   virtual void commitBatch() = 0;
   virtual void rollbackBatch() = 0;
 
+  // --- appends held off: between lockAppends and unlockAppends no other
+  // cursor or program appends to the table (they wait), so a test of what
+  // the table holds (a name not yet taken) stays true until this cursor's
+  // own appends that follow it. Reads made after lockAppends see every
+  // append made before. Calls nest; a batch may begin inside. Nothing to
+  // hold on an exclusive open.
+  virtual void lockAppends() = 0;
+  virtual void unlockAppends() = 0;
+
   // --- maintenance (exclusive opens only): deleted records leave the DBF,
   // memo space is reclaimed, every tag is rebuilt; cursor at top.
   virtual void pack() = 0;

@@ -79,6 +79,8 @@ class CursorImpl final : public Cursor {
   void beginBatch() override;
   void commitBatch() override;
   void rollbackBatch() override;
+  void lockAppends() override { table_.holdAppends(); }
+  void unlockAppends() override { table_.releaseAppends(); }
 
   void pack() override;
   void reindex() override;

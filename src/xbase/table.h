@@ -63,8 +63,14 @@ class Table {
   void requireWritable() const;
 
   // Locks; all of them are empty guards on an exclusive open, and the
-  // header and memo locks are empty inside a batch, which holds them.
+  // header and memo locks are empty inside a batch, which holds them (the
+  // header lock also while appends are held).
   LockGuard headerLock();
+  // Keeps the header lock, and so every other writer's appends, from
+  // holdAppends to the matching releaseAppends (see Cursor::lockAppends).
+  // Holds nest; a batch may begin inside a hold.
+  void holdAppends();
+  void releaseAppends();
   // The memo lock: exclusive while blocks are allocated, shared while a
   // memo is read. Empty when the table has no memo file.
   LockGuard memoLock(bool exclusive) const;
@@ -136,6 +142,8 @@ class Table {
   std::unique_ptr<Snapshot> batch_;  // set between beginBatch and its end
   LockGuard batchHeaderLock_;
   LockGuard batchMemoLock_;
+  int appendHolds_ = 0;
+  LockGuard appendLock_;
   // While memo reads are held: how deep, the read lock and the reader.
   mutable int memoHolds_ = 0;
   mutable LockGuard heldMemoLock_;
