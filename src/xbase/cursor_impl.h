@@ -152,6 +152,7 @@ class CursorImpl final : public Cursor {
 
   // --- writing (cursor_write.cpp)
   void storeMemos(bool appendOnly);
+  void takeInUncounted();
   void endEdit();
   // Error NotFound when `record` (read under the record lock) is marked deleted.
   static bool isDeletedRecord(std::string_view record);

@@ -89,6 +89,7 @@ void CursorImpl::post() {
     for (int tag = 0; tag < cdx->tagCount(); ++tag) rule(tag);
   if (state_ == State::Append) {
     LockGuard lock = table_.headerLock();
+    if (table_.shared()) takeInUncounted();
     storeMemos(true);
     const std::uint32_t recno = table_.dbf().append(buffer_);
     if (!bulkAppend_) indexChange(recno, {}, buffer_);
@@ -112,6 +113,17 @@ void CursorImpl::post() {
   }
   if (tag_ >= 0) key_ = keyOf(tag_, buffer_);
   endEdit();
+}
+
+// Whole records past the header's count (a writer stopped before its
+// count write) join the table with their keys before an append, as an
+// exclusive open takes them in, instead of being written over.
+void CursorImpl::takeInUncounted() {
+  const std::uint32_t taken = table_.takeInWholeRecords();
+  const std::uint32_t last = table_.dbf().knownCount();
+  std::string record;
+  for (std::uint32_t recno = last - taken + 1; recno <= last; ++recno)
+    if (table_.dbf().readRecord(recno, record)) indexChange(recno, {}, record);
 }
 
 bool CursorImpl::isDeletedRecord(std::string_view record) { return !record.empty() && record[0] == '*'; }

@@ -98,6 +98,11 @@ class Table {
   // True when this (exclusive) open took whole records lying past the
   // header's count into the table; their index entries are still missing.
   bool adoptedRecords() const { return adopted_; }
+  // Writes the header's count of the whole records the file holds when
+  // some lie past it, and returns how many those were (the last ones up to
+  // the count); the caller holds the header lock. Their index entries are
+  // still missing.
+  std::uint32_t takeInWholeRecords();
 
   // Gathered appends (exclusive opens): appended records and memo blocks
   // are kept in memory and written in large pieces, memos before the
