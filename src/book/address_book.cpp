@@ -138,8 +138,15 @@ std::uint32_t AddressBook::addAll(std::uint32_t count, const EntrySource& source
 
 std::uint32_t AddressBook::append(std::uint32_t count, const EntrySource& source,
                                   const std::function<void(std::uint32_t recno)>& stored) {
+  // The table's size from the cursor itself: another open of the table
+  // (tableInfo) is refused while this one holds it exclusively.
+  const auto lastRecord = [&] {
+    cursor_->setOrder("");
+    cursor_->last();
+    return cursor_->recno();
+  };
   const bool bulk = cursor_->mode() == xbase::OpenMode::Exclusive && count >= kBulkImportMinimum &&
-                    std::uint64_t{count} * 3 >= xbase::tableInfo(cursor_->path()).recordCount;
+                    std::uint64_t{count} * 3 >= lastRecord();
   // All or nothing: an import that fails midway (a damaged index, a full
   // disk) takes back what it had stored, so running it again adds no
   // duplicates.

@@ -88,6 +88,7 @@ class CursorImpl final : public Cursor {
 
   std::string lastUpdate() const override { return table_.dbf().lastUpdate(); }
   std::uint8_t codePageMark() const override { return table_.header().codePage; }
+  const std::string& repairNote() const override { return repairNote_; }
 
  private:
   enum class State { Browse, Edit, Append };
@@ -197,6 +198,7 @@ class CursorImpl final : public Cursor {
   bool insideRecordFilter_ = false;
   std::string_view candidate_;  // the record a record filter is testing, while it runs
   bool bulkAppend_ = false;  // appends leave the index to endBulkAppend
+  std::string repairNote_;
 };
 
 }  // namespace xbase

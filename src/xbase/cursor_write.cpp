@@ -16,6 +16,7 @@
 // the one record being written; a reindex repairs it.
 
 #include <algorithm>
+#include <utility>
 
 #include "xbase/cursor_impl.h"
 #include "xbase/dbf_record.h"
@@ -155,9 +156,10 @@ void CursorImpl::commitBatch() {
 
 void CursorImpl::rollbackBatch() {
   endEdit();
-  bulkAppend_ = false;
+  const bool bulk = std::exchange(bulkAppend_, false);
   lookahead_.tag = -1;
   table_.rollbackBatch();
+  if (bulk) table_.markIndexBehind(false);  // the index is back in step with the records put back
   first();
 }
 

@@ -25,6 +25,9 @@
 
 namespace xbase {
 
+// The mark beside the index `cdxPath` that it lags behind its table.
+std::filesystem::path indexBehindMarkOf(const std::filesystem::path& cdxPath);
+
 class Table {
  public:
   Table(const std::filesystem::path& dbfPath, OpenMode mode);
@@ -91,6 +94,11 @@ class Table {
   // `entries[i]`, into a new compact file that replaces the old one; the
   // index is then opened again (pad bytes set on the old one are not kept).
   void rebuildIndex(const std::vector<CdxEntrySource>& entries);
+  // The mark that the index lags behind the records (a bulk append under
+  // way, or one that was killed): set before such appends, cleared once
+  // every tag is rebuilt. Nothing when the table has no index.
+  void markIndexBehind(bool behind);
+  bool indexBehind() const;
   // Opens the files again after a pack replaced them; `dbf` is the new
   // table file, already holding the exclusive open marks.
   void reopen(File dbf);
@@ -135,6 +143,7 @@ class Table {
   void openFiles(std::optional<File> lockedDbf);
   void openMarker();
   void openIndex();
+  std::filesystem::path indexBehindMark() const;
   bool adoptTrailingRecords();
 
   std::filesystem::path path_;
