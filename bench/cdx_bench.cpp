@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <random>
 
-#include "entry_generator.h"
 #include "book/name_key.h"
+#include "entry_generator.h"
 #include "xbase/cdx/cdx_file.h"
 
 namespace {

@@ -82,7 +82,10 @@ void BM_AppendWithIndexUpdate(benchmark::State& state) {
   }
   reportSize(state);
 }
-BENCHMARK(BM_AppendWithIndexUpdate)->Unit(benchmark::kMicrosecond)->Iterations(2000)->Repetitions(3)
+BENCHMARK(BM_AppendWithIndexUpdate)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(2000)
+    ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
 void BM_FilterPass(benchmark::State& state) {

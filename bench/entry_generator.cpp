@@ -7,27 +7,54 @@ namespace bench {
 namespace {
 
 // Names carry Windows-1252 bytes, as the table stores them.
-constexpr std::array kFirstNames{"James", "Mary", "John", "Patricia", "Robert", "Jennifer", "Michael",
-                                 "Linda", "William", "Elizabeth", "David", "Barbara", "Richard", "Susan",
-                                 "Joseph", "Jessica", "Thomas", "Sarah", "Charles", "Karen", "J\xF6rg",
-                                 "Zo\xEB", "Ren\xE9" "e", "Ana", "Piotr", "Mei", "Hiro", "Olu", "Fatima", "Sven"};
-constexpr std::array kLastNames{"Smith", "Johnson", "Williams", "Brown", "Jones", "Garcia", "Miller",
-                                "Davis", "Rodriguez", "Martinez", "Hernandez", "Lopez", "Gonzalez",
-                                "Wilson", "Anderson", "Thomas", "Taylor", "Moore", "Jackson", "Martin",
-                                "Lee", "Perez", "Thompson", "White", "Harris", "Sanchez", "Clark",
-                                "Ramirez", "Lewis", "Robinson", "Walker", "Young", "Allen", "King",
-                                "Wright", "Scott", "Torres", "Nguyen", "Hill", "Flores", "Smithson",
-                                "M\xFCller", "O'Brien", "van Dijk", "Kowalski", "Osmium"};
-constexpr std::array kFirmWords{"Acme", "Global", "North", "Summit", "Blue", "River", "Pioneer",
-                                "Atlas", "Cedar", "Harbor", "Metro", "Apex", "Liberty", "Granite",
-                                "Silver", "Eagle", "Oak", "Union", "Prairie", "Coastal"};
-constexpr std::array kFirmKinds{"Plumbing", "Dental", "Bakery", "Motors", "Insurance", "Printing",
-                                "Law Office", "Florist", "Hardware", "Travel", "Books", "Consulting"};
+constexpr std::array kFirstNames{"James",
+                                 "Mary",
+                                 "John",
+                                 "Patricia",
+                                 "Robert",
+                                 "Jennifer",
+                                 "Michael",
+                                 "Linda",
+                                 "William",
+                                 "Elizabeth",
+                                 "David",
+                                 "Barbara",
+                                 "Richard",
+                                 "Susan",
+                                 "Joseph",
+                                 "Jessica",
+                                 "Thomas",
+                                 "Sarah",
+                                 "Charles",
+                                 "Karen",
+                                 "J\xF6rg",
+                                 "Zo\xEB",
+                                 "Ren\xE9"
+                                 "e",
+                                 "Ana",
+                                 "Piotr",
+                                 "Mei",
+                                 "Hiro",
+                                 "Olu",
+                                 "Fatima",
+                                 "Sven"};
+constexpr std::array kLastNames{"Smith",    "Johnson",   "Williams", "Brown",     "Jones",   "Garcia",   "Miller",
+                                "Davis",    "Rodriguez", "Martinez", "Hernandez", "Lopez",   "Gonzalez", "Wilson",
+                                "Anderson", "Thomas",    "Taylor",   "Moore",     "Jackson", "Martin",   "Lee",
+                                "Perez",    "Thompson",  "White",    "Harris",    "Sanchez", "Clark",    "Ramirez",
+                                "Lewis",    "Robinson",  "Walker",   "Young",     "Allen",   "King",     "Wright",
+                                "Scott",    "Torres",    "Nguyen",   "Hill",      "Flores",  "Smithson", "M\xFCller",
+                                "O'Brien",  "van Dijk",  "Kowalski", "Osmium"};
+constexpr std::array kFirmWords{"Acme",   "Global", "North",  "Summit", "Blue",    "River",   "Pioneer",
+                                "Atlas",  "Cedar",  "Harbor", "Metro",  "Apex",    "Liberty", "Granite",
+                                "Silver", "Eagle",  "Oak",    "Union",  "Prairie", "Coastal"};
+constexpr std::array kFirmKinds{"Plumbing",   "Dental",  "Bakery",   "Motors", "Insurance", "Printing",
+                                "Law Office", "Florist", "Hardware", "Travel", "Books",     "Consulting"};
 constexpr std::array kFirmSuffixes{"Ltd", "Inc.", "LLC", "& Sons", "Co.", "GmbH", ""};
-constexpr std::array kNoteWords{"met", "at", "conference", "call", "back", "after", "lunch",
-                                "birthday", "in", "May", "prefers", "email", "kids", "names",
-                                "owes", "book", "referred", "by", "old", "neighbour", "new",
-                                "address", "since", "spring", "ask", "about", "project"};
+constexpr std::array kNoteWords{"met",      "at",    "conference", "call",    "back",  "after",     "lunch",
+                                "birthday", "in",    "May",        "prefers", "email", "kids",      "names",
+                                "owes",     "book",  "referred",   "by",      "old",   "neighbour", "new",
+                                "address",  "since", "spring",     "ask",     "about", "project"};
 constexpr std::array kDomains{"example.com", "mail.example.org", "post.example.net", "firm.example"};
 
 }  // namespace
@@ -38,15 +65,13 @@ EntryGenerator::EntryGenerator(std::uint64_t seed, int averageMemoBytes)
 int EntryGenerator::pick(int n) { return static_cast<int>(random_() % static_cast<std::uint64_t>(n)); }
 
 std::string EntryGenerator::personName() {
-  std::string name = std::string(kLastNames[pick(kLastNames.size())]) + ", " +
-                     kFirstNames[pick(kFirstNames.size())];
+  std::string name = std::string(kLastNames[pick(kLastNames.size())]) + ", " + kFirstNames[pick(kFirstNames.size())];
   if (pick(4) == 0) name += " " + std::string(1, static_cast<char>('A' + pick(26))) + ".";
   return name;
 }
 
 std::string EntryGenerator::firmName() {
-  std::string name = std::string(kFirmWords[pick(kFirmWords.size())]) + " " +
-                     kFirmKinds[pick(kFirmKinds.size())];
+  std::string name = std::string(kFirmWords[pick(kFirmWords.size())]) + " " + kFirmKinds[pick(kFirmKinds.size())];
   std::string suffix = kFirmSuffixes[pick(kFirmSuffixes.size())];
   if (!suffix.empty()) name += " " + suffix;
   return name;
@@ -54,8 +79,8 @@ std::string EntryGenerator::firmName() {
 
 std::string EntryGenerator::phoneNumber() {
   static constexpr std::array kLabels{"Phone: ", "Tel ", "Cell: ", "Fax: ", "Work ", ""};
-  std::string number = "(" + std::to_string(200 + pick(800)) + ") " + std::to_string(200 + pick(800)) +
-                       "-" + std::to_string(1000 + pick(9000));
+  std::string number = "(" + std::to_string(200 + pick(800)) + ") " + std::to_string(200 + pick(800)) + "-" +
+                       std::to_string(1000 + pick(9000));
   return kLabels[pick(kLabels.size())] + number;
 }
 
@@ -70,8 +95,8 @@ std::string EntryGenerator::emailAddress(const std::string& name) {
 }
 
 std::string EntryGenerator::webAddress() {
-  return "http://www." + std::string(kFirmWords[pick(kFirmWords.size())]) + "-" +
-         std::to_string(pick(1000)) + ".example.com/";
+  return "http://www." + std::string(kFirmWords[pick(kFirmWords.size())]) + "-" + std::to_string(pick(1000)) +
+         ".example.com/";
 }
 
 std::string EntryGenerator::noteLine() {

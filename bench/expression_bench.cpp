@@ -19,8 +19,8 @@ namespace {
 std::size_t entryCount = 100000;
 
 const xbase::RecordLayout& layout() {
-  static const xbase::RecordLayout l =
-      xbase::RecordLayout::fromFields({{"NAME", 'C', 30, 0}, {"INFO", 'M', 10, 0}, {"LASTDATE", 'D', 8, 0}});
+  static const xbase::RecordLayout l = xbase::RecordLayout::fromFields(
+      {{"NAME", 'C', 30, 0}, {"INFO", 'M', 10, 0}, {"LASTDATE", 'D', 8, 0}});
   return l;
 }
 

@@ -57,8 +57,9 @@ int main(int argc, char** argv) {
   }
   std::sort(firstPage.begin(), firstPage.end());
   std::sort(allPages.begin(), allPages.end());
-  std::printf("entries %zu, pages %d\npage 1 shown: min %.1f ms, median %.1f ms\nall pages: min %.1f ms, median %.1f ms\n",
-              bench::TableFixture::entries(), pages, firstPage.front(), firstPage[2], allPages.front(), allPages[2]);
+  std::printf(
+      "entries %zu, pages %d\npage 1 shown: min %.1f ms, median %.1f ms\nall pages: min %.1f ms, median %.1f ms\n",
+      bench::TableFixture::entries(), pages, firstPage.front(), firstPage[2], allPages.front(), allPages[2]);
   bench::TableFixture::cleanUp();
   return 0;
 }

@@ -17,7 +17,8 @@ const std::string& memo() {
         "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}"
         "{\\colortbl ;\\red255\\green0\\blue0;}{\\*\\generator Bench;}\\uc1\\pard\\f0\\fs20 ";
     for (int i = 0; m.size() < 65536 - 200; ++i)
-      m += "Entry " + std::to_string(i) + ": {\\b Smith}, {\\i caf\\'e9} \\u8364? {\\cf1\\f1\\fs28 call} \\{soon\\}"
+      m += "Entry " + std::to_string(i) +
+           ": {\\b Smith}, {\\i caf\\'e9} \\u8364? {\\cf1\\f1\\fs28 call} \\{soon\\}"
            "\\tab 555-0100\\par\r\n";
     return m + "}";
   }();

@@ -28,8 +28,8 @@ struct OpenWindow {
   search::SearchCommands* commands = nullptr;
 
   explicit OpenWindow(const char* name) {
-    window = std::make_unique<app::TRuViv>(
-        dm, QStringList{}, QString::fromStdString(TableFixture::copyOfSharedTable(name).string()));
+    window = std::make_unique<app::TRuViv>(dm, QStringList{},
+                                           QString::fromStdString(TableFixture::copyOfSharedTable(name).string()));
     window->show();
     commands = window->findChild<search::SearchCommands*>();
   }
@@ -70,11 +70,13 @@ BENCHMARK(BM_NameAndMemoWalkingCount)->Unit(benchmark::kMillisecond);
 
 // About 64 KB of RTF: paragraphs of mixed formatting.
 QString rtfMemo() {
-  QString markup = QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}}"
-                                  "{\\colortbl ;\\red200\\green0\\blue0;}\\f0\\fs20 ");
+  QString markup = QStringLiteral(
+      "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}}"
+      "{\\colortbl ;\\red200\\green0\\blue0;}\\f0\\fs20 ");
   for (int i = 0; markup.size() < 64 * 1024; ++i)
-    markup += QStringLiteral("Line %1: call {\\b 555-%2} or write to {\\i\\cf1 someone%1@example.com}, "
-                             "\\f1 see http://www.example.com/%1\\f0\\par ")
+    markup += QStringLiteral(
+                  "Line %1: call {\\b 555-%2} or write to {\\i\\cf1 someone%1@example.com}, "
+                  "\\f1 see http://www.example.com/%1\\f0\\par ")
                   .arg(i)
                   .arg(1000 + i % 9000);
   return markup + QLatin1Char('}');

@@ -25,7 +25,7 @@ class TableFixture {
   static std::filesystem::path sharedTable();  // .../ADDRESS.DBF, built on first use
   static std::filesystem::path copyOfSharedTable(const std::string& name);
   static std::filesystem::path scratchFolder(const std::string& name);  // empty, fresh
-  static const std::vector<std::string>& sampleKeys();  // upper-cased names, shuffled
+  static const std::vector<std::string>& sampleKeys();                  // upper-cased names, shuffled
   static void cleanUp();
 };
 

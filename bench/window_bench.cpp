@@ -18,9 +18,7 @@ namespace {
 using bench::TableFixture;
 using Clock = std::chrono::steady_clock;
 
-double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // A started main window on a private copy of the generated table.
 struct OpenWindow {
@@ -37,9 +35,7 @@ struct OpenWindow {
   }
 };
 
-QString tableCopy(const char* name) {
-  return QString::fromStdString(TableFixture::copyOfSharedTable(name).string());
-}
+QString tableCopy(const char* name) { return QString::fromStdString(TableFixture::copyOfSharedTable(name).string()); }
 
 void reportSize(benchmark::State& state) { state.counters["entries"] = static_cast<double>(TableFixture::entries()); }
 

@@ -17,13 +17,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       {"COUNT", 'I', 4, 0},
   });
   static const std::string records[] = {
-      std::string(" Smith, John                            1") + "20260315" + "    -12.50" + "T" + std::string("\x07\0\0\0", 4),
-      std::string("*") + std::string(30, '\xE4') + "          " + "        " + "          " + "?" + std::string("\xFF\xFF\xFF\xFF", 4),
+      std::string(" Smith, John                            1") + "20260315" + "    -12.50" + "T" +
+          std::string("\x07\0\0\0", 4),
+      std::string("*") + std::string(30, '\xE4') + "          " + "        " + "          " + "?" +
+          std::string("\xFF\xFF\xFF\xFF", 4),
       std::string(64, '\0'),
   };
   try {
-    const xbase::Expression e =
-        xbase::Expression::parse(std::string_view(reinterpret_cast<const char*>(data), size), layout);
+    const xbase::Expression e = xbase::Expression::parse(std::string_view(reinterpret_cast<const char*>(data), size),
+                                                         layout);
     std::string key;
     for (const std::string& record : records) {
       for (bool exact : {false, true}) e.evaluate(record, xbase::EvalOptions{exact});

@@ -11,7 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const exchange::CodePage codePage = exchange::CodePage();
   try {
-    for (const exchange::Card& card : exchange::readVCards(std::string_view(reinterpret_cast<const char*>(data), size))) {
+    for (const exchange::Card& card :
+         exchange::readVCards(std::string_view(reinterpret_cast<const char*>(data), size))) {
       const exchange::Entry entry = exchange::entryFromCard(card, codePage).entry;
       std::string out;
       exchange::appendCard(out, entry, codePage);

@@ -7,7 +7,8 @@ namespace app {
 
 QIcon programIcon() {
   QIcon icon;
-  for (int size : {16, 32, 48, 64, 128, 256}) icon.addFile(QStringLiteral(":/cardlark/icons/cardlark-%1.png").arg(size));
+  for (int size : {16, 32, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/cardlark/icons/cardlark-%1.png").arg(size));
   return icon;
 }
 

@@ -41,8 +41,7 @@ QString summary(const exchange::ImportOutcome& outcome) {
     text += QStringLiteral("\n... and ") + QString::number(outcome.skipped.size() - kListedSkips) +
             QStringLiteral(" more");
   if (outcome.replaced > 0)
-    text += QLatin1Char('\n') + counted(outcome.replaced, "character", "characters") +
-            QStringLiteral(" replaced by ?");
+    text += QLatin1Char('\n') + counted(outcome.replaced, "character", "characters") + QStringLiteral(" replaced by ?");
   return text;
 }
 
@@ -57,8 +56,7 @@ bool finishEditing(store::EngineTable& table) {
 
 }  // namespace
 
-ContactsImport::ContactsImport(store::TDM& dm, QAbstractScrollArea* grid, QObject* parent)
-    : QObject(parent), dm_(dm) {
+ContactsImport::ContactsImport(store::TDM& dm, QAbstractScrollArea* grid, QObject* parent) : QObject(parent), dm_(dm) {
   grid->viewport()->setAcceptDrops(true);
   grid->viewport()->installEventFilter(this);
 }
@@ -112,11 +110,11 @@ bool ContactsImport::eventFilter(QObject* watched, QEvent* event) {
       drop->acceptProposedAction();
       // Imported once the drop has returned, so that the drag's source is
       // not kept waiting while the summary is open.
-      QMetaObject::invokeMethod(this, [this, files] { importFiles(files); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          this, [this, files] { importFiles(files); }, Qt::QueuedConnection);
       return true;
     }
-    default:
-      return QObject::eventFilter(watched, event);
+    default: return QObject::eventFilter(watched, event);
   }
 }
 

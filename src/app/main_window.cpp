@@ -64,7 +64,8 @@ TRuViv::TRuViv(store::TDM& dm, const QStringList& parameters, const QString& wor
   createToolbar();
   createDataControls();
   connect(&dm_, &store::TDM::focusGridRequested, this, &TRuViv::giveGridFocus);
-  new IndexRepairOffer(dm_, [this] { showOrderInForce(); }, this);
+  new IndexRepairOffer(
+      dm_, [this] { showOrderInForce(); }, this);
   FormCreate();
 }
 

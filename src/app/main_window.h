@@ -39,8 +39,7 @@ class TRuViv : public QWidget {
   // `parameters` is the command line without the program name; the data
   // folder is looked for below `workingDirectory`. A parameter naming a
   // .vcf or .csv file opens the working folder and imports that file.
-  TRuViv(store::TDM& dm, const QStringList& parameters, const QString& workingDirectory,
-         QWidget* parent = nullptr);
+  TRuViv(store::TDM& dm, const QStringList& parameters, const QString& workingDirectory, QWidget* parent = nullptr);
 
   // Whether start-up still has to run (set at creation, cleared when it
   // has finished).

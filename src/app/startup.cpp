@@ -16,7 +16,6 @@
 namespace app {
 namespace {
 
-
 // The caption keeps at most the first character and 99 more.
 constexpr int kCaptionCharacters = 100;
 
@@ -95,7 +94,8 @@ QString startupCaption(const QStringList& parameters) {
 }
 
 QString tooManyParametersMessage() {
-  return QStringLiteral("Error:  Too many parameters on command line (only 1 allowed)\nPlease refer to online help at ") +
+  return QStringLiteral(
+             "Error:  Too many parameters on command line (only 1 allowed)\nPlease refer to online help at ") +
          platform::mainHelpPageAddress();
 }
 

@@ -2,12 +2,12 @@
 
 #include <optional>
 
+#include "book/table_layout.h"
 #include "platform/dialogs.h"
 #include "platform/long_work.h"
 #include "sync/card_codec.h"
 #include "sync/dav_address_book.h"
 #include "sync/sync_state.h"
-#include "book/table_layout.h"
 #include "xbase/table_files.h"
 
 namespace app {
@@ -32,7 +32,8 @@ QString syncSummaryText(const carddav::SyncSummary& s) {
                      .arg(s.deletedHere + s.deletedThere)
                      .arg(s.conflicts);
   if (!s.sharedNames.isEmpty())
-    text += QStringLiteral("\nNot synced, another entry has the same name: ") + s.sharedNames.join(QStringLiteral(", "));
+    text += QStringLiteral("\nNot synced, another entry has the same name: ") +
+            s.sharedNames.join(QStringLiteral(", "));
   for (const auto& [href, reason] : s.unreadable)
     text += QStringLiteral("\nNot read from the server: ") + href + QStringLiteral(": ") + reason;
   return text;
@@ -46,8 +47,8 @@ bool offerSync(const QString& dataFolder, const SyncRun& run) {
   platform::Dialogs& dialogs = platform::dialogs();
   if (server.isEmpty() || !dialogs.askYesNo(syncQuestion(server))) return false;
   const QString title = QStringLiteral("Synchronize");
-  const std::optional<QString> user =
-      dialogs.askText(title, QStringLiteral("User name for ") + server + QLatin1Char(':'));
+  const std::optional<QString> user = dialogs.askText(title,
+                                                      QStringLiteral("User name for ") + server + QLatin1Char(':'));
   if (!user) return false;
   const std::optional<QString> password = dialogs.askText(
       title, QStringLiteral("Password for ") + *user + QLatin1Char(':'), platform::Dialogs::Echo::Hidden);

@@ -21,9 +21,9 @@
 namespace app {
 
 // Syncs the table `dbf` with `server`, telling `progress` how far it is.
-using SyncRun = std::function<carddav::SyncSummary(const std::filesystem::path& dbf, const QUrl& server,
-                                                   const carddav::Credentials& credentials,
-                                                   const carddav::SyncProgress& progress)>;
+using SyncRun =
+    std::function<carddav::SyncSummary(const std::filesystem::path& dbf, const QUrl& server,
+                                       const carddav::Credentials& credentials, const carddav::SyncProgress& progress)>;
 
 // The sync over the network, cards made by the vCard mapping in the table's
 // code page.

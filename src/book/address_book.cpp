@@ -132,9 +132,7 @@ void AddressBook::remove(std::uint32_t recno) {
 
 void AddressBook::removeAll(const std::vector<std::uint32_t>& recnos) { cursor_->deleteRecords(recnos); }
 
-std::uint32_t AddressBook::addAll(std::uint32_t count, const EntrySource& source) {
-  return append(count, source, {});
-}
+std::uint32_t AddressBook::addAll(std::uint32_t count, const EntrySource& source) { return append(count, source, {}); }
 
 std::uint32_t AddressBook::append(std::uint32_t count, const EntrySource& source,
                                   const std::function<void(std::uint32_t recno)>& stored) {

@@ -16,7 +16,9 @@
 #include "book/entry.h"
 #include "codepage/code_page.h"
 
-namespace xbase { class Cursor; }
+namespace xbase {
+class Cursor;
+}
 
 namespace book {
 
@@ -26,7 +28,7 @@ enum class TakenName { Skip, Rename };
 // The fate of one entry offered to AddressBook::addNew.
 struct AddOutcome {
   enum class Kind { Added, Skipped, Renamed } kind = Kind::Added;
-  std::string name;  // the name stored (Renamed) or the one refused (Skipped)
+  std::string name;         // the name stored (Renamed) or the one refused (Skipped)
   std::uint32_t recno = 0;  // where it was stored; 0 when skipped
 };
 

@@ -9,9 +9,7 @@ namespace {
 template <typename Char>
 void appendItems(ItemKind kind, std::basic_string_view<Char> text, std::vector<std::basic_string<Char>>& items) {
   switch (kind) {
-    case ItemKind::Phone:
-      appendPhones(text, items);
-      return;
+    case ItemKind::Phone: appendPhones(text, items); return;
     case ItemKind::Email:
       if (auto item = ExtractEmail(text)) items.push_back(std::move(*item));
       return;
@@ -36,8 +34,7 @@ std::vector<std::basic_string<Char>> collect(ItemKind kind, std::basic_string_vi
 
 }  // namespace
 
-std::vector<std::string> collectItems(ItemKind kind, std::string_view name,
-                                      std::span<const std::string_view> lines) {
+std::vector<std::string> collectItems(ItemKind kind, std::string_view name, std::span<const std::string_view> lines) {
   return collect(kind, name, lines);
 }
 

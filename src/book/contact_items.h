@@ -16,8 +16,7 @@ namespace book {
 
 // `lines` are the memo's lines as the caller reads them: the display lines
 // of a word-wrapping memo, or the text's own lines (memoLines).
-std::vector<std::string> collectItems(ItemKind kind, std::string_view name,
-                                      std::span<const std::string_view> lines);
+std::vector<std::string> collectItems(ItemKind kind, std::string_view name, std::span<const std::string_view> lines);
 std::vector<std::u16string> collectItems(ItemKind kind, std::u16string_view name,
                                          std::span<const std::u16string_view> lines);
 

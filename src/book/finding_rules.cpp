@@ -5,10 +5,10 @@
 namespace book {
 namespace {
 
-constexpr std::size_t kItemLimit = 255;      // the longest e-mail or web item
-constexpr std::size_t kDotLookAhead = 99;    // where an e-mail's "." must follow its "@"
-constexpr std::size_t kShortNumber = 8;      // "555-1234"
-constexpr std::size_t kLongNumber = 12;      // "206-555-1234"
+constexpr std::size_t kItemLimit = 255;    // the longest e-mail or web item
+constexpr std::size_t kDotLookAhead = 99;  // where an e-mail's "." must follow its "@"
+constexpr std::size_t kShortNumber = 8;    // "555-1234"
+constexpr std::size_t kLongNumber = 12;    // "206-555-1234"
 
 template <typename Char>
 bool isDigit(Char c) {
@@ -135,9 +135,7 @@ std::string ExtractPhone(std::string_view text, std::size_t dash) { return extra
 std::u16string ExtractPhone(std::u16string_view text, std::size_t dash) { return extractPhone(text, dash); }
 
 void appendPhones(std::string_view text, std::vector<std::string>& items) { appendPhones<char>(text, items); }
-void appendPhones(std::u16string_view text, std::vector<std::u16string>& items) {
-  appendPhones<char16_t>(text, items);
-}
+void appendPhones(std::u16string_view text, std::vector<std::u16string>& items) { appendPhones<char16_t>(text, items); }
 
 std::optional<std::string> ExtractEmail(std::string_view text) { return extractEmail(text); }
 std::optional<std::u16string> ExtractEmail(std::u16string_view text) { return extractEmail(text); }

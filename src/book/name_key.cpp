@@ -49,7 +49,8 @@ bool NameRegister::contains(std::string_view name) const { return keys_.count(na
 
 std::string NameRegister::freeVariant(std::string_view name, std::size_t width) const {
   std::size_t& next = nextVariant_.try_emplace(nameKey(name), 2).first->second;
-  return firstFreeVariant(name, [&](const std::string& key) { return keys_.count(key) > 0; }, next, width);
+  return firstFreeVariant(
+      name, [&](const std::string& key) { return keys_.count(key) > 0; }, next, width);
 }
 
 std::string firstFreeVariant(std::string_view name, const std::function<bool(const std::string& key)>& taken,

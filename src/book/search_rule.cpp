@@ -12,7 +12,8 @@ namespace {
 // Each byte upper-cased by the a-to-z rule, looked up instead of tested.
 constexpr std::array<unsigned char, 256> kUpper = [] {
   std::array<unsigned char, 256> table{};
-  for (int c = 0; c < 256; ++c) table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  for (int c = 0; c < 256; ++c)
+    table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
   return table;
 }();
 

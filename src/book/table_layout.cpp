@@ -21,7 +21,8 @@ std::filesystem::path moveAside(const std::filesystem::path& file) {
     const int linked = ::link(file.c_str(), target.c_str());
     if (linked == 0 && ::unlink(file.c_str()) == 0) return target;
     if (linked != 0 && errno == EEXIST) continue;
-    throw xbase::Error(xbase::ErrorCode::Io, "Cannot move " + file.string() + " aside: " + std::generic_category().message(errno));
+    throw xbase::Error(xbase::ErrorCode::Io,
+                       "Cannot move " + file.string() + " aside: " + std::generic_category().message(errno));
   }
 }
 

@@ -13,17 +13,17 @@
 
 namespace book {
 
-inline constexpr char kFileStem[] = "ADDRESS";        // the files' name without extension
-inline constexpr char kTableName[] = "ADDRESS.DBF";   // the table file as this program writes it
+inline constexpr char kFileStem[] = "ADDRESS";       // the files' name without extension
+inline constexpr char kTableName[] = "ADDRESS.DBF";  // the table file as this program writes it
 inline constexpr char kMemoFile[] = "ADDRESS.fpt";
 inline constexpr char kIndexFile[] = "ADDRESS.CDX";
 inline constexpr char kFieldList[] = "Name,Char,30;Info,Memo;LastDate,Date;";
 inline constexpr char kName[] = "Name";
 inline constexpr char kInfo[] = "Info";
 inline constexpr char kLastDate[] = "LastDate";
-inline constexpr int kNameWidth = 30;  // the width of Name in kFieldList
-inline constexpr char kTagName[] = "Address";   // the name given when creating the tag
-inline constexpr char kIndexName[] = "ADDRESS"; // the name it is stored and selected by
+inline constexpr int kNameWidth = 30;            // the width of Name in kFieldList
+inline constexpr char kTagName[] = "Address";    // the name given when creating the tag
+inline constexpr char kIndexName[] = "ADDRESS";  // the name it is stored and selected by
 inline constexpr char kTagKey[] = "upper(Name)";
 
 // Creates the empty table with its memo file in `folder`, and its tag when

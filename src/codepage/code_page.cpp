@@ -30,8 +30,7 @@ const Reverse& reverseOf(const PageTable& page) {
   static const std::array<Reverse, kPageCount> all = [] {
     std::array<Reverse, kPageCount> built{};
     for (std::size_t p = 0; p < kPageCount; ++p) {
-      for (std::size_t i = 0; i < 128; ++i)
-        built[p][i] = {kPages[p].high[i], static_cast<std::uint8_t>(0x80 + i)};
+      for (std::size_t i = 0; i < 128; ++i) built[p][i] = {kPages[p].high[i], static_cast<std::uint8_t>(0x80 + i)};
       std::sort(built[p].begin(), built[p].end());
     }
     return built;

@@ -10,9 +10,9 @@
 namespace codepage::detail {
 
 struct PageTable {
-  int number;               // 1252
-  std::uint8_t mark;        // the table header's code page mark, 0x03
-  const char* description;  // "Windows ANSI"
+  int number;                      // 1252
+  std::uint8_t mark;               // the table header's code page mark, 0x03
+  const char* description;         // "Windows ANSI"
   std::array<char16_t, 128> high;  // the characters of bytes 0x80 to 0xFF
 };
 

@@ -234,7 +234,7 @@ void TBtnBottomDlg::CheckAllClick() {
 QString TBtnBottomDlg::helpAddress() const {
   // The list of addresses and the search prompt both show CheckAll.
   return platform::helpPageAddress(CheckAll->isVisibleTo(this) ? QStringLiteral("elist.html")
-                                                                : QStringLiteral("Davuzud.htm"));
+                                                               : QStringLiteral("Davuzud.htm"));
 }
 
 void TBtnBottomDlg::BitBtn1Click() {

@@ -6,8 +6,8 @@
 #include <QTextLayout>
 #include <vector>
 
-#include "contact/chooser_dialog.h"
 #include "book/contact_items.h"
+#include "contact/chooser_dialog.h"
 #include "contact/phone_dialer.h"
 #include "platform/desktop_shell.h"
 #include "platform/dialogs.h"
@@ -168,8 +168,7 @@ void ContactActions::pasteIntoName() {
   store::EngineTable& table = dm_.tblAddress;
   table.setText(kNameField, QString());
   // Line breaks stay part of the name, written as the memo writes them.
-  table.setText(kNameField,
-                widgets::memoTextForStorage(scratch.toPlainText()).left(book::kNameWidth));
+  table.setText(kNameField, widgets::memoTextForStorage(scratch.toPlainText()).left(book::kNameWidth));
 }
 
 void ContactActions::copyNames() {

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "book/contact_items.h"
-#include "exchange/read_error.h"
 #include "book/table_layout.h"
+#include "exchange/read_error.h"
 #include "xbase/dbf_text.h"
 
 namespace exchange {
@@ -21,7 +21,9 @@ std::string trimmed(std::string_view text) {
 // so a value the rules miss is always kept).
 bool foundElsewhere(book::ItemKind kind, std::string_view value, std::string_view line,
                     const std::vector<std::string>& known) {
-  const auto isKnown = [&](std::string_view item) { return std::find(known.begin(), known.end(), item) != known.end(); };
+  const auto isKnown = [&](std::string_view item) {
+    return std::find(known.begin(), known.end(), item) != known.end();
+  };
   if (isKnown(value)) return true;
   const std::vector<std::string> items = book::collectEntryItems(kind, "", line);
   return !items.empty() && std::all_of(items.begin(), items.end(), isKnown);

@@ -34,8 +34,8 @@ namespace exchange {
 struct ContactDraft {
   struct Line {
     std::optional<book::ItemKind> item;  // a contact item's line
-    bool notes = false;                     // free text kept as it is
-    std::string label;                      // otherwise "Label: text"
+    bool notes = false;                  // free text kept as it is
+    std::string label;                   // otherwise "Label: text"
     std::string text;
   };
 

@@ -3,10 +3,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "book/address_book.h"
 #include "exchange/card_mapping.h"
 #include "exchange/csv_mapping.h"
 #include "exchange/read_error.h"
-#include "book/address_book.h"
 #include "xbase/cursor.h"
 #include "xbase/dbf_text.h"
 
@@ -62,11 +62,12 @@ ImportOutcome importEntries(const std::filesystem::path& dbf, const std::vector<
     }
   }
   book::AddressBook table(dbf, book::AddressBook::Access::ExclusiveWhenFree);
-  const std::vector<book::AddOutcome> outcomes =
-      table.addNew(entries, rename ? book::TakenName::Rename : book::TakenName::Skip);
+  const std::vector<book::AddOutcome> outcomes = table.addNew(entries,
+                                                              rename ? book::TakenName::Rename : book::TakenName::Skip);
   ImportOutcome outcome;
   for (std::size_t i = 0; i < outcomes.size(); ++i) {
-    const NameClash clash{origins[i].file->file, origins[i].imported->line, fromTable(outcomes[i].name, table.codePage())};
+    const NameClash clash{origins[i].file->file, origins[i].imported->line,
+                          fromTable(outcomes[i].name, table.codePage())};
     switch (outcomes[i].kind) {
       case book::AddOutcome::Kind::Skipped: outcome.skipped.push_back(clash); continue;
       case book::AddOutcome::Kind::Renamed: outcome.renamed.push_back(clash); break;

@@ -44,8 +44,8 @@ struct ImportOutcome {
   std::size_t added = 0;
   std::vector<NameClash> skipped;
   std::vector<NameClash> renamed;
-  std::size_t replaced = 0;        // characters the code page could not hold
-  std::uint32_t firstRecord = 0;   // record number of the first entry added
+  std::size_t replaced = 0;       // characters the code page could not hold
+  std::uint32_t firstRecord = 0;  // record number of the first entry added
 };
 
 // Stores the entries of `files` in the address table `dbf`, dated today.

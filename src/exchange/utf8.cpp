@@ -49,8 +49,6 @@ std::size_t validUtf8Prefix(std::string_view text) {
   return pos;
 }
 
-std::string_view withoutBom(std::string_view text) {
-  return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
-}
+std::string_view withoutBom(std::string_view text) { return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text; }
 
 }  // namespace exchange

@@ -125,8 +125,8 @@ std::string toUtf8(std::string bytes, std::string_view charset, std::size_t line
   }
   const bool latin1 = name == "ISO-8859-1" || name == "LATIN1";
   if (!latin1 && name != "WINDOWS-1252" && name != "CP1252")
-    throw ReadError(line, "unknown character set " + std::string(charset) +
-                              " (known: UTF-8, ISO-8859-1, WINDOWS-1252)");
+    throw ReadError(line,
+                    "unknown character set " + std::string(charset) + " (known: UTF-8, ISO-8859-1, WINDOWS-1252)");
   const codepage::CodePage windows1252;
   std::string out;
   for (const char c : bytes) {
@@ -173,7 +173,8 @@ Property parseProperty(std::string_view line, std::size_t number) {
   Property property;
   property.line = number;
   const std::string_view nameAndParameters = head(line);
-  if (nameAndParameters.size() == line.size()) throw ReadError(number, "no \":\" between the property's name and value");
+  if (nameAndParameters.size() == line.size())
+    throw ReadError(number, "no \":\" between the property's name and value");
   std::size_t pos = nameAndParameters.find(';');
   const std::string_view fullName = nameAndParameters.substr(0, pos);
   const std::size_t dot = fullName.rfind('.');

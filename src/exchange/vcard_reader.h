@@ -36,8 +36,8 @@ struct Property {
 };
 
 struct Card {
-  std::size_t line = 0;  // of its BEGIN:VCARD
-  std::string version;   // "2.1", "3.0", "4.0" or "" when not given
+  std::size_t line = 0;              // of its BEGIN:VCARD
+  std::string version;               // "2.1", "3.0", "4.0" or "" when not given
   std::vector<Property> properties;  // in file order, without BEGIN, END and VERSION
 };
 

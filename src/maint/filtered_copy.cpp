@@ -54,7 +54,8 @@ void moveIntoPlace(const QString& from, const QString& folder, const QString& co
   const QStringList fresh = tableFilesIn(from);
   for (const QString& name : fresh) {
     const QString target = QDir(folder).filePath(name);
-    if (::rename(QFile::encodeName(QDir(from).filePath(name)).constData(), QFile::encodeName(target).constData()) != 0) {
+    if (::rename(QFile::encodeName(QDir(from).filePath(name)).constData(), QFile::encodeName(target).constData()) !=
+        0) {
       failCopy(component, QStringLiteral("Cannot move the copy to ") + target);
     }
   }

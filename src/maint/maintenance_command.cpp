@@ -3,17 +3,17 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "book/table_layout.h"
 #include "maint/backup_location.h"
 #include "maint/filtered_copy.h"
 #include "maint/maintenance_texts.h"
-#include "book/table_layout.h"
-#include "zip/table_backup.h"
 #include "platform/dialogs.h"
 #include "platform/long_work.h"
 #include "platform/program_folder.h"
 #include "store/data_module.h"
 #include "store/error_box.h"
 #include "store/restore.h"
+#include "zip/table_backup.h"
 
 namespace maint {
 

@@ -28,8 +28,8 @@ class MaintenanceCommand : public QObject {
 
  public:
   struct Hooks {
-    std::function<void()> refreshGrid;          // redraw ZurGrid
-    std::function<QString()> chooseFolder;      // FolderDialog1; "" when cancelled
+    std::function<void()> refreshGrid;      // redraw ZurGrid
+    std::function<QString()> chooseFolder;  // FolderDialog1; "" when cancelled
     // The offer to synchronize the table in the data folder given; asks and
     // syncs only when that folder's table has a server to sync with.
     std::function<void(const QString& dataFolder)> offerSync = {};

@@ -13,8 +13,8 @@ enum class ShowState { Normal, Minimized, Maximized, Hidden };
 class DesktopShell {
  public:
   virtual ~DesktopShell() = default;
-  virtual bool open(const QString& target, const QString& parameters = {},
-                    const QString& verb = {}, ShowState showState = ShowState::Normal) = 0;
+  virtual bool open(const QString& target, const QString& parameters = {}, const QString& verb = {},
+                    ShowState showState = ShowState::Normal) = 0;
 };
 
 // The process-wide instance; throws std::logic_error when none is installed

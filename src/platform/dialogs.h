@@ -35,8 +35,7 @@ class Dialogs {
   // A one-line text question titled `title`: `prompt` above an edit, OK and
   // Cancel; the text typed, nullopt when cancelled. Hidden text (a password)
   // shows as dots.
-  virtual std::optional<QString> askText(const QString& title, const QString& prompt,
-                                         Echo echo = Echo::Normal) = 0;
+  virtual std::optional<QString> askText(const QString& title, const QString& prompt, Echo echo = Echo::Normal) = 0;
 };
 
 // The process-wide instance. Throws std::logic_error when none is installed

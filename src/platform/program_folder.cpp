@@ -9,8 +9,7 @@ QString overriddenFolder;
 }
 
 QString ProgramFolder::path() {
-  const QString folder =
-      overriddenFolder.isEmpty() ? QCoreApplication::applicationDirPath() : overriddenFolder;
+  const QString folder = overriddenFolder.isEmpty() ? QCoreApplication::applicationDirPath() : overriddenFolder;
   return QDir::cleanPath(QDir(folder).absolutePath());
 }
 

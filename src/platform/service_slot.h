@@ -12,8 +12,7 @@ class ServiceSlot {
   explicit ServiceSlot(const char* serviceName) : serviceName_(serviceName) {}
 
   Service& get() const {
-    if (instance_ == nullptr)
-      throw std::logic_error(std::string("no ") + serviceName_ + " service installed");
+    if (instance_ == nullptr) throw std::logic_error(std::string("no ") + serviceName_ + " service installed");
     return *instance_;
   }
 

@@ -33,8 +33,7 @@ constexpr double kSummaryBandHeight = 55;
 constexpr double kProducedTop = 18;
 
 // A label or system-data item that sizes itself to its text.
-BandItem autoSizeItem(const std::string& text, double left, double top, FontStyle font,
-                      const ReportMetrics& metrics) {
+BandItem autoSizeItem(const std::string& text, double left, double top, FontStyle font, const ReportMetrics& metrics) {
   BandItem item;
   item.left = fromLayoutPixels(left);
   item.top = fromLayoutPixels(top);
@@ -63,7 +62,8 @@ struct AddressReportLayout::State {
         metrics(std::move(m)),
         source(std::move(src)),
         setup(addressReportPageSetup(settings)),
-        flow(setup, metrics, [this](Page&& page) { pages.push_back(std::move(page)); }, headerBand()) {}
+        flow(
+            setup, metrics, [this](Page&& page) { pages.push_back(std::move(page)); }, headerBand()) {}
 
   PageFlow::HeaderBand headerBand() {
     if (settings.textOutput) return {};

@@ -31,10 +31,10 @@ struct ReportEntry {
 using EntrySource = std::function<std::optional<ReportEntry>()>;
 
 struct AddressReportSettings {
-  bool memo = true;          // print each entry's memo under its name
-  bool textOutput = false;   // laid out for the plain-text export
-  std::string caption;       // the main window's caption, for the header
-  std::string date;          // today's date, "MM/DD/YY"
+  bool memo = true;         // print each entry's memo under its name
+  bool textOutput = false;  // laid out for the plain-text export
+  std::string caption;      // the main window's caption, for the header
+  std::string date;         // today's date, "MM/DD/YY"
   // The report table's record count; nullopt switches "Records:" and the
   // count off (under a search that includes the memo).
   std::optional<long long> recordCount;

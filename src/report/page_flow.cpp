@@ -47,9 +47,7 @@ void PageFlow::startPage() {
   bodyEmpty_ = true;
 }
 
-double PageFlow::spaceLeft(double position) const {
-  return setup_.paperHeight - setup_.bottomMargin - position;
-}
+double PageFlow::spaceLeft(double position) const { return setup_.paperHeight - setup_.bottomMargin - position; }
 
 void PageFlow::place(const Band& band) {
   double top = position_;

@@ -21,8 +21,8 @@ struct BandItem {
   double height = 0;
   FontStyle font = FontStyle::Regular;
   ItemAnchor anchor = ItemAnchor::Left;  // also the alignment of its lines
-  bool stretch = false;  // grows its band to print every line, across pages
-  bool framed = false;   // a frame line on all four sides
+  bool stretch = false;                  // grows its band to print every line, across pages
+  bool framed = false;                   // a frame line on all four sides
   std::vector<std::string> lines;
 };
 

@@ -9,7 +9,7 @@ namespace report {
 namespace {
 
 constexpr std::size_t kMagicSize = 8;
-constexpr std::uint32_t kFirstVersion = 1;  // no code page byte: Windows-1252
+constexpr std::uint32_t kFirstVersion = 1;   // no code page byte: Windows-1252
 constexpr double kLargestPosition = 100000;  // ten metres in tenths of a millimetre
 constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
 constexpr std::uint64_t kFnvPrime = 1099511628211ull;
@@ -78,7 +78,8 @@ class Reader {
   std::uint64_t little(int size) {
     const std::string_view part = take(static_cast<std::size_t>(size));
     std::uint64_t value = 0;
-    for (int i = size - 1; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(part[static_cast<std::size_t>(i)]);
+    for (int i = size - 1; i >= 0; --i)
+      value = (value << 8) | static_cast<unsigned char>(part[static_cast<std::size_t>(i)]);
     return value;
   }
   std::string_view in_;
@@ -96,7 +97,8 @@ std::string writePreparedReport(const PreparedReport& report) {
   w.bytes(std::string_view(kPreparedReportMagic, kMagicSize));
   w.unsigned32(kPreparedReportVersion);
   const PageSetup& s = report.setup;
-  for (const double v : {s.paperWidth, s.paperHeight, s.leftMargin, s.topMargin, s.rightMargin, s.bottomMargin}) w.real(v);
+  for (const double v : {s.paperWidth, s.paperHeight, s.leftMargin, s.topMargin, s.rightMargin, s.bottomMargin})
+    w.real(v);
   w.byte(s.codePage.mark());
   w.unsigned32(static_cast<std::uint32_t>(report.pages.size()));
   for (const Page& page : report.pages) {

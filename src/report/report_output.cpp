@@ -33,7 +33,8 @@ class SafeFile {
 
  private:
   [[noreturn]] void fail() {
-    throw ReportOutputError(QStringLiteral("Cannot write %1: %2").arg(file_.fileName(), file_.errorString()).toStdString());
+    throw ReportOutputError(
+        QStringLiteral("Cannot write %1: %2").arg(file_.fileName(), file_.errorString()).toStdString());
   }
   QSaveFile file_;
 };
@@ -62,9 +63,9 @@ void writePdfFile(const QString& path, const PageSetup& setup, const QString& ti
     writer.setTitle(title);
     writer.setCreator(QString::fromLatin1(kReportTitle));
     writer.setResolution(kPdfResolution);
-    writer.setPageLayout(QPageLayout(
-        QPageSize(QSizeF(setup.paperWidth / 10, setup.paperHeight / 10), QPageSize::Millimeter),
-        QPageLayout::Portrait, QMarginsF()));
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QSizeF(setup.paperWidth / 10, setup.paperHeight / 10), QPageSize::Millimeter),
+                    QPageLayout::Portrait, QMarginsF()));
     QPainter painter;
     bool first = true;
     while (std::optional<Page> page = pages()) {

@@ -69,8 +69,8 @@ class PageView : public QWidget {
   ReportPreview& preview_;
 };
 
-ReportPreview::ReportPreview(const QString& title, const PageSetup& setup, PageProducer producer, PreviewProgress progress,
-                             QWidget* parent)
+ReportPreview::ReportPreview(const QString& title, const PageSetup& setup, PageProducer producer,
+                             PreviewProgress progress, QWidget* parent)
     : QWidget(parent, Qt::Window),
       title_(title),
       setup_(setup),
@@ -326,9 +326,9 @@ void ReportPreview::saveTo(const QString& path, FileKind kind) {
 
 void ReportPreview::save() {
   QString chosen = kPreparedFilter;
-  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save"), QString(),
-                                                    QStringList{kPreparedFilter, kTextFilter, kPdfFilter}.join(QStringLiteral(";;")),
-                                                    &chosen);
+  const QString path = QFileDialog::getSaveFileName(
+      this, QStringLiteral("Save"), QString(),
+      QStringList{kPreparedFilter, kTextFilter, kPdfFilter}.join(QStringLiteral(";;")), &chosen);
   if (path.isEmpty()) return;
   FileKind kind = FileKind::PreparedReport;
   if (chosen == kTextFilter) kind = FileKind::Text;
@@ -348,7 +348,8 @@ bool ReportPreview::loadFrom(const QString& path) {
   }
   const QByteArray bytes = file.readAll();
   try {
-    PreparedReport loaded = readPreparedReport(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    PreparedReport loaded = readPreparedReport(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     stopProducing();
     setup_ = loaded.setup;
     pages_ = std::move(loaded.pages);

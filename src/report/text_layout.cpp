@@ -11,7 +11,7 @@ namespace {
 // doubling, then halving, which keeps a 70 KB word without a blank cheap.
 template <typename Fits>
 std::size_t longestFittingPrefix(std::string_view word, const WidthFunction& width, Fits fits) {
-  std::size_t good = 0;  // a length known to fit
+  std::size_t good = 0;               // a length known to fit
   std::size_t bad = word.size() + 1;  // a length known not to fit (or past the end)
   for (std::size_t step = 1; good + step < bad; step *= 2) {
     if (fits(width(word.substr(0, good + step)))) {
@@ -23,8 +23,10 @@ std::size_t longestFittingPrefix(std::string_view word, const WidthFunction& wid
   }
   while (bad - good > 1) {
     const std::size_t middle = good + (bad - good) / 2;
-    if (fits(width(word.substr(0, middle)))) good = middle;
-    else bad = middle;
+    if (fits(width(word.substr(0, middle))))
+      good = middle;
+    else
+      bad = middle;
   }
   return good;
 }

@@ -8,10 +8,10 @@ namespace rtf {
 
 enum class Word {
   Unknown,
-  Paragraph,      // \par and the breaks shown as a new paragraph
-  LineBreak,      // \line
-  Tab,            // \tab, \cell
-  Character,      // a named character such as \emdash: see ControlWord::character
+  Paragraph,  // \par and the breaks shown as a new paragraph
+  LineBreak,  // \line
+  Tab,        // \tab, \cell
+  Character,  // a named character such as \emdash: see ControlWord::character
   Bold,
   Italic,
   Underline,      // \ul and its styles; parameter 0 turns it off
@@ -29,7 +29,7 @@ enum class Word {
   Red,
   Green,
   Blue,
-  AnsiCodePage,  // \ansicpg: the code page of the \'hh escapes that follow
+  AnsiCodePage,        // \ansicpg: the code page of the \'hh escapes that follow
   SkippedDestination,  // a destination whose text is not part of the memo
 };
 

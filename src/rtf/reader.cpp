@@ -39,20 +39,14 @@ class Reader {
     while (pos_ < in_.size()) {
       const char c = in_[pos_++];
       switch (c) {
-        case '{':
-          openGroup();
-          break;
+        case '{': openGroup(); break;
         case '}':
           if (!closeGroup()) return finish();
           break;
-        case '\\':
-          control();
-          break;
+        case '\\': control(); break;
         case '\r':
-        case '\n':
-          break;
-        default:
-          literal(c);
+        case '\n': break;
+        default: literal(c);
       }
     }
     return finish();
@@ -110,14 +104,10 @@ class Reader {
     switch (c) {
       case '\\':
       case '{':
-      case '}':
-        return escaped(c);
-      case '\'':
-        return hexEscape();
-      case '~':
-        return escaped(byteOf(0xA0));
-      case '_':
-        return escaped('-');
+      case '}': return escaped(c);
+      case '\'': return hexEscape();
+      case '~': return escaped(byteOf(0xA0));
+      case '_': return escaped('-');
       case '\r':
       case '\n':
         if (consumeSkipped()) return;
@@ -126,8 +116,7 @@ class Reader {
         if (consumeSkipped()) return;
         state_.destination = Destination::Skipped;
         return;
-      default:
-        consumeSkipped();  // \- and other symbols show nothing
+      default: consumeSkipped();  // \- and other symbols show nothing
     }
   }
 
@@ -151,26 +140,14 @@ class Reader {
     const bool on = !hasParameter || parameter != 0;
     CharFormat& format = state_.format;
     switch (control.word) {
-      case Word::Paragraph:
-        return endParagraph();
-      case Word::LineBreak:
-        return textOnly('\n');
-      case Word::Tab:
-        return textOnly('\t');
-      case Word::Character:
-        return escaped(byteOf(control.character));
-      case Word::Bold:
-        format.bold = on;
-        return;
-      case Word::Italic:
-        format.italic = on;
-        return;
-      case Word::Underline:
-        format.underline = on;
-        return;
-      case Word::UnderlineNone:
-        format.underline = false;
-        return;
+      case Word::Paragraph: return endParagraph();
+      case Word::LineBreak: return textOnly('\n');
+      case Word::Tab: return textOnly('\t');
+      case Word::Character: return escaped(byteOf(control.character));
+      case Word::Bold: format.bold = on; return;
+      case Word::Italic: format.italic = on; return;
+      case Word::Underline: format.underline = on; return;
+      case Word::UnderlineNone: format.underline = false; return;
       case Word::Plain:
         format = CharFormat{};
         format.font = defaultFont_;
@@ -182,9 +159,7 @@ class Reader {
       case Word::FontSize:
         format.halfPoints = parameter > 0 ? std::min(parameter, kMaxHalfPoints) : kDefaultHalfPoints;
         return;
-      case Word::ForeColor:
-        format.color = std::max(parameter, 0);
-        return;
+      case Word::ForeColor: format.color = std::max(parameter, 0); return;
       case Word::DefaultFont:
         defaultFont_ = parameter;
         if (format.font < 0) format.font = parameter;
@@ -192,31 +167,21 @@ class Reader {
       case Word::Unicode:
         if (hasParameter) unicode(parameter);
         return;
-      case Word::UnicodeSkip:
-        state_.unicodeSkip = std::max(parameter, 0);
-        return;
-      case Word::FontTable:
-        state_.destination = Destination::FontTable;
-        return;
+      case Word::UnicodeSkip: state_.unicodeSkip = std::max(parameter, 0); return;
+      case Word::FontTable: state_.destination = Destination::FontTable; return;
       case Word::ColorTable:
         state_.destination = Destination::ColorTable;
         color_ = Color{};
         return;
-      case Word::Red:
-        return colorComponent(color_.red, parameter);
-      case Word::Green:
-        return colorComponent(color_.green, parameter);
-      case Word::Blue:
-        return colorComponent(color_.blue, parameter);
+      case Word::Red: return colorComponent(color_.red, parameter);
+      case Word::Green: return colorComponent(color_.green, parameter);
+      case Word::Blue: return colorComponent(color_.blue, parameter);
       case Word::AnsiCodePage:
         if (const auto named = codepage::CodePage::fromNumber(parameter)) markupPage_ = *named;
         return;
-      case Word::SkippedDestination:
-        state_.destination = Destination::Skipped;
-        return;
+      case Word::SkippedDestination: state_.destination = Destination::Skipped; return;
       case Word::Binary:
-      case Word::Unknown:
-        return;
+      case Word::Unknown: return;
     }
   }
 
@@ -230,9 +195,7 @@ class Reader {
     return true;
   }
 
-  void skipBinary(int length) {
-    pos_ += std::min(static_cast<std::size_t>(std::max(length, 0)), in_.size() - pos_);
-  }
+  void skipBinary(int length) { pos_ += std::min(static_cast<std::size_t>(std::max(length, 0)), in_.size() - pos_); }
 
   void unicode(int parameter) {
     const long code = parameter < 0 ? parameter + 0x10000L : parameter;
@@ -290,8 +253,7 @@ class Reader {
           formatCached_ = false;
         }
         return;
-      case Destination::Skipped:
-        return;
+      case Destination::Skipped: return;
     }
   }
 

@@ -1,6 +1,5 @@
 #include "rtf/writer.h"
 
-
 namespace rtf {
 namespace {
 
@@ -95,8 +94,6 @@ class Writer {
 
 }  // namespace
 
-std::string write(const Document& document, const codepage::CodePage& page) {
-  return Writer(document, page).run();
-}
+std::string write(const Document& document, const codepage::CodePage& page) { return Writer(document, page).run(); }
 
 }  // namespace rtf

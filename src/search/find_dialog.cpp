@@ -1,7 +1,7 @@
 #include "search/find_dialog.h"
 
-#include <QGroupBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>

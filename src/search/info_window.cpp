@@ -101,12 +101,14 @@ void TInfo::createControls() {
   ButtonFind = button("ButtonFind", QStringLiteral("Find"), {12, 340, 80, 24}, typeface("Arial", 15, true));
   ButtonFind->setIcon(widgets::pictureIcon(widgets::Picture::Find, 16));
   ButtonFind->setToolTip(QStringLiteral("Search for text in memo"));
-  ButtonFont = button("ButtonFont", QStringLiteral("Font"), {97, 340, 76, 24}, typeface("Comic Sans MS", 17, true, true));
+  ButtonFont = button("ButtonFont", QStringLiteral("Font"), {97, 340, 76, 24},
+                      typeface("Comic Sans MS", 17, true, true));
   setColour(ButtonFont, QPalette::ButtonText, Qt::blue);
   ButtonFont->setToolTip(QStringLiteral("C;hange memo font size, color etcl"));
   BitBtn1 = button("BitBtn1", QStringLiteral("&Help"), {290, 340, 60, 24}, typeface("MS Sans Serif", 11, true));
   BitBtn1->setIcon(widgets::pictureIcon(widgets::Picture::Help, 16));
-  CloseButton = button("CloseButton", QStringLiteral("&Close"), {352, 340, 61, 24}, typeface("MS Sans Serif", 11, true));
+  CloseButton = button("CloseButton", QStringLiteral("&Close"), {352, 340, 61, 24},
+                       typeface("MS Sans Serif", 11, true));
   CloseButton->setToolTip(QStringLiteral("Return to opening screen"));
   CloseButton->setAutoDefault(false);
 
@@ -165,8 +167,7 @@ void TInfo::FindDialog1Find() {
   if (what.isEmpty()) return;
   QTextCursor selection = Memo1->textCursor();
   const qsizetype start = selection.selectionStart();
-  const qsizetype found =
-      findNext(Memo1->toPlainText(), start, selection.selectionEnd() - start, what);
+  const qsizetype found = findNext(Memo1->toPlainText(), start, selection.selectionEnd() - start, what);
   if (found < 0) return;
   selection.setPosition(static_cast<int>(found));
   selection.setPosition(static_cast<int>(found + what.size()), QTextCursor::KeepAnchor);

@@ -44,10 +44,10 @@ class SearchCommands : public QObject {
 
  public:
   struct Hooks {
-    widgets::DbGrid* grid = nullptr;        // ZurGrid
-    QWidget* noFilterButton = nullptr;      // NoFilterSpeed
-    std::function<bool()> memoWraps;        // whether DBMemo1 wraps words
-    std::function<void()> focusGrid;        // ZurGrid takes the focus and is redrawn
+    widgets::DbGrid* grid = nullptr;    // ZurGrid
+    QWidget* noFilterButton = nullptr;  // NoFilterSpeed
+    std::function<bool()> memoWraps;    // whether DBMemo1 wraps words
+    std::function<void()> focusGrid;    // ZurGrid takes the focus and is redrawn
     SearchPrompt prompt;
   };
 

@@ -51,14 +51,14 @@ QString storeLinkAddress(int index) {
   const StoreCategory& category = kCategories[static_cast<std::size_t>(index)];
   const QString base = QString::fromLatin1(kStoreBase);
   switch (category.target) {
-    case Target::Category:
-      return base + QStringLiteral("/b?%5Fencoding=UTF8&node=") + category.node + tagSuffix();
+    case Target::Category: return base + QStringLiteral("/b?%5Fencoding=UTF8&node=") + category.node + tagSuffix();
     case Target::GiftCards:
       // The product path already opens the query, so the tag part follows with "&".
       return base + QStringLiteral("/dp/B00067L6TQ/ref=nosim/?%5Fencoding=UTF8") + tagSuffix();
     case Target::TopSellers:
       return base + QStringLiteral("/exec/obidos/redirect?link_code=ur2&tag=") + kAffiliateTag +
-             QStringLiteral("&camp=1789&creative=9325&path=tg%2Fnew-for-you%2Ftop-sellers%2F-%2Fkitchen%2Fall%2Fref%3Dpd_ts_h");
+             QStringLiteral(
+                 "&camp=1789&creative=9325&path=tg%2Fnew-for-you%2Ftop-sellers%2F-%2Fkitchen%2Fall%2Fref%3Dpd_ts_h");
   }
   return {};
 }

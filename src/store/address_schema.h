@@ -6,7 +6,6 @@
 
 namespace store {
 
-
 // Creates the empty table (with its memo file, without a tag) in `folder`;
 // EngineError of `component` on failure, e.g. when the table exists.
 void createAddressTable(const QString& folder, const QString& component = QStringLiteral("tblAddress"));

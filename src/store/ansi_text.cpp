@@ -9,8 +9,7 @@ namespace store {
 QString fromAnsi(std::string_view bytes, const codepage::CodePage& page) {
   QString text;
   text.reserve(static_cast<qsizetype>(bytes.size()));
-  for (const char c : bytes)
-    text.append(QChar(static_cast<char16_t>(page.toUnicode(static_cast<unsigned char>(c)))));
+  for (const char c : bytes) text.append(QChar(static_cast<char16_t>(page.toUnicode(static_cast<unsigned char>(c)))));
   return text;
 }
 

@@ -36,8 +36,7 @@ TDM::TDM(QObject* parent) : QObject(parent) {
   tblAddress.setAfterPost([this](EngineTable& table) { tblAddressAfterPost(table); });
   tblAddress.setAfterCancel([this](EngineTable& table) { tblAddressAfterCancel(table); });
   tblAddress.setAfterDelete([this](EngineTable& table) { tblAddressAfterDelete(table); });
-  tblAddress.setFilterRecord(
-      [this](const RecordView& record) { return tblAddressFilterRecord(record); });
+  tblAddress.setFilterRecord([this](const RecordView& record) { return tblAddressFilterRecord(record); });
   // In name order the name is tested on the index key, so the records of
   // names without the text are not read unless their memo has it.
   tblAddress.setFilterKey(QString::fromLatin1(book::kTagKey), [this](std::string_view key, std::uint32_t recordNumber) {
@@ -80,7 +79,8 @@ void TDM::maintainExclusively(const QString& step, void (xbase::Cursor::*operati
         const std::filesystem::path table = toFileSystemPath(tblAddress.filePath());
         const QString component = tblAddress.name();
         platform::runLongWork(step, [&] {
-          translateEngineErrors(component, [&] { (*xbase::Cursor::open(table, xbase::OpenMode::Exclusive).*operation)(); });
+          translateEngineErrors(component,
+                                [&] { (*xbase::Cursor::open(table, xbase::OpenMode::Exclusive).*operation)(); });
         });
       },
       [this] { tblAddress.reopen(false); });
@@ -145,8 +145,7 @@ void TDM::tblAddressAfterDelete(EngineTable&) {
 // lock of the memo file, held from the first memo to the end of the pass.
 bool TDM::tblAddressFilterRecord(const RecordView& record) {
   const std::uint32_t recordNumber = record.recordNumber();
-  return search_.accepts(record.bytes(kNameField).toStdString(),
-                         [&] { return memoOfRecord(recordNumber); });
+  return search_.accepts(record.bytes(kNameField).toStdString(), [&] { return memoOfRecord(recordNumber); });
 }
 
 std::string TDM::memoOfRecord(std::uint32_t recordNumber) {

@@ -33,9 +33,9 @@ class TDM : public QObject {
   EngineSettings EngineSettings1;
   EngineTable tblAddress{QStringLiteral("tblAddress")};  // main cursor: grid, memo, search
   DataSource dsAddress{QStringLiteral("dsAddress"), &tblAddress};
-  EngineTable tblFilter{QStringLiteral("tblFilter")};    // duplicate test, memo search
+  EngineTable tblFilter{QStringLiteral("tblFilter")};  // duplicate test, memo search
   DataSource dsFilter{QStringLiteral("dsFilter"), &tblFilter};
-  EngineTable tblClone{QStringLiteral("tblClone")};      // reports
+  EngineTable tblClone{QStringLiteral("tblClone")};  // reports
   DataSource dsClone{QStringLiteral("dsClone"), &tblClone};
 
   // Gives all three tables the data folder.

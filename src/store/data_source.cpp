@@ -37,8 +37,7 @@ void DataSource::setDataSet(EngineTable* table) {
 bool DataSource::editable() const {
   if (!table_) return false;
   const DatasetState state = table_->state();
-  return state == DatasetState::Edit || state == DatasetState::Insert ||
-         (state == DatasetState::Browse && autoEdit_);
+  return state == DatasetState::Edit || state == DatasetState::Insert || (state == DatasetState::Browse && autoEdit_);
 }
 
 bool DataSource::holdBack() {

@@ -18,9 +18,7 @@ constexpr auto kNotFoundCode = static_cast<int>(xbase::ErrorCode::NotFound);
 
 }  // namespace
 
-EngineTable::EngineTable(const QString& name, QObject* parent) : QObject(parent) {
-  setObjectName(name);
-}
+EngineTable::EngineTable(const QString& name, QObject* parent) : QObject(parent) { setObjectName(name); }
 
 EngineTable::~EngineTable() {
   const QSignalBlocker quiet(this);
@@ -56,8 +54,7 @@ bool EngineTable::testRecord(const xbase::Cursor& candidate) const {
 
 xbase::Cursor& EngineTable::cursor() const {
   if (!cursor_)
-    throw EngineError(name(), QStringLiteral("Cannot perform this operation on a closed dataset"),
-                      kStateCode);
+    throw EngineError(name(), QStringLiteral("Cannot perform this operation on a closed dataset"), kStateCode);
   return *cursor_;
 }
 
@@ -66,8 +63,7 @@ xbase::Cursor& EngineTable::cursor() const {
 namespace {
 void requireClosed(const EngineTable& table) {
   if (table.isActive())
-    throw EngineError(table.name(),
-                      QStringLiteral("Cannot perform this operation on an open dataset"), kStateCode);
+    throw EngineError(table.name(), QStringLiteral("Cannot perform this operation on an open dataset"), kStateCode);
 }
 }  // namespace
 
@@ -296,7 +292,10 @@ int EngineTable::moveBy(int n) {
     // Ran off an end: stay on the record at that end and flag it, as a grid
     // expects.
     if (moved != n) {
-      if (forward) c.last(); else c.first();
+      if (forward)
+        c.last();
+      else
+        c.first();
       (forward ? eof_ : bof_) = true;
     }
   });
@@ -308,7 +307,9 @@ int EngineTable::moveBy(int n) {
 
 std::uint32_t EngineTable::recordNumber() const { return isActive() ? cursor_->recno() : 0; }
 
-bool EngineTable::seekExact(const QString& key) { return seekExactKey(QByteArray::fromStdString(toAnsi(key, codePage_))); }
+bool EngineTable::seekExact(const QString& key) {
+  return seekExactKey(QByteArray::fromStdString(toAnsi(key, codePage_)));
+}
 
 bool EngineTable::seekExactKey(const QByteArray& key) {
   if (!finishEditing()) return false;
@@ -366,8 +367,7 @@ void EngineTable::gotoBookmark(const Bookmark& bookmark) {
     bof_ = true;
     eof_ = c.eof();
     emit dataSetScrolled();
-    throw EngineError(name(), QStringLiteral("Record not found"),
-                      static_cast<int>(xbase::ErrorCode::NotFound));
+    throw EngineError(name(), QStringLiteral("Record not found"), static_cast<int>(xbase::ErrorCode::NotFound));
   }
   bof_ = eof_ = false;
   emit dataSetScrolled();
@@ -476,8 +476,7 @@ void EngineTable::deleteRecord() {
     setState(DatasetState::Browse);
   }
   if (isEmpty())
-    throw EngineError(name(), QStringLiteral("Cannot perform this operation on an empty dataset"),
-                      kStateCode);
+    throw EngineError(name(), QStringLiteral("Cannot perform this operation on an empty dataset"), kStateCode);
   engine([&] {
     writer_.remove ? writer_.remove(c) : c.deleteRecord();
     if (c.eof()) c.last();  // the deleted record was the last one
@@ -500,7 +499,9 @@ std::string EngineTable::bytesAt(std::uint32_t recordNumber, int field) {
   return engine([&] { return cursor().valueAt(recordNumber, field); });
 }
 
-void EngineTable::holdMemoReads() { engine([&] { cursor().holdMemoReads(); }); }
+void EngineTable::holdMemoReads() {
+  engine([&] { cursor().holdMemoReads(); });
+}
 
 void EngineTable::releaseMemoReads() {
   if (isActive()) cursor_->releaseMemoReads();

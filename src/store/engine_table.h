@@ -203,7 +203,7 @@ class EngineTable : public QObject {
   void holdMemoReads();
   void releaseMemoReads();
   // Writing needs Edit or Insert state (EngineError otherwise).
-  void setText(const QString& field, const QString& value);  // dates in the settings' format
+  void setText(const QString& field, const QString& value);      // dates in the settings' format
   void setBytes(const QString& field, const QByteArray& value);  // dates "YYYYMMDD"
   void setDate(const QString& field, const QDate& value);
 
@@ -225,8 +225,8 @@ class EngineTable : public QObject {
 
  signals:
   // For DataSource; controls connect to the DataSource instead.
-  void dataSetChanged();    // contents or order changed: reread everything
-  void dataSetScrolled();   // the current record moved
+  void dataSetChanged();                     // contents or order changed: reread everything
+  void dataSetScrolled();                    // the current record moved
   void recordChanged(const QString& field);  // a field of the buffer changed
   void stateChanged(store::DatasetState state);
   void activeChanged(bool active);

@@ -6,8 +6,7 @@
 
 namespace store {
 
-RecordView::RecordView(const xbase::Cursor& cursor, const QString& component,
-                       const EngineSettings& settings)
+RecordView::RecordView(const xbase::Cursor& cursor, const QString& component, const EngineSettings& settings)
     : cursor_(cursor),
       component_(component),
       settings_(settings),

@@ -3,8 +3,8 @@
 #include <QString>
 #include <string>
 
-#include "codepage/code_page.h"
 #include "book/search_rule.h"
+#include "codepage/code_page.h"
 
 namespace store {
 

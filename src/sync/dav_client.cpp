@@ -46,8 +46,8 @@ std::string httpFailure(const QByteArray& verb, const QUrl& url, int status) {
 void DavClient::requireOrigin(const QUrl& url, const std::string& refused) {
   if (origin_.isEmpty()) origin_ = url;
   if (!sameOrigin(origin_, url))
-    throw Error(refused + ": the sync sends requests (and the password) only to " +
-                originOf(origin_).toStdString() + ", the server it was given");
+    throw Error(refused + ": the sync sends requests (and the password) only to " + originOf(origin_).toStdString() +
+                ", the server it was given");
 }
 
 HttpReply DavClient::send(const QByteArray& verb, const QUrl& url, const QByteArray& body, const Headers& headers) {
@@ -64,8 +64,7 @@ HttpReply DavClient::send(const QByteArray& verb, const QUrl& url, const QByteAr
   }
 }
 
-HttpReply DavClient::sendOnce(const QByteArray& verb, const QUrl& url, const QByteArray& body,
-                              const Headers& headers) {
+HttpReply DavClient::sendOnce(const QByteArray& verb, const QUrl& url, const QByteArray& body, const Headers& headers) {
   ++requests_;
   QNetworkRequest request(url);
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
@@ -124,8 +123,7 @@ HttpReply DavClient::sendOnce(const QByteArray& verb, const QUrl& url, const QBy
                 std::to_string(kLongestAnswer >> 20) + " MiB; the sync refuses it");
   HttpReply result;
   result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  if (result.status == 0)
-    throw Error("cannot reach " + where + ": " + reply->errorString().toStdString());
+  if (result.status == 0) throw Error("cannot reach " + where + ": " + reply->errorString().toStdString());
   if (reply->error() > QNetworkReply::NoError && reply->error() < QNetworkReply::ProxyConnectionRefusedError)
     throw Error("the answer from " + where + " broke off: " + reply->errorString().toStdString());
   if (result.status == 401) throw Error("the server refused the user name or password (" + where + ")");

@@ -29,8 +29,8 @@ class QNetworkAccessManager;
 namespace carddav {
 
 struct Credentials {
-  QString user;      // empty: no authentication
-  QString password;  // read from the password file, never stored by us
+  QString user;           // empty: no authentication
+  QString password;       // read from the password file, never stored by us
   bool insecure = false;  // accept certificate errors
 };
 

@@ -155,8 +155,9 @@ QByteArray discoveryPropfind() {
 }
 
 QByteArray etagPropfind() {
-  return document(kDav, "propfind",
-                  [](QXmlStreamWriter& xml) { writeProp(xml, {{kDav, "resourcetype"}, {kDav, "getetag"}}); });
+  return document(kDav, "propfind", [](QXmlStreamWriter& xml) {
+    writeProp(xml, {{kDav, "resourcetype"}, {kDav, "getetag"}});
+  });
 }
 
 QByteArray syncCollectionReport(const QString& token) {

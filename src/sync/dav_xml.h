@@ -17,14 +17,14 @@ namespace carddav {
 // <propstat> reports a 2xx status; a property the server lists as missing
 // (404) stays empty.
 struct DavResponse {
-  QString href;             // as sent, percent-encoding kept
-  int status = 0;           // the response's own status (404 for a removed member), else 0
-  QString etag;             // getetag, quotes kept
-  QByteArray addressData;   // address-data, the card's text in UTF-8
-  bool collection = false;  // resourcetype holds <collection/>
-  bool addressBook = false; // resourcetype holds <addressbook/>
-  QString principal;        // current-user-principal's href
-  QStringList homeSets;     // addressbook-home-set's hrefs
+  QString href;              // as sent, percent-encoding kept
+  int status = 0;            // the response's own status (404 for a removed member), else 0
+  QString etag;              // getetag, quotes kept
+  QByteArray addressData;    // address-data, the card's text in UTF-8
+  bool collection = false;   // resourcetype holds <collection/>
+  bool addressBook = false;  // resourcetype holds <addressbook/>
+  QString principal;         // current-user-principal's href
+  QStringList homeSets;      // addressbook-home-set's hrefs
 };
 
 struct Multistatus {

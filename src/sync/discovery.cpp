@@ -16,8 +16,7 @@ QUrl asFolder(QUrl url) {
 // PROPFIND of `url` with the discovery properties; nullopt-like empty
 // result when the server answers anything but a multistatus.
 Multistatus propfind(DavClient& client, const QUrl& url, int depth, QUrl* answeredFrom = nullptr) {
-  const HttpReply reply = client.send("PROPFIND", url, discoveryPropfind(),
-                                      {{"Depth", QByteArray::number(depth)}});
+  const HttpReply reply = client.send("PROPFIND", url, discoveryPropfind(), {{"Depth", QByteArray::number(depth)}});
   if (answeredFrom) *answeredFrom = reply.url;
   if (reply.status != 207) return {};
   return parseMultistatus(reply.body);
@@ -53,8 +52,7 @@ QUrl discoverAddressBook(DavClient& client, const QUrl& start) {
     here = self(status, base);
     if (here) principal = here->principal;
   }
-  if (principal.isEmpty())
-    throw Error("no CardDAV service found at " + start.toDisplayString().toStdString());
+  if (principal.isEmpty()) throw Error("no CardDAV service found at " + start.toDisplayString().toStdString());
 
   const QUrl principalUrl = base.resolved(QUrl(principal));
   status = propfind(client, principalUrl, 0, &base);

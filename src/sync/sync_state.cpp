@@ -148,8 +148,7 @@ SyncState parseState(const QByteArray& text, const std::filesystem::path& file) 
       state.token = decodeText(f[1]);
     } else if (f[0] == "entry" && f.size() == 7) {
       const QByteArray key = QByteArray::fromPercentEncoding(f[1]);
-      state.links[key.toStdString()] =
-          CardLink{decodeText(f[2]), decodeText(f[3]), decodeText(f[4]), f[5], f[6]};
+      state.links[key.toStdString()] = CardLink{decodeText(f[2]), decodeText(f[3]), decodeText(f[4]), f[5], f[6]};
     } else if (f[0] == "unreadable" && f.size() == 4) {
       state.unreadable[decodeText(f[1])] = UnreadableCard{decodeText(f[2]), decodeText(f[3])};
     } else {

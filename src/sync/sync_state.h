@@ -42,9 +42,9 @@ namespace carddav {
 
 struct CardLink {
   QString uid;
-  QString href;      // absolute path on the server
-  QString etag;      // "" until the server confirmed the upload
-  QByteArray hash;   // entryHash of the entry as last synced
+  QString href;     // absolute path on the server
+  QString etag;     // "" until the server confirmed the upload
+  QByteArray hash;  // entryHash of the entry as last synced
   QByteArray memoHash;
 };
 
@@ -57,7 +57,7 @@ struct UnreadableCard {
 struct SyncState {
   QString server;  // the address book's URL
   QString token;
-  std::map<std::string, CardLink> links;  // by name key
+  std::map<std::string, CardLink> links;         // by name key
   std::map<QString, UnreadableCard> unreadable;  // by href
 };
 

@@ -4,12 +4,12 @@
 #include <set>
 #include <vector>
 
+#include "book/name_key.h"
 #include "codepage/code_page.h"
 #include "sync/address_book_server.h"
 #include "sync/error.h"
 #include "sync/origin.h"
 #include "sync/sync_state.h"
-#include "book/name_key.h"
 
 namespace carddav {
 
@@ -31,7 +31,6 @@ struct Fetched {
   QString etag;
   QByteArray card;
 };
-
 
 class Run {
  public:

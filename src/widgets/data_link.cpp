@@ -2,8 +2,8 @@
 
 namespace widgets {
 
-using store::DataSource;
 using store::DatasetState;
+using store::DataSource;
 
 DataLink::DataLink(QObject* parent) : QObject(parent) {}
 
@@ -48,8 +48,8 @@ codepage::CodePage DataLink::codePage() const {
 
 void DataLink::onEveryChange(QObject* receiver, const std::function<void()>& followState,
                              const std::function<void()>& reload) {
-  for (auto signal : {&DataLink::dataSetChanged, &DataLink::dataSetScrolled, &DataLink::dataSetReplaced,
-                      &DataLink::fieldChanged})
+  for (auto signal :
+       {&DataLink::dataSetChanged, &DataLink::dataSetScrolled, &DataLink::dataSetReplaced, &DataLink::fieldChanged})
     connect(this, signal, receiver, reload);
   connect(this, &DataLink::activeChanged, receiver, reload);
   connect(this, &DataLink::stateChanged, receiver, [followState, reload] {

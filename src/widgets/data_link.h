@@ -53,16 +53,15 @@ class DataLink : public QObject {
 
   // For a control over one field: after every notification it calls
   // `reload`, and on a change of state `followState` first.
-  void onEveryChange(QObject* receiver, const std::function<void()>& followState,
-                     const std::function<void()>& reload);
+  void onEveryChange(QObject* receiver, const std::function<void()>& followState, const std::function<void()>& reload);
 
  signals:
-  void dataSetChanged();                        // reread everything
-  void dataSetScrolled();                       // the current record moved
-  void fieldChanged();                          // the control's field (or the whole record) changed
+  void dataSetChanged();                         // reread everything
+  void dataSetScrolled();                        // the current record moved
+  void fieldChanged();                           // the control's field (or the whole record) changed
   void stateChanged(store::DatasetState state);  // Browse / Edit / Insert / Inactive
-  void activeChanged(bool active);              // opened or closed
-  void dataSetReplaced();                       // the source linked another table (or none)
+  void activeChanged(bool active);               // opened or closed
+  void dataSetReplaced();                        // the source linked another table (or none)
 
  private:
   QPointer<store::DataSource> source_;

@@ -153,8 +153,7 @@ void DbGrid::reload(int screenRow) {
   // current record in case the read was cut short at the top. On the first
   // record there are none, and looking for them would walk a filtered table
   // back to its start.
-  const int wanted =
-      t->bof() ? 0 : qMax(qBound(0, screenRow, visible - 1), visible - static_cast<int>(below.size()));
+  const int wanted = t->bof() ? 0 : qMax(qBound(0, screenRow, visible - 1), visible - static_cast<int>(below.size()));
   const store::Bookmark current = t->bookmark();
   if (wanted > 0) {
     for (const store::RowSnapshot& snap : t->peekRows(-wanted, wanted, fields)) {
@@ -270,11 +269,8 @@ bool DbGrid::eventFilter(QObject* watched, QEvent* event) {
         case Qt::Key_Up:
         case Qt::Key_Down:
         case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-          keyPressEvent(key);
-          return true;
-        default:
-          break;
+        case Qt::Key_PageDown: keyPressEvent(key); return true;
+        default: break;
       }
     } else if (event->type() == QEvent::FocusOut) {
       focusLeaving(static_cast<QFocusEvent*>(event));
@@ -318,8 +314,7 @@ int DbGrid::scrollPlace() const {
   const int shown = static_cast<int>(rows_.size());
   if (browsing() && shown > 1 && shown < visibleRowCount())  // the whole table is on the screen
     return kScrollBottom * currentRow_ / (shown - 1);
-  const double position =
-      orderedByColumn() && currentRow_ < shown ? keyPosition(rows_[currentRow_].text) : 0.5;
+  const double position = orderedByColumn() && currentRow_ < shown ? keyPosition(rows_[currentRow_].text) : 0.5;
   return std::clamp(static_cast<int>(position * kScrollBottom + 0.5), kScrollTop + 1, kScrollBottom - 1);
 }
 
@@ -348,14 +343,17 @@ void DbGrid::onScrollAction(int action) {
       // record; between them, in alphabetical order, the name estimated
       // for that place, otherwise a page towards it.
       const int place = verticalScrollBar()->sliderPosition();
-      if (place <= kScrollTop) t->first();
-      else if (place >= kScrollBottom) t->last();
-      else if (orderedByColumn()) t->seekNearest(keyAtPosition(static_cast<double>(place) / kScrollBottom));
-      else t->moveBy(place < scrollPlace() ? -page : page);
+      if (place <= kScrollTop)
+        t->first();
+      else if (place >= kScrollBottom)
+        t->last();
+      else if (orderedByColumn())
+        t->seekNearest(keyAtPosition(static_cast<double>(place) / kScrollBottom));
+      else
+        t->moveBy(place < scrollPlace() ? -page : page);
       break;
     }
-    default:
-      break;
+    default: break;
   }
   // Inside an action the slider position is what the scroll bar takes next.
   verticalScrollBar()->setSliderPosition(scrollPlace());
@@ -389,8 +387,10 @@ void DbGrid::markCurrent(bool toggle) {
   const store::Bookmark current = t->bookmark();
   const auto found = std::find_if(selected_.begin(), selected_.end(),
                                   [&](const store::Bookmark& b) { return sameRecord(b, current); });
-  if (found == selected_.end()) selected_.append(current);
-  else if (toggle) selected_.erase(found);
+  if (found == selected_.end())
+    selected_.append(current);
+  else if (toggle)
+    selected_.erase(found);
   viewport()->update();
 }
 
@@ -420,8 +420,10 @@ void DbGrid::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Home:
     case Qt::Key_End:
       if (ctrl && table() && table()->isActive()) {
-        if (event->key() == Qt::Key_Home) table()->first();
-        else table()->last();
+        if (event->key() == Qt::Key_Home)
+          table()->first();
+        else
+          table()->last();
       } else {
         horizontalScrollBar()->setValue(event->key() == Qt::Key_Home ? 0 : horizontalScrollBar()->maximum());
       }
@@ -432,12 +434,8 @@ void DbGrid::keyPressEvent(QKeyEvent* event) {
       if (ctrl) deleteCurrent();
       break;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-      event->ignore();
-      return;
-    default:
-      event->ignore();
-      return;
+    case Qt::Key_Backtab: event->ignore(); return;
+    default: event->ignore(); return;
   }
   event->accept();
 }
@@ -523,7 +521,8 @@ void DbGrid::paintIndicator(QPainter& p, const QRect& box, int row) const {
       p.drawLine(QPointF(c.x() - 2, c.y() + 5), QPointF(c.x() + 2, c.y() + 5));
       break;
     default:
-      p.drawPolygon(QPolygonF{QPointF(c.x() - 2, c.y() - 4), QPointF(c.x() + 2.5, c.y()), QPointF(c.x() - 2, c.y() + 4)});
+      p.drawPolygon(
+          QPolygonF{QPointF(c.x() - 2, c.y() - 4), QPointF(c.x() + 2.5, c.y()), QPointF(c.x() - 2, c.y() + 4)});
       break;
   }
   p.restore();

@@ -31,7 +31,8 @@ DbMemo::DbMemo(QWidget* parent) : QPlainTextEdit(parent) {
   connect(this, &QPlainTextEdit::textChanged, this, &DbMemo::storeText);
 
   link_.setField(QStringLiteral("INFO"));
-  link_.onEveryChange(this, [this] { followState(); }, [this] { load(); });
+  link_.onEveryChange(
+      this, [this] { followState(); }, [this] { load(); });
   followState();
 }
 

@@ -25,7 +25,8 @@ DbRichMemo::DbRichMemo(QWidget* parent) : QTextEdit(parent) {
   connect(this, &QTextEdit::textChanged, this, &DbRichMemo::storeText);
 
   link_.setField(QStringLiteral("INFO"));
-  link_.onEveryChange(this, [this] { followState(); }, [this] { load(); });
+  link_.onEveryChange(
+      this, [this] { followState(); }, [this] { load(); });
   followState();
 }
 

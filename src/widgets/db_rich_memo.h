@@ -49,7 +49,7 @@ class DbRichMemo : public QTextEdit {
   void followState();
 
   DataLink link_;
-  QByteArray shown_;  // the field's bytes as last loaded or stored
+  QByteArray shown_;      // the field's bytes as last loaded or stored
   rtf::Document loaded_;  // the rich text as loaded: its font and colour tables
   bool rich_ = false;
   bool loading_ = false;

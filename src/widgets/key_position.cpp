@@ -6,8 +6,8 @@
 namespace widgets {
 namespace {
 
-constexpr int kLetters = 3;   // characters that decide the estimate
-constexpr int kBase = 28;     // below A, A to Z, above Z
+constexpr int kLetters = 3;  // characters that decide the estimate
+constexpr int kBase = 28;    // below A, A to Z, above Z
 
 int rank(QChar c) {
   const char16_t u = c.unicode();

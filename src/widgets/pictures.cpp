@@ -192,12 +192,8 @@ void paintNavigator(QPainter& p, Picture picture, const Ink& ink) {
       bar(p, ink, 4);
       triangle(p, ink, QPointF(15, 4), QPointF(15, 16), QPointF(8, 10));
       break;
-    case Picture::Prior:
-      triangle(p, ink, QPointF(13, 4), QPointF(13, 16), QPointF(6, 10));
-      break;
-    case Picture::Next:
-      triangle(p, ink, QPointF(7, 4), QPointF(7, 16), QPointF(14, 10));
-      break;
+    case Picture::Prior: triangle(p, ink, QPointF(13, 4), QPointF(13, 16), QPointF(6, 10)); break;
+    case Picture::Next: triangle(p, ink, QPointF(7, 4), QPointF(7, 16), QPointF(14, 10)); break;
     case Picture::Last:
       triangle(p, ink, QPointF(5, 4), QPointF(5, 16), QPointF(12, 10));
       bar(p, ink, 13.5);
@@ -211,18 +207,13 @@ void paintNavigator(QPainter& p, Picture picture, const Ink& ink) {
       p.setPen(stroke(ink.line, 3.0));
       p.drawLine(QPointF(4, 10), QPointF(16, 10));
       break;
-    case Picture::Edit:
-      triangle(p, ink, QPointF(4, 14), QPointF(16, 14), QPointF(10, 6));
-      break;
+    case Picture::Edit: triangle(p, ink, QPointF(4, 14), QPointF(16, 14), QPointF(10, 6)); break;
     case Picture::Post:
       p.setPen(stroke(ink.line, 2.6));
       p.drawPolyline(QPolygonF{QPointF(4, 10.5), QPointF(8.5, 15), QPointF(16, 5)});
       break;
-    case Picture::Cancel:
-      cross(p, ink.alarm, QPointF(10, 10), 5, 2.6);
-      break;
-    default:
-      break;
+    case Picture::Cancel: cross(p, ink.alarm, QPointF(10, 10), 5, 2.6); break;
+    default: break;
   }
 }
 

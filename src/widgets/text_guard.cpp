@@ -39,8 +39,9 @@ class GuardValidator : public QValidator {
 QString refusedCharacterMessage(char32_t character, const codepage::CodePage& page) {
   const QString shown = QString::fromUcs4(&character, 1);
   const QString code = QStringLiteral("U+%1").arg(static_cast<uint>(character), 4, 16, QLatin1Char('0')).toUpper();
-  const QString set = page.number() != 0 ? QStringLiteral("code page %1").arg(page.number())
-                                         : QStringLiteral("code page mark 0x%1").arg(page.mark(), 2, 16, QLatin1Char('0'));
+  const QString set = page.number() != 0
+                          ? QStringLiteral("code page %1").arg(page.number())
+                          : QStringLiteral("code page mark 0x%1").arg(page.mark(), 2, 16, QLatin1Char('0'));
   return QStringLiteral("The character \"%1\" (%2) cannot be stored in this table (%3).").arg(shown, code, set);
 }
 

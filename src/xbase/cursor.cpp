@@ -21,8 +21,8 @@ namespace xbase {
 int requireField(const Cursor& cursor, std::string_view name) {
   const int field = cursor.fieldIndex(name);
   if (field < 0)
-    throw Error(ErrorCode::NotFound, "Field " + std::string(name) + " not found in " +
-                                         cursor.path().filename().string());
+    throw Error(ErrorCode::NotFound,
+                "Field " + std::string(name) + " not found in " + cursor.path().filename().string());
   return field;
 }
 
@@ -31,7 +31,8 @@ namespace {
 // Removes a memo or index file left without its table, so that a new table
 // of that name does not pick up stale blocks or keys.
 void removeOrphan(const std::filesystem::path& dbfPath, std::string_view extension) {
-  for (const auto& orphan : filesIgnoringCase(dbfPath.parent_path(), dbfPath.stem().string() + std::string(extension))) {
+  for (const auto& orphan :
+       filesIgnoringCase(dbfPath.parent_path(), dbfPath.stem().string() + std::string(extension))) {
     std::error_code ec;
     if (!std::filesystem::remove(orphan, ec))
       throw Error(ErrorCode::Io, "Cannot remove the old file " + orphan.string() + ": " + ec.message());
@@ -64,7 +65,8 @@ void createTable(const std::filesystem::path& base, std::string_view fieldList, 
   const auto folder = base.parent_path();
   const auto dbfPath = folder / (name + ".DBF");
   std::error_code ec;
-  if (std::filesystem::exists(dbfPath, ec)) throw Error(ErrorCode::Argument, "The table " + dbfPath.string() + " exists");
+  if (std::filesystem::exists(dbfPath, ec))
+    throw Error(ErrorCode::Argument, "The table " + dbfPath.string() + " exists");
   removeOrphan(dbfPath, ".FPT");
   removeOrphan(dbfPath, ".CDX");
   if (header.hasMemo()) FptFile::create(folder / (name + ".fpt"), static_cast<std::uint32_t>(memoBlockSize));

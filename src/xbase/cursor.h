@@ -20,12 +20,12 @@
 namespace xbase {
 
 struct TableInfo {
-  int version = 0;             // DBF version byte
+  int version = 0;                // DBF version byte
   std::uint32_t recordCount = 0;  // records in the file, deleted ones included
-  std::string lastUpdate;      // "MM/DD/YY"
+  std::string lastUpdate;         // "MM/DD/YY"
   std::uint8_t codePageMark = 0;  // header byte 29: the code page of the text
   std::vector<FieldInfo> fields;
-  int memoBlockSize = 0;       // 0 when the table has no memo file
+  int memoBlockSize = 0;  // 0 when the table has no memo file
   std::vector<TagInfo> tags;
 };
 
@@ -36,8 +36,8 @@ struct TableInfo {
 // name with ".DBF", and ".fpt" for the memo file. memoBlockSize 0 means the
 // default of 64. `codePageMark` is the header's code page mark (0x03:
 // Windows-1252). Fails if the DBF exists.
-void createTable(const std::filesystem::path& base, std::string_view fieldList,
-                 int memoBlockSize = 0, std::uint8_t codePageMark = kWindowsAnsiMark);
+void createTable(const std::filesystem::path& base, std::string_view fieldList, int memoBlockSize = 0,
+                 std::uint8_t codePageMark = kWindowsAnsiMark);
 
 // Facts about a table on disk (opens it shared for the moment of reading).
 TableInfo tableInfo(const std::filesystem::path& dbfPath);
@@ -85,9 +85,9 @@ class Cursor {
   virtual void skip(long n = 1) = 0;  // past the end: eof() true; before the start: bof() true
   virtual bool bof() const = 0;
   virtual bool eof() const = 0;
-  virtual std::uint32_t recno() const = 0;       // 0 when on no record
-  virtual void go(std::uint32_t recno) = 0;      // positions on that record (a bookmark), even
-                                                 // a deleted or filtered one; no such record: Error NotFound
+  virtual std::uint32_t recno() const = 0;   // 0 when on no record
+  virtual void go(std::uint32_t recno) = 0;  // positions on that record (a bookmark), even
+                                             // a deleted or filtered one; no such record: Error NotFound
   // Seek in the current tag's order with the key as given (the caller
   // upper-cases it). exact: found -> positioned, true; miss -> position kept,
   // false. soft: positioned on the first key not below (eof when none);

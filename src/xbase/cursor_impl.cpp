@@ -42,13 +42,13 @@ int CursorImpl::fieldIndex(std::string_view name) const {
 
 void CursorImpl::requireField(int field) const {
   if (field < 0 || static_cast<std::size_t>(field) >= fields().size())
-    throw Error(ErrorCode::Argument, "No field number " + std::to_string(field) + " in " +
-                                         path().filename().string());
+    throw Error(ErrorCode::Argument, "No field number " + std::to_string(field) + " in " + path().filename().string());
 }
 
 void CursorImpl::requireOutsideRecordFilter(const char* what) const {
   if (insideRecordFilter_)
-    throw Error(ErrorCode::State, std::string("A record filter only reads its cursor: ") + what + " is not allowed there");
+    throw Error(ErrorCode::State,
+                std::string("A record filter only reads its cursor: ") + what + " is not allowed there");
 }
 
 void CursorImpl::requireBrowsing(const char* what) const {
@@ -101,8 +101,7 @@ bool CursorImpl::scanNatural(std::uint32_t from, Direction direction) {
       from = dbf.knownCount();
       if (from == 0) return false;
     }
-    const std::uint32_t first =
-        direction == Direction::Forward ? from : from - std::min(want, from) + 1;
+    const std::uint32_t first = direction == Direction::Forward ? from : from - std::min(want, from) + 1;
     const std::uint32_t n = direction == Direction::Forward ? want : from - first + 1;
     const std::uint32_t got = dbf.readBlock(first, n, block_);
     if (got == 0) return false;
@@ -149,8 +148,7 @@ bool CursorImpl::scanIndex(std::optional<CdxEntry> from, bool inclusive, Directi
       if (keyFilter && !keyMayPass(entry)) continue;
       if (!table_.dbf().readRecord(entry.recno, record))
         throw IndexMismatch("The index of " + path().filename().string() + " names record " +
-                                            std::to_string(entry.recno) +
-                                            ", which the table does not hold; reindex the table");
+                            std::to_string(entry.recno) + ", which the table does not hold; reindex the table");
       if (passes(entry.recno, entry.key, record)) {
         placeOn(entry.recno, entry.key);
         // The batch is kept whole with the place to go on from, so a walk
@@ -170,8 +168,7 @@ bool CursorImpl::scanIndex(std::optional<CdxEntry> from, bool inclusive, Directi
 
 void CursorImpl::first() {
   requireBrowsing("moving");
-  const bool found =
-      tag_ < 0 ? scanNatural(1, Direction::Forward) : scanIndex(std::nullopt, true, Direction::Forward);
+  const bool found = tag_ < 0 ? scanNatural(1, Direction::Forward) : scanIndex(std::nullopt, true, Direction::Forward);
   if (!found) {
     placeNowhere();
     bof_ = eof_ = true;
@@ -295,7 +292,8 @@ void CursorImpl::setFilter(std::string_view expression) {
   }
   Expression parsed = Expression::parse(expression, layout_);
   if (parsed.type() != ValueType::Logical)
-    throw Error(ErrorCode::Expression, "The filter \"" + std::string(expression) + "\" is not a condition (true or false)");
+    throw Error(ErrorCode::Expression,
+                "The filter \"" + std::string(expression) + "\" is not a condition (true or false)");
   filter_ = std::move(parsed);
   forgetKeyTests();
 }

@@ -127,8 +127,8 @@ class CursorImpl final : public Cursor {
   };
   // Up to `most` kept entries from `from` on. Entries of a key other than
   // `onlyKey` (when set) are always kept, so that the walk stops at them.
-  IndexBatch indexBatch(const std::optional<CdxEntry>& from, bool inclusive, Direction direction,
-                        std::size_t most, const std::string* onlyKey);
+  IndexBatch indexBatch(const std::optional<CdxEntry>& from, bool inclusive, Direction direction, std::size_t most,
+                        const std::string* onlyKey);
   // What the current tag's keys tell before a record is read, worked out
   // once per tag and filter. `needle`: the text a key must hold for its
   // record to pass the filter, when the filter is "literal $ <the tag's
@@ -187,9 +187,9 @@ class CursorImpl final : public Cursor {
   struct Lookahead {
     int tag = -1;  // -1: nothing kept
     Direction direction = Direction::Forward;
-    CdxEntry from;  // the entry they follow
-    IndexBatch batch;      // the batch they belong to
-    std::size_t next = 0;  // the first of `batch.entries` past `from`
+    CdxEntry from;              // the entry they follow
+    IndexBatch batch;           // the batch they belong to
+    std::size_t next = 0;       // the first of `batch.entries` past `from`
     std::size_t batchSize = 4;  // the size of the batch they came from
   } lookahead_;
   KeyTests keyTests_;
@@ -197,7 +197,7 @@ class CursorImpl final : public Cursor {
   KeyFilter keyFilter_;
   bool insideRecordFilter_ = false;
   std::string_view candidate_;  // the record a record filter is testing, while it runs
-  bool bulkAppend_ = false;  // appends leave the index to endBulkAppend
+  bool bulkAppend_ = false;     // appends leave the index to endBulkAppend
   std::string repairNote_;
 };
 

@@ -17,8 +17,8 @@ const TagRule& CursorImpl::rule(int tag) {
   return rules_.emplace(tag, std::move(compiled)).first->second;
 }
 
-CursorImpl::IndexBatch CursorImpl::indexBatch(const std::optional<CdxEntry>& from, bool inclusive,
-                                              Direction direction, std::size_t most, const std::string* onlyKey) {
+CursorImpl::IndexBatch CursorImpl::indexBatch(const std::optional<CdxEntry>& from, bool inclusive, Direction direction,
+                                              std::size_t most, const std::string* onlyKey) {
   // Entries read past hold the index lock too: a batch ends after this many
   // read, kept or not, so that writers get their turn during a long walk.
   constexpr std::size_t kMostRead = 16384;
@@ -101,8 +101,8 @@ void CursorImpl::setOrder(std::string_view tagName) {
 int CursorImpl::requireTag(std::string_view tagName) const {
   const int tag = table_.cdx() ? table_.cdx()->findTag(tagName) : -1;
   if (tag < 0)
-    throw Error(ErrorCode::NotFound, "Tag " + std::string(tagName) + " not found in the index of " +
-                                         path().filename().string());
+    throw Error(ErrorCode::NotFound,
+                "Tag " + std::string(tagName) + " not found in the index of " + path().filename().string());
   return tag;
 }
 
@@ -114,9 +114,7 @@ std::string CursorImpl::keyFor(std::string_view tagName) {
 
 std::string CursorImpl::order() const { return tag_ < 0 ? std::string() : table_.cdx()->tag(tag_).name; }
 
-std::vector<TagInfo> CursorImpl::tags() const {
-  return table_.cdx() ? table_.cdx()->tags() : std::vector<TagInfo>{};
-}
+std::vector<TagInfo> CursorImpl::tags() const { return table_.cdx() ? table_.cdx()->tags() : std::vector<TagInfo>{}; }
 
 bool CursorImpl::seek(std::string_view key, bool soft) {
   requireBrowsing("seeking");
@@ -138,8 +136,8 @@ bool CursorImpl::seek(std::string_view key, bool soft) {
   // Ascending: the first key not below the probe (a short probe compares as
   // a prefix); descending: the first key not above it.
   const std::string probe = key.size() < whole.size() ? std::string(key) : whole;
-  const std::optional<CdxEntry> start =
-      current.descending() ? std::optional<CdxEntry>(CdxEntry{whole, UINT32_MAX}) : indexSeekGE(probe);
+  const std::optional<CdxEntry> start = current.descending() ? std::optional<CdxEntry>(CdxEntry{whole, UINT32_MAX})
+                                                             : indexSeekGE(probe);
   if (!start || !scanIndex(start, true, Direction::Forward)) {
     placeNowhere();
     bof_ = false;

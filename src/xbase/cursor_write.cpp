@@ -74,8 +74,10 @@ void CursorImpl::storeMemos(bool appendOnly) {
     const auto offset = static_cast<std::size_t>(layout_.offsets[static_cast<std::size_t>(field)]);
     std::uint32_t block = 0;
     if (!text.empty()) {
-      if (!table_.fpt()) throw Error(ErrorCode::NotFound, "The memo file of " + path().filename().string() + " is missing");
-      const std::uint32_t old = memoBlockOf(f, std::string_view(buffer_).substr(offset, static_cast<std::size_t>(f.length)));
+      if (!table_.fpt())
+        throw Error(ErrorCode::NotFound, "The memo file of " + path().filename().string() + " is missing");
+      const std::uint32_t old = memoBlockOf(
+          f, std::string_view(buffer_).substr(offset, static_cast<std::size_t>(f.length)));
       block = !appendOnly && table_.fpt()->rewriteInPlace(old, text) ? old : table_.fpt()->append(text);
     }
     buffer_.replace(offset, static_cast<std::size_t>(f.length), encodeMemoBlock(f, block));

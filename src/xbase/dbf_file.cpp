@@ -111,8 +111,7 @@ void DbfFile::forEachRecord(const std::function<void(std::uint32_t, std::string_
 }
 
 void DbfFile::requireWritable() const {
-  if (!file_.writable())
-    throw Error(ErrorCode::Io, name() + " is read-only: the table cannot be changed");
+  if (!file_.writable()) throw Error(ErrorCode::Io, name() + " is read-only: the table cannot be changed");
 }
 
 void DbfFile::stampDate() {
@@ -131,7 +130,8 @@ void DbfFile::writeRecord(std::uint32_t recno, std::string_view record) {
 
 void DbfFile::writeDeletionFlag(std::uint32_t recno, char flag) {
   requireWritable();
-  if (recno == 0 || recno > count_) throw Error(ErrorCode::Argument, "Record " + std::to_string(recno) + " is not in " + name());
+  if (recno == 0 || recno > count_)
+    throw Error(ErrorCode::Argument, "Record " + std::to_string(recno) + " is not in " + name());
   if (recno > storedCount()) writeGathered();
   file_.writeAt(offsetOf(recno), &flag, 1);
   stampDate();
@@ -141,7 +141,8 @@ void DbfFile::markDeleted(const std::vector<std::uint32_t>& recnos) {
   requireWritable();
   if (recnos.empty()) return;
   if (recnos.front() == 0 || recnos.back() > count_)
-    throw Error(ErrorCode::Argument, "Record " + std::to_string(recnos.front() == 0 ? 0 : recnos.back()) + " is not in " + name());
+    throw Error(ErrorCode::Argument,
+                "Record " + std::to_string(recnos.front() == 0 ? 0 : recnos.back()) + " is not in " + name());
   if (recnos.back() > storedCount()) writeGathered();
   // Rewriting a few kilobytes between two flags costs less than a call.
   constexpr std::uint64_t kCloseBytes = 4096, kLongestRun = 1 << 20;

@@ -14,9 +14,7 @@ namespace {
   throw Error(ErrorCode::Corrupt, fileName + " is not a readable table: " + why);
 }
 
-bool knownVersion(std::uint8_t v) {
-  return v == 0x03 || v == 0x30 || v == 0x31 || v == 0x32 || v == 0xF5 || v == 0xFB;
-}
+bool knownVersion(std::uint8_t v) { return v == 0x03 || v == 0x30 || v == 0x31 || v == 0x32 || v == 0xF5 || v == 0xFB; }
 
 }  // namespace
 
@@ -33,7 +31,8 @@ std::uint16_t DbfHeader::announcedLength(std::string_view fixed, const std::stri
     throw Error(ErrorCode::Unsupported, fileName + " is a dBASE table with a .DBT memo file, which is not supported");
   if (!knownVersion(version)) corrupt(fileName, "unknown version byte " + hexByte(version));
   std::uint16_t length = readLe16(fixed.data() + 8);
-  if (length < kFixedSize + kFieldSize + 1) corrupt(fileName, "header length " + std::to_string(length) + " is too small");
+  if (length < kFixedSize + kFieldSize + 1)
+    corrupt(fileName, "header length " + std::to_string(length) + " is too small");
   return length;
 }
 
@@ -71,8 +70,8 @@ DbfHeader DbfHeader::parse(std::string_view bytes, const std::string& fileName) 
   }
   if (h.fields.empty()) corrupt(fileName, "no field descriptors");
   if (offset > h.recordLength)
-    corrupt(fileName, "the fields need " + std::to_string(offset) + " bytes but a record has " +
-                          std::to_string(h.recordLength));
+    corrupt(fileName,
+            "the fields need " + std::to_string(offset) + " bytes but a record has " + std::to_string(h.recordLength));
   return h;
 }
 

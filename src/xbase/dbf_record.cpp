@@ -43,8 +43,14 @@ std::string encodeLogical(const FieldInfo& field, std::string_view text) {
   if (t.empty()) return " ";
   if (t.size() == 1) {
     switch (t[0]) {
-      case 'T': case 't': case 'Y': case 'y': return "T";
-      case 'F': case 'f': case 'N': case 'n': return "F";
+      case 'T':
+      case 't':
+      case 'Y':
+      case 'y': return "T";
+      case 'F':
+      case 'f':
+      case 'N':
+      case 'n': return "F";
       case '?': return "?";
     }
   }
@@ -78,8 +84,7 @@ std::string fieldText(const FieldInfo& field, std::string_view raw) {
     case 'I':
       if (raw.size() < 4) return {};
       return std::to_string(static_cast<std::int32_t>(readLe32(raw.data())));
-    default:
-      return std::string(trimBlanks(raw));
+    default: return std::string(trimBlanks(raw));
   }
 }
 
@@ -96,12 +101,13 @@ std::string encodeField(const FieldInfo& field, std::string_view text) {
       if (t.size() != 8 || !allDigits(t)) badValue(field, text, "a date is YYYYMMDD");
       return std::string(t);
     }
-    case 'N': case 'F': return encodeNumber(field, text);
+    case 'N':
+    case 'F': return encodeNumber(field, text);
     case 'L': return encodeLogical(field, text);
     case 'I': return encodeInteger(field, text);
     default:
-      throw Error(ErrorCode::Unsupported, "Field " + field.name + " of type " + std::string(1, field.type) +
-                                              " cannot be written");
+      throw Error(ErrorCode::Unsupported,
+                  "Field " + field.name + " of type " + std::string(1, field.type) + " cannot be written");
   }
 }
 
@@ -112,7 +118,8 @@ std::uint32_t memoBlockOf(const FieldInfo& field, std::string_view raw) {
   std::uint32_t block = 0;
   auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), block);
   if (ec != std::errc() || end != t.data() + t.size())
-    throw Error(ErrorCode::Corrupt, "Memo field " + field.name + " holds a bad block number \"" + std::string(t) + "\"");
+    throw Error(ErrorCode::Corrupt,
+                "Memo field " + field.name + " holds a bad block number \"" + std::string(t) + "\"");
   return block;
 }
 

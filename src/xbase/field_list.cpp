@@ -39,8 +39,7 @@ int number(std::string_view entry, std::string_view text, int low, int high, con
   int value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
-    bad(entry, std::string(what) + " must be a number from " + std::to_string(low) + " to " +
-                   std::to_string(high));
+    bad(entry, std::string(what) + " must be a number from " + std::to_string(low) + " to " + std::to_string(high));
   return value;
 }
 
@@ -48,9 +47,7 @@ bool validName(std::string_view name) {
   if (name.empty() || name.size() > 10) return false;
   auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
   if (!letter(name[0])) return false;
-  return std::all_of(name.begin(), name.end(), [&](char c) {
-    return letter(c) || (c >= '0' && c <= '9') || c == '_';
-  });
+  return std::all_of(name.begin(), name.end(), [&](char c) { return letter(c) || (c >= '0' && c <= '9') || c == '_'; });
 }
 
 FieldInfo parseEntry(std::string_view entry) {

@@ -24,8 +24,10 @@ namespace {
 [[noreturn]] void throwWriteError(int fd, const std::string& what, const std::filesystem::path& path) {
   const int error = errno;
   struct statvfs fs {};
-  if (error == EIO && ::fstatvfs(fd, &fs) == 0 && fs.f_bavail == 0) errno = ENOSPC;
-  else errno = error;
+  if (error == EIO && ::fstatvfs(fd, &fs) == 0 && fs.f_bavail == 0)
+    errno = ENOSPC;
+  else
+    errno = error;
   throwIo(what, path);
 }
 
@@ -47,8 +49,7 @@ bool applyLock(int fd, short type, std::uint64_t offset, std::uint64_t length, b
 
 }  // namespace
 
-File::File(const std::filesystem::path& path, Access access, Create create)
-    : access_(access), path_(path) {
+File::File(const std::filesystem::path& path, Access access, Create create) : access_(access), path_(path) {
   int flags = (access == Access::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
   if (create == Create::Exclusive) flags |= O_CREAT | O_EXCL;
   fd_ = ::open(path.c_str(), flags | O_NONBLOCK, 0644);
@@ -116,8 +117,8 @@ std::size_t File::readSomeAt(std::uint64_t offset, void* buffer, std::size_t n) 
 
 void File::readAt(std::uint64_t offset, void* buffer, std::size_t n) const {
   if (readSomeAt(offset, buffer, n) != n)
-    throw Error(ErrorCode::Corrupt, "Unexpected end of file in " + path_.string() + " at offset " +
-                                        std::to_string(offset));
+    throw Error(ErrorCode::Corrupt,
+                "Unexpected end of file in " + path_.string() + " at offset " + std::to_string(offset));
 }
 
 void File::writeAt(std::uint64_t offset, const void* buffer, std::size_t n) {
@@ -155,13 +156,10 @@ bool File::tryLock(std::uint64_t offset, std::uint64_t length, bool exclusive) {
 }
 
 void File::lockWait(std::uint64_t offset, std::uint64_t length, bool exclusive) {
-  if (!applyLock(fd_, exclusive ? F_WRLCK : F_RDLCK, offset, length, true))
-    throwIo("Cannot lock", path_);
+  if (!applyLock(fd_, exclusive ? F_WRLCK : F_RDLCK, offset, length, true)) throwIo("Cannot lock", path_);
 }
 
-void File::unlock(std::uint64_t offset, std::uint64_t length) {
-  applyLock(fd_, F_UNLCK, offset, length, false);
-}
+void File::unlock(std::uint64_t offset, std::uint64_t length) { applyLock(fd_, F_UNLCK, offset, length, false); }
 
 bool File::tryLockWhole(bool exclusive) {
   for (;;) {

@@ -16,9 +16,7 @@ namespace {
 
 constexpr std::size_t kGatheredBytes = 1 << 20;  // gathered blocks written at once
 
-std::uint64_t blocksFor(std::uint64_t bytes, std::uint32_t blockSize) {
-  return (bytes + blockSize - 1) / blockSize;
-}
+std::uint64_t blocksFor(std::uint64_t bytes, std::uint32_t blockSize) { return (bytes + blockSize - 1) / blockSize; }
 
 }  // namespace
 
@@ -56,22 +54,21 @@ FptFile::FptFile(File file) : file_(std::move(file)) {
   if (file_.readSomeAt(0, header, sizeof header) != sizeof header)
     throw Error(ErrorCode::Corrupt, name() + " is not a readable memo file: it is shorter than its header");
   blockSize_ = readBe16(header + 6);
-  if (blockSize_ == 0)
-    throw Error(ErrorCode::Corrupt, name() + " is not a readable memo file: its block size is 0");
+  if (blockSize_ == 0) throw Error(ErrorCode::Corrupt, name() + " is not a readable memo file: its block size is 0");
 }
 
 std::uint64_t FptFile::runStart(std::uint32_t block) const {
   const std::uint64_t offset = static_cast<std::uint64_t>(block) * blockSize_;
   if (offset < kHeaderSize)
-    throw Error(ErrorCode::Corrupt, name() + ": a memo points to block " + std::to_string(block) +
-                                        ", inside the memo file header");
+    throw Error(ErrorCode::Corrupt,
+                name() + ": a memo points to block " + std::to_string(block) + ", inside the memo file header");
   return offset;
 }
 
 void FptFile::requireRunHead(std::uint32_t block, std::uint64_t fileSize) const {
   if (runStart(block) + kBlockHeaderSize > fileSize)
-    throw Error(ErrorCode::Corrupt, name() + ": a memo points to block " + std::to_string(block) +
-                                        ", past the end of the memo file");
+    throw Error(ErrorCode::Corrupt,
+                name() + ": a memo points to block " + std::to_string(block) + ", past the end of the memo file");
 }
 
 std::uint32_t FptFile::checkedLength(std::uint32_t block, const char* head, std::uint64_t fileSize) const {
@@ -137,8 +134,8 @@ void FptFile::requireSound(std::uint32_t nextFree) const {
     why = "its next free block (" + std::to_string(nextFree) + " of " + std::to_string(blockSize_) +
           " bytes) lies past the end of the file (" + std::to_string(size) + " bytes)";
   if (!why.empty())
-    throw Error(ErrorCode::Corrupt, name() + " is damaged: " + why +
-                                        ". Nothing was written; check the table and restore it from a backup");
+    throw Error(ErrorCode::Corrupt,
+                name() + " is damaged: " + why + ". Nothing was written; check the table and restore it from a backup");
 }
 
 std::uint32_t FptFile::append(std::string_view text) {

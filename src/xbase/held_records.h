@@ -28,7 +28,7 @@ class HeldRecords {
 
   std::string window_;  // records first_ on, count_ of them
   std::uint32_t first_ = 0, count_ = 0, want_ = 0;
-  std::uint32_t jumps_ = 0;  // records met out of order in this run
+  std::uint32_t jumps_ = 0;                                // records met out of order in this run
   std::unordered_map<std::uint32_t, std::string> blocks_;  // by block number
   std::size_t blockBytes_ = 0;
 };

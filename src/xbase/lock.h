@@ -42,7 +42,8 @@ constexpr std::uint64_t record(std::uint32_t recno) { return kHeader - recno; }
 class LockGuard {
  public:
   LockGuard() = default;
-  LockGuard(File* file, std::uint64_t offset, std::uint64_t length = 1) : file_(file), offset_(offset), length_(length) {}
+  LockGuard(File* file, std::uint64_t offset, std::uint64_t length = 1)
+      : file_(file), offset_(offset), length_(length) {}
   ~LockGuard() { release(); }
   LockGuard(LockGuard&& other) noexcept : file_(other.file_), offset_(other.offset_), length_(other.length_) {
     other.file_ = nullptr;

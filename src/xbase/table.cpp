@@ -81,9 +81,10 @@ void Table::openMarker() {
     throw Error(ErrorCode::Io, path_.filename().string() + " is read-only and cannot be opened exclusively");
   if (dbf_->file().tryLock(lockregion::kOpenMarker, 1, exclusive) && dbf_->file().tryLockWhole(exclusive)) return;
   if (exclusive)
-    throw Error(ErrorCode::Exclusive, "The table " + path_.filename().string() +
-                                          " is in use and cannot be opened exclusively");
-  throw Error(ErrorCode::Exclusive, "The table " + path_.filename().string() + " is opened exclusively by another user");
+    throw Error(ErrorCode::Exclusive,
+                "The table " + path_.filename().string() + " is in use and cannot be opened exclusively");
+  throw Error(ErrorCode::Exclusive,
+              "The table " + path_.filename().string() + " is opened exclusively by another user");
 }
 
 void Table::reopen(File dbf) {
@@ -135,8 +136,8 @@ void Table::endMemoHolds() const {
 void Table::requireWritable() const {
   for (const File* file : {&dbf_->file(), fpt_ ? &fpt_->file() : nullptr, cdxLocks_.get()})
     if (file && !file->writable())
-      throw Error(ErrorCode::Io, "The table " + path_.filename().string() + " cannot be changed: " +
-                                     file->path().filename().string() + " is read-only");
+      throw Error(ErrorCode::Io, "The table " + path_.filename().string() +
+                                     " cannot be changed: " + file->path().filename().string() + " is read-only");
 }
 
 LockGuard Table::headerLock() {

@@ -133,7 +133,7 @@ class Table {
   struct Snapshot {
     std::uint64_t dbfSize = 0;
     std::uint64_t tailOffset = 0;
-    std::string tail;  // the bytes after the last counted record
+    std::string tail;           // the bytes after the last counted record
     char dateAndCount[7] = {};  // header bytes 1 to 7
     std::uint64_t fptSize = 0;
     std::string fptHeader;

@@ -58,8 +58,9 @@ std::uint32_t Table::takeInWholeRecords() {
   File& file = dbf_->file();
   const DbfHeader& h = header();
   const std::uint64_t size = file.size();
-  const std::uint64_t whole =
-      size <= h.headerLength ? 0 : std::min<std::uint64_t>((size - h.headerLength) / h.recordLength, DbfFile::kMaxRecords);
+  const std::uint64_t whole = size <= h.headerLength ? 0
+                                                     : std::min<std::uint64_t>((size - h.headerLength) / h.recordLength,
+                                                                               DbfFile::kMaxRecords);
   char counted[4];
   file.readAt(4, counted, sizeof counted);
   const std::uint32_t before = readLe32(counted);

@@ -14,7 +14,6 @@
 
 namespace xbase {
 
-
 namespace {
 
 std::string readAll(const File& file, std::uint64_t offset = 0) {

@@ -20,8 +20,8 @@
 #include "xbase/file.h"
 #include "xbase/lock.h"
 #include "xbase/table.h"
-#include "xbase/table_pack.h"
 #include "xbase/table_files.h"
+#include "xbase/table_pack.h"
 
 namespace xbase {
 
@@ -90,7 +90,9 @@ struct MemoRun {
 class TableChecker {
  public:
   TableChecker(const std::filesystem::path& dbfPath, std::size_t maxPerKind)
-      : dbfPath_(dbfPath), dbfName_(dbfPath.filename().string()), faults_(maxPerKind),
+      : dbfPath_(dbfPath),
+        dbfName_(dbfPath.filename().string()),
+        faults_(maxPerKind),
         dbf_(dbfPath, File::Access::ReadOnly) {}
 
   std::vector<std::string> run() {
@@ -131,8 +133,8 @@ class TableChecker {
     const std::string counted = dbfName_ + ": the header counts " + std::to_string(header_.recordCount) +
                                 " records of " + std::to_string(recordLength) + " bytes";
     if (size < expected)
-      faults_.add(dbfName_, counted + " (" + std::to_string(expected) + " bytes with the header) but the file has only " +
-                                std::to_string(size) + " bytes");
+      faults_.add(dbfName_, counted + " (" + std::to_string(expected) +
+                                " bytes with the header) but the file has only " + std::to_string(size) + " bytes");
     // Other programs count the records from the file size, so whole
     // records past the count are part of the table for them (and an
     // exclusive open, a reindex or a pack takes them in).
@@ -170,7 +172,8 @@ class TableChecker {
       chunk.resize(std::size_t{n} * header_.recordLength);
       dbf_.readAt(recordOffset(first), chunk.data(), chunk.size());
       for (std::uint32_t i = 0; i < n; ++i)
-        checkRecord(first + i, std::string_view(chunk).substr(std::size_t{i} * header_.recordLength, header_.recordLength));
+        checkRecord(first + i,
+                    std::string_view(chunk).substr(std::size_t{i} * header_.recordLength, header_.recordLength));
     }
     checkMemoOverlaps();
   }
@@ -188,7 +191,8 @@ class TableChecker {
     fptSize_ = fpt_.size();
     char head[8] = {};
     if (fptSize_ < 512) {
-      faults_.add(fptName_, fptName_ + ": the file has " + std::to_string(fptSize_) + " bytes, less than its 512-byte header");
+      faults_.add(fptName_,
+                  fptName_ + ": the file has " + std::to_string(fptSize_) + " bytes, less than its 512-byte header");
       fpt_ = File();
       return;
     }
@@ -207,12 +211,15 @@ class TableChecker {
   void checkRecord(std::uint32_t recno, std::string_view record) {
     const std::string where = dbfName_ + " record " + std::to_string(recno);
     if (record[0] != ' ' && record[0] != '*')
-      faults_.add(dbfName_ + " deletion flags", where + ": deletion flag " + printable(record.substr(0, 1)) + " is neither blank nor *");
+      faults_.add(dbfName_ + " deletion flags",
+                  where + ": deletion flag " + printable(record.substr(0, 1)) + " is neither blank nor *");
     for (std::size_t f = 0; f < header_.fields.size(); ++f) {
       const FieldInfo& field = header_.fields[f];
-      const std::string_view raw = record.substr(static_cast<std::size_t>(header_.offsets[f]), static_cast<std::size_t>(field.length));
+      const std::string_view raw = record.substr(static_cast<std::size_t>(header_.offsets[f]),
+                                                 static_cast<std::size_t>(field.length));
       if (field.type == 'D' && !isDateOrBlank(raw))
-        faults_.add(dbfName_ + " dates", where + ": " + field.name + " holds \"" + printable(raw) + "\", which is not a date");
+        faults_.add(dbfName_ + " dates",
+                    where + ": " + field.name + " holds \"" + printable(raw) + "\", which is not a date");
       if (field.type != 'M' && field.type != 'G' && field.type != 'P') continue;
       try {
         const std::uint32_t block = memoBlockOf(field, raw);
@@ -229,15 +236,16 @@ class TableChecker {
                               std::to_string(block);
     const std::uint64_t start = std::uint64_t{block} * blockSize_;
     if (start < 512) return faults_.add(fptName_ + " pointers", where + " points into the memo file header");
-    if (start + 8 > fptSize_)
-      return faults_.add(fptName_ + " pointers", where + " lies past the end of " + fptName_);
+    if (start + 8 > fptSize_) return faults_.add(fptName_ + " pointers", where + " lies past the end of " + fptName_);
     char head[8];
     fpt_.readAt(start, head, sizeof head);
     const std::uint64_t end = start + 8 + readBe32(head + 4);
     if (end > fptSize_)
-      return faults_.add(fptName_ + " pointers", where + " runs " + std::to_string(end - fptSize_) + " bytes past the end of " + fptName_);
+      return faults_.add(fptName_ + " pointers",
+                         where + " runs " + std::to_string(end - fptSize_) + " bytes past the end of " + fptName_);
     if (end > nextFree_)
-      faults_.add(fptName_ + " pointers", where + " reaches past the header's next free block, so a new memo would overwrite it");
+      faults_.add(fptName_ + " pointers",
+                  where + " reaches past the header's next free block, so a new memo would overwrite it");
     const std::uint64_t blockEnd = (end + blockSize_ - 1) / blockSize_ * blockSize_;
     runs_.push_back({start, blockEnd, recno});
   }

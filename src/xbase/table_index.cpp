@@ -4,9 +4,9 @@
 #include <system_error>
 
 #include "xbase/cdx/cdx_file.h"
+#include "xbase/cursor.h"
 #include "xbase/dbf_bytes.h"
 #include "xbase/error.h"
-#include "xbase/cursor.h"
 #include "xbase/table.h"
 #include "xbase/table_files.h"
 
@@ -23,8 +23,8 @@ void Table::openIndex() {
   } catch (const Error& e) {
     if (e.code() != ErrorCode::Corrupt) throw;
     // Without its tag directory the index cannot even be rebuilt.
-    throw Error(ErrorCode::Corrupt, std::string(e.what()) + ". Remove " + cdxPath.filename().string() +
-                                        " and create the index again");
+    throw Error(ErrorCode::Corrupt,
+                std::string(e.what()) + ". Remove " + cdxPath.filename().string() + " and create the index again");
   }
   cdxLocks_ = std::make_unique<File>(cdxPath, writable ? File::Access::ReadWrite : File::Access::ReadOnly);
 }

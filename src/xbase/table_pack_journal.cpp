@@ -133,8 +133,7 @@ Renames verifiedJournal(const std::filesystem::path& dbfPath, const std::string&
       found = digestOf(present);
     } catch (const Error&) {
     }
-    if (!found || !(*found == r.digest))
-      refuseJournal(dbfPath, present.filename().string() + " does not match it");
+    if (!found || !(*found == r.digest)) refuseJournal(dbfPath, present.filename().string() + " does not match it");
   }
   std::error_code ec;
   const Rename& table = renames.front();

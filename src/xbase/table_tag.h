@@ -19,8 +19,7 @@ class TagRule {
  public:
   // Compiles the tag's expressions; one that cannot be compiled throws
   // Error Expression naming the tag and the table.
-  TagRule(const TagInfo& info, const CdxTagOptions& options, const RecordLayout& layout,
-          const std::string& tableName);
+  TagRule(const TagInfo& info, const CdxTagOptions& options, const RecordLayout& layout, const std::string& tableName);
 
   const TagInfo& info() const { return info_; }
   bool unique() const { return options_.unique; }
@@ -31,9 +30,7 @@ class TagRule {
   // Whether a key is its expression's whole value padded with blanks (a
   // character key at least as long as the longest value), so that a text
   // found in no key is found in no value either.
-  bool keyHoldsWholeValue() const {
-    return key_->type() == ValueType::Character && info_.keyLength >= key_->width();
-  }
+  bool keyHoldsWholeValue() const { return key_->type() == ValueType::Character && info_.keyLength >= key_->width(); }
   bool admits(std::string_view record) const { return !condition_ || condition_->matches(record); }
   std::string keyOf(std::string_view record) const;
   // A key typed by a caller, padded or cut to the key length.

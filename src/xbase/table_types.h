@@ -12,9 +12,9 @@ namespace xbase {
 enum class OpenMode { Shared, Exclusive };
 
 struct FieldInfo {
-  std::string name;    // as stored in the header (upper case for our tables)
-  char type = 'C';     // 'C' char, 'M' memo, 'D' date, 'N' numeric, 'L' logical, 'I' integer, ...
-  int length = 0;      // bytes in the record
+  std::string name;  // as stored in the header (upper case for our tables)
+  char type = 'C';   // 'C' char, 'M' memo, 'D' date, 'N' numeric, 'L' logical, 'I' integer, ...
+  int length = 0;    // bytes in the record
   int decimals = 0;
 };
 

@@ -32,7 +32,8 @@ struct EndLocation {
 
 std::string readBytes(const PosixFile& archive, std::uint64_t offset, std::size_t length, const char* what) {
   std::string bytes(length, '\0');
-  if (!archive.readAt(offset, bytes.data(), length)) corrupt(archive, std::string(what) + " lies past the end of the file");
+  if (!archive.readAt(offset, bytes.data(), length))
+    corrupt(archive, std::string(what) + " lies past the end of the file");
   return bytes;
 }
 
@@ -44,7 +45,8 @@ const unsigned char* bytesOf(const std::string& s, std::size_t at = 0) {
 // first signature whose comment ends exactly at the end of the file wins; one
 // whose comment merely fits is taken when there is no exact one.
 EndLocation findEndRecord(const PosixFile& archive, std::uint64_t fileSize) {
-  std::size_t tailSize = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kEndRecordSize + kMaxCommentLength));
+  std::size_t tailSize = static_cast<std::size_t>(
+      std::min<std::uint64_t>(fileSize, kEndRecordSize + kMaxCommentLength));
   std::uint64_t tailStart = fileSize - tailSize;
   std::string tail = readBytes(archive, tailStart, tailSize, "the end of the archive");
   std::optional<std::size_t> fitting;

@@ -14,7 +14,8 @@ DosDateTime toDosDateTime(std::time_t fileTime) {
             static_cast<std::uint16_t>((127 << 9) | (12 << 5) | 31)};  // 2107-12-31 23:59:58
   }
   DosDateTime stamp;
-  stamp.time = static_cast<std::uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (std::min(local.tm_sec, 59) / 2));
+  stamp.time = static_cast<std::uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) |
+                                          (std::min(local.tm_sec, 59) / 2));
   stamp.date = static_cast<std::uint16_t>(((local.tm_year - 80) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
   return stamp;
 }

@@ -16,8 +16,7 @@ void throwIoError(const std::string& action, const std::string& path, int errorN
   throw ZipError(ZipErrorKind::Io, action + " " + path + ": " + std::strerror(errorNumber));
 }
 
-PosixFile::PosixFile(PosixFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+PosixFile::PosixFile(PosixFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
 
 PosixFile& PosixFile::operator=(PosixFile&& other) noexcept {
   if (this != &other) {

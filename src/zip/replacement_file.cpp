@@ -57,9 +57,9 @@ PosixFile createTemporaryBeside(const std::string& target, std::string& temporar
   std::random_device seed;
   std::mt19937_64 random(seed());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temporaryPath =
-        (targetPath.parent_path() / (temporaryPrefix(targetPath) + std::to_string(random() % 1000000000) + ".tmp"))
-            .string();
+    temporaryPath = (targetPath.parent_path() /
+                     (temporaryPrefix(targetPath) + std::to_string(random() % 1000000000) + ".tmp"))
+                        .string();
     int fd = ::open(temporaryPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       ::flock(fd, LOCK_EX | LOCK_NB);  // a fresh file: nobody else can hold it

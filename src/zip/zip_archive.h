@@ -65,8 +65,8 @@ class ZipArchive {
 
   explicit ZipArchive(std::string path) : path_(std::move(path)) {}
   Entry* findEntry(const std::string& name);
-  void writeEntry(class ReplacementFile& out, const Entry& entry, std::vector<StoredEntry>& written,
-                  SaveReport& report, Unreadable unreadable) const;
+  void writeEntry(class ReplacementFile& out, const Entry& entry, std::vector<StoredEntry>& written, SaveReport& report,
+                  Unreadable unreadable) const;
 
   std::string path_;
   PosixFile archive_;  // the archive file as last read or saved (closed when none exists)

@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QStyleOptionButton>
 #include <QScrollBar>
+#include <QStyleOptionButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -118,8 +118,8 @@ TEST(MainWindowLayout, DataControlsAndStoreLinks) {
   EXPECT_EQ(shop->item(3)->x(), shop->item(4)->x());
   EXPECT_GT(shop->item(3)->x(), shop->item(2)->x());
   EXPECT_LT(shop->item(3)->y(), shop->item(4)->y());
-  const char* hints[] = {"First record", "Prior record", "Next record", "Last record", "Insert record",
-                         "Delete record", "Edit record", "Post edit", "Cancel edit"};
+  const char* hints[] = {"First record",  "Prior record", "Next record", "Last record", "Insert record",
+                         "Delete record", "Edit record",  "Post edit",   "Cancel edit"};
   for (int i = 0; i < DbNavigator::ButtonCount; ++i)
     EXPECT_EQ(window.DBNavigator1->button(static_cast<DbNavigator::Button>(i))->toolTip(), hints[i]);
 }

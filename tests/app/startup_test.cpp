@@ -8,8 +8,8 @@
 
 #include "app/startup.h"
 #include "support/ordinary_user.h"
-#include "xbase/cursor.h"
 #include "window_fixture.h"
+#include "xbase/cursor.h"
 
 namespace {
 
@@ -36,7 +36,8 @@ TEST(StartupCaption, FollowsTheParameter) {
       {{QString::fromUtf8("ßAB")}, QString::fromUtf8("Kestrane 3.0 - SSab")},
       {{""}, "Kestrane 3.0 - "},
   };
-  for (const Case& c : cases) EXPECT_EQ(app::startupCaption(c.parameters), c.caption) << c.parameters.join(',').toStdString();
+  for (const Case& c : cases)
+    EXPECT_EQ(app::startupCaption(c.parameters), c.caption) << c.parameters.join(',').toStdString();
 }
 
 TEST(StartupCaption, KeepsTheFirstHundredCharacters) {

@@ -25,7 +25,9 @@ class RecordingLongWork final : public platform::LongWork {
   void run(const QString&, const std::function<void()>& work) override { work(); }
   void runWithProgress(const QString& step, const std::function<void(const Progress&)>& work) override {
     steps << step;
-    work([this](const QString& itemStep, int done, int total) { steps << itemStep + QString(" %1/%2").arg(done).arg(total); });
+    work([this](const QString& itemStep, int done, int total) {
+      steps << itemStep + QString(" %1/%2").arg(done).arg(total);
+    });
   }
   QStringList steps;
 
@@ -42,15 +44,15 @@ class SyncOfferTest : public ::testing::Test {
     carddav::writeState(carddav::stateFileOf(QDir(folder.path()).filePath("ADDRESS.DBF").toStdString()), state);
   }
   bool offer() {
-    return app::offerSync(folder.path(), [this](const std::filesystem::path& dbf, const QUrl& url,
-                                               const carddav::Credentials& credentials,
-                                               const carddav::SyncProgress& progress) {
-      EXPECT_TRUE(std::filesystem::exists(dbf));
-      used = credentials;
-      progress("Sending cards", 1, 2);
-      return carddav::SyncSummary{url.toString(),    2, 1, 1, 2, 1, {{"/book/photo.vcf", "line 1: no name"}},
-                                  {"SMITH", "JONES"}};
-    });
+    return app::offerSync(
+        folder.path(), [this](const std::filesystem::path& dbf, const QUrl& url,
+                              const carddav::Credentials& credentials, const carddav::SyncProgress& progress) {
+          EXPECT_TRUE(std::filesystem::exists(dbf));
+          used = credentials;
+          progress("Sending cards", 1, 2);
+          return carddav::SyncSummary{url.toString(),    2, 1, 1, 2, 1, {{"/book/photo.vcf", "line 1: no name"}},
+                                      {"SMITH", "JONES"}};
+        });
   }
 
   testsupport::TempDataFolder folder;

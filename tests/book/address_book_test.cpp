@@ -27,7 +27,9 @@ class AddressBookTest : public ::testing::Test {
   std::filesystem::path dbf() const { return folder_ / kTableName; }
   std::vector<Entry> entries() {
     std::vector<Entry> all;
-    AddressBook(dbf(), AddressBook::Access::Shared).forEachEntry([&](std::uint32_t, const Entry& e) { all.push_back(e); });
+    AddressBook(dbf(), AddressBook::Access::Shared).forEachEntry([&](std::uint32_t, const Entry& e) {
+      all.push_back(e);
+    });
     return all;
   }
 

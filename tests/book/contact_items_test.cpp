@@ -59,9 +59,7 @@ void expectPlausible(ItemKind kind, const std::string& item) {
       EXPECT_TRUE(item.size() <= 12 && number) << item;
       break;
     }
-    case ItemKind::Email:
-      EXPECT_NE(item.find('@'), std::string::npos) << item;
-      break;
+    case ItemKind::Email: EXPECT_NE(item.find('@'), std::string::npos) << item; break;
     case ItemKind::Web: {
       const std::string upper = [&] {
         std::string u = item.substr(0, 8);

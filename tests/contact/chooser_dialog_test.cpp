@@ -41,12 +41,13 @@ TEST(ChooserDialog, LayoutAndTabOrder) {
                                     dialog.OKBtn,       dialog.CancelBtn, dialog.BitBtn1};
   for (int i = 0; i < controls.size(); ++i) {
     EXPECT_TRUE(dialog.rect().contains(controls[i]->geometry())) << i;
-    for (int j = i + 1; j < controls.size(); ++j) EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()));
+    for (int j = i + 1; j < controls.size(); ++j)
+      EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()));
   }
   EXPECT_LT(dialog.CheckAll->x(), dialog.bcc->x());
   EXPECT_LT(dialog.CancelBtn->x(), dialog.BitBtn1->x());
-  QWidget* order[] = {dialog.Edit1, dialog.ComboBox1, dialog.CheckAll, dialog.OKBtn, dialog.CancelBtn, dialog.bcc,
-                      dialog.BitBtn1};
+  QWidget* order[] = {dialog.Edit1,     dialog.ComboBox1, dialog.CheckAll, dialog.OKBtn,
+                      dialog.CancelBtn, dialog.bcc,       dialog.BitBtn1};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     QWidget* next = order[i]->nextInFocusChain();
     while (order[i]->isAncestorOf(next)) next = next->nextInFocusChain();  // the list's own edit field
@@ -68,20 +69,62 @@ TEST(ChooserDialog, ModesCaptionsAndResults) {
   };
   const auto ok = [](TBtnBottomDlg& d) { d.OKBtn->click(); };
   const Case cases[] = {
-      {{}, book::ItemKind::Phone, [](TBtnBottomDlg& d) { QTest::keyClicks(d.Edit1, "555-1234"); d.OKBtn->click(); },
-       "Dial Phone No.", "No Phone No. found, want to enter one below?", false, false, true, "555-1234"},
+      {{},
+       book::ItemKind::Phone,
+       [](TBtnBottomDlg& d) {
+         QTest::keyClicks(d.Edit1, "555-1234");
+         d.OKBtn->click();
+       },
+       "Dial Phone No.",
+       "No Phone No. found, want to enter one below?",
+       false,
+       false,
+       true,
+       "555-1234"},
       {{}, book::ItemKind::Web, ok, "GoTo URL", "No URL found, want to enter one below?", false, false, false, ""},
-      {{"555-1234"}, book::ItemKind::Phone,
-       [](TBtnBottomDlg& d) { d.Edit1->setText("555-9999"); d.OKBtn->click(); },
-       "Dial Phone No.:", "", false, false, true, "555-9999"},
-      {{"a@b.c"}, book::ItemKind::Email, [](TBtnBottomDlg& d) { d.CancelBtnClick(); }, "Message to E-mail address:", "",
-       false, false, false, "a@b.c"},
+      {{"555-1234"},
+       book::ItemKind::Phone,
+       [](TBtnBottomDlg& d) {
+         d.Edit1->setText("555-9999");
+         d.OKBtn->click();
+       },
+       "Dial Phone No.:",
+       "",
+       false,
+       false,
+       true,
+       "555-9999"},
+      {{"a@b.c"},
+       book::ItemKind::Email,
+       [](TBtnBottomDlg& d) { d.CancelBtnClick(); },
+       "Message to E-mail address:",
+       "",
+       false,
+       false,
+       false,
+       "a@b.c"},
       {{"x@y.z", "a@b.c"}, book::ItemKind::Email, ok, "Choose E-mail address:", "", true, true, true, "x@y.z"},
       // In list mode OK accepts even an emptied field; Escape declines.
-      {{"1", "2"}, book::ItemKind::Web, [](TBtnBottomDlg& d) { d.ComboBox1->setEditText(""); d.OKBtn->click(); },
-       "Choose URL:", "", true, false, true, ""},
-      {{"555-1234", "555-9876"}, book::ItemKind::Phone,
-       [](TBtnBottomDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }, "Choose Phone No.:", "", true, false, false,
+      {{"1", "2"},
+       book::ItemKind::Web,
+       [](TBtnBottomDlg& d) {
+         d.ComboBox1->setEditText("");
+         d.OKBtn->click();
+       },
+       "Choose URL:",
+       "",
+       true,
+       false,
+       true,
+       ""},
+      {{"555-1234", "555-9876"},
+       book::ItemKind::Phone,
+       [](TBtnBottomDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+       "Choose Phone No.:",
+       "",
+       true,
+       false,
+       false,
        "555-1234"},
   };
   TBtnBottomDlg dialog;  // one dialog for all, as in the program

@@ -45,7 +45,10 @@ TEST(VCardImport, SamplesOfTheThreeVersions) {
          lines({"Birthday: --0203", "Anniversary: 20090808T1430-0500", "Organisation: Example Networks",
                 "Address: Suite D2-630, 2875 Laurier, Quebec, QC, G1V 2M2, Canada", "Phone: +1-418-656-9254;ext=102",
                 "Phone: +1-418-262-6501", "Email: simone.perrin@example.ca", "WebSite: http://example.org/simone"})},
-        {"Zo\xEB ??", "Caf\xE9 \x80" "5\r\nsee ?", 3}}},
+        {"Zo\xEB ??",
+         "Caf\xE9 \x80"
+         "5\r\nsee ?",
+         3}}},
       {"rfc2426.vcf",
        {{"Frank Dawes",
          lines({"Organisation: Example Development Corporation, Sales",
@@ -54,10 +57,10 @@ TEST(VCardImport, SamplesOfTheThreeVersions) {
                 "Title: Director, Research", "Met at the fair, 2019; call back\r\nSecond line"})},
         {"Howe, Tim", "Email: howe@example.com"}}},
       {"vcard21.vcf",
-       {{"Ada Quill",
-         lines({"Phone: +1-206-555-1234", "Phone: 555-9876", "Email: ada@example.com",
-                "Address: Hauptstra\xDF" "e 5, Hinterhaus, Berlin, 10115, Germany", "First line\r\nSecond line",
-                "Birthday: 1985-04-12"})},
+       {{"Ada Quill", lines({"Phone: +1-206-555-1234", "Phone: 555-9876", "Email: ada@example.com",
+                             "Address: Hauptstra\xDF"
+                             "e 5, Hinterhaus, Berlin, 10115, Germany",
+                             "First line\r\nSecond line", "Birthday: 1985-04-12"})},
         {"M\xFCller, J\xFCrgen", "Phone: (030) 555-0199"}}},
   };
   for (const auto& c : cases) {
@@ -107,9 +110,10 @@ TEST(VCardImport, BadInputNamesTheLine) {
 
 TEST(VCardImport, ItemsTheNotesHoldAreNotRepeatedAndPhotosAreSkipped) {
   const std::string photo(10 << 20, 'A');
-  const std::string file = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nTEL:555-1234\r\nTEL:+49 30 1234\r\n"
-                           "EMAIL:ann@example.com\r\nPHOTO;ENCODING=b;TYPE=JPEG:" + photo +
-                           "\r\nNOTE:call 555-1234 evenings\r\nEND:VCARD\r\n";
+  const std::string file =
+      "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nTEL:555-1234\r\nTEL:+49 30 1234\r\n"
+      "EMAIL:ann@example.com\r\nPHOTO;ENCODING=b;TYPE=JPEG:" +
+      photo + "\r\nNOTE:call 555-1234 evenings\r\nEND:VCARD\r\n";
   const auto entries = importAll(file);
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].entry.memo, "Phone: +49 30 1234\r\nEmail: ann@example.com\r\ncall 555-1234 evenings");

@@ -112,7 +112,11 @@ TEST_F(MaintenanceCommandTest, PacksAsksThenArchivesBothTableFilesInTheProgramFo
   EXPECT_EQ(zip.entry(0).uncompressedSize, QFile(folder.filePath("ADDRESS.DBF")).size());
 
   // A second run with nothing changed says the same and keeps the archive.
-  const QByteArray before = [&] { QFile f(archive); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+  const QByteArray before = [&] {
+    QFile f(archive);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+  }();
   dialogs.clear();
   dialogs.queueAnswer(true);
   command.ToolsSpeedClick();
@@ -245,7 +249,8 @@ TEST_F(MaintenanceCommandTest, DuringASearchTheEntriesFoundCanBeCopiedAsAnIndexe
   command.ToolsSpeedClick();
   EXPECT_EQ(dialogs.texts().back(), "Copied 3 entries to " + target.path() + ".");
   EXPECT_EQ(namesByIndex(target.path()), (QStringList{"ABBOT", "ADAMS", "CLARK"}));
-  EXPECT_EQ(namesByIndex(folder.path()), (QStringList{"ABBOT", "ADAMS", "CLARK"}));  // deleted BAKER not copied, not packed
+  EXPECT_EQ(namesByIndex(folder.path()),
+            (QStringList{"ABBOT", "ADAMS", "CLARK"}));  // deleted BAKER not copied, not packed
   EXPECT_EQ(recordsInFile(folder.path()), 4u);
 }
 
@@ -268,8 +273,7 @@ TEST_F(MaintenanceCommandTest, TheSyncIsOfferedLastWithTheDataFolder) {
   QStringList offeredFor;
   int refreshesAtOffer = -1;
   maint::MaintenanceCommand withSync{dm,
-                                     {[this] { ++refreshes; },
-                                      [this] { return chosenFolder; },
+                                     {[this] { ++refreshes; }, [this] { return chosenFolder; },
                                       [&](const QString& dataFolder) {
                                         offeredFor << dataFolder;
                                         refreshesAtOffer = refreshes;

@@ -8,10 +8,10 @@
 
 #include "app/main_window.h"
 #include "fake_dialogs.h"
-#include "zip/zip_archive.h"
 #include "platform/program_folder.h"
 #include "store/data_module.h"
 #include "temp_data_folder.h"
+#include "zip/zip_archive.h"
 
 namespace {
 

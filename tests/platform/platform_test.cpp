@@ -3,26 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QMessageBox>
-#include <QProgressDialog>
-#include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
 #include <tuple>
-#include <QTimer>
 
 #include "book/clock.h"
 #include "platform/clock.h"
+#include "platform/program_folder.h"
 #include "platform/qt/freedesktop_shell.h"
 #include "platform/qt/freedesktop_telephony.h"
-#include "platform/program_folder.h"
 #include "platform/qt/progress_long_work.h"
 #include "platform/qt/qt_dialogs.h"
 
@@ -54,14 +54,15 @@ TEST(FreedesktopShell, HandsTheExactAddressToTheDesktop) {
   EXPECT_TRUE(shell.open("mailto:?bcc=A@b.com,,x@Y.com", {}, "open", platform::ShowState::Normal));
   EXPECT_TRUE(shell.open("iexplore.exe", "WWW.Example.COM/a/../%7euser", {}, platform::ShowState::Normal));
   EXPECT_FALSE(shell.open("iexplore.exe", "", {}, platform::ShowState::Normal));
-  EXPECT_TRUE(shell.open("https://shop.example/dp/B1/ref=nosim/?%5Fencoding=UTF8&tag=t", {}, {},
-                         platform::ShowState::Normal));
+  EXPECT_TRUE(
+      shell.open("https://shop.example/dp/B1/ref=nosim/?%5Fencoding=UTF8&tag=t", {}, {}, platform::ShowState::Normal));
   EXPECT_TRUE(shell.open("https://example.com/x?p=a%2Fb%20c", {}, {}, platform::ShowState::Normal));
-  EXPECT_EQ(started, (QStringList{"xdg-open https://example.com/a?x=1", "xdg-open mailto:a@example.com?bcc=b@example.com",
-                                  "xdg-open https://example.com/b", "xdg-open mailto:?bcc=A@b.com,,x@Y.com",
-                                  "xdg-open http://WWW.Example.COM/a/../%7euser",
-                                  "xdg-open https://shop.example/dp/B1/ref=nosim/?%5Fencoding=UTF8&tag=t",
-                                  "xdg-open https://example.com/x?p=a%2Fb%20c"}));
+  EXPECT_EQ(started,
+            (QStringList{"xdg-open https://example.com/a?x=1", "xdg-open mailto:a@example.com?bcc=b@example.com",
+                         "xdg-open https://example.com/b", "xdg-open mailto:?bcc=A@b.com,,x@Y.com",
+                         "xdg-open http://WWW.Example.COM/a/../%7euser",
+                         "xdg-open https://shop.example/dp/B1/ref=nosim/?%5Fencoding=UTF8&tag=t",
+                         "xdg-open https://example.com/x?p=a%2Fb%20c"}));
   EXPECT_FALSE(shell.open("", {}, {}, platform::ShowState::Normal));
 }
 
@@ -105,8 +106,8 @@ class XdgFolders {
   QTemporaryDir dir;
 
  private:
-  static constexpr const char* kNames[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
-                                           "DISPLAY", "XDG_CURRENT_DESKTOP"};
+  static constexpr const char* kNames[] = {"XDG_DATA_HOME",   "XDG_CONFIG_HOME", "XDG_DATA_DIRS",
+                                           "XDG_CONFIG_DIRS", "DISPLAY",         "XDG_CURRENT_DESKTOP"};
   QList<QByteArray> saved_;
 };
 
@@ -238,9 +239,9 @@ TEST(QtDialogs, TitlesButtonsAndAnswers) {
 TEST(QtDialogs, TextQuestions) {
   platform::qt::QtDialogs dialogs;
   using Echo = platform::Dialogs::Echo;
-  for (const auto& [echo, accept, mode] : {std::tuple{Echo::Normal, true, QLineEdit::Normal},
-                                           std::tuple{Echo::Hidden, true, QLineEdit::Password},
-                                           std::tuple{Echo::Hidden, false, QLineEdit::Password}}) {
+  for (const auto& [echo, accept, mode] :
+       {std::tuple{Echo::Normal, true, QLineEdit::Normal}, std::tuple{Echo::Hidden, true, QLineEdit::Password},
+        std::tuple{Echo::Hidden, false, QLineEdit::Password}}) {
     QString title;
     QLineEdit::EchoMode seenMode = QLineEdit::NoEcho;
     QTimer::singleShot(0, [&, accept = accept] {
@@ -259,4 +260,3 @@ TEST(QtDialogs, TextQuestions) {
 }
 
 }  // namespace
-

@@ -14,10 +14,10 @@
 #include <random>
 #include <string>
 
-#include "support/temp_folder.h"
 #include "book/address_book.h"
 #include "book/name_tag.h"
 #include "book/table_layout.h"
+#include "support/temp_folder.h"
 #include "xbase/cursor.h"
 #include "xbase/dbf_text.h"
 
@@ -80,9 +80,7 @@ int runTool(const std::string& arguments) {
 
 class KillWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    book::createAddressTable(dir_, true);
-  }
+  void SetUp() override { book::createAddressTable(dir_, true); }
   fs::path dbf() const { return dir_ / book::kTableName; }
 
   testsupport::TempFolder folder_;

@@ -61,8 +61,7 @@ Lines textsOf(const std::vector<Page>& pages, report::FontStyle font) {
 }
 
 TEST(AddressReport, PageHoldsHeaderEntryAndFramedClosingLine) {
-  const auto pages =
-      report::layoutAddressReport(settings(), kMetrics, entries({{"Adams, Ann", "Phone 555\r\nNote"}}));
+  const auto pages = report::layoutAddressReport(settings(), kMetrics, entries({{"Adams, Ann", "Phone 555\r\nNote"}}));
   ASSERT_EQ(pages.size(), 1u);
   EXPECT_EQ(describe(pages[0]), (Lines{
                                     "287.87 143.93 L- Kestrane 3.0 Cardlark",
@@ -100,7 +99,10 @@ TEST(AddressReport, OptionsRemoveMemoHeaderCountAndClosingLine) {
   };
   const Case cases[] = {
       // Without the memo: names alone, 74.08 apart, no separating line.
-      {false, false, false, 4,
+      {false,
+       false,
+       false,
+       4,
        {"287.87 143.93 L- Kestrane 3.0 Cardlark", "1028.70 143.93 L- Date Run:", "1214.97 143.93 L- 03/07/26",
         "1833.03 143.93 L- Page:", "2032.00 143.93 R- 1", "254.00 228.60 LB Adams", "254.00 302.68 LB Baker",
         "663.00 398.93 L-  Produced by Kestrane Cardlark  www.kestrane.com"}},
@@ -138,8 +140,7 @@ TEST(AddressReport, LongMemoContinuesOnFollowingPagesWithoutItsName) {
     expected.push_back("line " + std::to_string(i));
     memo += expected.back() + "\r\n";
   }
-  const auto pages =
-      report::layoutAddressReport(settings(), kMetrics, entries({{"Long", memo}, {"Next", "after"}}));
+  const auto pages = report::layoutAddressReport(settings(), kMetrics, entries({{"Long", memo}, {"Next", "after"}}));
   ASSERT_EQ(pages.size(), 4u);
   expected.push_back("after");
   Lines memoTexts;

@@ -44,7 +44,8 @@ PreparedReport sampleReport() {
   report.setup = {2159, 2794, 254, 127, 127, 127, *codepage::CodePage::fromNumber(1250)};
   Page page;
   page.number = 1;
-  page.texts = {{10, 20, Alignment::Left, FontStyle::Bold, "Name \xE9"}, {2000, 20, Alignment::Right, FontStyle::Regular, "1"}};
+  page.texts = {{10, 20, Alignment::Left, FontStyle::Bold, "Name \xE9"},
+                {2000, 20, Alignment::Right, FontStyle::Regular, "1"}};
   page.rules = {{0, 5, 1778, 5, PenStyle::DashDotDot}};
   report.pages = {page, Page{2, {}, {}}};
   return report;
@@ -64,8 +65,8 @@ TEST(PreparedReportTest, RoundTripsAndRefusesDamagedFiles) {
   flipped[60] ^= 0x10;
   std::string version = bytes;
   version[8] = 3;
-  const std::string damaged[] = {"", "CLRPT", bytes.substr(0, bytes.size() - 1), bytes + "x", flipped,
-                                 "XXXXXXXX" + bytes.substr(8), version};
+  const std::string damaged[] = {
+      "", "CLRPT", bytes.substr(0, bytes.size() - 1), bytes + "x", flipped, "XXXXXXXX" + bytes.substr(8), version};
   for (const std::string& file : damaged) EXPECT_THROW(readPreparedReport(file), PreparedReportError) << file.size();
 }
 

@@ -66,14 +66,13 @@ TEST(MemoLayout, LongWordWithoutBlankIsCutInFewMeasurements) {
   };
   const std::string word(70000, 'x');
   EXPECT_EQ(report::formatText(word, {100, false}, counting), (Lines{std::string(99, 'x'), ""}));
-  EXPECT_EQ(report::formatText("ab " + word, {100, false}, counting),
-            (Lines{"ab ", std::string(100, 'x'), ""}));
+  EXPECT_EQ(report::formatText("ab " + word, {100, false}, counting), (Lines{"ab ", std::string(100, 'x'), ""}));
   EXPECT_LT(calls, 200);
 }
 
 TEST(Rounding, HalvesGoToTheEvenNeighbour) {
-  const std::pair<double, long long> cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {2.51, 3}, {-0.5, 0},
-                                                {-1.5, -2}, {-1.2, -1}, {79.2, 79}};
+  const std::pair<double, long long> cases[] = {{0.5, 0},  {1.5, 2},   {2.5, 2},   {2.51, 3},
+                                                {-0.5, 0}, {-1.5, -2}, {-1.2, -1}, {79.2, 79}};
   for (const auto& [value, rounded] : cases) EXPECT_EQ(report::roundHalfEven(value), rounded) << value;
 }
 

@@ -14,7 +14,9 @@ TEST(RtfRead, TextEscapesAndDestinations) {
   };
   const Case cases[] = {
       {"{\\rtf1 a\\tab b\\line c\\par d\\par}", "a\tb\r\nc\r\nd"},
-      {"{\\rtf1 Caf\\'e9 \\{x\\} a\\\\b\\~c\\emdash\\ldblquote}", "Caf\xe9 {x} a\\b\xa0" "c\x97\x93"},
+      {"{\\rtf1 Caf\\'e9 \\{x\\} a\\\\b\\~c\\emdash\\ldblquote}",
+       "Caf\xe9 {x} a\\b\xa0"
+       "c\x97\x93"},
       {"{\\rtf1 line\r\none\\\nnext}", "lineone\r\nnext"},
       // Unicode: fallback skipped, \ucN counts, braces end the fallback.
       {"{\\rtf1\\uc1 \\u8364?\\u1046?\\u233\\'e9 x}", "\x80?\xe9 x"},
@@ -43,7 +45,7 @@ TEST(RtfRead, TablesAndRunFormats) {
   rtf::CharFormat bold = plain, both = plain, under = plain, red{false, false, false, 1, 32, 1};
   bold.bold = both.bold = both.italic = under.underline = true;
   const std::vector<rtf::Run> first = {{plain, "Plain "}, {bold, "bold "}, {both, "both"}, {plain, " "},
-                                       {under, "under"},  {plain, " "},     {red, "red"}};
+                                       {under, "under"},  {plain, " "},    {red, "red"}};
   ASSERT_EQ(d.paragraphs.size(), 2u);
   EXPECT_EQ(d.paragraphs[0].runs, first);
   // \plain goes back to the default font and size, not to no font.
@@ -51,8 +53,8 @@ TEST(RtfRead, TablesAndRunFormats) {
 }
 
 TEST(RtfRead, FlatFontTableUnknownNumbersAndSwitches) {
-  const rtf::Document d =
-      rtf::read("{\\rtf1{\\fonttbl\\f3 Courier;\\f7\\'41rial\\'3b x}\\f7 a\\f9 b\\cf5\\b0\\i\\i0\\ul0 c}");
+  const rtf::Document d = rtf::read(
+      "{\\rtf1{\\fonttbl\\f3 Courier;\\f7\\'41rial\\'3b x}\\f7 a\\f9 b\\cf5\\b0\\i\\i0\\ul0 c}");
   EXPECT_EQ(d.fonts, (std::vector<rtf::Font>{{"Courier"}, {"Arial; x"}}));
   ASSERT_EQ(d.paragraphs.size(), 1u);
   const auto& runs = d.paragraphs[0].runs;

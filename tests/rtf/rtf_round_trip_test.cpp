@@ -70,8 +70,7 @@ TEST(RtfRead, HostileMarkupReadsInPart) {
       {"{\\rtf1 a\\abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz99999999999999999 b}", "ab"},
       {manyFonts, std::string(50000, 'x')},  // in time proportional to the input
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(rtf::plainText(rtf::read(c.rtf)), c.text) << c.rtf.substr(0, 80);
+  for (const Case& c : cases) EXPECT_EQ(rtf::plainText(rtf::read(c.rtf)), c.text) << c.rtf.substr(0, 80);
 
   // Absurd sizes are held to the largest size there is.
   const rtf::Document big = rtf::read("{\\rtf1\\fs99999999999 big\\fs-4 small}");
@@ -90,7 +89,9 @@ TEST(RtfCodePage, TextInTheTablesCodePage) {
     std::string text;
   };
   const Case cases[] = {
-      {"{\\rtf1 \\u321?\\u243?d\\u378?\\emdash}", "\xa3\xf3" "d\x9f\x97"},
+      {"{\\rtf1 \\u321?\\u243?d\\u378?\\emdash}",
+       "\xa3\xf3"
+       "d\x9f\x97"},
       {"{\\rtf1\\ansi\\ansicpg1250 \\'a3}", "\xa3"},
       {"{\\rtf1\\ansi\\ansicpg1252 \\'a3\\'e8\\'f3}", "??\xf3"},  // £ and è are not in 1250
       {"{\\rtf1\\ansi\\ansicpg1251 \\'c0}", "?"},
@@ -99,10 +100,14 @@ TEST(RtfCodePage, TextInTheTablesCodePage) {
   for (const Case& c : cases) EXPECT_EQ(rtf::plainText(rtf::read(c.rtf, central)), c.text) << c.rtf;
 
   rtf::Document document;
-  document.paragraphs.push_back(rtf::Paragraph{{rtf::Run{{}, "\xa3\xf3" "d\x9f"}}});
+  document.paragraphs.push_back(rtf::Paragraph{{rtf::Run{{},
+                                                         "\xa3\xf3"
+                                                         "d\x9f"}}});
   const std::string markup = rtf::write(document, central);
   EXPECT_NE(markup.find("\\ansicpg1250"), std::string::npos) << markup;
-  EXPECT_EQ(rtf::plainText(rtf::read(markup, central)), "\xa3\xf3" "d\x9f");
+  EXPECT_EQ(rtf::plainText(rtf::read(markup, central)),
+            "\xa3\xf3"
+            "d\x9f");
 }
 
 }  // namespace

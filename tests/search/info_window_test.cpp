@@ -7,8 +7,8 @@
 #include <QTextCursor>
 
 #include "fake_desktop_shell.h"
-#include "search/find_next.h"
 #include "rtf/reader.h"
+#include "search/find_next.h"
 #include "search/info_window.h"
 #include "store/address_fixture.h"
 
@@ -50,8 +50,8 @@ TEST_F(InfoWindowTest, CountsUnderEachSearchState) {
     bool includeMemo;
     const char* filterCount;  // nullptr: the line is hidden
   };
-  for (const Case c : {Case{nullptr, false, nullptr}, Case{"smi", false, "2"}, Case{"SMI", true, "3"},
-                       Case{"\"q']", false, "0"}}) {
+  for (const Case c :
+       {Case{nullptr, false, nullptr}, Case{"smi", false, "2"}, Case{"SMI", true, "3"}, Case{"\"q']", false, "0"}}) {
     dm.tblAddress.setFiltered(false);
     if (c.text) search(c.text, c.includeMemo);
     dm.tblAddress.last();
@@ -76,10 +76,10 @@ TEST_F(InfoWindowTest, LabelsShowTheEntryAndTheTable) {
   EXPECT_EQ(info->DateLabel->text(), "03/01/26");
   EXPECT_EQ(info->LupdateLabel->text(), dm.tblAddress.lastUpdate());
   EXPECT_EQ(info->Memo1->toPlainText(), "Phone: 555-0100");
-  for (auto [label, text] : {std::pair{info->Label1, "Entry last modified:"},
-                             std::pair{info->Lupdate, "Last update to ANY record:"},
-                             std::pair{info->Label3, "Total non-deleted records:"},
-                             std::pair{info->IfFilterLabel, "Records meeting filter criteria:"}})
+  for (auto [label, text] :
+       {std::pair{info->Label1, "Entry last modified:"}, std::pair{info->Lupdate, "Last update to ANY record:"},
+        std::pair{info->Label3, "Total non-deleted records:"},
+        std::pair{info->IfFilterLabel, "Records meeting filter criteria:"}})
     EXPECT_EQ(label->text(), text);
   EXPECT_EQ(info->size(), QSize(418, 375));
 }
@@ -106,8 +106,8 @@ TEST(FindNext, ForwardCaseBlindWithinWordsNeverWrapping) {
     qsizetype found;
   };
   for (const Case c : {Case{0, 0, "smi", 0}, Case{0, 3, "smi", 7}, Case{7, 3, "SMI", 20}, Case{20, 3, "smi", 32},
-                       Case{32, 3, "smi", -1}, Case{5, 0, "", -1}, Case{0, 0, "\u00e9", -1},
-                       Case{38, 0, "s", -1}, Case{0, 0, "gold-smiths", 27}})
+                       Case{32, 3, "smi", -1}, Case{5, 0, "", -1}, Case{0, 0, "\u00e9", -1}, Case{38, 0, "s", -1},
+                       Case{0, 0, "gold-smiths", 27}})
     EXPECT_EQ(search::findNext(text, c.start, c.length, QString::fromUtf8(c.what)), c.found) << c.start << c.what;
 }
 

@@ -13,9 +13,7 @@
 
 // Readable failure messages for Qt strings.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
-inline void PrintTo(const QStringList& list, std::ostream* out) {
-  *out << '{' << list.join(", ").toStdString() << '}';
-}
+inline void PrintTo(const QStringList& list, std::ostream* out) { *out << '{' << list.join(", ").toStdString() << '}'; }
 
 // A data module on a fresh address table in a temporary folder, with
 // recorded dialogs and today fixed at 7 March 2026.

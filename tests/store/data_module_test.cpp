@@ -81,8 +81,7 @@ TEST_F(AddressTableTest, PackRemovesDeletedEntriesAndRefreshesControlsOnce) {
   EXPECT_EQ(dm.tblAddress.text("Name"), "ADAMS");
   EXPECT_EQ(visibleNames(dm.tblAddress), (QStringList{"ADAMS", "CLARK"}));
   EXPECT_EQ(dm.tblAddress.text("Info"), "memo of CLARK");
-  const auto info = xbase::tableInfo(
-      store::toFileSystemPath(folder.filePath(book::kTableName)));
+  const auto info = xbase::tableInfo(store::toFileSystemPath(folder.filePath(book::kTableName)));
   EXPECT_EQ(info.recordCount, 2u);
   EXPECT_EQ(dm.entryCount(), 2);  // not recounted, but it was kept right
 }

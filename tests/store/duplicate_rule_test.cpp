@@ -12,8 +12,7 @@ struct DuplicateCase {
 // Printed by name, so that the case's name is what CTest and failures show.
 void PrintTo(const DuplicateCase& c, std::ostream* out) { *out << c.name; }
 
-class DuplicateRuleTest : public AddressTableTest,
-                          public ::testing::WithParamInterface<DuplicateCase> {};
+class DuplicateRuleTest : public AddressTableTest, public ::testing::WithParamInterface<DuplicateCase> {};
 
 TEST_P(DuplicateRuleTest, WholeKeyDecides) {
   const DuplicateCase& c = GetParam();
@@ -27,8 +26,7 @@ TEST_P(DuplicateRuleTest, WholeKeyDecides) {
     ASSERT_EQ(dialogs.boxes().size(), 1u);
     EXPECT_EQ(dialogs.boxes()[0].title, "Kestrane Cardlark");
     EXPECT_EQ(dialogs.boxes()[0].buttons, QStringList{"OK"});
-    EXPECT_EQ(dialogs.boxes()[0].text,
-              "ERROR! entry already exists for: " + QString(c.typed).trimmed());
+    EXPECT_EQ(dialogs.boxes()[0].text, "ERROR! entry already exists for: " + QString(c.typed).trimmed());
     // Still inserting, with the name as typed and no date stamped.
     EXPECT_EQ(dm.tblAddress.state(), store::DatasetState::Insert);
     EXPECT_EQ(dm.tblAddress.text("Name"), QString(c.typed).trimmed());
@@ -44,17 +42,17 @@ TEST_P(DuplicateRuleTest, WholeKeyDecides) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, DuplicateRuleTest,
-    ::testing::Values(DuplicateCase{"typedInLowerCase", "SMITH", "smith", true},
-                      DuplicateCase{"trailingBlanksTyped", "SMITH", "Smith   ", true},
-                      DuplicateCase{"storedInMixedCase", "Smith", "SMITH", true},
-                      DuplicateCase{"typedPrefixOfStored", "SMITHSON", "SMITH", false},
-                      DuplicateCase{"storedPrefixOfTyped", "SMITH", "SMITHSON", false},
-                      DuplicateCase{"leadingBlankTyped", "SMITH", " Smith", false},
-                      DuplicateCase{"punctuationTyped", "SMITH", "SMITH.", false},
-                      DuplicateCase{"lettersBeyondAscii", "M\xc3\xbcller", "M\xc3\x9cLLER", false},
-                      DuplicateCase{"fullWidthName", "123456789012345678901234567890", "123456789012345678901234567890", true}));
+INSTANTIATE_TEST_SUITE_P(Names, DuplicateRuleTest,
+                         ::testing::Values(DuplicateCase{"typedInLowerCase", "SMITH", "smith", true},
+                                           DuplicateCase{"trailingBlanksTyped", "SMITH", "Smith   ", true},
+                                           DuplicateCase{"storedInMixedCase", "Smith", "SMITH", true},
+                                           DuplicateCase{"typedPrefixOfStored", "SMITHSON", "SMITH", false},
+                                           DuplicateCase{"storedPrefixOfTyped", "SMITH", "SMITHSON", false},
+                                           DuplicateCase{"leadingBlankTyped", "SMITH", " Smith", false},
+                                           DuplicateCase{"punctuationTyped", "SMITH", "SMITH.", false},
+                                           DuplicateCase{"lettersBeyondAscii", "M\xc3\xbcller", "M\xc3\x9cLLER", false},
+                                           DuplicateCase{"fullWidthName", "123456789012345678901234567890",
+                                                         "123456789012345678901234567890", true}));
 
 TEST_F(AddressTableTest, RefusedInsertCanBeCorrectedAndStored) {
   folder.appendEntry("SMITH");

@@ -21,7 +21,7 @@ TEST(AnsiText, WindowsCharactersMapBothWays) {
     char16_t unicode;
   };
   for (const Case c : {Case{'\x80', u'\u20ac'}, Case{'\x93', u'\u201c'}, Case{'\x9f', u'\u0178'},
-                        Case{'\xe9', u'\u00e9'}, Case{'\x81', u'\u0081'}}) {
+                       Case{'\xe9', u'\u00e9'}, Case{'\x81', u'\u0081'}}) {
     EXPECT_EQ(store::fromAnsi(std::string(1, c.byte)), QString(QChar(c.unicode)));
     EXPECT_EQ(store::toAnsi(QString(QChar(c.unicode))), std::string(1, c.byte));
   }
@@ -32,8 +32,13 @@ TEST(AnsiText, WindowsCharactersMapBothWays) {
 TEST(AnsiText, ConvertsWithTheTablesCodePage) {
   const codepage::CodePage central = *codepage::CodePage::fromNumber(1250);
   const QString name = QString::fromUtf8("\u0141\u00f3d\u017a \u20ac");
-  EXPECT_EQ(store::toAnsi(name, central), "\xa3\xf3" "d\x9f \x80");
-  EXPECT_EQ(store::fromAnsi("\xa3\xf3" "d\x9f \x80", central), name);
+  EXPECT_EQ(store::toAnsi(name, central),
+            "\xa3\xf3"
+            "d\x9f \x80");
+  EXPECT_EQ(store::fromAnsi("\xa3\xf3"
+                            "d\x9f \x80",
+                            central),
+            name);
   EXPECT_EQ(store::firstUnstorable(name, central), std::nullopt);
   EXPECT_EQ(store::firstUnstorable(name, {}), U'\u0141');
   EXPECT_EQ(store::firstUnstorable(QString::fromUtf8("ok \U0001F600 \u65e5"), {}), U'\U0001F600');
@@ -77,9 +82,9 @@ TEST(SearchFilter, PerRecordTest) {
       {"smi", true, "Jones", "met smith", true},
       {"smi", true, "Jones", "nothing", false},
       {"smi", true, "Brown", std::string("x\0smith", 7), false},  // ends at a zero byte
-      {"\"q']", false, "say \"Q'] twice", "", true},  // no literal spells it: decided here
-      {"\"q']", false, "Jones", "\"q']", false},      // ... on the name only
-      {"\xc3\xa9t\xc3\xa9", true, "Ete", "\xe9T\xe9", true},       // \xe9 stays \xe9
+      {"\"q']", false, "say \"Q'] twice", "", true},              // no literal spells it: decided here
+      {"\"q']", false, "Jones", "\"q']", false},                  // ... on the name only
+      {"\xc3\xa9t\xc3\xa9", true, "Ete", "\xe9T\xe9", true},      // \xe9 stays \xe9
   };
   for (const Case& c : cases) {
     store::SearchFilter search;
@@ -104,12 +109,18 @@ TEST(SearchFilter, CaseBlindSearchFindsEveryPlace) {
     bool found;
   };
   const Case cases[] = {
-      {"smith", "SMI", true},         {"xxSmI", "SMI", true},          // at the start, at the end
-      {"aaab", "AAB", true},          {"abab abac", "ABAC", true},     // a partial match before the real one
-      {"sm", "SMI", false},           {"", "", true},                  // shorter than the needle; empty needle
-      {"s mi", "SMI", false},         {"\xe9t\xc9", "\xc9T\xc9", false},  // only a to z fold
-      {"1\xe9t\xe9", "\xe9T\xe9", true}, {std::string("ab\0smi", 6), "SMI", false},
-      {"zZ{[", "Z{", true},           {"`@", "@", true},               // bytes around the letters
+      {"smith", "SMI", true},
+      {"xxSmI", "SMI", true},  // at the start, at the end
+      {"aaab", "AAB", true},
+      {"abab abac", "ABAC", true},  // a partial match before the real one
+      {"sm", "SMI", false},
+      {"", "", true},  // shorter than the needle; empty needle
+      {"s mi", "SMI", false},
+      {"\xe9t\xc9", "\xc9T\xc9", false},  // only a to z fold
+      {"1\xe9t\xe9", "\xe9T\xe9", true},
+      {std::string("ab\0smi", 6), "SMI", false},
+      {"zZ{[", "Z{", true},
+      {"`@", "@", true},  // bytes around the letters
   };
   for (const Case& c : cases)
     EXPECT_EQ(book::containsUpper(c.haystack, c.needle), c.found) << c.haystack << " / " << c.needle;
@@ -120,8 +131,8 @@ TEST(SearchFilter, CaseBlindSearchFindsEveryPlace) {
     const char* word;
     const char* nearMisses;
   };
-  for (const Long& l : {Long{"SMI", "sMi", "SMj smh"}, Long{"S", "s", "r\xD3"},
-                        Long{"@\xC9Z", "@\xC9z", "`\xC9Z@\xE9Z@\xC9"}}) {
+  for (const Long& l :
+       {Long{"SMI", "sMi", "SMj smh"}, Long{"S", "s", "r\xD3"}, Long{"@\xC9Z", "@\xC9z", "`\xC9Z@\xE9Z@\xC9"}}) {
     const std::string word = l.word;
     for (std::size_t at = 0; at + word.size() <= 40; ++at) {
       std::string text;

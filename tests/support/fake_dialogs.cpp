@@ -23,13 +23,9 @@ void FakeDialogs::message(const QString& text) {
   boxes_.push_back({QString::fromLatin1(platform::kApplicationTitle), text, {"OK"}});
 }
 
-void FakeDialogs::warning(const QString& text) {
-  boxes_.push_back({QStringLiteral("Warning"), text, {"OK"}});
-}
+void FakeDialogs::warning(const QString& text) { boxes_.push_back({QStringLiteral("Warning"), text, {"OK"}}); }
 
-void FakeDialogs::information(const QString& text) {
-  boxes_.push_back({QStringLiteral("Information"), text, {"OK"}});
-}
+void FakeDialogs::information(const QString& text) { boxes_.push_back({QStringLiteral("Information"), text, {"OK"}}); }
 
 bool FakeDialogs::confirm(const QString& text) {
   boxes_.push_back({QStringLiteral("Confirm"), text, {"OK", "Cancel"}});

@@ -17,8 +17,8 @@ class FakeDialogs final : public platform::Dialogs {
   struct Box {
     QString title;
     QString text;
-    QStringList buttons;  // e.g. {"OK"}, {"OK", "Cancel"}, {"Yes", "No"}
-    bool error = false;   // the default error box
+    QStringList buttons;       // e.g. {"OK"}, {"OK", "Cancel"}, {"Yes", "No"}
+    bool error = false;        // the default error box
     bool hiddenInput = false;  // a text question whose typing shows as dots
   };
 

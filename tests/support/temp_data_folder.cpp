@@ -25,8 +25,7 @@ void TempDataFolder::createAddressTable(bool withTag, std::uint8_t codePageMark)
   book::createAddressTable(store::toFileSystemPath(path()), withTag, codePageMark);
 }
 
-void TempDataFolder::appendEntry(const QString& name, const QString& info,
-                                 const QDate& lastDate) const {
+void TempDataFolder::appendEntry(const QString& name, const QString& info, const QDate& lastDate) const {
   auto cursor = openTable(*this, xbase::OpenMode::Shared);
   const auto page = codepage::CodePage::fromMark(cursor->codePageMark());
   cursor->beginAppend();

@@ -11,8 +11,7 @@ int main(int argc, char** argv) {
   // Qt warns about a missing runtime folder; give it a private one.
   QTemporaryDir runtimeDir;
   if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtimeDir.isValid()) {
-    QFile::setPermissions(runtimeDir.path(),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(runtimeDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir.path()));
   }
   QApplication app(argc, argv);

@@ -74,7 +74,8 @@ END:VCARD&#13;
   </D:response>
 </D:multistatus>)");
   ASSERT_EQ(cards.responses.size(), 1u);
-  EXPECT_EQ(cards.responses[0].addressData, QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:J\xC3\xB6" "e & Co\r\nEND:VCARD\r\n"));
+  EXPECT_EQ(cards.responses[0].addressData, QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:J\xC3\xB6"
+                                                       "e & Co\r\nEND:VCARD\r\n"));
 }
 
 TEST(DavXml, RefusesWhatIsNotAMultistatus) {
@@ -89,7 +90,8 @@ TEST(DavXml, RefusesACardLargerThanAMemoCanHold) {
   try {
     carddav::parseMultistatus(R"(<D:multistatus xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav">)"
                               "<D:response><D:href>/book/huge.vcf</D:href><D:propstat><D:prop><C:address-data>" +
-                              card + "</C:address-data></D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat>"
+                              card +
+                              "</C:address-data></D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat>"
                               "</D:response></D:multistatus>");
     FAIL() << "a card of " << card.size() << " bytes was taken";
   } catch (const carddav::Error& e) {
@@ -113,7 +115,8 @@ TEST(SyncState, RoundTripsAwkwardKeysAndRefusesOtherVersions) {
   carddav::SyncState state;
   state.server = "https://dav.example/u/book/";
   state.token = "http://radicale.org/ns/sync/9f%\t";
-  state.links["SMITH\tJ\xE9%"] = {"uid-1", "/u/book/uid-1.vcf", "\"e1\"", carddav::entryHash("a", "b"), carddav::memoHash("b")};
+  state.links["SMITH\tJ\xE9%"] = {"uid-1", "/u/book/uid-1.vcf", "\"e1\"", carddav::entryHash("a", "b"),
+                                  carddav::memoHash("b")};
   state.links[""] = {"uid-2", "/u/book/uid 2.vcf", "", "h", "m"};
   carddav::writeState(file, state);
   const carddav::SyncState back = carddav::readState(file);
@@ -153,7 +156,7 @@ TEST(SyncState, PrivateWithoutSecretsKeptWholeOnAFailedWriteNeverAFifo) {
   EXPECT_EQ(carddav::readState(file).server, "https://dav.example/u/book/");
 
   for (int i = 0; i < 100; ++i) state.links["KEY " + std::to_string(i)] = {"uid", "/u/book/x.vcf", "\"e\"", "h", "m"};
-  rlimit old {};
+  rlimit old{};
   ::getrlimit(RLIMIT_FSIZE, &old);
   const auto oldSignal = ::signal(SIGXFSZ, SIG_IGN);
   rlimit small = old;

@@ -77,7 +77,8 @@ carddav::DavResponse FakeAddressBook::response(const QString& file, const Card& 
 
 QUrl FakeAddressBook::findAddressBook(const QUrl& start) {
   return serve(Request::Find, [&] {
-    if (start.host() != book().host()) throw carddav::Error("no CardDAV service found at " + start.toString().toStdString());
+    if (start.host() != book().host())
+      throw carddav::Error("no CardDAV service found at " + start.toString().toStdString());
     return book();
   });
 }
@@ -126,7 +127,8 @@ carddav::PutResult FakeAddressBook::put(const QUrl& url, const QByteArray& vcard
   return serve(Request::Put, [&]() -> carddav::PutResult {
     const QString file = fileOf(url.path());
     const auto found = cards_.find(file);
-    const bool holds = ifMatch.isEmpty() ? found == cards_.end() : found != cards_.end() && found->second.etag() == ifMatch;
+    const bool holds = ifMatch.isEmpty() ? found == cards_.end()
+                                         : found != cards_.end() && found->second.etag() == ifMatch;
     if (!holds) return {};
     store(file, vcard);
     return {true, cards_.at(file).etag()};

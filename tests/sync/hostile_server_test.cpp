@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "book/table_layout.h"
 #include "core_application.h"
 #include "support/temp_folder.h"
 #include "sync/card_codec.h"
@@ -21,7 +22,6 @@
 #include "sync/origin.h"
 #include "sync/sync_state.h"
 #include "sync/synchronizer.h"
-#include "book/table_layout.h"
 
 namespace {
 
@@ -66,9 +66,10 @@ class HostileServer {
       const qsizetype end = buffer->indexOf("\r\n\r\n");
       if (end < 0) return;
       const QByteArray head = buffer->left(end);
-      const qsizetype length = head.toLower().contains("content-length:")
-                                   ? head.mid(head.toLower().indexOf("content-length:") + 15).split('\r')[0].trimmed().toLongLong()
-                                   : 0;
+      const qsizetype length =
+          head.toLower().contains("content-length:")
+              ? head.mid(head.toLower().indexOf("content-length:") + 15).split('\r')[0].trimmed().toLongLong()
+              : 0;
       if (buffer->size() < end + 4 + length) return;
       buffer->remove(0, end + 4 + length);
       const QList<QByteArray> line = head.split('\r')[0].split(' ');
@@ -99,8 +100,9 @@ class HostileServer {
 };
 
 QByteArray multistatus(const QByteArray& responses) {
-  const QByteArray body = R"(<?xml version="1.0"?><D:multistatus xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav">)" +
-                          responses + "<D:sync-token>t2</D:sync-token></D:multistatus>";
+  const QByteArray body =
+      R"(<?xml version="1.0"?><D:multistatus xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav">)" + responses +
+      "<D:sync-token>t2</D:sync-token></D:multistatus>";
   return "HTTP/1.1 207 Multi-Status\r\nContent-Type: application/xml\r\nContent-Length: " +
          QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
@@ -144,18 +146,31 @@ TEST(BookHrefs, OnlyMembersOfTheBookOnItsOriginAreCards) {
     const char* href;
     bool book, card;
   };
-  for (const Case& c : {Case{"x.vcf", true, true}, Case{"/alice/book/sub/x.vcf", true, true},
-                        Case{"/alice/book/", true, false}, Case{"/alice/book", true, false},
-                        Case{"/book/../other/../../victim/x.vcf", false, false},
-                        Case{"/alice/book/../../victim/x.vcf", false, false},
-                        Case{"/alice/book/%2e%2e/x.vcf", false, false},
-                        Case{"/alice/book/a%2F..%2F..%2Fx.vcf", false, false}, Case{"/alice/bookish/x.vcf", false, false},
-                        Case{"http://dav.example:8081/alice/book/x.vcf", false, false},
-                        Case{"https://dav.example:8080/alice/book/x.vcf", false, false},
-                        Case{"http://other.example:8080/alice/book/x.vcf", false, false}}) {
+  for (const Case& c :
+       {Case{"x.vcf", true, true}, Case{"/alice/book/sub/x.vcf", true, true}, Case{"/alice/book/", true, false},
+        Case{"/alice/book", true, false}, Case{"/book/../other/../../victim/x.vcf", false, false},
+        Case{"/alice/book/../../victim/x.vcf", false, false}, Case{"/alice/book/%2e%2e/x.vcf", false, false},
+        Case{"/alice/book/a%2F..%2F..%2Fx.vcf", false, false}, Case{"/alice/bookish/x.vcf", false, false},
+        Case{"http://dav.example:8081/alice/book/x.vcf", false, false},
+        Case{"https://dav.example:8080/alice/book/x.vcf", false, false},
+        Case{"http://other.example:8080/alice/book/x.vcf", false, false}}) {
     const QUrl href = QUrl::fromEncoded(c.href);
-    EXPECT_EQ(c.book, [&] { try { carddav::inBook(book, href); return true; } catch (const carddav::Error&) { return false; } }()) << c.href;
-    EXPECT_EQ(c.card, [&] { try { carddav::cardIn(book, href); return true; } catch (const carddav::Error&) { return false; } }()) << c.href;
+    EXPECT_EQ(c.book, [&] {
+      try {
+        carddav::inBook(book, href);
+        return true;
+      } catch (const carddav::Error&) {
+        return false;
+      }
+    }()) << c.href;
+    EXPECT_EQ(c.card, [&] {
+      try {
+        carddav::cardIn(book, href);
+        return true;
+      } catch (const carddav::Error&) {
+        return false;
+      }
+    }()) << c.href;
   }
 }
 
@@ -173,12 +188,15 @@ TEST_F(HostileSync, RedirectsHrefsAndEndlessOrSlowAnswersFailTheSync) {
   };
   const std::vector<Case> cases{
       {"redirect to another origin",
-       [&](const Request&) { return Answer{"HTTP/1.1 307 Temporary Redirect\r\nLocation: " + away.toUtf8() + "\r\nContent-Length: 0\r\n\r\n"}; },
+       [&](const Request&) {
+         return Answer{"HTTP/1.1 307 Temporary Redirect\r\nLocation: " + away.toUtf8() +
+                       "\r\nContent-Length: 0\r\n\r\n"};
+       },
        "refusing the redirect"},
       {"principal on another origin",
        [&](const Request&) {
-         return Answer{multistatus(response("/", "<D:current-user-principal><D:href>" + away.toUtf8() +
-                                                     "</D:href></D:current-user-principal>"))};
+         return Answer{multistatus(response(
+             "/", "<D:current-user-principal><D:href>" + away.toUtf8() + "</D:href></D:current-user-principal>"))};
        },
        "refusing to send PROPFIND to http://127.0.0.1"},
       {"address book home on another origin",
@@ -196,7 +214,9 @@ TEST_F(HostileSync, RedirectsHrefsAndEndlessOrSlowAnswersFailTheSync) {
        },
        "lies outside the address book"},
       {"endless chunked answer",
-       [&](const Request&) { return Answer{"HTTP/1.1 207 Multi-Status\r\nTransfer-Encoding: chunked\r\n\r\n", endless}; },
+       [&](const Request&) {
+         return Answer{"HTTP/1.1 207 Multi-Status\r\nTransfer-Encoding: chunked\r\n\r\n", endless};
+       },
        "larger than 64 MiB", 80 << 20},
       {"huge Content-Length",
        [&](const Request&) {
@@ -204,7 +224,9 @@ TEST_F(HostileSync, RedirectsHrefsAndEndlessOrSlowAnswersFailTheSync) {
        },
        "larger than 64 MiB", 16 << 20},
       {"slow answer after its headers",
-       [&](const Request&) { return Answer{"HTTP/1.1 207 Multi-Status\r\nContent-Length: 1000\r\n\r\n<?xml", {}, false}; },
+       [&](const Request&) {
+         return Answer{"HTTP/1.1 207 Multi-Status\r\nContent-Length: 1000\r\n\r\n<?xml", {}, false};
+       },
        "timed out", 0, 300},
   };
   for (const Case& c : cases) {
@@ -234,8 +256,8 @@ TEST_F(HostileSync, ALargeAnswerBelowTheLimitArrives) {
 // card's href is resolved against the book and refused.
 TEST_F(HostileSync, StateFileHrefsOutsideTheBookAreRefused) {
   HostileServer origin([](const Request&) { return Answer{multistatus({})}; });
-  for (const QString& href : {elsewhere_.url(QStringLiteral("/book/x.vcf")),
-                              QStringLiteral("/book/../other/../../victim/x.vcf")}) {
+  for (const QString& href :
+       {elsewhere_.url(QStringLiteral("/book/x.vcf")), QStringLiteral("/book/../other/../../victim/x.vcf")}) {
     carddav::SyncState state;
     state.server = origin.url(QStringLiteral("/book/"));
     state.token = QStringLiteral("t1");

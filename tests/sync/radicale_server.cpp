@@ -52,9 +52,10 @@ RadicaleServer::RadicaleServer() : port_(freePort()) {
                              .arg(dir_.filePath(QStringLiteral("users")), dir_.filePath(QStringLiteral("store")));
   writeFile(dir_.filePath(QStringLiteral("config")), config.toUtf8());
   start();
-  const int made = curl({QStringLiteral("-X"), QStringLiteral("MKCOL"), book(), QStringLiteral("--data"),
-                         QStringLiteral("<?xml version=\"1.0\"?><mkcol xmlns=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:carddav\">"
-                                        "<set><prop><resourcetype><collection/><C:addressbook/></resourcetype></prop></set></mkcol>")});
+  const int made = curl(
+      {QStringLiteral("-X"), QStringLiteral("MKCOL"), book(), QStringLiteral("--data"),
+       QStringLiteral("<?xml version=\"1.0\"?><mkcol xmlns=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:carddav\">"
+                      "<set><prop><resourcetype><collection/><C:addressbook/></resourcetype></prop></set></mkcol>")});
   if (made != 201) throw std::runtime_error("cannot make the address book: HTTP " + std::to_string(made));
 }
 
@@ -107,9 +108,10 @@ QString RadicaleServer::card(const QString& file) const {
 
 int RadicaleServer::curl(const QStringList& arguments) const {
   QProcess curl;
-  curl.start(QStringLiteral("curl"), QStringList{QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
-                                                 QStringLiteral("-w"), QStringLiteral("%{http_code}"), QStringLiteral("-u"),
-                                                 QStringLiteral("alice:secret")} + arguments);
+  curl.start(QStringLiteral("curl"),
+             QStringList{QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-w"),
+                         QStringLiteral("%{http_code}"), QStringLiteral("-u"), QStringLiteral("alice:secret")} +
+                 arguments);
   curl.waitForFinished(30000);
   return curl.readAllStandardOutput().toInt();
 }

@@ -31,7 +31,8 @@ class SyncWithRadicale : public testsupport::SyncTableTest {
   carddav::SyncSummary syncNow(const QString& url, int* requests = nullptr) {
     carddav::DavClient client({QStringLiteral("alice"), QStringLiteral("secret"), false});
     carddav::DavAddressBook server(client);
-    const carddav::SyncSummary summary = carddav::synchronize(dbf(), QUrl(url), server, carddav::vcardMapping(exchange::tableCodePage(dbf())));
+    const carddav::SyncSummary summary = carddav::synchronize(dbf(), QUrl(url), server,
+                                                              carddav::vcardMapping(exchange::tableCodePage(dbf())));
     if (requests) *requests = client.requestCount();
     return summary;
   }
@@ -105,7 +106,7 @@ TEST_F(SyncWithRadicale, ChangesDeletesAndARenameOnEitherSide) {
   ASSERT_EQ(server_.remove(cardWith(QStringLiteral("FN:Echo"))), 200);
 
   EXPECT_EQ(counts(syncNow(server_.book())), (std::vector<int>{2, 1, 1, 1, 0}));
-  EXPECT_EQ(server_.cardFiles().size(), 3);  // Alpha, Bravo Renamed, Delta
+  EXPECT_EQ(server_.cardFiles().size(), 3);                                           // Alpha, Bravo Renamed, Delta
   EXPECT_TRUE(server_.card(bravoCard).contains(QStringLiteral("FN:Bravo Renamed")));  // the same card, renamed
   EXPECT_TRUE(server_.card(cardWith(QStringLiteral("FN:Alpha"))).contains(QStringLiteral("555-0000")));
   const std::map<std::string, std::string> expected{
@@ -154,7 +155,9 @@ TEST_F(SyncWithRadicale, TenThousandCardsArriveOnceThenTenChangesCrossEachWay) {
   carddav::writeState(carddav::stateFileOf(dbf()), state);
   for (int i = 0; i < 10; ++i) {
     edit(name(i).toStdString(), book::kInfo, "Phone: 555-0200");
-    ASSERT_EQ(server_.put(uid(100 + i) + QStringLiteral(".vcf"), foreignCard(uid(100 + i), name(100 + i), QStringLiteral("555-0300"))), 201);
+    ASSERT_EQ(server_.put(uid(100 + i) + QStringLiteral(".vcf"),
+                          foreignCard(uid(100 + i), name(100 + i), QStringLiteral("555-0300"))),
+              201);
   }
   EXPECT_EQ(counts(syncNow(server_.book())), (std::vector<int>{10, 10, 0, 0, 0}));
   EXPECT_EQ(entries().at("Person 00100"), "Phone: 555-0300");

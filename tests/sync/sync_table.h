@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "book/table_layout.h"
 #include "support/temp_folder.h"
 #include "sync/synchronizer.h"
-#include "book/table_layout.h"
 #include "xbase/cursor.h"
 
 namespace testsupport {
@@ -50,13 +50,14 @@ class SyncTableTest : public ::testing::Test {
       c.post();
     });
   }
-  void remove(const std::string& name) { onEntry(name, [](xbase::Cursor& c) { c.deleteRecord(); }); }
+  void remove(const std::string& name) {
+    onEntry(name, [](xbase::Cursor& c) { c.deleteRecord(); });
+  }
 
   std::map<std::string, std::string> entries() const {
     std::map<std::string, std::string> all;
     auto cursor = xbase::Cursor::open(dbf(), xbase::OpenMode::Shared);
-    for (cursor->first(); !cursor->eof(); cursor->skip())
-      all[cursor->value(book::kName)] = cursor->value(book::kInfo);
+    for (cursor->first(); !cursor->eof(); cursor->skip()) all[cursor->value(book::kName)] = cursor->value(book::kInfo);
     return all;
   }
 
@@ -70,7 +71,8 @@ inline std::vector<int> counts(const carddav::SyncSummary& s) {
 
 // A vCard 3.0 as another client writes it.
 inline QString foreignCard(const QString& uid, const QString& fn, const QString& tel) {
-  return QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%1\r\nFN:%2\r\nN:;%2;;;\r\nTEL;TYPE=CELL:%3\r\nEND:VCARD\r\n")
+  return QStringLiteral(
+             "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%1\r\nFN:%2\r\nN:;%2;;;\r\nTEL;TYPE=CELL:%3\r\nEND:VCARD\r\n")
       .arg(uid, fn, tel);
 }
 

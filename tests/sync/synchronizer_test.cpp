@@ -93,9 +93,8 @@ TEST_F(SyncWithFake, RenamesAndDeletionsOnEitherSide) {
   ASSERT_TRUE(server_.removeCard(cardWith(QStringLiteral("FN:Echo"))));
 
   EXPECT_EQ(counts(syncNow()), (std::vector<int>{2, 1, 1, 2, 0}));
-  const std::map<std::string, std::string> expected{{"Alpha Renamed", "Phone: 555-0001"},
-                                                    {"Bravo Renamed", "Note of Bravo"},
-                                                    {"Delta Renamed", "Phone: 555-4444"}};
+  const std::map<std::string, std::string> expected{
+      {"Alpha Renamed", "Phone: 555-0001"}, {"Bravo Renamed", "Note of Bravo"}, {"Delta Renamed", "Phone: 555-4444"}};
   EXPECT_EQ(entries(), expected);
   EXPECT_EQ(server_.cardFiles().size(), 3);
   EXPECT_TRUE(server_.card(bravo).contains(QStringLiteral("FN:Bravo Renamed")));

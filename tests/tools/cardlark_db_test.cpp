@@ -96,14 +96,14 @@ TEST(CardlarkDb, ImportThenDumpKeepsEveryByte) {
   const std::string expected =
       dumpLine(1, false, "Smith, John", "20260315", "Phone: 555 1234\r\nMail: js@example.com") +
       dumpLine(2, false, "M\xFC\xDFig, J\xF6rg", "", "Tab\there, backslash \\ and \xE4\xF6\xFC") +
-      dumpLine(3, false, "", "", "") +
-      dumpLine(4, false, "123456789012345678901234567890", "19991231", "line\nbreak") +
+      dumpLine(3, false, "", "", "") + dumpLine(4, false, "123456789012345678901234567890", "19991231", "line\nbreak") +
       dumpLine(5, false, "Zed", "", "");
   EXPECT_EQ(t.dump(), expected);
   // By upper-cased name, bytes unsigned: blank, digits, "M\xFC...", SMITH, ZED.
   const std::string byName = t.dump({"--order", "address"});
   std::vector<std::string> order;
-  for (std::size_t at = 0; at < byName.size(); at = byName.find('\n', at) + 1) order.push_back(byName.substr(at, byName.find('\t', at) - at));
+  for (std::size_t at = 0; at < byName.size(); at = byName.find('\n', at) + 1)
+    order.push_back(byName.substr(at, byName.find('\t', at) - at));
   EXPECT_EQ(order, (std::vector<std::string>{"3", "4", "2", "1", "5"}));
   EXPECT_EQ(t.db("check").out, "ok\n");
 }
@@ -114,12 +114,9 @@ TEST(CardlarkDb, ImportChecksTheWholeFileBeforeAppending) {
     const char* says;
   };
   const Bad cases[] = {
-      {"Ann\tmemo\t2026031", "is not YYYYMMDD"},
-      {"Ann\tmemo\t20260230", "does not exist"},
-      {"Ann\tbad \\q escape\t", "unknown escape \\q"},
-      {"Ann\tends in \\", "lone backslash"},
-      {"Ann\tmemo\t20260101\textra", "more than three"},
-      {"1234567890123456789012345678901\t\t", "31 bytes"},
+      {"Ann\tmemo\t2026031", "is not YYYYMMDD"},         {"Ann\tmemo\t20260230", "does not exist"},
+      {"Ann\tbad \\q escape\t", "unknown escape \\q"},   {"Ann\tends in \\", "lone backslash"},
+      {"Ann\tmemo\t20260101\textra", "more than three"}, {"1234567890123456789012345678901\t\t", "31 bytes"},
   };
   Table t;
   for (const Bad& bad : cases) {
@@ -213,7 +210,8 @@ TEST(CardlarkDb, DeleteHidesAndPackRemoves) {
            "\t\nDee\tfourth\t20260404\n");
   Table::expectOk(t.db("delete", {"2", "3"}));
   EXPECT_EQ(t.db("count").out, "2\n");
-  EXPECT_EQ(t.dump(), dumpLine(1, false, "Ann", "20260101", "first memo") + dumpLine(4, false, "Dee", "20260404", "fourth"));
+  EXPECT_EQ(t.dump(),
+            dumpLine(1, false, "Ann", "20260101", "first memo") + dumpLine(4, false, "Dee", "20260404", "fourth"));
   EXPECT_NE(t.dump({"--deleted"}).find("3\t*\tCid"), std::string::npos);
 
   const RunResult bad = t.db("delete", {"1", "9"});  // checked before anything is deleted
@@ -222,8 +220,8 @@ TEST(CardlarkDb, DeleteHidesAndPackRemoves) {
 
   const std::uintmax_t memoBefore = fs::file_size(t.file("ADDRESS.fpt"));
   Table::expectOk(t.db("pack"));
-  EXPECT_EQ(t.dump({"--deleted"}), dumpLine(1, false, "Ann", "20260101", "first memo") +
-                                       dumpLine(2, false, "Dee", "20260404", "fourth"));
+  EXPECT_EQ(t.dump({"--deleted"}),
+            dumpLine(1, false, "Ann", "20260101", "first memo") + dumpLine(2, false, "Dee", "20260404", "fourth"));
   EXPECT_LT(fs::file_size(t.file("ADDRESS.fpt")), memoBefore);
   EXPECT_EQ(t.db("seek", {"DEE"}).out, "2\n");
   EXPECT_EQ(t.db("check").out, "ok\n");
@@ -234,7 +232,7 @@ TEST(CardlarkDb, SharesTheTableWithAProgramThatHasItOpen) {
   t.import("Ann\t\t\n");
   auto open = xbase::Cursor::open(t.file("ADDRESS.DBF"), xbase::OpenMode::Shared);
   t.import("Bob\t\t\nCid\t\t\n");  // falls back to a shared open
-  EXPECT_EQ(open->count(), 3u);     // seen at once by the other user
+  EXPECT_EQ(open->count(), 3u);    // seen at once by the other user
 
   const RunResult pack = t.db("pack");  // needs the table to itself
   EXPECT_EQ(pack.status, 2);
@@ -376,7 +374,7 @@ TEST(CardlarkDb, SearchFindsNamesAndMemosInAlphabeticalOrder) {
       {{"SMI"}, 0, "2\tOsmium Ltd\n1\tSmith\n"},
       {{"smi", "--memo"}, 0, "4\tCaf\xC3\xA9 Ren\xC3\xA9\n3\tJones\n2\tOsmium Ltd\n1\tSmith\n"},
       {{"\xC3\xA9 r"}, 0, "4\tCaf\xC3\xA9 Ren\xC3\xA9\n"},  // UTF-8 in, Windows-1252 compared
-      {{"\"q']"}, 0, "5\tSay \"Q'] Inc\n"},                      // no string literal spells it
+      {{"\"q']"}, 0, "5\tSay \"Q'] Inc\n"},                 // no string literal spells it
       {{"zzz", "--memo"}, 1, ""},
       {{thousand, "--memo"}, 1, ""},
   };
@@ -398,7 +396,10 @@ TEST(CardlarkDb, CreatesTablesInANamedCodePageAndConvertsByIt) {
   Table::expectOk(cardlarkDb({"create", folder, "--codepage", "1250"}));
   EXPECT_EQ(readFile(dir / "address.FPT.orphaned"), "old memos");
   EXPECT_NE(cardlarkDb({"info", folder}).out.find("code page: 1250 (mark 0xC8)\n"), std::string::npos);
-  writeFile(dir / "import.txt", "Web \xA3\xF3" "d\x9f\twww.\xA3\xF3" "d\x9f.example\t\n");
+  writeFile(dir / "import.txt",
+            "Web \xA3\xF3"
+            "d\x9f\twww.\xA3\xF3"
+            "d\x9f.example\t\n");
   Table::expectOk(cardlarkDb({"import", folder, (dir / "import.txt").string()}));
   EXPECT_EQ(cardlarkDb({"contacts", folder}).out, "1\tweb\twww.\u0141\u00f3d\u017a.example\n");
   // Text from the command line is compared in the table's code page; what
@@ -477,7 +478,8 @@ TEST(CardlarkDb, ExportThenImportGivesTheSameEntries) {
     Table source;
     source.import(
         "Adams\tPhone: (206)555-1234\\r\\nEmail: ann@example.com\\r\\nwww.example.com, \"quoted\"; semi\\\\\\r\\n\t\n"
-        "M\xFCller \x80\t" + std::string(200, '\xE9') + "\t\nPizza 555-0000\t\t\n");
+        "M\xFCller \x80\t" +
+        std::string(200, '\xE9') + "\t\nPizza 555-0000\t\t\n");
     Table::expectOk(source.db("export-" + format, {source.file("out").string()}));
     Table target;
     const RunResult r = target.db("import-" + format, {source.file("out").string()});
@@ -491,8 +493,9 @@ TEST(CardlarkDb, ImportKeepsTheDuplicateRuleAndStoresNothingFromABadFile) {
   Table t;
   t.import("Ann\t\t\n");
   t.import("ann (2)\t\t\n");
-  const std::string cards = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:ANN\r\nEND:VCARD\r\n"
-                            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bob \xE2\x98\x95\r\nEND:VCARD\r\n";
+  const std::string cards =
+      "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:ANN\r\nEND:VCARD\r\n"
+      "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bob \xE2\x98\x95\r\nEND:VCARD\r\n";
   writeFile(t.file("a.vcf"), cards);
   RunResult r = t.db("import-vcard", {t.file("a.vcf").string()});
   ASSERT_EQ(r.status, 0) << r.err;

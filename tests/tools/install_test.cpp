@@ -18,11 +18,10 @@ TEST(Install, PlacesProgramsDesktopEntryIconsAndManPage) {
   const fs::path build = fs::path(CARDLARK_BIN_DIR).parent_path();
   const RunResult install = run("cmake", {"--install", build.string(), "--prefix", prefix.path().string()});
   ASSERT_EQ(install.status, 0) << install.err;
-  for (const char* file :
-       {"bin/cardlark", "bin/cardlark-db", "share/applications/cardlark.desktop",
-        "share/metainfo/cardlark.metainfo.xml", "share/icons/hicolor/scalable/apps/cardlark.svg",
-        "share/icons/hicolor/16x16/apps/cardlark.png", "share/icons/hicolor/256x256/apps/cardlark.png",
-        "share/man/man1/cardlark-db.1"})
+  for (const char* file : {"bin/cardlark", "bin/cardlark-db", "share/applications/cardlark.desktop",
+                           "share/metainfo/cardlark.metainfo.xml", "share/icons/hicolor/scalable/apps/cardlark.svg",
+                           "share/icons/hicolor/16x16/apps/cardlark.png",
+                           "share/icons/hicolor/256x256/apps/cardlark.png", "share/man/man1/cardlark-db.1"})
     EXPECT_TRUE(fs::is_regular_file(prefix / file)) << file;
 
   // A file manager offers it for vCards and hands it the file.
@@ -36,8 +35,8 @@ TEST(Install, PlacesProgramsDesktopEntryIconsAndManPage) {
   if (desktop.status != 127) {
     EXPECT_EQ(desktop.status, 0) << desktop.out << desktop.err;
   }
-  const RunResult metainfo =
-      run("appstreamcli", {"validate", "--no-net", (prefix / "share/metainfo/cardlark.metainfo.xml").string()});
+  const RunResult metainfo = run("appstreamcli",
+                                 {"validate", "--no-net", (prefix / "share/metainfo/cardlark.metainfo.xml").string()});
   if (metainfo.status != 127) {
     EXPECT_EQ(metainfo.status, 0) << metainfo.out << metainfo.err;
   }

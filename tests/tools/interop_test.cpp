@@ -27,7 +27,10 @@ struct Entry {
 std::vector<Entry> sampleEntries() {
   return {
       {"Smith, John", "Phone: 555 1234\r\nMail: john@example.com\r\n", "20260315"},
-      {"M\xFCller, J\xF6rg", "Stra\xDF" "e 5\tApt \\3\\", "19991231"},
+      {"M\xFCller, J\xF6rg",
+       "Stra\xDF"
+       "e 5\tApt \\3\\",
+       "19991231"},
       {"O'Neil \"Bud\"", "", ""},
       {"123456789012345678901234567890", std::string(5000, 'm') + "\r\nend", "20000229"},
       {"", "memo of a blank name", "18991230"},
@@ -125,7 +128,8 @@ TEST_P(ReadByPython, NamesMemosAndDatesOfOurTable) {
   visible.erase(visible.begin() + 2);
 
   const std::string reader = GetParam();
-  const RunResult read = runPython(reader == "dbfread" ? kReadWithDbfread : kReadWithDbf, {(dir / "ADDRESS.DBF").string()});
+  const RunResult read = runPython(reader == "dbfread" ? kReadWithDbfread : kReadWithDbf,
+                                   {(dir / "ADDRESS.DBF").string()});
   ASSERT_EQ(read.status, 0) << read.err;
   EXPECT_EQ(read.out, joined(visible, hexLine));
 }
@@ -141,9 +145,11 @@ TEST_P(WrittenByPython, ReadExtendedAndReadBack) {
   std::vector<Entry> entries = sampleEntries();
   entries[1].deleted = true;
   std::string source;
-  for (const Entry& e : entries) source += hex(e.name) + "\t" + hex(e.memo) + "\t" + e.date + "\t" + (e.deleted ? "1" : "0") + "\n";
+  for (const Entry& e : entries)
+    source += hex(e.name) + "\t" + hex(e.memo) + "\t" + e.date + "\t" + (e.deleted ? "1" : "0") + "\n";
   writeFile(dir / "source.txt", source);
-  const RunResult written = runPython(kWriteWithDbf, {(dir / "ADDRESS").string(), GetParam(), (dir / "source.txt").string()});
+  const RunResult written = runPython(kWriteWithDbf,
+                                      {(dir / "ADDRESS").string(), GetParam(), (dir / "source.txt").string()});
   ASSERT_EQ(written.status, 0) << written.err;
 
   std::string expected;

@@ -32,7 +32,8 @@ RunResult run(const std::string& program, const std::vector<std::string>& argume
   TempDir capture;
   std::string command = shellQuote(program);
   for (const std::string& a : arguments) command += " " + shellQuote(a);
-  command += " >" + shellQuote((capture / "out").string()) + " 2>" + shellQuote((capture / "err").string()) + " </dev/null";
+  command += " >" + shellQuote((capture / "out").string()) + " 2>" + shellQuote((capture / "err").string()) +
+             " </dev/null";
   const int raw = std::system(command.c_str());
   RunResult result;
   result.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;

@@ -7,8 +7,8 @@
 
 #include "bound_table.h"
 #include "rtf/reader.h"
-#include "rtf/writer.h"
 #include "rtf/rtf_samples.h"
+#include "rtf/writer.h"
 #include "widgets/db_rich_memo.h"
 #include "widgets/rich_text.h"
 

@@ -10,8 +10,8 @@ using widgets::keyAtPosition;
 using widgets::keyPosition;
 
 TEST(KeyPosition, FollowsAlphabeticalOrderIgnoringCase) {
-  const char* ordered[] = {"", " Blank first", "007 Agency", "Aaron", "adam", "Mike", "MIKE JONES", "Nora", "zed",
-                           "Zz", "~tilde last"};
+  const char* ordered[] = {"",           " Blank first", "007 Agency", "Aaron", "adam",       "Mike",
+                           "MIKE JONES", "Nora",         "zed",        "Zz",    "~tilde last"};
   for (std::size_t i = 1; i < std::size(ordered); ++i)
     EXPECT_LE(keyPosition(ordered[i - 1]), keyPosition(ordered[i])) << ordered[i - 1] << " / " << ordered[i];
   EXPECT_DOUBLE_EQ(keyPosition("mike"), keyPosition("MIKE"));

@@ -34,7 +34,8 @@ struct Sample {
 };
 
 void putLe(std::string& bytes, std::size_t at, std::uint32_t value, int width) {
-  for (int i = 0; i < width; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  for (int i = 0; i < width; ++i)
+    bytes[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 void putBe(std::string& bytes, std::size_t at, std::uint32_t value, int width) {
   for (int i = 0; i < width; ++i)
@@ -211,7 +212,8 @@ TEST(BadInput, VisualFoxProHeaderWithBacklinkIsRead) {
   fixed[64 + 16] = 4;
   fixed[96] = 0x0D;
   fixed.replace(100, 4, "JUNK");  // backlink bytes are not descriptors
-  fixed += std::string(" abc  ") + std::string("\x07\0\0\0", 4) + "*xyz  " + std::string("\xFF\xFF\xFF\xFF", 4) + "\x1A";
+  fixed += std::string(" abc  ") + std::string("\x07\0\0\0", 4) + "*xyz  " + std::string("\xFF\xFF\xFF\xFF", 4) +
+           "\x1A";
   testing::writeFile(folder / "VFP.DBF", fixed);
   auto cursor = Cursor::open(folder / "VFP.DBF", OpenMode::Shared);
   ASSERT_EQ(cursor->fields().size(), 2u);

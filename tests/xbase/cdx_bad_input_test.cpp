@@ -35,7 +35,8 @@ class CdxBadInputTest : public ::testing::Test {
 
   void SetUp() override {
     std::vector<CdxEntry> entries;
-    for (std::uint32_t i = 1; i <= 1000; ++i) entries.push_back({cdxtest::padded(std::to_string(i * 7919 % 1001) + " NAME"), i});
+    for (std::uint32_t i = 1; i <= 1000; ++i)
+      entries.push_back({cdxtest::padded(std::to_string(i * 7919 % 1001) + " NAME"), i});
     CdxFile::create(path)->addTag("ADDRESS", "UPPER(NAME)", 30, entries);
     good = readFile(path);
     root = le32(good, kTagHeader);
@@ -75,31 +76,31 @@ TEST_F(CdxBadInputTest, TruncatedFiles) {
 }
 
 TEST_F(CdxBadInputTest, ImpossibleHeaderValues) {
-  expectCorrupt([](std::string& b) { b[12] = 0, b[13] = 0; });                  // directory key length 0
+  expectCorrupt([](std::string& b) { b[12] = 0, b[13] = 0; });                         // directory key length 0
   expectCorrupt([](std::string& b) { b[kTagHeader + 12] = static_cast<char>(241); });  // tag key length 241
-  expectCorrupt([](std::string& b) { b[kTagHeader + 14] = 0; });                // not compact
-  expectCorrupt([](std::string& b) { b[kTagHeader + 511] = 0x02; });            // expression past its pool
-  expectCorrupt([](std::string& b) { putLe32(b, 0, 1 << 30); });                // directory root past the end
-  expectCorrupt([](std::string& b) { putLe32(b, kTagHeader, 0x700); });          // tag root not on a node boundary
-  expectCorrupt([](std::string& b) { putLe32(b, kTagHeader, 0); });              // tag root inside the file header
+  expectCorrupt([](std::string& b) { b[kTagHeader + 14] = 0; });                       // not compact
+  expectCorrupt([](std::string& b) { b[kTagHeader + 511] = 0x02; });                   // expression past its pool
+  expectCorrupt([](std::string& b) { putLe32(b, 0, 1 << 30); });                       // directory root past the end
+  expectCorrupt([](std::string& b) { putLe32(b, kTagHeader, 0x700); });  // tag root not on a node boundary
+  expectCorrupt([](std::string& b) { putLe32(b, kTagHeader, 0); });      // tag root inside the file header
 }
 
 TEST_F(CdxBadInputTest, ImpossibleNodes) {
-  expectCorrupt([this](std::string& b) { b[firstLeaf] = 9; });                                 // attributes
-  expectCorrupt([this](std::string& b) { b[firstLeaf + 2] = static_cast<char>(0xFF); });       // key count
-  expectCorrupt([this](std::string& b) { b[firstLeaf + 20] = 60; });                           // record-number bits
-  expectCorrupt([this](std::string& b) { b[firstLeaf + 23] = 0; });                            // entry bytes
-  expectCorrupt([this](std::string& b) { b[root + 2] = 0, b[root + 3] = 0; });                 // interior without keys
-  expectCorrupt([this](std::string& b) {                                                       // counts beyond the key
+  expectCorrupt([this](std::string& b) { b[firstLeaf] = 9; });                            // attributes
+  expectCorrupt([this](std::string& b) { b[firstLeaf + 2] = static_cast<char>(0xFF); });  // key count
+  expectCorrupt([this](std::string& b) { b[firstLeaf + 20] = 60; });                      // record-number bits
+  expectCorrupt([this](std::string& b) { b[firstLeaf + 23] = 0; });                       // entry bytes
+  expectCorrupt([this](std::string& b) { b[root + 2] = 0, b[root + 3] = 0; });            // interior without keys
+  expectCorrupt([this](std::string& b) {                                                  // counts beyond the key
     for (std::size_t i = 0; i < 3; ++i) b[firstLeaf + 24 + i] = static_cast<char>(0xFF);
   });
 }
 
 TEST_F(CdxBadInputTest, CyclicPointers) {
-  expectCorrupt([this](std::string& b) { putBe32(b, firstChild + 12 + 30 + 4, root); });   // child points at the root
-  expectCorrupt([this](std::string& b) { putBe32(b, root + 12 + 30 + 4, root); });         // root is its own child
-  expectCorrupt([this](std::string& b) { putLe32(b, firstLeaf + 8, firstLeaf); });         // leaf is its own right sibling
-  expectCorrupt([this](std::string& b) { putLe32(b, firstLeaf + 8, 1u << 31); });          // sibling past the end
+  expectCorrupt([this](std::string& b) { putBe32(b, firstChild + 12 + 30 + 4, root); });  // child points at the root
+  expectCorrupt([this](std::string& b) { putBe32(b, root + 12 + 30 + 4, root); });        // root is its own child
+  expectCorrupt([this](std::string& b) { putLe32(b, firstLeaf + 8, firstLeaf); });  // leaf is its own right sibling
+  expectCorrupt([this](std::string& b) { putLe32(b, firstLeaf + 8, 1u << 31); });   // sibling past the end
 }
 
 // Every byte of the headers and of one node of each level, set to a few
@@ -107,7 +108,8 @@ TEST_F(CdxBadInputTest, CyclicPointers) {
 TEST_F(CdxBadInputTest, SingleByteDamageNeverCrashes) {
   // Node headers byte by byte, the rest sampled.
   std::vector<std::size_t> positions;
-  for (std::size_t node : {std::size_t{0}, kTagHeader, std::size_t{root}, std::size_t{firstChild}, std::size_t{firstLeaf}})
+  for (std::size_t node :
+       {std::size_t{0}, kTagHeader, std::size_t{root}, std::size_t{firstChild}, std::size_t{firstLeaf}})
     for (std::size_t at = node; at < node + 512; at += at < node + 32 ? 1 : 7) positions.push_back(at);
   for (std::size_t at = 1024 - 12; at < 1024; ++at) positions.push_back(at);
   writeFile(path, good);

@@ -56,11 +56,11 @@ TEST_P(CdxEntryBufferTest, HandsOutEveryEntryInOrder) {
   EXPECT_EQ(got, want);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, CdxEntryBufferTest,
-                         ::testing::Values(BufferCase{"empty", 0, 30, xbase::cdx::EntryBuffer::kDefaultBudget, false},
-                                           BufferCase{"inMemory", 5000, 3, xbase::cdx::EntryBuffer::kDefaultBudget, false},
-                                           BufferCase{"threeRuns", 120000, 20, 0, true},
-                                           BufferCase{"longKeysInRuns", 60000, 40, 0, true}));
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, CdxEntryBufferTest,
+    ::testing::Values(BufferCase{"empty", 0, 30, xbase::cdx::EntryBuffer::kDefaultBudget, false},
+                      BufferCase{"inMemory", 5000, 3, xbase::cdx::EntryBuffer::kDefaultBudget, false},
+                      BufferCase{"threeRuns", 120000, 20, 0, true}, BufferCase{"longKeysInRuns", 60000, 40, 0, true}));
 
 TEST(CdxEntryBufferTest, RefusesKeysOfAnotherLength) {
   xbase::cdx::EntryBuffer buffer(10);

@@ -5,11 +5,11 @@
 
 #include "cdx_test_support.h"
 
+using cdxtest::padded;
 using xbase::CdxEntry;
 using xbase::CdxFile;
 using xbase::Error;
 using xbase::ErrorCode;
-using cdxtest::padded;
 
 namespace {
 
@@ -35,8 +35,17 @@ TEST_F(CdxFileTest, SeekFindsTheFirstKeyNotBelowAPrefix) {
   struct Case {
     std::string probe;
     std::optional<std::uint32_t> recno;
-  } cases[] = {{"", 9}, {"M", 5}, {"M ", 5}, {"MA", 4}, {"MAA", 2}, {"MZ", 3}, {"N", 3}, {"NA", std::nullopt},
-               {padded("MA", 10), 4}, {padded("MA", 10) + "X", 2}, {padded("MA", 30), 2}};
+  } cases[] = {{"", 9},
+               {"M", 5},
+               {"M ", 5},
+               {"MA", 4},
+               {"MAA", 2},
+               {"MZ", 3},
+               {"N", 3},
+               {"NA", std::nullopt},
+               {padded("MA", 10), 4},
+               {padded("MA", 10) + "X", 2},
+               {padded("MA", 30), 2}};
   for (const Case& c : cases) {
     const auto found = cdx->seekGE(0, c.probe);
     EXPECT_EQ(found ? std::optional(found->recno) : std::nullopt, c.recno) << "probe \"" << c.probe << "\"";
@@ -111,7 +120,8 @@ TEST_F(CdxFileTest, HandlesOnOneFileSeeEachOthersChangesAtOnce) {
 // sibling link, going backwards as well as forwards.
 TEST_F(CdxFileTest, ReadersFindEntriesOfASplitWhoseParentIsNotWrittenYet) {
   std::vector<CdxEntry> entries;
-  for (std::uint32_t i = 0; i < 120; ++i) entries.push_back(entry("K" + std::to_string(1000 + i * 37 % 120), i + 1, 30));
+  for (std::uint32_t i = 0; i < 120; ++i)
+    entries.push_back(entry("K" + std::to_string(1000 + i * 37 % 120), i + 1, 30));
   createWith(entries, 30).reset();
   std::sort(entries.begin(), entries.end(), [](const CdxEntry& a, const CdxEntry& b) { return a.key < b.key; });
   // Drop the root's last child and let its left neighbour's entry stand for it.
@@ -165,8 +175,10 @@ TEST_F(CdxFileTest, SeveralTagsKeepTheirNumbersNamesAndShapes) {
 
 TEST_F(CdxFileTest, NulPaddedKeysRoundTrip) {
   // Numeric and date keys are padded with NUL; blanks inside them are data.
-  const std::vector<CdxEntry> entries{{std::string("AB\0\0\0\0", 6), 1}, {std::string("AB  \0\0", 6), 2},
-                                      {std::string("AB    ", 6), 3}, {std::string("\0\0\0\0\0\0", 6), 4}};
+  const std::vector<CdxEntry> entries{{std::string("AB\0\0\0\0", 6), 1},
+                                      {std::string("AB  \0\0", 6), 2},
+                                      {std::string("AB    ", 6), 3},
+                                      {std::string("\0\0\0\0\0\0", 6), 4}};
   {
     auto cdx = CdxFile::create(path);
     cdx->addTag("NUM", "AMOUNT", 6, entries, '\0');
@@ -251,7 +263,8 @@ TEST_F(CdxFileTest, RefusedCalls) {
     expectError(ErrorCode::Argument, [&] { cdx->addTag(bad, "X", 10, std::vector<CdxEntry>{}); });
   expectError(ErrorCode::Argument, [&] { cdx->addTag("K0", "X", 0, std::vector<CdxEntry>{}); });
   expectError(ErrorCode::Argument, [&] { cdx->addTag("K241", "X", 241, std::vector<CdxEntry>{}); });
-  expectError(ErrorCode::Argument, [&] { cdx->addTag("LONGEXPR", std::string(600, 'X'), 10, std::vector<CdxEntry>{}); });
+  expectError(ErrorCode::Argument,
+              [&] { cdx->addTag("LONGEXPR", std::string(600, 'X'), 10, std::vector<CdxEntry>{}); });
   expectError(ErrorCode::Argument, [&] { cdx->addTag("SHORTKEY", "X", 10, {entry("A", 1, 9)}); });
   expectError(ErrorCode::Argument, [&] { cdx->insert(0, "SHORT", 1); });
   expectError(ErrorCode::Argument, [&] { cdx->first(5); });

@@ -70,9 +70,8 @@ TEST_P(CdxForeignTest, StaysSoundAndOrderedUnderMaintenance) {
       kept.push_back(e);
     }
   }
-  std::sort(kept.begin(), kept.end(), [](const CdxEntry& a, const CdxEntry& b) {
-    return a.key != b.key ? a.key < b.key : a.recno < b.recno;
-  });
+  std::sort(kept.begin(), kept.end(),
+            [](const CdxEntry& a, const CdxEntry& b) { return a.key != b.key ? a.key < b.key : a.recno < b.recno; });
   EXPECT_EQ(cdx->verify(0), std::vector<std::string>{});
   EXPECT_EQ(cdxtest::allEntries(*cdx, 0), kept);
   // In place: the file grew by new nodes only, not by a second copy.

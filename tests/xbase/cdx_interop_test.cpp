@@ -26,10 +26,11 @@ std::string run(const std::string& command) {
 
 // "recno<TAB>key without trailing blanks<LF>" for every entry, as Perl prints it.
 std::string perlListing(const std::filesystem::path& cdx, const std::string& tag) {
-  return run("perl -MXBase::Index -e '"
-             "my $i = XBase::Index->new($ARGV[0], tag => $ARGV[1], type => \"C\") or die XBase::Index->errstr;"
-             "$i->prepare_select; while (my ($k, $v) = $i->fetch) { print \"$v\\t$k\\n\" }' '" +
-             cdx.string() + "' " + tag + " 2>&1");
+  return run(
+      "perl -MXBase::Index -e '"
+      "my $i = XBase::Index->new($ARGV[0], tag => $ARGV[1], type => \"C\") or die XBase::Index->errstr;"
+      "$i->prepare_select; while (my ($k, $v) = $i->fetch) { print \"$v\\t$k\\n\" }' '" +
+      cdx.string() + "' " + tag + " 2>&1");
 }
 
 std::string ourListing(const CdxFile& cdx, int tag) {
@@ -89,11 +90,12 @@ TEST(CdxInteropTest, PerlWalksOurTableInOurIndexOrder) {
     cursor->setOrder("ADDRESS");
     ours = xbase::testing::walkNames(*cursor);
   }
-  const std::string listing = run("perl -MXBase -e '"
-                                  "my $t = XBase->new($ARGV[0]) or die XBase->errstr;"
-                                  "my $c = $t->prepare_select_with_index([$ARGV[1], \"ADDRESS\", \"C\"], \"NAME\") or die $t->errstr;"
-                                  "while (my @r = $c->fetch) { print \"$r[0]\\n\" }' '" +
-                                  dbf.string() + "' '" + (dir / "ADDRESS.CDX").string() + "' 2>&1");
+  const std::string listing = run(
+      "perl -MXBase -e '"
+      "my $t = XBase->new($ARGV[0]) or die XBase->errstr;"
+      "my $c = $t->prepare_select_with_index([$ARGV[1], \"ADDRESS\", \"C\"], \"NAME\") or die $t->errstr;"
+      "while (my @r = $c->fetch) { print \"$r[0]\\n\" }' '" +
+      dbf.string() + "' '" + (dir / "ADDRESS.CDX").string() + "' 2>&1");
   std::string expected;
   for (const std::string& name : ours) expected += name + "\n";
   ASSERT_EQ(ours.size(), 600u);

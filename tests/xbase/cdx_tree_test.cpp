@@ -8,9 +8,9 @@
 
 #include "cdx_test_support.h"
 
+using cdxtest::padded;
 using xbase::CdxEntry;
 using xbase::CdxFile;
-using cdxtest::padded;
 
 namespace {
 
@@ -103,10 +103,8 @@ TEST_P(CdxRandomTest, InsertsAndRemovesMatchAModel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Shapes, CdxRandomTest,
-                         ::testing::Values(RandomCase{"names", 30, 30, 9, 400},
-                                           RandomCase{"fewLetters", 30, 3, 9, 400},
-                                           RandomCase{"oneByte", 1, 30, 6, 300},
-                                           RandomCase{"longest", 240, 30, 6, 150},
+                         ::testing::Values(RandomCase{"names", 30, 30, 9, 400}, RandomCase{"fewLetters", 30, 3, 9, 400},
+                                           RandomCase{"oneByte", 1, 30, 6, 300}, RandomCase{"longest", 240, 30, 6, 150},
                                            RandomCase{"short", 4, 30, 6, 500}));
 
 }  // namespace

@@ -17,8 +17,7 @@ class Navigation : public ::testing::Test {
   void SetUp() override {
     path_ = testing::createAddressTable(folder_.path());
     cursor_ = Cursor::open(path_, OpenMode::Shared);
-    for (const char* name : {"Smith", "Jones", "Osmium Ltd", "Brown", "smithson"})
-      testing::addEntry(*cursor_, name);
+    for (const char* name : {"Smith", "Jones", "Osmium Ltd", "Brown", "smithson"}) testing::addEntry(*cursor_, name);
   }
   TempFolder folder_;
   std::filesystem::path path_;

@@ -26,7 +26,8 @@ class TagOrder : public ::testing::Test {
     }
     cursor_ = Cursor::open(path_, OpenMode::Shared);
     cursor_->setOrder("ADDRESS");
-    for (const char* name : {"smith", "Adams", "Osmium Ltd", "SMITH", "Zeta", " Smith"}) testing::addEntry(*cursor_, name);
+    for (const char* name : {"smith", "Adams", "Osmium Ltd", "SMITH", "Zeta", " Smith"})
+      testing::addEntry(*cursor_, name);
   }
   TempFolder folder_;
   std::filesystem::path path_;
@@ -200,7 +201,8 @@ TEST(BulkAppend, GatheredRecordsReadAsStoredAndReachTheFilesMemosFirst) {
   {
     auto exclusive = Cursor::open(path, OpenMode::Exclusive);
     exclusive->beginBulkAppend();
-    for (std::uint32_t i = 1; i <= kEntries; ++i) testing::addEntry(*exclusive, "Entry " + std::to_string(i), memoOf(i));
+    for (std::uint32_t i = 1; i <= kEntries; ++i)
+      testing::addEntry(*exclusive, "Entry " + std::to_string(i), memoOf(i));
     exclusive->go(kEntries);
     EXPECT_EQ(exclusive->value("Info"), memoOf(kEntries));
     EXPECT_EQ(exclusive->valueAt(kEntries - 1, exclusive->fieldIndex("Name")), "Entry 24999");
@@ -210,8 +212,8 @@ TEST(BulkAppend, GatheredRecordsReadAsStoredAndReachTheFilesMemosFirst) {
     ASSERT_GT(counted, 0u);
     ASSERT_LT(counted, kEntries);
     const std::size_t last = readLe16(dbf.data() + 8) + std::size_t{counted - 1} * readLe16(dbf.data() + 10);
-    const std::uint32_t block =
-        memoBlockOf(FieldInfo{"INFO", 'M', 10, 0}, std::string_view(dbf).substr(last + 1 + 30, 10));
+    const std::uint32_t block = memoBlockOf(FieldInfo{"INFO", 'M', 10, 0},
+                                            std::string_view(dbf).substr(last + 1 + 30, 10));
     EXPECT_LT(block, readBe32(fpt.data()));
     EXPECT_LE(std::uint64_t{readBe32(fpt.data())} * 64, fpt.size() + 64);
   }

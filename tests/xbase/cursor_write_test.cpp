@@ -130,8 +130,11 @@ TEST_F(Writing, FieldTextFormsAndRefusedValues) {
   EXPECT_EQ(c->value("Count"), "-12");
 
   c->beginEdit();
-  struct Bad { const char* field; const char* text; } bad[] = {
-      {"Num", "abc"}, {"Num", "123456789"}, {"Count", "1000"}, {"Flag", "maybe"}, {"Day", "2026-03-07"}, {"Day", "2026037"}};
+  struct Bad {
+    const char* field;
+    const char* text;
+  } bad[] = {{"Num", "abc"},    {"Num", "123456789"},  {"Count", "1000"},
+             {"Flag", "maybe"}, {"Day", "2026-03-07"}, {"Day", "2026037"}};
   for (const auto& b : bad) {
     try {
       c->setValue(b.field, b.text);

@@ -50,7 +50,8 @@ class Damage : public ::testing::Test {
 };
 
 bool anyLineHas(const std::vector<std::string>& lines, const std::string& text) {
-  return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+  return std::any_of(lines.begin(), lines.end(),
+                     [&](const std::string& l) { return l.find(text) != std::string::npos; });
 }
 
 TEST_F(Damage, WholeRecordsPastTheCountAreTakenInAndAPartialOneKeptAside) {
@@ -100,8 +101,8 @@ TEST_F(Damage, WritesRefuseAMemoFileThatDoesNotHoldWhatItsHeaderSays) {
 TEST_F(Damage, ABatchRolledBackLeavesEveryFileAsItWas) {
   // A bulk load gathers its appends; memos of 4000 bytes make it write
   // some of them before the rollback.
-  for (const auto& [mode, bulk] : {std::pair{OpenMode::Shared, false}, {OpenMode::Exclusive, false},
-                                   {OpenMode::Exclusive, true}}) {
+  for (const auto& [mode, bulk] :
+       {std::pair{OpenMode::Shared, false}, {OpenMode::Exclusive, false}, {OpenMode::Exclusive, true}}) {
     const auto path = freshTable();
     const auto before = filesOf(path);
     auto cursor = Cursor::open(path, mode);
@@ -133,7 +134,9 @@ TEST_F(Damage, APackJournalThatDoesNotVerifyIsKeptAndChangesNothing) {
       {"names an empty file, verified", "",
        [](const std::string& bytes) { return testing::packJournalLine("ADDRESS.DBF.packing", "ADDRESS.DBF", bytes); }},
       {"other checksum", otherTable,
-       [](const std::string& bytes) { return testing::packJournalLine("ADDRESS.DBF.packing", "ADDRESS.DBF", bytes + "x"); }},
+       [](const std::string& bytes) {
+         return testing::packJournalLine("ADDRESS.DBF.packing", "ADDRESS.DBF", bytes + "x");
+       }},
       {"garbage", otherTable, [](const std::string&) { return std::string("\x01\x02garbage\t\t\n", 12); }},
       {"size past 64 bits", otherTable,
        [](const std::string&) { return "ADDRESS.DBF.packing\tADDRESS.DBF\t123456789012345678901234\t0badc0de\n"; }},
@@ -193,8 +196,8 @@ TEST_F(Damage, CheckFlagsDateBytesThatAreNotADate) {
     dateOffset += static_cast<std::size_t>(f.length);
   }
   const std::vector<std::pair<std::string, bool>> dates = {
-      {"2024x301", false}, {"20230229", false}, {"20241301", false}, {"20240431", false}, {"2024-1-1", false},
-      {"        ", true},  {"20240229", true},  {"20001231", true},
+      {"2024x301", false}, {"20230229", false}, {"20241301", false}, {"20240431", false},
+      {"2024-1-1", false}, {"        ", true},  {"20240229", true},  {"20001231", true},
   };
   for (std::size_t i = 0; i < dates.size(); ++i)
     dbf.replace(headerLength + i * recordLength + dateOffset, 8, dates[i].first);

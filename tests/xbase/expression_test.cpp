@@ -67,65 +67,55 @@ struct FilterCase {
 };
 
 const FilterCase kFilterCases[] = {
-        // The search filter: a literal occurring in the upper-cased name.
-        FilterCase{"\"SMI\"$upper(Name)", "Smith", true, true},
-        FilterCase{"\"SMI\"$upper(Name)", "Osmium Ltd", true, true},
-        FilterCase{"\"SMI\"$upper(Name)", "Jones", false, false},
-        FilterCase{"\"SMI\"$Name", "Smith", false, false},  // case matters without upper()
-        FilterCase{"\"\"$Name", "Smith", false, false},      // an empty needle occurs nowhere
-        FilterCase{"'Sm'$NAME", "Smith", true, true},
-        FilterCase{"[Sm]$name", "Smith", true, true},
-        // Prefix rule of "=": the right side's length decides with exact off.
-        FilterCase{"Name=\"Baker\"", "Baker", true, true},
-        FilterCase{"Name=\"Baker\"", "Bakers", true, false},
-        FilterCase{"Name=\"Bake\"", "Baker", true, false},
-        FilterCase{"Name=\"Baker \"", "Baker", true, true},   // trailing blanks aside
-        FilterCase{"Name=\"\"", "Baker", true, false},
-        FilterCase{"Name=\"baker\"", "Baker", false, false},  // compares bytes: case counts
-        FilterCase{"\"Bak\"=\"Baker\"", "x", false, false},   // shorter left is blank-padded
-        FilterCase{"Name==\"Bake\"", "Baker", false, false},  // == ignores the exact setting
-        FilterCase{"Name==\"Baker\"", "Baker", true, true},
-        FilterCase{"Name<>\"Bake\"", "Baker", false, true},
-        FilterCase{"Name#\"Bake\"", "Baker", false, true},
-        FilterCase{"Name!=\"Bake\"", "Baker", false, true},
-        // The report's range: inclusive at both ends, by the whole name.
-        FilterCase{"upper(Name) >= \"ADAMS\" AND upper(Name) <= \"WALKER\"", "Adams", true, true},
-        FilterCase{"upper(Name) >= \"ADAMS\" AND upper(Name) <= \"WALKER\"", "walker", true, true},
-        FilterCase{"upper(Name) >= \"ADAMS\" AND upper(Name) <= \"WALKER\"", "Walkers", false, false},
-        FilterCase{"upper(Name) >= \"ADAMS\" AND upper(Name) <= \"WALKER\"", "Adam", false, false},
-        FilterCase{"upper(Name) >= \"ADAMS\" AND upper(Name) <= \"WALKER\"", "Miller", true, true},
-        FilterCase{"upper(Name) >= \"ADAMS\" AND upper(Name) <= \"WALKER\"", " Miller", false, false},
-        // The report's selection: terms joined by OR.
-        FilterCase{"Name=\"Baker\" OR Name=\"Cole\" OR Name=\"Dunn\"", "Cole", true, true},
-        FilterCase{"Name=\"Baker\" OR Name=\"Cole\" OR Name=\"Dunn\"", "baker", false, false},
-        FilterCase{"Name=\"Baker\" OR Name=\"Cole\" OR Name=\"Dunn\"", "Coleman", true, false},
-        // Logic with and without dots, precedence and parentheses.
-        FilterCase{"Name=\"A\" .OR. Name=\"B\" .AND. .F.", "Abe", true, false},
-        FilterCase{"(Name=\"A\" .OR. Name=\"B\") .AND. .F.", "Abe", false, false},
-        FilterCase{"NOT Name=\"A\"", "Abe", false, true},
-        FilterCase{".not. Name=\"A\"", "Abe", false, true},
-        FilterCase{"!Name=\"A\" or .T.", "Abe", true, true},
-        FilterCase{"not not .t.", "x", true, true},
-        // Quotes inside other quotes.
-        FilterCase{"'O\"Neil'$Name", "Al O\"Neil", true, true},
-        FilterCase{"\"O'Neil\"=Name", "O'Neil", true, true},
-        FilterCase{"[\"Q\"]$Name", "say \"Q\"", true, true},
-        FilterCase{"[it's]$Name", "it's", true, true},
-        // Other field types.
-        FilterCase{"LastDate >= \"20260101\" and LASTDATE < \"20260401\"", "x", true, true},
-        FilterCase{"DTOS(LastDate) = \"202603\"", "x", true, false},
-        FilterCase{"Amount > 12 AND Amount < 12.6 AND Amount = 12.5", "x", true, true},
-        FilterCase{"Count = -7 AND Count + 7 = 0 AND -Count - 1 = 6", "x", true, true},
-        FilterCase{"Flag AND Flag = .T. AND NOT Flag <> .T.", "x", true, true},
-        FilterCase{"city = \"Berlin\"", "x", true, true},
-        FilterCase{"DELETED()", "x", false, false},
-        // Functions.
-        FilterCase{"trim(Name) + \"!\" == \"Ann!\"", "Ann", true, true},
-        FilterCase{"alltrim(Name) == \"Ann\" and ltrim(Name) = \"Ann\"", "  Ann", true, true},
-        FilterCase{"left(Name, 3) == \"Ann\" and right(trim(Name), 2) == \"ie\"", "Annie", true, true},
-        FilterCase{"substr(Name, 2, 3) == \"nni\" and substr(Name, 40) == \"\"", "Annie", true, true},
-        FilterCase{"lower(Name) == \"annie\" and upper(lower(Name)) == \"ANNIE\"", "AnNie", true, true},
-        FilterCase{"upper(\"ab\" + \"cd\") == \"ABCD\"", "x", true, true}};
+    // The search filter: a literal occurring in the upper-cased name.
+    FilterCase{"\"SMI\"$upper(Name)", "Smith", true, true}, FilterCase{"\"SMI\"$upper(Name)", "Osmium Ltd", true, true},
+    FilterCase{"\"SMI\"$upper(Name)", "Jones", false, false},
+    FilterCase{"\"SMI\"$Name", "Smith", false, false},  // case matters without upper()
+    FilterCase{"\"\"$Name", "Smith", false, false},     // an empty needle occurs nowhere
+    FilterCase{"'Sm'$NAME", "Smith", true, true}, FilterCase{"[Sm]$name", "Smith", true, true},
+    // Prefix rule of "=": the right side's length decides with exact off.
+    FilterCase{"Name=\"Baker\"", "Baker", true, true}, FilterCase{"Name=\"Baker\"", "Bakers", true, false},
+    FilterCase{"Name=\"Bake\"", "Baker", true, false},
+    FilterCase{"Name=\"Baker \"", "Baker", true, true},  // trailing blanks aside
+    FilterCase{"Name=\"\"", "Baker", true, false},
+    FilterCase{"Name=\"baker\"", "Baker", false, false},  // compares bytes: case counts
+    FilterCase{"\"Bak\"=\"Baker\"", "x", false, false},   // shorter left is blank-padded
+    FilterCase{"Name==\"Bake\"", "Baker", false, false},  // == ignores the exact setting
+    FilterCase{"Name==\"Baker\"", "Baker", true, true}, FilterCase{"Name<>\"Bake\"", "Baker", false, true},
+    FilterCase{"Name#\"Bake\"", "Baker", false, true}, FilterCase{"Name!=\"Bake\"", "Baker", false, true},
+    // The report's range: inclusive at both ends, by the whole name.
+    FilterCase{"upper(Name) >= \"ADAMS\" AND upper(Name) <= \"WALKER\"", "Adams", true, true},
+    FilterCase{"upper(Name) >= \"ADAMS\" AND upper(Name) <= \"WALKER\"", "walker", true, true},
+    FilterCase{"upper(Name) >= \"ADAMS\" AND upper(Name) <= \"WALKER\"", "Walkers", false, false},
+    FilterCase{"upper(Name) >= \"ADAMS\" AND upper(Name) <= \"WALKER\"", "Adam", false, false},
+    FilterCase{"upper(Name) >= \"ADAMS\" AND upper(Name) <= \"WALKER\"", "Miller", true, true},
+    FilterCase{"upper(Name) >= \"ADAMS\" AND upper(Name) <= \"WALKER\"", " Miller", false, false},
+    // The report's selection: terms joined by OR.
+    FilterCase{"Name=\"Baker\" OR Name=\"Cole\" OR Name=\"Dunn\"", "Cole", true, true},
+    FilterCase{"Name=\"Baker\" OR Name=\"Cole\" OR Name=\"Dunn\"", "baker", false, false},
+    FilterCase{"Name=\"Baker\" OR Name=\"Cole\" OR Name=\"Dunn\"", "Coleman", true, false},
+    // Logic with and without dots, precedence and parentheses.
+    FilterCase{"Name=\"A\" .OR. Name=\"B\" .AND. .F.", "Abe", true, false},
+    FilterCase{"(Name=\"A\" .OR. Name=\"B\") .AND. .F.", "Abe", false, false},
+    FilterCase{"NOT Name=\"A\"", "Abe", false, true}, FilterCase{".not. Name=\"A\"", "Abe", false, true},
+    FilterCase{"!Name=\"A\" or .T.", "Abe", true, true}, FilterCase{"not not .t.", "x", true, true},
+    // Quotes inside other quotes.
+    FilterCase{"'O\"Neil'$Name", "Al O\"Neil", true, true}, FilterCase{"\"O'Neil\"=Name", "O'Neil", true, true},
+    FilterCase{"[\"Q\"]$Name", "say \"Q\"", true, true}, FilterCase{"[it's]$Name", "it's", true, true},
+    // Other field types.
+    FilterCase{"LastDate >= \"20260101\" and LASTDATE < \"20260401\"", "x", true, true},
+    FilterCase{"DTOS(LastDate) = \"202603\"", "x", true, false},
+    FilterCase{"Amount > 12 AND Amount < 12.6 AND Amount = 12.5", "x", true, true},
+    FilterCase{"Count = -7 AND Count + 7 = 0 AND -Count - 1 = 6", "x", true, true},
+    FilterCase{"Flag AND Flag = .T. AND NOT Flag <> .T.", "x", true, true},
+    FilterCase{"city = \"Berlin\"", "x", true, true}, FilterCase{"DELETED()", "x", false, false},
+    // Functions.
+    FilterCase{"trim(Name) + \"!\" == \"Ann!\"", "Ann", true, true},
+    FilterCase{"alltrim(Name) == \"Ann\" and ltrim(Name) = \"Ann\"", "  Ann", true, true},
+    FilterCase{"left(Name, 3) == \"Ann\" and right(trim(Name), 2) == \"ie\"", "Annie", true, true},
+    FilterCase{"substr(Name, 2, 3) == \"nni\" and substr(Name, 40) == \"\"", "Annie", true, true},
+    FilterCase{"lower(Name) == \"annie\" and upper(lower(Name)) == \"ANNIE\"", "AnNie", true, true},
+    FilterCase{"upper(\"ab\" + \"cd\") == \"ABCD\"", "x", true, true}};
 
 TEST(Expression, FiltersUnderBothExactSettings) {
   for (const FilterCase& c : kFilterCases) {
@@ -204,25 +194,25 @@ struct Malformed {
 };
 
 const Malformed kMalformed[] = {
-        Malformed{"upper(Name", "11: expected ',' or ')', found the end"},
-        Malformed{"\"SMI$upper(Name)", "1: expected the closing \" of the string"},
-        Malformed{"[abc", "1: expected the closing ] of the string"},
-        Malformed{"Name = ", "8: expected a field, a function, a literal or '(', found the end"},
-        Malformed{"Nme = \"x\"", "1: expected a field name, found unknown Nme"},
-        Malformed{"upper(Name) >= \"A\" AND", "23: expected a field, a function, a literal or '(', found the end"},
-        Malformed{"Name \"x\"", "6: expected an operator or the end of the expression, found a string"},
-        Malformed{"Name = \"x\")", "11: expected an operator or the end of the expression, found ')'"},
-        Malformed{"Name .XOR. Name", "6: expected .T., .F., .AND., .OR. or .NOT."},
-        Malformed{"Name & \"x\"", "6: expected an operand or an operator, not '&'"},
-        Malformed{"frob(Name)", "1: expected a function name, found unknown frob"},
-        Malformed{"upper(Amount)", "1: expected UPPER to take (character)"},
-        Malformed{"substr(Name)", "1: expected SUBSTR to take (character, numeric, optional numeric)"},
-        Malformed{"Name = 3", "6: expected operands of the same type on both sides of the comparison"},
-        Malformed{"Name AND .T.", "6: expected logical operands for AND"},
-        Malformed{"3 $ Name", "3: expected character operands on both sides of $"},
-        Malformed{"Info = \"x\"", "1: expected a character, date, numeric or logical field; INFO is of type M"},
-        Malformed{"", "1: expected a field, a function, a literal or '(', found the end"},
-        Malformed{"()", "2: expected a field, a function, a literal or '(', found ')'"}};
+    Malformed{"upper(Name", "11: expected ',' or ')', found the end"},
+    Malformed{"\"SMI$upper(Name)", "1: expected the closing \" of the string"},
+    Malformed{"[abc", "1: expected the closing ] of the string"},
+    Malformed{"Name = ", "8: expected a field, a function, a literal or '(', found the end"},
+    Malformed{"Nme = \"x\"", "1: expected a field name, found unknown Nme"},
+    Malformed{"upper(Name) >= \"A\" AND", "23: expected a field, a function, a literal or '(', found the end"},
+    Malformed{"Name \"x\"", "6: expected an operator or the end of the expression, found a string"},
+    Malformed{"Name = \"x\")", "11: expected an operator or the end of the expression, found ')'"},
+    Malformed{"Name .XOR. Name", "6: expected .T., .F., .AND., .OR. or .NOT."},
+    Malformed{"Name & \"x\"", "6: expected an operand or an operator, not '&'"},
+    Malformed{"frob(Name)", "1: expected a function name, found unknown frob"},
+    Malformed{"upper(Amount)", "1: expected UPPER to take (character)"},
+    Malformed{"substr(Name)", "1: expected SUBSTR to take (character, numeric, optional numeric)"},
+    Malformed{"Name = 3", "6: expected operands of the same type on both sides of the comparison"},
+    Malformed{"Name AND .T.", "6: expected logical operands for AND"},
+    Malformed{"3 $ Name", "3: expected character operands on both sides of $"},
+    Malformed{"Info = \"x\"", "1: expected a character, date, numeric or logical field; INFO is of type M"},
+    Malformed{"", "1: expected a field, a function, a literal or '(', found the end"},
+    Malformed{"()", "2: expected a field, a function, a literal or '(', found ')'"}};
 
 TEST(Expression, MalformedTextsNamePositionAndWhatWasExpected) {
   for (const Malformed& c : kMalformed) {
@@ -337,7 +327,7 @@ TEST(ExpressionStrings, BlankPaddedOrderIsUnsignedBytes) {
   using expr::compareBlankPadded;
   EXPECT_EQ(compareBlankPadded("abc", "abc   "), 0);
   EXPECT_GT(compareBlankPadded("ab", "ab\x01"), 0);  // "ab " > "ab\x01"
-  EXPECT_GT(compareBlankPadded("\xE4", "z"), 0);      // 0xE4 after 'z'
+  EXPECT_GT(compareBlankPadded("\xE4", "z"), 0);     // 0xE4 after 'z'
   EXPECT_LT(compareBlankPadded("", "a"), 0);
 }
 

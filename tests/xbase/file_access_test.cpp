@@ -30,10 +30,13 @@ class FileAccess : public ::testing::Test {
     for (int i = 0; i < 5; ++i) testing::addEntry(*cursor, "Name " + std::to_string(i), "its memo");
     cursor.reset();
     for (const char* name : {"ADDRESS.DBF", "ADDRESS.fpt", "ADDRESS.CDX"})
-      fs::permissions(folder_ / name, fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec & ~fs::perms::others_exec);
+      fs::permissions(folder_ / name,
+                      fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec & ~fs::perms::others_exec);
     fs::permissions(folder_.path(), fs::perms::all);
   }
-  void makeReadOnly(const char* name) { fs::permissions(folder_ / name, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read); }
+  void makeReadOnly(const char* name) {
+    fs::permissions(folder_ / name, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  }
   TempFolder folder_;
   fs::path path_;
 };
@@ -48,7 +51,8 @@ TEST_F(FileAccess, AReadOnlyIndexServesReadsAndRefusesWrites) {
               failed += cursor->count() == 5 ? 0 : 2;
               failed += errorCodeOf([&] { testing::addEntry(*cursor, "New"); }) == ErrorCode::Io ? 0 : 4;
               cursor.reset();
-              failed += errorCodeOf([&] { Cursor::open(path_, OpenMode::Exclusive)->reindex(); }) == ErrorCode::Io ? 0 : 8;
+              failed += errorCodeOf([&] { Cursor::open(path_, OpenMode::Exclusive)->reindex(); }) == ErrorCode::Io ? 0
+                                                                                                                   : 8;
               return failed;
             }),
             0);

@@ -60,7 +60,8 @@ class Fixture : public ::testing::TestWithParam<std::string> {
     if (!std::filesystem::exists(source_ / "ADDRESS.DBF")) GTEST_SKIP() << "no fixture " << source_;
     for (const char* name : {"ADDRESS.DBF", "ADDRESS.fpt", "ADDRESS.CDX"}) {
       std::filesystem::copy_file(source_ / name, folder_ / name);
-      std::filesystem::permissions(folder_ / name, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+      std::filesystem::permissions(folder_ / name, std::filesystem::perms::owner_write,
+                                   std::filesystem::perm_options::add);
     }
     path_ = folder_ / "ADDRESS.DBF";
   }

@@ -97,12 +97,13 @@ TEST_F(Packing, TheNextOpenFinishesAPackInterruptedAfterItsJournal) {
     testing::addEntry(*cursor, "Survivor", "its memo");
   }
   std::filesystem::copy_file(packedPath, folder_ / "ADDRESS.DBF.packing");
-  std::filesystem::copy_file(packed / "ADDRESS.fpt", folder_ / "ADDRESS.fpt", std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::copy_file(packed / "ADDRESS.fpt", folder_ / "ADDRESS.fpt",
+                             std::filesystem::copy_options::overwrite_existing);
   std::filesystem::remove(folder_ / "ADDRESS.CDX");
-  testing::writeFile(folder_ / "ADDRESS.DBF.packed",
-                     testing::packJournalLine("ADDRESS.DBF.packing", "ADDRESS.DBF", testing::readFile(packedPath)) +
-                         testing::packJournalLine("ADDRESS.fpt.packing", "ADDRESS.fpt",
-                                                  testing::readFile(packed / "ADDRESS.fpt")));
+  testing::writeFile(
+      folder_ / "ADDRESS.DBF.packed",
+      testing::packJournalLine("ADDRESS.DBF.packing", "ADDRESS.DBF", testing::readFile(packedPath)) +
+          testing::packJournalLine("ADDRESS.fpt.packing", "ADDRESS.fpt", testing::readFile(packed / "ADDRESS.fpt")));
 
   auto cursor = Cursor::open(path_, OpenMode::Shared);
   EXPECT_EQ(testing::walkNames(*cursor), (Names{"Survivor"}));
@@ -115,7 +116,9 @@ TEST_F(Packing, TheNextOpenFinishesAPackInterruptedAfterItsJournal) {
 // The index a reindex or a pack leaves is as small as one built afresh on a
 // copy of its table, and reads back the same entries.
 TEST_F(Packing, ReindexAndPackLeaveAnIndexNoLargerThanAFreshBuild) {
-  const auto cdxSize = [](const std::filesystem::path& folder) { return std::filesystem::file_size(folder / "ADDRESS.CDX"); };
+  const auto cdxSize = [](const std::filesystem::path& folder) {
+    return std::filesystem::file_size(folder / "ADDRESS.CDX");
+  };
   const auto expectLikeAFreshBuild = [&](Cursor& cursor) {
     TempFolder fresh;
     for (const char* file : {"ADDRESS.DBF", "ADDRESS.fpt"}) std::filesystem::copy_file(folder_ / file, fresh / file);

@@ -415,7 +415,8 @@ TEST_F(Sharing, ConcurrentAppendsFromTwoProcessesAllArrive) {
     auto cursor = open();
     cursor->setOrder("ADDRESS");
     for (int i = 0; i < kEach; ++i)
-      testing::addEntry(*cursor, prefix + std::to_string(i), std::string(static_cast<std::size_t>(i * 7 % 300), prefix[0]));
+      testing::addEntry(*cursor, prefix + std::to_string(i),
+                        std::string(static_cast<std::size_t>(i * 7 % 300), prefix[0]));
   };
   pid_t pid = fork();
   if (pid == 0) {

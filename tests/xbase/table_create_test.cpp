@@ -5,9 +5,9 @@
 #include <ctime>
 
 #include "temp_folder.h"
-#include "xbase/table_files.h"
 #include "xbase/cursor.h"
 #include "xbase/error.h"
+#include "xbase/table_files.h"
 
 namespace xbase {
 namespace {
@@ -136,13 +136,15 @@ TEST(CreateTable, RemovesStaleFilesInEveryCaseAndTheTableIsFoundByOneRule) {
   for (const char* stale : {"address.fpt", "Address.CDX", "ADDRESS.cdx"}) testing::writeFile(folder / stale, "stale");
   createTable(folder / "Address", testing::kAddressFields);
   EXPECT_EQ(filesIgnoringCase(folder.path(), "ADDRESS.CDX"), std::vector<std::filesystem::path>{});
-  EXPECT_EQ(filesIgnoringCase(folder.path(), "address.FPT"), std::vector<std::filesystem::path>{folder / "ADDRESS.fpt"});
+  EXPECT_EQ(filesIgnoringCase(folder.path(), "address.FPT"),
+            std::vector<std::filesystem::path>{folder / "ADDRESS.fpt"});
 
   // The exact spelling first, then the others in byte order; folders never.
   for (const char* variant : {"address.DBF", "Address.dbf"}) testing::writeFile(folder / variant, "");
   std::filesystem::create_directory(folder / "ADDRESS.Dbf");
-  EXPECT_EQ(filesIgnoringCase(folder.path(), "Address.dbf"),
-            (std::vector<std::filesystem::path>{folder / "Address.dbf", folder / "ADDRESS.DBF", folder / "address.DBF"}));
+  EXPECT_EQ(
+      filesIgnoringCase(folder.path(), "Address.dbf"),
+      (std::vector<std::filesystem::path>{folder / "Address.dbf", folder / "ADDRESS.DBF", folder / "address.DBF"}));
   EXPECT_EQ(findIgnoringCase(folder.path(), "ADDRESS.dbf"), folder / "ADDRESS.DBF");
   EXPECT_EQ(findIgnoringCase(folder.path(), "ADDRESS.IDX"), std::filesystem::path());
   const TableFiles files = findTableFiles(folder.path(), "address");

@@ -133,7 +133,8 @@ TEST(ZipFailure, DamagedAndUnsupportedArchivesAreRefusedWithAReason) {
       {"more entries than records", [&](std::string& z) { z[end + 8] = z[end + 10] = 3; }, ZipErrorKind::Corrupt},
       {"name runs past the directory", [&](std::string& z) { z[directory + 28] = char(0xFF); }, ZipErrorKind::Corrupt},
       {"local header missing", [&](std::string& z) { z[0] = 'X'; }, ZipErrorKind::Corrupt},
-      {"data runs into the directory", [&](std::string& z) { put32(z, directory + 20, 0x10000); }, ZipErrorKind::Corrupt},
+      {"data runs into the directory", [&](std::string& z) { put32(z, directory + 20, 0x10000); },
+       ZipErrorKind::Corrupt},
       {"header offset far away", [&](std::string& z) { put32(z, directory + 42, 0xFFFFFF00); }, ZipErrorKind::Corrupt},
       {"second disk", [&](std::string& z) { z[end + 4] = 1; }, ZipErrorKind::Unsupported},
   };

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "support/ordinary_user.h"
 #include "book/table_layout.h"
+#include "support/ordinary_user.h"
 #include "zip/table_backup.h"
 #include "zip/zip_archive.h"
 #include "zip/zip_error.h"
@@ -42,9 +42,7 @@ class Freshen : public ::testing::Test {
   void stamp(const std::string& name, int second) {
     setLocalModificationTime(folder / name, 2025, 6, 1, 9, 30, second);
   }
-  zip::BackupResult backUp() {
-    return zip::backupFiles(zip(), book::filesToBackUp(folder.path()));
-  }
+  zip::BackupResult backUp() { return zip::backupFiles(zip(), book::filesToBackUp(folder.path())); }
   std::string zip() const { return folder / "KTdata.zip"; }
 
   TempFolder folder;
@@ -70,7 +68,8 @@ TEST_F(Freshen, AnyDifferenceInDateTimeOrSizeReplacesTheEntryInPlace) {
   const Case cases[] = {
       {"older stamp", [](Freshen& f) { setLocalModificationTime(f.folder / "ADDRESS.DBF", 2019, 1, 1, 0, 0, 0); }},
       {"next two-second slot", [](Freshen& f) { f.stamp("ADDRESS.DBF", 12); }},
-      {"same stamp, other size", [](Freshen& f) {
+      {"same stamp, other size",
+       [](Freshen& f) {
          writeFile(f.folder / "ADDRESS.DBF", compressibleText(20001));
          f.stamp("ADDRESS.DBF", 10);
        }},
@@ -242,8 +241,8 @@ TEST(FreshenForeign, EntriesAndCommentOfAnotherToolComeThroughUnchanged) {
     for (const char* name : {"a.txt", "b.bin"}) setLocalModificationTime(folder / name, 2024, 2, 2, 2, 2, 2);
     const std::string zip = folder / "foreign.zip";
     int status = -1;
-    const std::string zipCommand =
-        *streamed ? "zip -q - a.txt b.bin | cat > foreign.zip" : "zip -q -z foreign.zip a.txt b.bin <<< 'kept comment'";
+    const std::string zipCommand = *streamed ? "zip -q - a.txt b.bin | cat > foreign.zip"
+                                             : "zip -q -z foreign.zip a.txt b.bin <<< 'kept comment'";
     runShell("cd " + shellQuote(folder.path()) + " && bash -c " + shellQuote(zipCommand), &status);
     ASSERT_EQ(status, 0);
     ZipArchive before = ZipArchive::open(zip);

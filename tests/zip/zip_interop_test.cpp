@@ -44,7 +44,9 @@ class Interop : public ::testing::Test {
              {"ADDRESS.fpt", compressibleText(25000), 0, 20, 8},
              {"empty.fpt", "", 0, 10, 0},
              {"noise.bin", randomBytes(9000), 0, 10, 0},
-             {"Stra\xC3\x9F" "e.dbf", compressibleText(4000), 11, 20, 8}};
+             {"Stra\xC3\x9F"
+              "e.dbf",
+              compressibleText(4000), 11, 20, 8}};
     std::vector<std::string> paths;
     for (const File& f : files) {
       writeFile(folder / f.name, f.content);
@@ -83,8 +85,8 @@ TEST_F(Interop, PythonZipfileReadsTheHeaderValuesWeWrote) {
     char crcText[9];
     std::snprintf(crcText, sizeof crcText, "%08lx", static_cast<unsigned long>(crc));
     std::ostringstream expected;
-    expected << hexOf(f.name) << ' ' << f.madeBy << " 20 " << f.needed << " 0 " << f.method
-             << " 2023-11-30.23:59:58 " << crcText << ' ';
+    expected << hexOf(f.name) << ' ' << f.madeBy << " 20 " << f.needed << " 0 " << f.method << " 2023-11-30.23:59:58 "
+             << crcText << ' ';
     EXPECT_EQ(line.substr(0, expected.str().size()), expected.str());
     std::istringstream rest(line.substr(expected.str().size()));
     std::size_t compressed = 0, size = 0;
@@ -114,7 +116,8 @@ TEST_F(Interop, ZipinfoNamesTheHostAndVersionsOfEachEntry) {
     const auto has = [&](const std::string& text) { return entry.find(text) != std::string::npos; };
     EXPECT_TRUE(has(f.madeBy == 11 ? "operating system of origin:      NTFS"
                                    : "operating system of origin:      MS-DOS, OS/2 or NT FAT"));
-    EXPECT_TRUE(has(std::string("minimum software version required to extract:   ") + (f.needed == 20 ? "2.0" : "1.0")));
+    EXPECT_TRUE(
+        has(std::string("minimum software version required to extract:   ") + (f.needed == 20 ? "2.0" : "1.0")));
     EXPECT_TRUE(has(f.method == 8 ? "compression method:                             deflated"
                                   : "compression method:                             none (stored)"));
     EXPECT_TRUE(has("2023 Nov 30 23:59:58"));

@@ -45,7 +45,8 @@ TEST(ZipLayout, TableBackupHoldsTwoLocalEntriesTheirDirectoryAndTheEndRecord) {
   writeFile(folder / "ADDRESS.DBF", dbf);
   writeFile(folder / "ADDRESS.fpt", fpt);
   writeFile(folder / "ADDRESS.CDX", "not archived");
-  for (const char* name : {"ADDRESS.DBF", "ADDRESS.fpt"}) setLocalModificationTime(folder / name, 2024, 3, 7, 13, 45, 31);
+  for (const char* name : {"ADDRESS.DBF", "ADDRESS.fpt"})
+    setLocalModificationTime(folder / name, 2024, 3, 7, 13, 45, 31);
 
   zip::backupFiles(folder / "KTdata.zip", book::filesToBackUp(folder.path()));
   const std::string zip = readFile(folder / "KTdata.zip");
@@ -84,9 +85,9 @@ TEST(ZipLayout, TableBackupHoldsTwoLocalEntriesTheirDirectoryAndTheEndRecord) {
     EXPECT_EQ(le16(zip, at + 4), 0x0014);  // made by zip 2.0 on an MS-DOS host
     // Version needed through extra field length equal the local header's.
     EXPECT_EQ(zip.substr(at + 6, 26), zip.substr(local + 4, 26));
-    EXPECT_EQ(le16(zip, at + 32), 0);  // comment length
-    EXPECT_EQ(le16(zip, at + 34), 0);  // disk
-    EXPECT_EQ(le16(zip, at + 36), 0);  // internal attributes
+    EXPECT_EQ(le16(zip, at + 32), 0);      // comment length
+    EXPECT_EQ(le16(zip, at + 34), 0);      // disk
+    EXPECT_EQ(le16(zip, at + 36), 0);      // internal attributes
     EXPECT_EQ(le32(zip, at + 38), 0x20u);  // archive bit
     EXPECT_EQ(le32(zip, at + 42), local);
     EXPECT_EQ(zip.substr(at + 46, 11), zip.substr(local + 30, 11));

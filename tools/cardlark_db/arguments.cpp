@@ -49,8 +49,8 @@ std::uint32_t parseRecno(const std::string& text, std::uint32_t count) {
   }
   if (!ok) throw UsageError("\"" + text + "\" is not a record number");
   if (value < 1 || value > count)
-    throw xbase::Error(xbase::ErrorCode::Argument, "Record " + text + " does not exist (the table has " +
-                                                       std::to_string(count) + " records)");
+    throw xbase::Error(xbase::ErrorCode::Argument,
+                       "Record " + text + " does not exist (the table has " + std::to_string(count) + " records)");
   return static_cast<std::uint32_t>(value);
 }
 

@@ -5,8 +5,8 @@
 
 #include <cstdio>
 
-#include "cardlark_db/command.h"
 #include "book/table_layout.h"
+#include "cardlark_db/command.h"
 #include "zip/table_backup.h"
 
 namespace cardlark::db {
@@ -28,9 +28,8 @@ const char* outcomeWord(zip::FreshenResult result) {
 int runBackup(const Arguments& arguments) {
   const std::filesystem::path dir = arguments.operands[0];
   tableFiles(dir);  // the folder must exist
-  const std::string archive = arguments.operands.size() > 1
-                                  ? arguments.operands[1]
-                                  : (dir / zip::kBackupArchiveName).string();
+  const std::string archive = arguments.operands.size() > 1 ? arguments.operands[1]
+                                                            : (dir / zip::kBackupArchiveName).string();
   const zip::BackupResult result = zip::backupFiles(archive, book::filesToBackUp(dir.string()));
   for (const auto& [file, outcome] : result.files) std::printf("%s %s\n", outcomeWord(outcome), file.c_str());
   std::printf("%s %s\n", result.save.written ? "written" : "unchanged", archive.c_str());

@@ -12,14 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "codepage/code_page.h"
 #include "book/table_layout.h"
+#include "codepage/code_page.h"
 #include "xbase/table_files.h"
 
-namespace xbase { class Cursor; }
+namespace xbase {
+class Cursor;
+}
 
 namespace cardlark::db {
-
 
 // A wrong command line: reported with the command's usage, exit status 2.
 class UsageError : public std::runtime_error {

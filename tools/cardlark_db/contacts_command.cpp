@@ -12,10 +12,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "cardlark_db/command.h"
-#include "cardlark_db/text_output.h"
 #include "book/contact_items.h"
 #include "book/memo_lines.h"
+#include "cardlark_db/command.h"
+#include "cardlark_db/text_output.h"
 #include "xbase/cursor.h"
 
 namespace cardlark::db {
@@ -38,7 +38,8 @@ std::vector<std::uint32_t> recordsToVisit(const Arguments& arguments, std::uint3
     for (std::uint32_t i = 0; i < count; ++i) recnos[i] = i + 1;
     return recnos;
   }
-  for (std::size_t i = 1; i < arguments.operands.size(); ++i) recnos.push_back(parseRecno(arguments.operands[i], count));
+  for (std::size_t i = 1; i < arguments.operands.size(); ++i)
+    recnos.push_back(parseRecno(arguments.operands[i], count));
   std::sort(recnos.begin(), recnos.end());
   recnos.erase(std::unique(recnos.begin(), recnos.end()), recnos.end());
   return recnos;

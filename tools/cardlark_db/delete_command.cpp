@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "cardlark_db/command.h"
 #include "book/address_book.h"
+#include "cardlark_db/command.h"
 #include "xbase/cursor.h"
 
 namespace cardlark::db {
@@ -15,7 +15,8 @@ int runDelete(const Arguments& arguments) {
   book::AddressBook book(files.dbf, book::AddressBook::Access::Shared);
   const std::uint32_t count = xbase::tableInfo(files.dbf).recordCount;
   std::vector<std::uint32_t> recnos;
-  for (std::size_t i = 1; i < arguments.operands.size(); ++i) recnos.push_back(parseRecno(arguments.operands[i], count));
+  for (std::size_t i = 1; i < arguments.operands.size(); ++i)
+    recnos.push_back(parseRecno(arguments.operands[i], count));
   book.removeAll(recnos);
   return kOk;
 }

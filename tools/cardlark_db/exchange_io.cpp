@@ -9,8 +9,7 @@ namespace cardlark::db {
 
 int importExchangeEntries(const Arguments& arguments, const std::vector<exchange::FileEntries>& files) {
   const xbase::TableFiles table = tableFiles(arguments.operands[0]);
-  const exchange::ImportOutcome outcome =
-      exchange::importEntries(table.dbf, files, arguments.has("--rename"));
+  const exchange::ImportOutcome outcome = exchange::importEntries(table.dbf, files, arguments.has("--rename"));
   const auto where = [](const exchange::NameClash& clash) {
     return clash.file.string() + " line " + std::to_string(clash.line) + ": ";
   };

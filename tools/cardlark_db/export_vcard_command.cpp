@@ -8,9 +8,8 @@ namespace cardlark::db {
 
 int runExportVcard(const Arguments& arguments) {
   const exchange::CodePage codePage = exchange::tableCodePage(tableFiles(arguments.operands[0]).dbf);
-  return exportEntries(arguments, "", [&](std::string& out, const book::Entry& entry) {
-    exchange::appendCard(out, entry, codePage);
-  });
+  return exportEntries(arguments, "",
+                       [&](std::string& out, const book::Entry& entry) { exchange::appendCard(out, entry, codePage); });
 }
 
 }  // namespace cardlark::db

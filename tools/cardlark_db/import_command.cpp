@@ -7,9 +7,9 @@
 #include <functional>
 #include <vector>
 
+#include "book/address_book.h"
 #include "cardlark_db/command.h"
 #include "cardlark_db/import_line.h"
-#include "book/address_book.h"
 #include "xbase/error.h"
 
 namespace cardlark::db {
@@ -33,7 +33,8 @@ void forEachEntry(const std::filesystem::path& file, const std::function<void(co
     try {
       use(parseImportLine(line, book::kNameWidth));
     } catch (const ImportLineError& e) {
-      throw xbase::Error(xbase::ErrorCode::Argument, file.string() + " line " + std::to_string(number) + ": " + e.what());
+      throw xbase::Error(xbase::ErrorCode::Argument,
+                         file.string() + " line " + std::to_string(number) + ": " + e.what());
     }
   }
   if (in.bad()) throw xbase::Error(xbase::ErrorCode::Io, "Cannot read " + file.string());
@@ -46,8 +47,9 @@ int runImport(const Arguments& arguments) {
   const std::filesystem::path source = arguments.operands[1];
   std::uint32_t entries = 0;
   forEachEntry(source, [&](const ImportEntry&) { ++entries; });
-  book::AddressBook(files.dbf, book::AddressBook::Access::ExclusiveWhenFree)
-      .addAll(entries, [&](const auto& store) { forEachEntry(source, store); });
+  book::AddressBook(files.dbf, book::AddressBook::Access::ExclusiveWhenFree).addAll(entries, [&](const auto& store) {
+    forEachEntry(source, store);
+  });
   return kOk;
 }
 

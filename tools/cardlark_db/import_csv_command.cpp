@@ -8,8 +8,8 @@ namespace cardlark::db {
 
 int runImportCsv(const Arguments& arguments) {
   const exchange::CodePage codePage = exchange::tableCodePage(tableFiles(arguments.operands[0]).dbf);
-  return importExchangeEntries(
-      arguments, {exchange::readExchangeFile(arguments.operands[1], exchange::FileKind::Csv, codePage)});
+  return importExchangeEntries(arguments,
+                               {exchange::readExchangeFile(arguments.operands[1], exchange::FileKind::Csv, codePage)});
 }
 
 }  // namespace cardlark::db

@@ -21,8 +21,7 @@ std::string unescapeMemo(std::string_view text) {
       case 't': out.push_back('\t'); break;
       case '\\': out.push_back('\\'); break;
       default:
-        throw ImportLineError(std::string("unknown escape \\") + text[i] +
-                              " in the memo (known: \\n \\r \\t \\\\)");
+        throw ImportLineError(std::string("unknown escape \\") + text[i] + " in the memo (known: \\n \\r \\t \\\\)");
     }
   }
   return out;

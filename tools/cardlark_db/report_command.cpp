@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <memory>
 
+#include "book/clock.h"
 #include "cardlark_db/command.h"
 #include "codepage/code_page.h"
-#include "book/clock.h"
 #include "report/address_report.h"
 #include "report/qt_font_metrics.h"
 #include "report/report_output.h"

@@ -10,10 +10,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "book/search_rule.h"
 #include "cardlark_db/command.h"
 #include "cardlark_db/text_output.h"
 #include "cardlark_db/typed_text.h"
-#include "book/search_rule.h"
 #include "xbase/cursor.h"
 
 namespace cardlark::db {

@@ -14,11 +14,11 @@
 #include <cstdio>
 
 #include "cardlark_db/command.h"
-#include "xbase/error.h"
 #include "exchange/code_page.h"
 #include "sync/card_codec.h"
 #include "sync/dav_address_book.h"
 #include "sync/synchronizer.h"
+#include "xbase/error.h"
 
 namespace cardlark::db {
 
@@ -53,7 +53,8 @@ int runSync(const Arguments& arguments) {
   // A password in the address would end up in shell histories and process
   // lists; it is taken from --password-file only.
   if (!url.password().isEmpty())
-    throw UsageError("URL must not hold a password: give the user with --user and the password in a file with --password-file");
+    throw UsageError(
+        "URL must not hold a password: give the user with --user and the password in a file with --password-file");
   if (!url.userName().isEmpty()) throw UsageError("URL must not hold a user name: give it with --user");
   int argc = 1;
   char name[] = "cardlark-db";
@@ -61,7 +62,8 @@ int runSync(const Arguments& arguments) {
   QCoreApplication application(argc, argv);
   carddav::DavClient client(credentialsFrom(arguments));
   carddav::DavAddressBook server(client);
-  const carddav::SyncSummary s = carddav::synchronize(files.dbf, url, server, carddav::vcardMapping(exchange::tableCodePage(files.dbf)));
+  const carddav::SyncSummary s = carddav::synchronize(files.dbf, url, server,
+                                                      carddav::vcardMapping(exchange::tableCodePage(files.dbf)));
   std::printf("sent %d, received %d, deleted here %d, deleted there %d, conflicts %d\n", s.sent, s.received,
               s.deletedHere, s.deletedThere, s.conflicts);
   for (const auto& [href, reason] : s.unreadable)

@@ -75,7 +75,9 @@ bool EntriesByName::next() {
   return true;
 }
 
-codepage::CodePage codePageOf(const xbase::Cursor& cursor) { return codepage::CodePage::fromMark(cursor.codePageMark()); }
+codepage::CodePage codePageOf(const xbase::Cursor& cursor) {
+  return codepage::CodePage::fromMark(cursor.codePageMark());
+}
 
 void applyFilterOption(xbase::Cursor& cursor, const Arguments& arguments) {
   cursor.setFilter(tableText(arguments.option("--filter", ""), codePageOf(cursor), "--filter"));

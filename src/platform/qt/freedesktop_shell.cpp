@@ -42,7 +42,8 @@ bool FreedesktopShell::open(const QString& target, const QString& parameters, co
     const QString address = parameters.trimmed();
     return !address.isEmpty() && launch_(kOpener, {QStringLiteral("http://") + address});
   }
-  if (parameters.isEmpty() && QFileInfo::exists(target)) return launch_(kOpener, {QFileInfo(target).absoluteFilePath()});
+  if (parameters.isEmpty() && QFileInfo::exists(target))
+    return launch_(kOpener, {QFileInfo(target).absoluteFilePath()});
   if (target.isEmpty()) return false;
   return launch_(target, QProcess::splitCommand(parameters));
 }

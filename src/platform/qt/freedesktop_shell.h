@@ -31,8 +31,7 @@ class FreedesktopShell final : public DesktopShell {
   // The launcher defaults to QProcess::startDetached; tests record instead.
   explicit FreedesktopShell(Launcher launcher = {});
 
-  bool open(const QString& target, const QString& parameters, const QString& verb,
-            ShowState showState) override;
+  bool open(const QString& target, const QString& parameters, const QString& verb, ShowState showState) override;
 
  private:
   Launcher launch_;

@@ -16,8 +16,8 @@ QString telAddress(const QString& number) {
 
 QString FreedesktopTelephony::registeredHandler() {
   QProcess query;
-  query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
-                                           QStringLiteral("x-scheme-handler/tel")});
+  query.start(QStringLiteral("xdg-mime"),
+              {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/tel")});
   if (!query.waitForFinished(kQueryTimeoutMs) || query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0) {
     query.kill();
     return {};

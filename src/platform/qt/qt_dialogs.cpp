@@ -29,13 +29,13 @@ void QtDialogs::information(const QString& text) {
 }
 
 bool QtDialogs::confirm(const QString& text) {
-  return show(QMessageBox::Question, QStringLiteral("Confirm"), text,
-              QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+  return show(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::Ok | QMessageBox::Cancel) ==
+         QMessageBox::Ok;
 }
 
 bool QtDialogs::askYesNo(const QString& text) {
-  return show(QMessageBox::Question, QStringLiteral("Confirm"), text,
-              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  return show(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::Yes | QMessageBox::No) ==
+         QMessageBox::Yes;
 }
 
 void QtDialogs::error(const QString& text) {
@@ -45,8 +45,8 @@ void QtDialogs::error(const QString& text) {
 std::optional<QString> QtDialogs::askText(const QString& title, const QString& prompt, Echo echo) {
   bool ok = false;
   const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
-                                             echo == Echo::Hidden ? QLineEdit::Password : QLineEdit::Normal,
-                                             QString(), &ok);
+                                             echo == Echo::Hidden ? QLineEdit::Password : QLineEdit::Normal, QString(),
+                                             &ok);
   if (!ok) return std::nullopt;
   return text;
 }

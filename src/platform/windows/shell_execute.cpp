@@ -1,7 +1,7 @@
 #include "platform/windows/shell_execute.h"
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include "platform/windows/windows_text.h"
 

@@ -12,19 +12,19 @@ namespace xbase::cdx {
 namespace {
 
 constexpr std::size_t kChunkBytes = 1 << 20;
-constexpr std::size_t kSortItemBytes = 24;   // 16 record bytes + index, padded
+constexpr std::size_t kSortItemBytes = 24;  // 16 record bytes + index, padded
 constexpr std::size_t kRunReadBytes = 256 << 10;
 constexpr std::size_t kBuckets = 1 << 16;  // one for each first two bytes
 
-[[noreturn]] void spillFailed() {
-  throw Error(ErrorCode::Io, "Cannot write the temporary file of an index build");
-}
+[[noreturn]] void spillFailed() { throw Error(ErrorCode::Io, "Cannot write the temporary file of an index build"); }
 
 // Reads one sorted run back in blocks.
 class RunReader {
  public:
   RunReader(std::FILE* file, std::size_t records, std::size_t recordSize)
-      : file_(file), left_(records), recordSize_(recordSize),
+      : file_(file),
+        left_(records),
+        recordSize_(recordSize),
         buffer_(std::max<std::size_t>(1, kRunReadBytes / recordSize) * recordSize) {
     if (std::fseek(file_, 0, SEEK_SET) != 0) spillFailed();
     refill();
@@ -58,9 +58,9 @@ EntryBuffer::EntryBuffer(int keyLength, std::size_t memoryBudget)
     : keyLength_(static_cast<std::size_t>(keyLength)),
       recordSize_(keyLength_ + 4),
       perChunk_(kChunkBytes / recordSize_),
-      maxHeld_(holdsWholeKeys()
-                   ? std::max(kChunkBytes / sizeof(WholeKey), memoryBudget / sizeof(WholeKey))
-                   : std::max<std::size_t>(perChunk_, memoryBudget / (recordSize_ + kSortItemBytes + 4))) {}
+      maxHeld_(holdsWholeKeys() ? std::max(kChunkBytes / sizeof(WholeKey), memoryBudget / sizeof(WholeKey))
+                                : std::max<std::size_t>(perChunk_, memoryBudget / (recordSize_ + kSortItemBytes + 4))) {
+}
 
 void EntryBuffer::add(std::string_view key, std::uint32_t recno) {
   requireKeyLength(key.size(), keyLength_);
@@ -174,7 +174,8 @@ std::uint64_t EntryBuffer::wordAt(const Byte* record, std::size_t depth) const {
     return __builtin_bswap64(word);
   }
   std::uint64_t word = 0;
-  for (std::size_t b = 0; depth + b < recordSize_; ++b) word |= static_cast<std::uint64_t>(record[depth + b]) << (56 - 8 * b);
+  for (std::size_t b = 0; depth + b < recordSize_; ++b)
+    word |= static_cast<std::uint64_t>(record[depth + b]) << (56 - 8 * b);
   return word;
 }
 
@@ -260,8 +261,9 @@ void EntryBuffer::forEachSorted(const std::function<void(std::string_view, std::
     whole_ = {};
     return mergeRuns(visit);
   }
-  forEachHeldRecord(
-      [&](const Byte* p) { visit({reinterpret_cast<const char*>(p), keyLength_}, getBe32(p + keyLength_)); });
+  forEachHeldRecord([&](const Byte* p) {
+    visit({reinterpret_cast<const char*>(p), keyLength_}, getBe32(p + keyLength_));
+  });
 }
 
 void EntryBuffer::mergeRuns(const std::function<void(std::string_view, std::uint32_t)>& visit) {

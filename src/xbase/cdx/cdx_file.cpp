@@ -18,8 +18,8 @@ namespace {
 HeaderBytes readHeader(const File& file, std::uint64_t offset) {
   HeaderBytes bytes;
   if (file.readSomeAt(offset, bytes.data(), bytes.size()) != bytes.size())
-    throw Error(ErrorCode::Corrupt, "Index header at " + std::to_string(offset) + " lies outside the file (" +
-                                        file.path().string() + ")");
+    throw Error(ErrorCode::Corrupt,
+                "Index header at " + std::to_string(offset) + " lies outside the file (" + file.path().string() + ")");
   return bytes;
 }
 
@@ -32,9 +32,8 @@ std::string trimmedName(const std::string& key) {
 void checkTagName(std::string_view name) {
   const bool valid = !name.empty() && name.size() <= static_cast<std::size_t>(kTagNameLength) &&
                      !std::isdigit(static_cast<unsigned char>(name.front())) &&
-                     std::all_of(name.begin(), name.end(), [](char c) {
-                       return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-                     });
+                     std::all_of(name.begin(), name.end(),
+                                 [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
   if (!valid)
     throw Error(ErrorCode::Argument, "Tag name \"" + std::string(name) +
                                          "\" must be 1 to 10 letters, digits or _, not starting with a digit");
@@ -113,8 +112,7 @@ CdxFile::CdxFile(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 CdxFile::~CdxFile() = default;
 
 std::unique_ptr<CdxFile> CdxFile::open(const std::filesystem::path& path, bool writable) {
-  auto impl = std::make_unique<Impl>(File(path, writable ? File::Access::ReadWrite : File::Access::ReadOnly),
-                                     writable);
+  auto impl = std::make_unique<Impl>(File(path, writable ? File::Access::ReadWrite : File::Access::ReadOnly), writable);
   impl->loadTags();
   return std::unique_ptr<CdxFile>(new CdxFile(std::move(impl)));
 }
@@ -158,13 +156,13 @@ void CdxFile::setPadByte(int tag, char pad) {
   impl_->tags[static_cast<std::size_t>(tag)].shape.pad = pad;
 }
 
-int CdxFile::addTag(std::string_view name, std::string_view expression, int keyLength,
-                    const CdxEntrySource& entries, char pad) {
+int CdxFile::addTag(std::string_view name, std::string_view expression, int keyLength, const CdxEntrySource& entries,
+                    char pad) {
   impl_->requireWritable();
   checkTagName(name);
   if (keyLength < 1 || keyLength > kMaxKeyLength)
-    throw Error(ErrorCode::Argument, "Index key length " + std::to_string(keyLength) + " is outside 1.." +
-                                         std::to_string(kMaxKeyLength));
+    throw Error(ErrorCode::Argument,
+                "Index key length " + std::to_string(keyLength) + " is outside 1.." + std::to_string(kMaxKeyLength));
   if (findTag(name) >= 0) throw Error(ErrorCode::Argument, "Tag " + asciiUpper(name) + " already exists");
   if (impl_->directoryKeyLength < static_cast<int>(name.size()))
     throw Error(ErrorCode::Unsupported, "Index tag directory holds shorter names");

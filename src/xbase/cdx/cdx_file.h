@@ -76,13 +76,13 @@ class CdxFile {
   // number. A tag of that name already present: Error(Argument).
   // `pad` is the tag's pad byte (see setPadByte): give it here for keys that
   // are not character keys, since the build already compresses with it.
-  int addTag(std::string_view name, std::string_view expression, int keyLength,
-             const CdxEntrySource& entries, char pad = ' ');
+  int addTag(std::string_view name, std::string_view expression, int keyLength, const CdxEntrySource& entries,
+             char pad = ' ');
   // Replaces every entry of a tag (pack, reindex); the old nodes are freed.
   void rebuildTag(int tag, const CdxEntrySource& entries);
   // Conveniences for small sets (tests, tools).
-  int addTag(std::string_view name, std::string_view expression, int keyLength,
-             const std::vector<CdxEntry>& entries, char pad = ' ');
+  int addTag(std::string_view name, std::string_view expression, int keyLength, const std::vector<CdxEntry>& entries,
+             char pad = ' ');
   void rebuildTag(int tag, const std::vector<CdxEntry>& entries);
   // Writes a new index file at `target` (which must not exist) holding
   // every tag of this one, in the same order with the same names,

@@ -51,8 +51,8 @@ void writeFresh(const CdxFile::Impl& old, CdxFile::Impl& fresh, const std::vecto
 void CdxFile::rebuildInto(const std::filesystem::path& target, const std::vector<CdxEntrySource>& entries) const {
   impl_->requireWritable();
   if (entries.size() != impl_->tags.size())
-    throw Error(ErrorCode::Argument, "An index rebuild needs the entries of each of its " +
-                                         std::to_string(impl_->tags.size()) + " tags");
+    throw Error(ErrorCode::Argument,
+                "An index rebuild needs the entries of each of its " + std::to_string(impl_->tags.size()) + " tags");
   Impl fresh(File(target, File::Access::ReadWrite, File::Create::Exclusive), true);
   try {
     std::error_code ec;

@@ -16,8 +16,7 @@ constexpr std::size_t kPoolSize = kHeaderSize - kPoolOffset;
 
 // An expression stored in the pool at [pos, pos + length), NUL-terminated
 // within that range when shorter.
-std::string poolString(const HeaderBytes& bytes, std::size_t pos, std::size_t length,
-                       const std::string& where) {
+std::string poolString(const HeaderBytes& bytes, std::size_t pos, std::size_t length, const std::string& where) {
   if (pos > kPoolSize || length > kPoolSize - pos) corrupt(where, "expression lies outside its header");
   const char* start = reinterpret_cast<const char*>(bytes.data() + kPoolOffset + pos);
   return std::string(start, strnlen(start, length));
@@ -34,8 +33,7 @@ TagHeader parseTagHeader(const HeaderBytes& bytes, const std::string& where) {
   h.options = bytes[14];
   h.descending = getLe16(&bytes[502]) != 0;
   if (h.keyLength < 1 || h.keyLength > kMaxKeyLength)
-    corrupt(where, "key length " + std::to_string(h.keyLength) + " is outside 1.." +
-                       std::to_string(kMaxKeyLength));
+    corrupt(where, "key length " + std::to_string(h.keyLength) + " is outside 1.." + std::to_string(kMaxKeyLength));
   if ((h.options & kOptionCompact) == 0) corrupt(where, "not a compact index");
   h.forExpression = poolString(bytes, getLe16(&bytes[504]), getLe16(&bytes[506]), where);
   h.keyExpression = poolString(bytes, getLe16(&bytes[508]), getLe16(&bytes[510]), where);
@@ -52,8 +50,7 @@ HeaderBytes encodeTagHeader(const TagHeader& h) {
   const std::size_t keyBytes = h.keyExpression.size() + 1;  // with its NUL
   const std::size_t forBytes = h.forExpression.size() + 1;
   if (keyBytes + forBytes > kPoolSize)
-    throw Error(ErrorCode::Argument, "Index expressions are longer than " +
-                                         std::to_string(kPoolSize - 2) + " bytes");
+    throw Error(ErrorCode::Argument, "Index expressions are longer than " + std::to_string(kPoolSize - 2) + " bytes");
   HeaderBytes bytes{};
   putLe32(&bytes[0], h.root);
   putLe32(&bytes[4], h.freeList);

@@ -11,7 +11,7 @@
 namespace xbase::cdx {
 
 inline constexpr std::uint32_t kNodeSize = 512;
-inline constexpr std::uint32_t kHeaderSize = 1024;  // header record + expression pool
+inline constexpr std::uint32_t kHeaderSize = 1024;    // header record + expression pool
 inline constexpr std::uint32_t kNoNode = 0xFFFFFFFF;  // "no sibling" in a node
 inline constexpr int kMaxKeyLength = 240;
 inline constexpr int kTagNameLength = 10;  // key length of the tag directory

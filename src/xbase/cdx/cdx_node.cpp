@@ -99,8 +99,7 @@ void encodeLeaf(const Node& node, const KeyShape& shape, Byte* out, const LeafLa
   std::size_t keyEnd = kNodeSize;
   for (std::size_t i = 0; i < node.entries.size(); ++i) {
     const auto& [dup, trail] = packing[i];
-    const std::uint64_t packed = node.entries[i].recno |
-                                 (static_cast<std::uint64_t>(dup) << layout.recnoBits) |
+    const std::uint64_t packed = node.entries[i].recno | (static_cast<std::uint64_t>(dup) << layout.recnoBits) |
                                  (static_cast<std::uint64_t>(trail) << (layout.recnoBits + layout.countBits));
     for (int b = 0; b < layout.entryBytes; ++b)
       out[kLeafHeader + i * static_cast<std::size_t>(layout.entryBytes) + static_cast<std::size_t>(b)] =
@@ -150,8 +149,9 @@ std::size_t leafSplitPoint(const std::vector<CdxEntry>& entries, const KeyShape&
   std::size_t best = 0;
   std::size_t bestSize = 0;
   for (std::size_t k = 1; k < n; ++k) {
-    const std::size_t leftSize =
-        kLeafHeader + k * static_cast<std::size_t>(leafLayout(maxBefore[k], shape).entryBytes) + storedBefore[k];
+    const std::size_t leftSize = kLeafHeader +
+                                 k * static_cast<std::size_t>(leafLayout(maxBefore[k], shape).entryBytes) +
+                                 storedBefore[k];
     // The right half's first key is stored whole (it has no predecessor).
     const std::size_t rightSize = kLeafHeader +
                                   (n - k) * static_cast<std::size_t>(leafLayout(maxFrom[k], shape).entryBytes) +
@@ -169,20 +169,22 @@ std::size_t leafSplitPoint(const std::vector<CdxEntry>& entries, const KeyShape&
 NodeHead readNodeHead(const Byte* data, std::uint32_t offset) {
   const std::uint16_t attributes = getLe16(data);
   if (attributes > (kAttrRoot | kAttrLeaf)) corrupt(offset, "unknown node attributes");
-  return NodeHead{(attributes & kAttrLeaf) != 0, (attributes & kAttrRoot) != 0, getLe16(data + 2),
-                  getLe32(data + 4), getLe32(data + 8)};
+  return NodeHead{(attributes & kAttrLeaf) != 0, (attributes & kAttrRoot) != 0, getLe16(data + 2), getLe32(data + 4),
+                  getLe32(data + 8)};
 }
 
 LeafReader::LeafReader(const Byte* data, std::uint32_t offset, const KeyShape& shape)
-    : data_(data), offset_(offset), keyLength_(static_cast<std::size_t>(shape.length)),
-      pad_(shape.pad), head_(readNodeHead(data, offset)) {
+    : data_(data),
+      offset_(offset),
+      keyLength_(static_cast<std::size_t>(shape.length)),
+      pad_(shape.pad),
+      head_(readNodeHead(data, offset)) {
   if (!head_.leaf) corrupt(offset, "expected a leaf");
   recnoBits_ = data[20];
   dupBits_ = data[21];
   trailBits_ = data[22];
   entryBytes_ = data[23];
-  if (head_.count > 0 && (entryBytes_ < 1 || entryBytes_ > 8 || recnoBits_ > 32 || dupBits_ > 16 ||
-                          trailBits_ > 16 ||
+  if (head_.count > 0 && (entryBytes_ < 1 || entryBytes_ > 8 || recnoBits_ > 32 || dupBits_ > 16 || trailBits_ > 16 ||
                           static_cast<std::size_t>(recnoBits_ + dupBits_ + trailBits_) > entryBytes_ * 8))
     corrupt(offset, "impossible bit widths in a leaf");
   if (head_.count * entryBytes_ > kNodeSize - kLeafHeader) corrupt(offset, "too many keys for a leaf");
@@ -216,7 +218,8 @@ InteriorView::InteriorView(const Byte* data, std::uint32_t offset, const KeyShap
     : data_(data), keyLength_(static_cast<std::size_t>(shape.length)), head_(readNodeHead(data, offset)) {
   if (head_.leaf) corrupt(offset, "expected an interior node");
   if (head_.count == 0) corrupt(offset, "interior node without keys");
-  if (head_.count * (keyLength_ + 8) > kNodeSize - kInteriorHeader) corrupt(offset, "too many keys for an interior node");
+  if (head_.count * (keyLength_ + 8) > kNodeSize - kInteriorHeader)
+    corrupt(offset, "too many keys for an interior node");
 }
 
 const Byte* InteriorView::at(std::size_t i) const { return data_ + kInteriorHeader + i * (keyLength_ + 8); }
@@ -251,8 +254,7 @@ bool encodeNode(const Node& node, const KeyShape& shape, Byte* out) {
   putLe32(out + 4, node.left);
   putLe32(out + 8, node.right);
   if (!node.leaf) {
-    if (node.entries.size() > interiorCapacity(shape) || node.children.size() != node.entries.size())
-      return false;
+    if (node.entries.size() > interiorCapacity(shape) || node.children.size() != node.entries.size()) return false;
     const std::size_t entrySize = static_cast<std::size_t>(shape.length) + 8;
     for (std::size_t i = 0; i < node.entries.size(); ++i) {
       Byte* p = out + kInteriorHeader + i * entrySize;

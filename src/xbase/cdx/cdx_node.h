@@ -36,8 +36,7 @@ struct Node {
 };
 
 // Order of entries: key bytewise unsigned, then record number.
-inline int compareEntries(std::string_view keyA, std::uint32_t recnoA, std::string_view keyB,
-                          std::uint32_t recnoB) {
+inline int compareEntries(std::string_view keyA, std::uint32_t recnoA, std::string_view keyB, std::uint32_t recnoB) {
   if (int c = keyA.compare(keyB); c != 0) return c < 0 ? -1 : 1;
   return recnoA < recnoB ? -1 : (recnoA > recnoB ? 1 : 0);
 }

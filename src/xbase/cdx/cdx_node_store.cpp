@@ -8,7 +8,7 @@
 namespace xbase::cdx {
 namespace {
 
-constexpr std::uint64_t kFreeListField = 4;  // in the file header
+constexpr std::uint64_t kFreeListField = 4;         // in the file header
 constexpr std::uint64_t kMaxFileSize = 0xFFFFFE00;  // node offsets are 32-bit
 constexpr std::size_t kBatchBytes = 1 << 20;
 
@@ -25,8 +25,7 @@ void NodeStore::readRaw(std::uint32_t offset, NodeBytes& bytes) const {
   }
   if (offset % kNodeSize != 0 || offset < kHeaderSize ||
       file_.readSomeAt(offset, bytes.data(), bytes.size()) != bytes.size())
-    throw Error(ErrorCode::Corrupt,
-                "Index node pointer " + std::to_string(offset) + " lies outside the index file");
+    throw Error(ErrorCode::Corrupt, "Index node pointer " + std::to_string(offset) + " lies outside the index file");
 }
 
 Node NodeStore::read(std::uint32_t offset, const KeyShape& shape) const {
@@ -102,8 +101,7 @@ std::uint32_t NodeStore::popFreeNode() {
   if (head == 0 || head == kNoNode) return 0;
   NodeBytes bytes;
   const std::uint64_t size = file_.size();
-  bool ours = plausibleNodeOffset(head, size) &&
-              file_.readSomeAt(head, bytes.data(), bytes.size()) == bytes.size() &&
+  bool ours = plausibleNodeOffset(head, size) && file_.readSomeAt(head, bytes.data(), bytes.size()) == bytes.size() &&
               std::all_of(bytes.begin() + 4, bytes.end(), [](Byte b) { return b == 0; });
   const std::uint32_t next = ours ? getLe32(bytes.data()) : 0;
   if (next != 0 && !plausibleNodeOffset(next, size)) ours = false;

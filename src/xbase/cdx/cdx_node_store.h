@@ -65,7 +65,7 @@ class NodeStore {
   File& file_;
   bool freeListUnusable_ = false;
   bool batching_ = false;
-  bool freeListEmpty_ = false;  // within a batch: no more free nodes to take
+  bool freeListEmpty_ = false;    // within a batch: no more free nodes to take
   std::uint64_t batchStart_ = 0;  // file offset of batch_[0]
   std::vector<Byte> batch_;
 };

@@ -21,8 +21,7 @@ bool Probe::below(std::string_view entryKey, std::uint32_t entryRecno) const {
 namespace {
 
 std::size_t firstNotBelow(const std::vector<CdxEntry>& entries, const Probe& probe) {
-  auto it = std::partition_point(entries.begin(), entries.end(),
-                                 [&](const CdxEntry& e) { return probe.below(e); });
+  auto it = std::partition_point(entries.begin(), entries.end(), [&](const CdxEntry& e) { return probe.below(e); });
   return static_cast<std::size_t>(it - entries.begin());
 }
 
@@ -129,7 +128,8 @@ void Tree::scanBackward(const Probe& start, const std::function<bool(const CdxEn
     if (node.left == kNoNode) return;
     readSibling(node.left, leaf, budget);
     node = decodeNode(leaf.bytes.data(), leaf.offset, shape_);
-    if (!node.leaf) throw Error(ErrorCode::Corrupt, "Index leaf at " + std::to_string(leaf.offset) + " links to a non-leaf");
+    if (!node.leaf)
+      throw Error(ErrorCode::Corrupt, "Index leaf at " + std::to_string(leaf.offset) + " links to a non-leaf");
     i = node.entries.size();
   }
 }

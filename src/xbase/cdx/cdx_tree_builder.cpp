@@ -23,7 +23,8 @@ std::size_t TreeBuilder::storedInLeaf(const Filling& leaf, const CdxEntry& entry
 
 bool TreeBuilder::leafTakes(const Filling& leaf, const CdxEntry& entry, std::size_t stored) const {
   const std::size_t size = kLeafHeaderSize +
-                           (leaf.node.entries.size() + 1) * leafInfoBytes(std::max(leaf.maxRecno, entry.recno), shape_) +
+                           (leaf.node.entries.size() + 1) *
+                               leafInfoBytes(std::max(leaf.maxRecno, entry.recno), shape_) +
                            leaf.keyBytes + stored;
   return size <= kNodeSize;
 }

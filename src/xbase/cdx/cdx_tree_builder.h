@@ -32,8 +32,8 @@ class TreeBuilder {
  private:
   struct Filling {
     Node node;
-    std::size_t keyBytes = 0;     // leaves: stored key bytes so far
-    std::uint32_t maxRecno = 0;   // leaves: for the packed-info width
+    std::size_t keyBytes = 0;    // leaves: stored key bytes so far
+    std::uint32_t maxRecno = 0;  // leaves: for the packed-info width
   };
 
   Filling& level(std::size_t depth);

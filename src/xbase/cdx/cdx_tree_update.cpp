@@ -12,13 +12,11 @@ namespace xbase::cdx {
 namespace {
 
 std::size_t lowerBound(const std::vector<CdxEntry>& entries, const CdxEntry& entry) {
-  return static_cast<std::size_t>(std::lower_bound(entries.begin(), entries.end(), entry, entryLess) -
-                                  entries.begin());
+  return static_cast<std::size_t>(std::lower_bound(entries.begin(), entries.end(), entry, entryLess) - entries.begin());
 }
 
 bool fits(const Node& node, const KeyShape& shape) {
-  return node.leaf ? leafEncodedSize(node.entries, shape) <= kNodeSize
-                   : node.entries.size() <= interiorCapacity(shape);
+  return node.leaf ? leafEncodedSize(node.entries, shape) <= kNodeSize : node.entries.size() <= interiorCapacity(shape);
 }
 
 // Where to cut an overflowing node: interior nodes in the middle, leaves

@@ -131,9 +131,8 @@ namespace {
 
 expr::Context contextFor(std::string_view record, int recordLength, bool exact) {
   if (record.size() < static_cast<std::size_t>(recordLength))
-    throw Error(ErrorCode::Argument, "Record of " + std::to_string(record.size()) +
-                                         " bytes is shorter than the " + std::to_string(recordLength) +
-                                         " the expression reads");
+    throw Error(ErrorCode::Argument, "Record of " + std::to_string(record.size()) + " bytes is shorter than the " +
+                                         std::to_string(recordLength) + " the expression reads");
   return expr::Context{record.data(), exact};
 }
 

@@ -62,8 +62,8 @@ enum class ValueType { Character, Numeric, Date, Logical };
 
 struct Value {
   ValueType type = ValueType::Logical;
-  std::string text;    // Character: the bytes; Date: "YYYYMMDD" or eight blanks
-  double number = 0;   // Numeric
+  std::string text;      // Character: the bytes; Date: "YYYYMMDD" or eight blanks
+  double number = 0;     // Numeric
   bool logical = false;  // Logical
 };
 
@@ -78,7 +78,9 @@ std::optional<std::string> stringLiteral(std::string_view text);
 // blanks aside), and so compile alike; false when either is malformed.
 bool writtenAlike(std::string_view a, std::string_view b);
 
-namespace expr { class Node; }
+namespace expr {
+class Node;
+}
 
 class Expression {
  public:
@@ -109,7 +111,7 @@ class Expression {
   // Julian day number, blank dates as 0); Logical as "T" or "F".
   std::string key(std::string_view record) const;
   void key(std::string_view record, std::string& out) const;  // reuses out's storage
-  int width() const;  // key width: 30 for upper(Name) on a Char 30 field
+  int width() const;                                          // key width: 30 for upper(Name) on a Char 30 field
 
   // Turns a Character key typed by a caller into key bytes (padded or cut to
   // width()), e.g. for a seek. Other types: Error Argument.

@@ -36,8 +36,7 @@ class Function : public Node {
 class CaseMap : public Function {
  public:
   CaseMap(Args args, bool upper)
-      : Function(ValueType::Character, args[0]->width(), std::move(args)),
-        from_(upper ? 'a' : 'A') {
+      : Function(ValueType::Character, args[0]->width(), std::move(args)), from_(upper ? 'a' : 'A') {
     buffer_.resize(static_cast<std::size_t>(width()));
   }
   std::string_view text(const Context& c) const override {
@@ -98,8 +97,7 @@ class Cut : public Function {
   std::string_view text(const Context& c) const override {
     const std::string_view s = args_[0]->text(c);
     switch (kind_) {
-      case Kind::Left:
-        return s.substr(0, countOf(args_[1]->number(c)));
+      case Kind::Left: return s.substr(0, countOf(args_[1]->number(c)));
       case Kind::Right: {
         const std::size_t n = countOf(args_[1]->number(c));
         return n >= s.size() ? s : s.substr(s.size() - n);

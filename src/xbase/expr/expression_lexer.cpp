@@ -31,14 +31,12 @@ class Lexer {
 
  private:
   void skipBlanks() {
-    while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t' ||
-                                   text_[pos_] == '\r' || text_[pos_] == '\n'))
+    while (pos_ < text_.size() &&
+           (text_[pos_] == ' ' || text_[pos_] == '\t' || text_[pos_] == '\r' || text_[pos_] == '\n'))
       ++pos_;
   }
 
-  char peek(std::size_t ahead = 0) const {
-    return pos_ + ahead < text_.size() ? text_[pos_ + ahead] : '\0';
-  }
+  char peek(std::size_t ahead = 0) const { return pos_ + ahead < text_.size() ? text_[pos_ + ahead] : '\0'; }
 
   void scan(Token& token) {
     const char c = peek();
@@ -83,11 +81,13 @@ class Lexer {
     while (end < text_.size() && isLetter(text_[end])) ++end;
     const std::string word = asciiUpper(text_.substr(pos_ + 1, end - pos_ - 1));
     const bool closed = end < text_.size() && text_[end] == '.';
-    struct DotWord { const char* word; TokenKind kind; };
-    static constexpr DotWord kWords[] = {
-        {"T", TokenKind::True}, {"Y", TokenKind::True}, {"F", TokenKind::False},
-        {"N", TokenKind::False}, {"AND", TokenKind::And}, {"OR", TokenKind::Or},
-        {"NOT", TokenKind::Not}};
+    struct DotWord {
+      const char* word;
+      TokenKind kind;
+    };
+    static constexpr DotWord kWords[] = {{"T", TokenKind::True},  {"Y", TokenKind::True},  {"F", TokenKind::False},
+                                         {"N", TokenKind::False}, {"AND", TokenKind::And}, {"OR", TokenKind::Or},
+                                         {"NOT", TokenKind::Not}};
     for (const DotWord& w : kWords) {
       if (closed && word == w.word) {
         token.kind = w.kind;
@@ -99,14 +99,17 @@ class Lexer {
   }
 
   void scanOperator(Token& token) {
-    struct Op { std::string_view text; TokenKind kind; };
+    struct Op {
+      std::string_view text;
+      TokenKind kind;
+    };
     // Longer spellings first so that "<=" is not read as "<" then "=".
     static constexpr Op kOps[] = {
-        {"==", TokenKind::ExactEqual}, {"<>", TokenKind::NotEqual}, {"!=", TokenKind::NotEqual},
-        {"<=", TokenKind::LessEqual}, {">=", TokenKind::GreaterEqual}, {"=", TokenKind::Equal},
-        {"#", TokenKind::NotEqual}, {"<", TokenKind::Less}, {">", TokenKind::Greater},
-        {"!", TokenKind::Not}, {"(", TokenKind::LeftParen}, {")", TokenKind::RightParen},
-        {",", TokenKind::Comma}, {"+", TokenKind::Plus}, {"-", TokenKind::Minus},
+        {"==", TokenKind::ExactEqual}, {"<>", TokenKind::NotEqual},     {"!=", TokenKind::NotEqual},
+        {"<=", TokenKind::LessEqual},  {">=", TokenKind::GreaterEqual}, {"=", TokenKind::Equal},
+        {"#", TokenKind::NotEqual},    {"<", TokenKind::Less},          {">", TokenKind::Greater},
+        {"!", TokenKind::Not},         {"(", TokenKind::LeftParen},     {")", TokenKind::RightParen},
+        {",", TokenKind::Comma},       {"+", TokenKind::Plus},          {"-", TokenKind::Minus},
         {"$", TokenKind::Contains}};
     for (const Op& op : kOps) {
       if (text_.substr(pos_, op.text.size()) == op.text) {
@@ -132,8 +135,8 @@ std::string spelling(const std::vector<Token>& tokens) {
   for (const Token& token : tokens) {
     if (token.kind == TokenKind::End) continue;
     out += static_cast<char>('A' + static_cast<int>(token.kind));
-    const bool operand =
-        token.kind == TokenKind::Identifier || token.kind == TokenKind::Number || token.kind == TokenKind::String;
+    const bool operand = token.kind == TokenKind::Identifier || token.kind == TokenKind::Number ||
+                         token.kind == TokenKind::String;
     if (!operand) continue;
     // Sized, so that no literal's contents can pass for further tokens.
     out += std::to_string(token.text.size()) + ':';

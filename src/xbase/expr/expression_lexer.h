@@ -12,12 +12,12 @@ namespace xbase::expr {
 enum class TokenKind {
   Identifier,  // a field or function name, or AND / OR / NOT
   Number,
-  String,      // text holds the literal without its delimiters
-  True,        // .T. / .Y.
-  False,       // .F. / .N.
-  And,         // .AND.
-  Or,          // .OR.
-  Not,         // .NOT. and !
+  String,  // text holds the literal without its delimiters
+  True,    // .T. / .Y.
+  False,   // .F. / .N.
+  And,     // .AND.
+  Or,      // .OR.
+  Not,     // .NOT. and !
   LeftParen,
   RightParen,
   Comma,

@@ -73,9 +73,7 @@ class LogicalComparison : public Binary {
  public:
   LogicalComparison(bool equal, NodePtr left, NodePtr right)
       : Binary(ValueType::Logical, 1, std::move(left), std::move(right)), equal_(equal) {}
-  bool logical(const Context& c) const override {
-    return (left_->logical(c) == right_->logical(c)) == equal_;
-  }
+  bool logical(const Context& c) const override { return (left_->logical(c) == right_->logical(c)) == equal_; }
 
  private:
   bool equal_;
@@ -83,8 +81,7 @@ class LogicalComparison : public Binary {
 
 class Contains : public Binary {
  public:
-  Contains(NodePtr needle, NodePtr haystack)
-      : Binary(ValueType::Logical, 1, std::move(needle), std::move(haystack)) {
+  Contains(NodePtr needle, NodePtr haystack) : Binary(ValueType::Logical, 1, std::move(needle), std::move(haystack)) {
     // A literal needle ("SMI"$upper(Name)) is read once, not per record.
     if (left_->constant()) {
       constantNeedle_ = std::string(left_->text(Context{}));
@@ -168,8 +165,7 @@ void requireLogical(const NodePtr& left, const NodePtr& right, const char* op) {
 NodePtr makeComparison(CompareOp op, NodePtr left, NodePtr right) {
   const ValueType l = left->type();
   const ValueType r = right->type();
-  if (isText(l) && isText(r))
-    return std::make_unique<TextComparison>(op, std::move(left), std::move(right));
+  if (isText(l) && isText(r)) return std::make_unique<TextComparison>(op, std::move(left), std::move(right));
   if (l == ValueType::Numeric && r == ValueType::Numeric)
     return std::make_unique<NumberComparison>(op, std::move(left), std::move(right));
   if (l == ValueType::Logical && r == ValueType::Logical) {

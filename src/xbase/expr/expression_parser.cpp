@@ -28,13 +28,11 @@ constexpr int kMaxNesting = 200;
 
 class Parser {
  public:
-  Parser(std::string_view text, const RecordLayout& layout)
-      : text_(text), layout_(layout), tokens_(tokenize(text)) {}
+  Parser(std::string_view text, const RecordLayout& layout) : text_(text), layout_(layout), tokens_(tokenize(text)) {}
 
   ParseResult run() {
     NodePtr root = parseOr();
-    if (current().kind != TokenKind::End)
-      failHere("an operator or the end of the expression");
+    if (current().kind != TokenKind::End) failHere("an operator or the end of the expression");
     ParseResult result{std::move(root), recordLength_, std::nullopt};
     if (contains_.node && contains_.node == result.root.get())
       result.literalContains = LiteralContains{std::move(contains_.needle), spelling(contains_.haystack)};
@@ -255,8 +253,8 @@ class Parser {
 
 ParseResult parse(std::string_view text, const RecordLayout& layout) {
   if (layout.offsets.size() != layout.fields.size())
-    throw Error(ErrorCode::Argument, "Record layout has " + std::to_string(layout.offsets.size()) +
-                                         " offsets for " + std::to_string(layout.fields.size()) + " fields");
+    throw Error(ErrorCode::Argument, "Record layout has " + std::to_string(layout.offsets.size()) + " offsets for " +
+                                         std::to_string(layout.fields.size()) + " fields");
   if (text.size() > kMaxLength)
     fail(text.substr(0, 40), static_cast<int>(kMaxLength) + 1,
          "the end: an expression holds at most " + std::to_string(kMaxLength) + " bytes");

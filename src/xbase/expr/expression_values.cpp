@@ -117,31 +117,20 @@ class LogicalLiteral : public Node {
 NodePtr makeField(const FieldInfo& field, int offset) {
   const auto expectedLength = [&](int length) {
     if (field.length != length)
-      throw TypeMismatch{"field " + field.name + " to be " + std::to_string(length) +
-                         " bytes long for its type"};
+      throw TypeMismatch{"field " + field.name + " to be " + std::to_string(length) + " bytes long for its type"};
   };
   switch (field.type) {
-    case 'C':
-      return std::make_unique<TextField>(ValueType::Character, offset, field.length);
-    case 'D':
-      expectedLength(8);
-      return std::make_unique<TextField>(ValueType::Date, offset, 8);
+    case 'C': return std::make_unique<TextField>(ValueType::Character, offset, field.length);
+    case 'D': expectedLength(8); return std::make_unique<TextField>(ValueType::Date, offset, 8);
     case 'N':
-    case 'F':
-      return std::make_unique<NumericField>(offset, field.length);
-    case 'I':
-      expectedLength(4);
-      return std::make_unique<BinaryNumberField>('I', offset);
+    case 'F': return std::make_unique<NumericField>(offset, field.length);
+    case 'I': expectedLength(4); return std::make_unique<BinaryNumberField>('I', offset);
     case 'B':
-    case 'Y':
-      expectedLength(8);
-      return std::make_unique<BinaryNumberField>(field.type, offset);
-    case 'L':
-      expectedLength(1);
-      return std::make_unique<LogicalField>(offset);
+    case 'Y': expectedLength(8); return std::make_unique<BinaryNumberField>(field.type, offset);
+    case 'L': expectedLength(1); return std::make_unique<LogicalField>(offset);
     default:
-      throw TypeMismatch{"a character, date, numeric or logical field; " + field.name +
-                         " is of type " + std::string(1, field.type)};
+      throw TypeMismatch{"a character, date, numeric or logical field; " + field.name + " is of type " +
+                         std::string(1, field.type)};
   }
 }
 
@@ -153,14 +142,10 @@ NodePtr foldConstant(NodePtr node) {
   if (!node->constant()) return node;
   const Context none;
   switch (node->type()) {
-    case ValueType::Character:
-      return makeString(std::string(node->text(none)));
-    case ValueType::Numeric:
-      return makeNumber(node->number(none));
-    case ValueType::Logical:
-      return makeLogical(node->logical(none));
-    case ValueType::Date:
-      break;  // no date literals, so no constant dates
+    case ValueType::Character: return makeString(std::string(node->text(none)));
+    case ValueType::Numeric: return makeNumber(node->number(none));
+    case ValueType::Logical: return makeLogical(node->logical(none));
+    case ValueType::Date: break;  // no date literals, so no constant dates
   }
   return node;
 }
