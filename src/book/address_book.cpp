@@ -33,6 +33,20 @@ constexpr std::uint32_t kBulkImportMinimum = 1000;
 
 void stampToday(xbase::Cursor& cursor) { cursor.setValue(xbase::requireField(cursor, kLastDate), today()); }
 
+// Holds off every other writer's appends while the names are tested and
+// the new entries appended, so two writers adding the same name at once
+// cannot both find it free.
+class AppendsHeld {
+ public:
+  explicit AppendsHeld(xbase::Cursor& cursor) : cursor_(cursor) { cursor_.lockAppends(); }
+  ~AppendsHeld() { cursor_.unlockAppends(); }
+  AppendsHeld(const AppendsHeld&) = delete;
+  AppendsHeld& operator=(const AppendsHeld&) = delete;
+
+ private:
+  xbase::Cursor& cursor_;
+};
+
 [[noreturn]] void refuseTakenName(std::string_view name) {
   throw xbase::Error(xbase::ErrorCode::Argument, "entry already exists for: " + std::string(name));
 }
@@ -97,6 +111,7 @@ void AddressBook::write(const Entry& entry) {
 }
 
 std::uint32_t AddressBook::add(const Entry& entry) {
+  AppendsHeld held(*cursor_);
   if (nameTaken(entry.name, 0)) refuseTakenName(entry.name);
   cursor_->beginAppend();
   write(Entry{entry.name, entry.memo, today()});
@@ -121,8 +136,15 @@ std::uint32_t AddressBook::addAll(std::uint32_t count, const EntrySource& source
 
 std::uint32_t AddressBook::append(std::uint32_t count, const EntrySource& source,
                                   const std::function<void(std::uint32_t recno)>& stored) {
+  // The table's size from the cursor itself: another open of the table
+  // (tableInfo) is refused while this one holds it exclusively.
+  const auto lastRecord = [&] {
+    cursor_->setOrder("");
+    cursor_->last();
+    return cursor_->recno();
+  };
   const bool bulk = cursor_->mode() == xbase::OpenMode::Exclusive && count >= kBulkImportMinimum &&
-                    std::uint64_t{count} * 3 >= xbase::tableInfo(cursor_->path()).recordCount;
+                    std::uint64_t{count} * 3 >= lastRecord();
   // All or nothing: an import that fails midway (a damaged index, a full
   // disk) takes back what it had stored, so running it again adds no
   // duplicates.
@@ -149,6 +171,7 @@ std::uint32_t AddressBook::append(std::uint32_t count, const EntrySource& source
 }
 
 std::vector<AddOutcome> AddressBook::addNew(const std::vector<Entry>& entries, TakenName taken) {
+  AppendsHeld held(*cursor_);  // the names read below stay all there are until the append
   NameRegister names;
   forEachEntry([&](std::uint32_t, const Entry& entry) { names.add(entry.name); });
   std::vector<AddOutcome> outcomes;

@@ -31,7 +31,9 @@ std::string nameTagLack(const std::filesystem::path& dbf) {
   return indexFileName(dbf) + " lacks the tag " + kTagName;
 }
 
-NameTagState ensureNameTag(const std::filesystem::path& dbf) {
+namespace {
+
+NameTagState buildNameTag(const std::filesystem::path& dbf) {
   const std::string lack = nameTagLack(dbf);
   if (lack.empty()) return {};
   const bool noFile = xbase::fileBeside(dbf, ".CDX").empty();
@@ -45,6 +47,24 @@ NameTagState ensureNameTag(const std::filesystem::path& dbf) {
   }
   if (noFile) return {NameTagState::Kind::Built, indexFileName(dbf) + " was missing; it has been built"};
   return {NameTagState::Kind::Built, indexFileName(dbf) + " lacked the tag " + kTagName + "; it has been built"};
+}
+
+}  // namespace
+
+// An import killed midway left the index behind its records: an exclusive
+// open rebuilds it, when no one else has the table open (else every open
+// refuses the table until it can).
+NameTagState ensureNameTag(const std::filesystem::path& dbf) {
+  std::string repaired;
+  if (xbase::indexLagsBehind(dbf)) {
+    try {
+      repaired = xbase::Cursor::open(dbf, xbase::OpenMode::Exclusive)->repairNote();
+    } catch (const xbase::Error&) {
+    }
+  }
+  NameTagState state = buildNameTag(dbf);
+  if (!repaired.empty()) state.note = state.note.empty() ? repaired : repaired + "; " + state.note;
+  return state;
 }
 
 }  // namespace book

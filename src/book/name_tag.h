@@ -23,7 +23,8 @@ struct NameTagState {
     Missing,  // it is missing and could not be built
   } kind = Kind::Present;
   // For Built and Missing, one sentence for the user: what was missing and
-  // what was done, or why it could not be built. "" when present.
+  // what was done, or why it could not be built; and an index rebuilt after
+  // an interrupted import. "" when there is nothing to tell.
   std::string note;
 };
 
@@ -36,7 +37,9 @@ std::string nameTagLack(const std::filesystem::path& dbf);
 
 // Builds the name tag of the table `dbf` (and its index file) when it lacks
 // it and no one else has the table open. The table's own errors (missing,
-// damaged) are thrown as the engine gives them.
+// damaged) are thrown as the engine gives them. An index left behind by an
+// interrupted import is rebuilt first, when no one else has the table
+// open; the note then says so (whatever the kind).
 NameTagState ensureNameTag(const std::filesystem::path& dbf);
 
 }  // namespace book

@@ -42,6 +42,10 @@ void createTable(const std::filesystem::path& base, std::string_view fieldList, 
 // Facts about a table on disk (opens it shared for the moment of reading).
 TableInfo tableInfo(const std::filesystem::path& dbfPath);
 
+// True when a bulk load into the table was interrupted and its index lags
+// behind the records: the next exclusive open rebuilds it.
+bool indexLagsBehind(const std::filesystem::path& dbfPath);
+
 // A cursor: one open of a table with its own position, order, filter and
 // record buffer. Several cursors on one table, in this process or another,
 // see each other's writes at their next read.
@@ -51,7 +55,10 @@ class Cursor {
   // name beside it, ignoring case of the extension). Natural order at top.
   // An exclusive open takes whole records lying past the header's count
   // into the table (count and tags), and moves a partial record at the end
-  // of the file to "<DBF>.partial".
+  // of the file to "<DBF>.partial". When a bulk load was interrupted (its
+  // mark lies beside the index), an exclusive open rebuilds every tag and
+  // says so in repairNote(); a shared open cannot, and fails with Error
+  // Corrupt rather than seek through an index that lacks records.
   static std::unique_ptr<Cursor> open(const std::filesystem::path& dbfPath, OpenMode mode);
   virtual ~Cursor() = default;
 
@@ -160,7 +167,10 @@ class Cursor {
   // for a large import. The records and their memos are written in large
   // pieces (memos first, the header's count last), not one by one; they
   // read as stored meanwhile. Interrupted in between, the records written
-  // so far are stored and the index lags behind them until a reindex.
+  // so far are stored and the index lags behind them: beginBulkAppend
+  // leaves a mark beside the index ("<index>.rebuild") that only a
+  // rebuild of the tags (endBulkAppend, reindex, pack, the next exclusive
+  // open) or a rollback of the batch removes.
   virtual void beginBulkAppend() = 0;
   virtual void endBulkAppend() = 0;
 
@@ -172,12 +182,25 @@ class Cursor {
   virtual void commitBatch() = 0;
   virtual void rollbackBatch() = 0;
 
+  // --- appends held off: between lockAppends and unlockAppends no other
+  // cursor or program appends to the table (they wait), so a test of what
+  // the table holds (a name not yet taken) stays true until this cursor's
+  // own appends that follow it. Reads made after lockAppends see every
+  // append made before. Calls nest; a batch may begin inside. Nothing to
+  // hold on an exclusive open.
+  virtual void lockAppends() = 0;
+  virtual void unlockAppends() = 0;
+
   // --- maintenance (exclusive opens only): deleted records leave the DBF,
   // memo space is reclaimed, every tag is rebuilt; cursor at top.
   virtual void pack() = 0;
   virtual void reindex() = 0;
   // Adds a tag to the structural CDX (creating it when missing); exclusive.
   virtual void createTag(std::string_view name, std::string_view keyExpression) = 0;
+
+  // What the open repaired on its own (an index rebuilt after an
+  // interrupted bulk load), for the user to read; "" when nothing.
+  virtual const std::string& repairNote() const = 0;
 
   // The header's date of last update as "MM/DD/YY".
   virtual std::string lastUpdate() const = 0;

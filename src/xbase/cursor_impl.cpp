@@ -17,7 +17,17 @@ constexpr std::size_t kMaxBlockBytes = 256 * 1024;
 
 CursorImpl::CursorImpl(const std::filesystem::path& dbfPath, OpenMode mode)
     : table_(dbfPath, mode), layout_(RecordLayout::fromFields(table_.header().fields)) {
-  if (table_.adoptedRecords() && table_.cdx()) reindex();  // the adopted records get their keys
+  if (table_.indexBehind()) {
+    if (mode == OpenMode::Shared)
+      throw Error(ErrorCode::Corrupt, "The index of " + dbfPath.filename().string() +
+                                          " lags behind its records: an import into it was interrupted. Open it "
+                                          "exclusively (cardlark-db reindex DIR) to rebuild the index");
+    reindex();
+    repairNote_ = "The index of " + dbfPath.filename().string() +
+                  " was rebuilt: an import into it had been interrupted before its end";
+  } else if (table_.adoptedRecords() && table_.cdx()) {
+    reindex();  // the adopted records get their keys
+  }
   first();
 }
 

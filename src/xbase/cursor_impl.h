@@ -79,6 +79,8 @@ class CursorImpl final : public Cursor {
   void beginBatch() override;
   void commitBatch() override;
   void rollbackBatch() override;
+  void lockAppends() override { table_.holdAppends(); }
+  void unlockAppends() override { table_.releaseAppends(); }
 
   void pack() override;
   void reindex() override;
@@ -86,6 +88,7 @@ class CursorImpl final : public Cursor {
 
   std::string lastUpdate() const override { return table_.dbf().lastUpdate(); }
   std::uint8_t codePageMark() const override { return table_.header().codePage; }
+  const std::string& repairNote() const override { return repairNote_; }
 
  private:
   enum class State { Browse, Edit, Append };
@@ -150,6 +153,7 @@ class CursorImpl final : public Cursor {
 
   // --- writing (cursor_write.cpp)
   void storeMemos(bool appendOnly);
+  void takeInUncounted();
   void endEdit();
   // Error NotFound when `record` (read under the record lock) is marked deleted.
   static bool isDeletedRecord(std::string_view record);
@@ -194,6 +198,7 @@ class CursorImpl final : public Cursor {
   bool insideRecordFilter_ = false;
   std::string_view candidate_;  // the record a record filter is testing, while it runs
   bool bulkAppend_ = false;     // appends leave the index to endBulkAppend
+  std::string repairNote_;
 };
 
 }  // namespace xbase

@@ -22,6 +22,7 @@ void CursorImpl::reindex() {
     for (int tag = 0; tag < cdx->tagCount(); ++tag) entries.push_back(rule(tag).entriesOf(table_.dbf()));
     table_.rebuildIndex(entries);
     rules_.clear();  // they set their pad bytes on the index opened before
+    table_.markIndexBehind(false);
   }
   first();
 }
@@ -29,6 +30,7 @@ void CursorImpl::reindex() {
 void CursorImpl::beginBulkAppend() {
   requireExclusive("loading records in bulk");
   requireBrowsing("loading records in bulk");
+  table_.markIndexBehind(true);  // a kill before endBulkAppend leaves the index behind
   bulkAppend_ = true;
   table_.gatherAppends();
 }
@@ -64,6 +66,7 @@ void CursorImpl::pack() {
   for (int tag = 0; tag < tagCount; ++tag) rules.push_back(&rule(tag));
   const std::string order = this->order();
   packTable(table_, rules);
+  table_.markIndexBehind(false);
   rules_.clear();
   lookahead_.tag = -1;
   tag_ = order.empty() || !table_.cdx() ? -1 : table_.cdx()->findTag(order);

@@ -16,6 +16,7 @@
 // the one record being written; a reindex repairs it.
 
 #include <algorithm>
+#include <utility>
 
 #include "xbase/cursor_impl.h"
 #include "xbase/dbf_record.h"
@@ -91,6 +92,7 @@ void CursorImpl::post() {
     for (int tag = 0; tag < cdx->tagCount(); ++tag) rule(tag);
   if (state_ == State::Append) {
     LockGuard lock = table_.headerLock();
+    if (table_.shared()) takeInUncounted();
     storeMemos(true);
     const std::uint32_t recno = table_.dbf().append(buffer_);
     if (!bulkAppend_) indexChange(recno, {}, buffer_);
@@ -114,6 +116,17 @@ void CursorImpl::post() {
   }
   if (tag_ >= 0) key_ = keyOf(tag_, buffer_);
   endEdit();
+}
+
+// Whole records past the header's count (a writer stopped before its
+// count write) join the table with their keys before an append, as an
+// exclusive open takes them in, instead of being written over.
+void CursorImpl::takeInUncounted() {
+  const std::uint32_t taken = table_.takeInWholeRecords();
+  const std::uint32_t last = table_.dbf().knownCount();
+  std::string record;
+  for (std::uint32_t recno = last - taken + 1; recno <= last; ++recno)
+    if (table_.dbf().readRecord(recno, record)) indexChange(recno, {}, record);
 }
 
 bool CursorImpl::isDeletedRecord(std::string_view record) { return !record.empty() && record[0] == '*'; }
@@ -145,9 +158,10 @@ void CursorImpl::commitBatch() {
 
 void CursorImpl::rollbackBatch() {
   endEdit();
-  bulkAppend_ = false;
+  const bool bulk = std::exchange(bulkAppend_, false);
   lookahead_.tag = -1;
   table_.rollbackBatch();
+  if (bulk) table_.markIndexBehind(false);  // the index is back in step with the records put back
   first();
 }
 

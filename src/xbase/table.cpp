@@ -141,8 +141,21 @@ void Table::requireWritable() const {
 }
 
 LockGuard Table::headerLock() {
-  if (!shared() || batch_) return {};
+  if (!shared() || batch_ || appendHolds_ > 0) return {};
   return LockGuard::wait(&dbf_->file(), lockregion::kHeader, true);
+}
+
+void Table::holdAppends() {
+  if (appendHolds_ > 0) {
+    ++appendHolds_;
+    return;
+  }
+  appendLock_ = headerLock();
+  appendHolds_ = 1;
+}
+
+void Table::releaseAppends() {
+  if (appendHolds_ > 0 && --appendHolds_ == 0) appendLock_.release();
 }
 
 LockGuard Table::memoLock(bool exclusive) const {

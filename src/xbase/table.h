@@ -25,6 +25,9 @@
 
 namespace xbase {
 
+// The mark beside the index `cdxPath` that it lags behind its table.
+std::filesystem::path indexBehindMarkOf(const std::filesystem::path& cdxPath);
+
 class Table {
  public:
   Table(const std::filesystem::path& dbfPath, OpenMode mode);
@@ -63,8 +66,14 @@ class Table {
   void requireWritable() const;
 
   // Locks; all of them are empty guards on an exclusive open, and the
-  // header and memo locks are empty inside a batch, which holds them.
+  // header and memo locks are empty inside a batch, which holds them (the
+  // header lock also while appends are held).
   LockGuard headerLock();
+  // Keeps the header lock, and so every other writer's appends, from
+  // holdAppends to the matching releaseAppends (see Cursor::lockAppends).
+  // Holds nest; a batch may begin inside a hold.
+  void holdAppends();
+  void releaseAppends();
   // The memo lock: exclusive while blocks are allocated, shared while a
   // memo is read. Empty when the table has no memo file.
   LockGuard memoLock(bool exclusive) const;
@@ -85,6 +94,11 @@ class Table {
   // `entries[i]`, into a new compact file that replaces the old one; the
   // index is then opened again (pad bytes set on the old one are not kept).
   void rebuildIndex(const std::vector<CdxEntrySource>& entries);
+  // The mark that the index lags behind the records (a bulk append under
+  // way, or one that was killed): set before such appends, cleared once
+  // every tag is rebuilt. Nothing when the table has no index.
+  void markIndexBehind(bool behind);
+  bool indexBehind() const;
   // Opens the files again after a pack replaced them; `dbf` is the new
   // table file, already holding the exclusive open marks.
   void reopen(File dbf);
@@ -92,6 +106,11 @@ class Table {
   // True when this (exclusive) open took whole records lying past the
   // header's count into the table; their index entries are still missing.
   bool adoptedRecords() const { return adopted_; }
+  // Writes the header's count of the whole records the file holds when
+  // some lie past it, and returns how many those were (the last ones up to
+  // the count); the caller holds the header lock. Their index entries are
+  // still missing.
+  std::uint32_t takeInWholeRecords();
 
   // Gathered appends (exclusive opens): appended records and memo blocks
   // are kept in memory and written in large pieces, memos before the
@@ -124,6 +143,7 @@ class Table {
   void openFiles(std::optional<File> lockedDbf);
   void openMarker();
   void openIndex();
+  std::filesystem::path indexBehindMark() const;
   bool adoptTrailingRecords();
 
   std::filesystem::path path_;
@@ -136,6 +156,8 @@ class Table {
   std::unique_ptr<Snapshot> batch_;  // set between beginBatch and its end
   LockGuard batchHeaderLock_;
   LockGuard batchMemoLock_;
+  int appendHolds_ = 0;
+  LockGuard appendLock_;
   // While memo reads are held: how deep, the read lock and the reader.
   mutable int memoHolds_ = 0;
   mutable LockGuard heldMemoLock_;

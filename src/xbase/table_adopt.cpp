@@ -48,12 +48,25 @@ bool Table::adoptTrailingRecords() {
     file.writeAt(end, "\x1A");
     file.truncate(end + 1);
   }
+  return takeInWholeRecords() > 0;
+}
+
+// Under the header lock nobody is halfway through an append, so whole
+// records past the count are ones an interrupted writer left: counting
+// them keeps the next append from writing over them.
+std::uint32_t Table::takeInWholeRecords() {
+  File& file = dbf_->file();
+  const DbfHeader& h = header();
+  const std::uint64_t size = file.size();
+  const std::uint64_t whole = size <= h.headerLength ? 0
+                                                     : std::min<std::uint64_t>((size - h.headerLength) / h.recordLength,
+                                                                               DbfFile::kMaxRecords);
   char counted[4];
   file.readAt(4, counted, sizeof counted);
-  const bool adopt = whole > readLe32(counted);
-  if (adopt) file.writeAt(1, DbfHeader::dateAndCount(static_cast<std::uint32_t>(whole)));
+  const std::uint32_t before = readLe32(counted);
+  if (whole > before) file.writeAt(1, DbfHeader::dateAndCount(static_cast<std::uint32_t>(whole)));
   dbf_->refreshCount();
-  return adopt;
+  return whole > before ? static_cast<std::uint32_t>(whole - before) : 0;
 }
 
 }  // namespace xbase

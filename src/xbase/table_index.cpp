@@ -8,6 +8,7 @@
 
 #include "fileio/file_calls.h"
 #include "xbase/cdx/cdx_file.h"
+#include "xbase/cursor.h"
 #include "xbase/dbf_bytes.h"
 #include "xbase/error.h"
 #include "xbase/table.h"
@@ -69,6 +70,42 @@ void Table::rebuildIndex(const std::vector<CdxEntrySource>& entries) {
   cdx_.reset();
   cdxLocks_.reset();
   openIndex();
+}
+
+// The mark is a file beside the index, "<index>.rebuild", flushed to disk
+// before the first append that leaves the index behind, and removed once
+// the tags have been rebuilt.
+std::filesystem::path indexBehindMarkOf(const std::filesystem::path& cdxPath) {
+  return cdxPath.empty() ? cdxPath : std::filesystem::path(cdxPath.string() + ".rebuild");
+}
+
+bool indexLagsBehind(const std::filesystem::path& dbfPath) {
+  std::error_code ec;
+  const auto mark = indexBehindMarkOf(fileBeside(dbfPath, ".cdx"));
+  return !mark.empty() && std::filesystem::exists(std::filesystem::symlink_status(mark, ec));
+}
+
+std::filesystem::path Table::indexBehindMark() const {
+  return cdx_ ? indexBehindMarkOf(cdx_->path()) : std::filesystem::path();
+}
+
+void Table::markIndexBehind(bool behind) {
+  const auto mark = indexBehindMark();
+  if (mark.empty()) return;
+  std::error_code ec;
+  if (behind) {
+    File(mark, File::Access::ReadWrite, std::filesystem::exists(mark, ec) ? File::Create::No : File::Create::Exclusive)
+        .sync();
+  } else if (!std::filesystem::remove(mark, ec)) {
+    return;
+  }
+  File::syncFolderOf(mark);
+}
+
+bool Table::indexBehind() const {
+  std::error_code ec;
+  const auto mark = indexBehindMark();
+  return !mark.empty() && std::filesystem::exists(std::filesystem::symlink_status(mark, ec));
 }
 
 }  // namespace xbase

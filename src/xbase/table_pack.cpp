@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <system_error>
 
@@ -17,6 +16,7 @@
 #include "xbase/error.h"
 #include "xbase/fpt_file.h"
 #include "xbase/lock.h"
+#include "xbase/table_files.h"
 #include "xbase/table_pack_journal.h"
 
 namespace xbase {
@@ -208,8 +208,8 @@ void packTable(Table& table, const std::vector<const TagRule*>& rules) {
 
 void finishInterruptedPack(const std::filesystem::path& dbfPath) {
   const auto journal = journalOf(dbfPath);
-  std::ifstream in(journal, std::ios::binary);
-  if (!in) return;
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(journal, ec))) return;
   // Only when nobody has the table open: a pack running right now holds it
   // exclusively (the old file, then the new one that replaces it).
   std::optional<File> current;
@@ -219,8 +219,20 @@ void finishInterruptedPack(const std::filesystem::path& dbfPath) {
     return;  // not writable here: the open that follows reports what is wrong
   }
   if (!current->tryLock(lockregion::kOpenMarker, 1, true) || !current->tryLockWhole(true)) return;
-  in.close();
-  Renames renames = verifiedJournal(dbfPath);
+  const std::optional<std::string> text = readPackJournal(dbfPath);
+  if (!text) return;
+  // The journal is written whole and flushed before the first rename, so
+  // one without a complete line was cut while being written: nothing was
+  // replaced yet, and the old files are the table.
+  if (text->find('\n') == std::string::npos) {
+    removeQuietly(newFileOf(dbfPath));
+    for (const char* extension : {".fpt", ".cdx"})
+      if (const auto beside = fileBeside(dbfPath, extension); !beside.empty()) removeQuietly(newFileOf(beside));
+    removeQuietly(journal);
+    File::syncFolderOf(dbfPath);
+    return;
+  }
+  Renames renames = verifiedJournal(dbfPath, *text);
   std::rotate(renames.begin(), renames.begin() + 1, renames.end());
   applyRenames(renames);
   File::syncFolderOf(dbfPath);

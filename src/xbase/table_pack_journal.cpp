@@ -7,14 +7,15 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <system_error>
 
 #include "xbase/dbf_file.h"
 #include "xbase/error.h"
+#include "xbase/table_files.h"
 #include "xbase/table_pack.h"
 
 namespace xbase {
@@ -34,7 +35,39 @@ std::string hex8(std::uint32_t value) {
                                       "); no file was changed. Move the journal away to use the table as it is");
 }
 
+// The names a journal may give: the table's own files, each replaced by
+// its packed copy ("<name>.packing"), the table file first and each file
+// once.
+void requireOwnFiles(const std::filesystem::path& dbfPath, const Renames& renames) {
+  std::vector<std::string> own{dbfPath.filename().string()};
+  for (const char* extension : {".fpt", ".cdx"})
+    if (const auto beside = fileBeside(dbfPath, extension); !beside.empty()) own.push_back(beside.filename().string());
+  if (renames.empty() || renames.front().to.filename() != dbfPath.filename())
+    refuseJournal(dbfPath, "it does not name the new table file first");
+  for (const Rename& r : renames) {
+    const std::string to = r.to.filename().string();
+    const auto at = std::find(own.begin(), own.end(), to);
+    if (at == own.end() || r.from.filename().string() != to + ".packing")
+      refuseJournal(dbfPath, "it names " + r.from.filename().string() + " -> " + to +
+                                 ", which is not one of the table's files replaced by its packed copy");
+    at->clear();  // each file once
+  }
+}
+
 }  // namespace
+
+std::optional<std::string> readPackJournal(const std::filesystem::path& dbfPath) {
+  std::optional<File> file;
+  try {
+    file.emplace(packJournalOf(dbfPath), File::Access::ReadOnly);
+  } catch (const Error& e) {
+    if (e.code() == ErrorCode::NotFound) return std::nullopt;
+    refuseJournal(dbfPath, e.what());  // not a regular file, or unreadable
+  }
+  std::string text(file->size(), '\0');
+  text.resize(file->readSomeAt(0, text.data(), text.size()));
+  return text;
+}
 
 std::filesystem::path packJournalOf(const std::filesystem::path& dbfPath) {
   return std::filesystem::path(dbfPath.string() + ".packed");
@@ -56,22 +89,24 @@ Digest digestOf(const std::filesystem::path& path) {
 }
 
 void writeJournal(const std::filesystem::path& journal, const Renames& renames) {
-  {
-    std::ofstream out(journal, std::ios::binary | std::ios::trunc);
-    for (const Rename& r : renames)
-      out << r.from.filename().string() << '\t' << r.to.filename().string() << '\t' << r.digest.size << '\t'
-          << hex8(r.digest.crc) << '\n';
-    out.flush();
-    if (!out) throw Error(ErrorCode::Io, "Cannot write " + journal.string());
-  }
-  File(journal, File::Access::ReadWrite).sync();
+  std::ostringstream text;
+  for (const Rename& r : renames)
+    text << r.from.filename().string() << '\t' << r.to.filename().string() << '\t' << r.digest.size << '\t'
+         << hex8(r.digest.crc) << '\n';
+  // A new regular file: whatever lay at the journal's name (a stale file,
+  // a FIFO) is never written through.
+  std::error_code ec;
+  std::filesystem::remove(journal, ec);
+  File out(journal, File::Access::ReadWrite, File::Create::Exclusive);
+  out.writeAt(0, text.str());
+  out.sync();
   File::syncFolderOf(journal);
 }
 
 // The journal's renames, each verified against the file it names (or the
 // file it has already become); refused as a whole when any does not verify.
-Renames verifiedJournal(const std::filesystem::path& dbfPath) {
-  std::ifstream in(packJournalOf(dbfPath), std::ios::binary);
+Renames verifiedJournal(const std::filesystem::path& dbfPath, const std::string& text) {
+  std::istringstream in(text);
   Renames renames;
   std::string line;
   const auto folder = dbfPath.parent_path();
@@ -89,8 +124,7 @@ Renames verifiedJournal(const std::filesystem::path& dbfPath) {
     Digest listed{std::stoull(size), static_cast<std::uint32_t>(std::stoul(crc, nullptr, 16))};
     renames.push_back({folder / from, folder / to, listed});
   }
-  if (renames.empty() || renames.front().to.filename() != dbfPath.filename())
-    refuseJournal(dbfPath, "it does not name the new table file first");
+  requireOwnFiles(dbfPath, renames);
   for (const Rename& r : renames) {
     std::error_code ec;
     const auto& present = std::filesystem::exists(r.from, ec) ? r.from : r.to;

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace xbase {
@@ -27,10 +29,17 @@ using Renames = std::vector<Rename>;
 // Writes and flushes the journal.
 void writeJournal(const std::filesystem::path& journal, const Renames& renames);
 
-// The renames of the journal of the table at `dbfPath`, each verified
-// against the file it names (or the file it has already become), the new
-// table file first and readable. Error Corrupt, naming the journal, when
-// any does not verify.
-Renames verifiedJournal(const std::filesystem::path& dbfPath);
+// The text of the journal of the table at `dbfPath`; nothing when there is
+// none. Error Corrupt when it is not a regular file (a FIFO is never
+// waited on) or cannot be read.
+std::optional<std::string> readPackJournal(const std::filesystem::path& dbfPath);
+
+// The renames of the journal `text` of the table at `dbfPath`, each
+// verified against the file it names (or the file it has already become),
+// the new table file first and readable. A journal names only the table's
+// own files (table, memo file, index), each replaced by its own packed copy
+// "<name>.packing". Error Corrupt, naming the journal, when any line does
+// not verify.
+Renames verifiedJournal(const std::filesystem::path& dbfPath, const std::string& text);
 
 }  // namespace xbase

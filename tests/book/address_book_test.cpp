@@ -3,6 +3,8 @@
 // clock, and a batch is stored whole or not at all.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <set>
 
@@ -95,6 +97,35 @@ TEST_F(AddressBookTest, AFailedBatchStoresNothing) {
                  xbase::Error);
   }
   EXPECT_EQ(entries(), (std::vector<Entry>{{"Kept", "", book::today()}}));
+}
+
+// The names are tested and the entries appended under one lock: a writer
+// that starts while another holds it reads the names only once that one
+// has stored its own, so each name is stored once.
+TEST_F(AddressBookTest, TwoWritersAtOnceStoreEachNameOnce) {
+  std::vector<Entry> batch;
+  for (int i = 0; i < 200; ++i) batch.push_back({"Name " + std::to_string(i), "memo", ""});
+  AddressBook first(dbf(), AddressBook::Access::Shared);
+  first.cursor().lockAppends();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    bool ok = true;
+    try {
+      AddressBook second(dbf(), AddressBook::Access::Shared);
+      ok = second.addNew(batch, TakenName::Skip).back().kind == AddOutcome::Kind::Skipped;
+    } catch (...) {
+      ok = false;
+    }
+    _exit(ok ? 0 : 1);
+  }
+  usleep(300'000);  // the second writer is under way meanwhile
+  first.addNew(batch, TakenName::Skip);
+  first.cursor().unlockAppends();
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(entries().size(), 200u);
+  EXPECT_THROW(first.add({"name 7", "", ""}), xbase::Error);
 }
 
 TEST_F(AddressBookTest, WithoutItsTagTheNameRuleStillHolds) {

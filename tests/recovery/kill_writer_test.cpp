@@ -14,6 +14,8 @@
 #include <random>
 #include <string>
 
+#include "book/address_book.h"
+#include "book/name_tag.h"
 #include "book/table_layout.h"
 #include "support/temp_folder.h"
 #include "xbase/cursor.h"
@@ -158,6 +160,49 @@ TEST_F(KillWriterTest, RecordsStoredBeforeAKillSurviveIt) {
       ASSERT_TRUE(cursor->seek(xbase::asciiUpper(expected.name))) << expected.name;
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// An import killed while it loads in bulk leaves records the index lacks;
+// the table says so, shared opens refuse it, and the first exclusive open
+// (every cardlark-db command tries one) rebuilds the index and tells.
+TEST_F(KillWriterTest, AnImportKilledMidwayHasItsIndexRebuiltByTheNextOpen) {
+  constexpr int kCards = 40000, kKilledAt = 30000;  // past the first large write of records
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    try {
+      book::AddressBook importer(dbf(), book::AddressBook::Access::ExclusiveWhenFree);
+      importer.addAll(kCards, [](const auto& store) {
+        for (int i = 0; i < kCards; ++i) {
+          if (i == kKilledAt) ::_exit(0);
+          store(book::Entry{"Card " + std::to_string(i), "", "20261207"});
+        }
+      });
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "%s\n", e.what());
+    }
+    ::_exit(1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_TRUE(xbase::indexLagsBehind(dbf()));
+  EXPECT_THROW(xbase::Cursor::open(dbf(), xbase::OpenMode::Shared), xbase::Error);
+
+  EXPECT_NE(book::ensureNameTag(dbf()).note.find("rebuilt"), std::string::npos);
+  EXPECT_FALSE(xbase::indexLagsBehind(dbf()));
+  EXPECT_EQ(runTool("check " + dir_.string()), 0);
+  auto cursor = xbase::Cursor::open(dbf(), xbase::OpenMode::Shared);
+  const std::uint32_t stored = cursor->count();
+  EXPECT_GT(stored, 0u);
+  cursor->setOrder("ADDRESS");
+  std::uint32_t inOrder = 0;
+  for (cursor->first(); !cursor->eof(); cursor->skip()) ++inOrder;
+  EXPECT_EQ(inOrder, stored);
 }
 
 }  // namespace

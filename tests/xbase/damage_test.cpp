@@ -3,6 +3,7 @@
 // writes that fails midway. Nothing stored may be lost or hidden.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "temp_folder.h"
 #include "xbase/cursor.h"
@@ -123,6 +124,11 @@ TEST_F(Damage, APackJournalThatDoesNotVerifyIsKeptAndChangesNothing) {
     std::function<std::string(const std::string& packing)> journal;
   };
   const std::string otherTable = readFile(freshTable());
+  std::filesystem::path current;  // the table of the case under way
+  const auto memoRenamedToIndex = [&](const std::string& bytes) {
+    return testing::packJournalLine("ADDRESS.DBF.packing", "ADDRESS.DBF", bytes) +
+           testing::packJournalLine("ADDRESS.fpt", "ADDRESS.CDX", readFile(sibling(current, "ADDRESS.fpt")));
+  };
   const std::vector<Case> cases = {
       {"names an empty file, old form", "", [](const std::string&) { return "ADDRESS.DBF.packing\tADDRESS.DBF\n"; }},
       {"names an empty file, verified", "",
@@ -134,9 +140,10 @@ TEST_F(Damage, APackJournalThatDoesNotVerifyIsKeptAndChangesNothing) {
       {"garbage", otherTable, [](const std::string&) { return std::string("\x01\x02garbage\t\t\n", 12); }},
       {"size past 64 bits", otherTable,
        [](const std::string&) { return "ADDRESS.DBF.packing\tADDRESS.DBF\t123456789012345678901234\t0badc0de\n"; }},
+      {"memo file over the index", otherTable, memoRenamedToIndex},
   };
   for (const Case& c : cases) {
-    const auto path = freshTable();
+    const auto path = current = freshTable();
     writeFile(sibling(path, "ADDRESS.DBF.packing"), c.packing);
     writeFile(sibling(path, "ADDRESS.DBF.packed"), c.journal(c.packing));
     const auto before = filesOf(path);
@@ -147,6 +154,25 @@ TEST_F(Damage, APackJournalThatDoesNotVerifyIsKeptAndChangesNothing) {
     EXPECT_NE(faults[0].find("interrupted"), std::string::npos) << faults[0];
     EXPECT_EQ(filesOf(path), before) << c.what;
   }
+}
+
+// A journal without a complete line was cut while being written, before
+// any rename: it and the new files go, the table stays as it was. One that
+// is not a regular file is refused, never waited on.
+TEST_F(Damage, AJournalCutBeforeItsFirstLineIsDroppedAndAFifoRefused) {
+  for (const std::string journal : {"", "ADDRESS.DBF.pack"}) {
+    const auto path = freshTable();
+    const auto before = filesOf(path);
+    writeFile(sibling(path, "ADDRESS.DBF.packing"), readFile(path));
+    writeFile(sibling(path, "ADDRESS.fpt.packing"), "half a memo file");
+    writeFile(sibling(path, "ADDRESS.DBF.packed"), journal);
+    EXPECT_EQ(Cursor::open(path, OpenMode::Shared)->count(), std::uint32_t{kEntries});
+    EXPECT_EQ(filesOf(path), before) << journal;
+  }
+  const auto path = freshTable();
+  ASSERT_EQ(mkfifo(sibling(path, "ADDRESS.DBF.packed").c_str(), 0600), 0);
+  EXPECT_EQ(errorCodeOf([&] { Cursor::open(path, OpenMode::Shared); }), ErrorCode::Corrupt);
+  EXPECT_EQ(errorCodeOf([&] { tableInfo(path); }), ErrorCode::Corrupt);
 }
 
 TEST_F(Damage, AFailedPackRemovesItsNewFiles) {

@@ -381,6 +381,30 @@ TEST_F(Sharing, AppendsFromAnotherProcessAreSeen) {
   EXPECT_EQ(cursor->value("Info"), "written by the child");
 }
 
+// A writer stopped before its count write left whole records past the
+// count; a shared append takes them in with their keys, as an exclusive
+// open would, instead of writing over them.
+TEST_F(Sharing, ASharedAppendKeepsRecordsLyingPastTheCount) {
+  {
+    auto exclusive = open(OpenMode::Exclusive);
+    exclusive->createTag("Address", "upper(Name)");
+    for (const char* name : {"A", "B", "C", "D", "E"}) testing::addEntry(*exclusive, name);
+  }
+  std::string dbf = testing::readFile(path_);
+  writeLe32(dbf.data() + 4, 3);  // D and E lie past the count
+  testing::writeFile(path_, dbf);
+  auto reader = open();  // another user holds the table: no exclusive open takes them in
+  auto writer = open();
+  testing::addEntry(*writer, "F");
+  EXPECT_EQ(testing::walkNames(*reader), (std::vector<std::string>{"A", "B", "C", "D", "E", "F"}));
+  reader->setOrder("Address");
+  EXPECT_TRUE(reader->seek("D"));
+  EXPECT_EQ(testing::walkNames(*reader).size(), 6u);
+  reader.reset();
+  writer.reset();
+  EXPECT_TRUE(checkTable(path_).empty());
+}
+
 TEST_F(Sharing, ConcurrentAppendsFromTwoProcessesAllArrive) {
   {
     auto exclusive = open(OpenMode::Exclusive);
