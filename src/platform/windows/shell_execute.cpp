@@ -1,7 +1,9 @@
 #include "platform/windows/shell_execute.h"
 
-#include <shellapi.h>
+// windows.h first: shellapi.h needs its definitions.
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include "platform/windows/windows_text.h"
 
