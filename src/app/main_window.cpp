@@ -8,11 +8,13 @@
 #include "app/index_repair.h"
 #include "app/startup.h"
 #include "app/sync_offer.h"
+#include "book/name_tag.h"
 #include "contact/chooser_dialog.h"
 #include "contact/contact_actions.h"
 #include "maint/folder_dialog.h"
 #include "maint/maintenance_command.h"
 #include "platform/desktop_shell.h"
+#include "platform/dialogs.h"
 #include "platform/help_pages.h"
 #include "report/report_writer_command.h"
 #include "search/search_commands.h"
@@ -290,7 +292,18 @@ void TRuViv::ButtonNaturalClick() {
   ButtonAlpha->show();
 }
 
+// A table shown without its name tag (it could not be built at start-up,
+// another program had the table open) stays in the order entered, and the
+// user is told why.
 void TRuViv::ButtonAlphaClick() {
+  const std::string lack = book::nameTagLack(store::toFileSystemPath(dm_.tblAddress.filePath()));
+  if (!lack.empty()) {
+    platform::dialogs().information(QString::fromStdString(
+        lack +
+        "; the entries stay in the order entered until it is built (cardlark-db reindex DIR, or the next "
+        "start while no other program has the table open)"));
+    return;
+  }
   dm_.tblAddress.setIndexName(QString::fromLatin1(book::kTagName));
   if (dm_.tblAddress.indexName().isEmpty()) return;
   ButtonAlpha->hide();

@@ -15,7 +15,9 @@
 #include "app/index_repair.h"
 #include "platform/help_pages.h"
 #include "shop/store_links.h"
+#include "store/ansi_text.h"
 #include "window_fixture.h"
+#include "xbase/cursor.h"
 
 namespace {
 
@@ -144,6 +146,34 @@ TEST(MainWindow, OrderSwitchKeepsTheCurrentEntry) {
   EXPECT_TRUE(window.ButtonNatural->isVisible());
   EXPECT_FALSE(window.ButtonAlpha->isVisible());
   EXPECT_EQ(window.ZurGrid->visibleTexts(), QStringList({"Adam", "Bob", "Mike", "Zed"}));
+}
+
+// A table another program wrote without ADDRESS.CDX, held open elsewhere so
+// the tag cannot be built: the window says why, stays in the order entered,
+// and still refuses a second entry of a name (found by a walk).
+TEST(MainWindow, WithoutItsNameTagTheTableIsShownInTheOrderEnteredAndKeepsItsRules) {
+  WindowFixture f;
+  f.work.createAddressTable(false);
+  for (const char* name : {"Zed", "Adam"}) f.work.appendEntry(name);
+  const auto elsewhere = xbase::Cursor::open(store::toFileSystemPath(f.work.path()) / "ADDRESS.DBF",
+                                             xbase::OpenMode::Shared);
+  app::TRuViv& window = f.start();
+  ASSERT_FALSE(f.dialogs.boxes().empty());
+  EXPECT_TRUE(f.dialogs.boxes().back().text.contains("ADDRESS.CDX is missing"))
+      << f.dialogs.boxes().back().text.toStdString();
+  EXPECT_TRUE(window.ZurGrid->visibleTexts().mid(0, 2) == QStringList({"Zed", "Adam"}));
+
+  const std::size_t shown = f.dialogs.boxes().size();
+  QTest::mouseClick(window.ButtonAlpha, Qt::LeftButton);
+  ASSERT_EQ(f.dialogs.boxes().size(), shown + 1);
+  EXPECT_TRUE(f.dialogs.boxes().back().text.contains("stay in the order entered"));
+  EXPECT_TRUE(f.table().indexName().isEmpty());
+
+  f.table().append();
+  f.table().setText("Name", "adam");
+  EXPECT_FALSE(f.table().post());
+  EXPECT_EQ(f.dialogs.boxes().back().text, "ERROR! entry already exists for: adam");
+  f.table().cancel();
 }
 
 TEST(MainWindow, OrderSwitchFinishesTheEditLikeLeavingTheRecord) {
