@@ -78,7 +78,10 @@ void CursorImpl::storeMemos(bool appendOnly) {
         throw Error(ErrorCode::NotFound, "The memo file of " + path().filename().string() + " is missing");
       const std::uint32_t old = memoBlockOf(
           f, std::string_view(buffer_).substr(offset, static_cast<std::size_t>(f.length)));
-      block = !appendOnly && table_.fpt()->rewriteInPlace(old, text) ? old : table_.fpt()->append(text);
+      // Within a batch a memo is never rewritten in place: a rollback puts
+      // the memo file back by its length alone.
+      block = !appendOnly && !table_.inBatch() && table_.fpt()->rewriteInPlace(old, text) ? old
+                                                                                          : table_.fpt()->append(text);
     }
     buffer_.replace(offset, static_cast<std::size_t>(f.length), encodeMemoBlock(f, block));
   }
@@ -108,6 +111,7 @@ void CursorImpl::post() {
     endEdit();  // nothing of the buffer may reach a deleted record
     requireNotDeleted(old);
   }
+  table_.keepForRollback(recno_, old);
   storeMemos(false);
   table_.dbf().writeRecord(recno_, buffer_);
   if (table_.cdx()) {
@@ -176,6 +180,7 @@ void CursorImpl::deleteRecord() {
   table_.requireWritable();
   {
     LockGuard lock = table_.recordLock(recno_);
+    table_.keepForRollback(recno_);
     table_.dbf().writeDeletionFlag(recno_, '*');
   }
   // Deleted records keep their index entries until a pack; the walk skips them.
@@ -193,6 +198,7 @@ void CursorImpl::deleteRecords(const std::vector<std::uint32_t>& recnos) {
   std::optional<LockGuard> held;
   if (allThere) held = table_.recordRangeLock(sorted.front(), sorted.back());
   if (held) {
+    for (const std::uint32_t recno : sorted) table_.keepForRollback(recno);
     dbf.markDeleted(sorted);
   } else {
     for (const std::uint32_t recno : recnos) {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -127,6 +128,13 @@ class Table {
   void beginBatch();
   void endBatch();
   void rollbackBatch();
+  bool inBatch() const { return batch_ != nullptr; }
+  // Within a batch, before record `recno` (`bytes` as it stands) is
+  // rewritten or flagged: keeps those bytes for a rollback to write back.
+  // Nothing outside a batch, for records appended by it, or when kept
+  // already (the first bytes are the ones to restore).
+  void keepForRollback(std::uint32_t recno, std::string_view bytes);
+  void keepForRollback(std::uint32_t recno);
 
  private:
   // What a batch puts back (table_batch.cpp).
@@ -138,6 +146,7 @@ class Table {
     std::uint64_t fptSize = 0;
     std::string fptHeader;
     std::string cdx;
+    std::map<std::uint32_t, std::string> records;  // changed records as they were
   };
   void endMemoHolds() const;  // drops the reader and the held read lock
   void openFiles(std::optional<File> lockedDbf);

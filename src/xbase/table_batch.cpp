@@ -3,9 +3,10 @@
 // changes the index meanwhile (other writers wait), and notes what it
 // needs to put the files back: the table file's length, date, count and the
 // bytes after its last counted record, the memo file's length and header,
-// and the index file's bytes. A rollback restores them in that order: the
-// records leave the table with the table file's length, before anything
-// else is touched.
+// and the index file's bytes, and each counted record's bytes before the
+// batch first rewrites or flags it. A rollback restores them in that
+// order: the appended records leave the table with the table file's
+// length, before anything else is touched.
 
 #include "xbase/cdx/cdx_file.h"
 #include "xbase/dbf_bytes.h"
@@ -57,6 +58,17 @@ void Table::endBatch() {
   batchHeaderLock_.release();
 }
 
+void Table::keepForRollback(std::uint32_t recno, std::string_view bytes) {
+  if (!batch_ || recno == 0) return;
+  if (header().headerLength + std::uint64_t{recno} * header().recordLength > batch_->tailOffset) return;
+  batch_->records.try_emplace(recno, bytes);
+}
+
+void Table::keepForRollback(std::uint32_t recno) {
+  std::string bytes;
+  if (batch_ && !batch_->records.count(recno) && dbf_->readRecord(recno, bytes)) keepForRollback(recno, bytes);
+}
+
 void Table::rollbackBatch() {
   if (!batch_) return;
   const Snapshot& s = *batch_;
@@ -65,6 +77,8 @@ void Table::rollbackBatch() {
   File& dbf = dbf_->file();
   dbf.truncate(s.dbfSize);
   dbf.writeAt(s.tailOffset, s.tail);
+  for (const auto& [recno, bytes] : s.records)
+    dbf.writeAt(header().headerLength + std::uint64_t{recno - 1} * header().recordLength, bytes);
   dbf.writeAt(1, s.dateAndCount, sizeof s.dateAndCount);
   dbf_->refreshCount();
   if (fpt_) {
