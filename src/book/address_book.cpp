@@ -1,6 +1,9 @@
 #include "book/address_book.h"
 
+#include <unordered_set>
+
 #include "book/clock.h"
+#include "book/memo_lines.h"
 #include "book/name_key.h"
 #include "book/name_tag.h"
 #include "book/table_layout.h"
@@ -59,6 +62,25 @@ void storeEdited(xbase::Cursor& editing) {
 }
 
 void removeCurrent(xbase::Cursor& cursor) { cursor.deleteRecord(); }
+
+std::string joinedMemo(std::string_view kept, std::string_view other) {
+  const auto withoutTrailingBlanks = [](std::string_view line) {
+    while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
+    return line;
+  };
+  std::unordered_set<std::string_view> held;
+  for (const std::string_view line : memoLines(kept)) held.insert(withoutTrailingBlanks(line));
+  std::string joined(kept);
+  // A kept memo that ends with a line break has its last line ended.
+  bool lineOpen = !kept.empty() && kept.back() != '\n' && kept.back() != '\r';
+  for (const std::string_view line : memoLines(other)) {
+    if (held.count(withoutTrailingBlanks(line))) continue;
+    if (lineOpen) joined += "\r\n";
+    joined += line;
+    lineOpen = true;
+  }
+  return joined;
+}
 
 AddressBook::AddressBook(const std::filesystem::path& dbf, Access access)
     : cursor_(openTable(dbf, access)), codePage_(codepage::CodePage::fromMark(cursor_->codePageMark())) {
@@ -164,6 +186,29 @@ std::uint32_t AddressBook::append(std::uint32_t count, const EntrySource& source
   } catch (const xbase::Error& e) {
     cursor_->rollbackBatch();
     throw xbase::Error(e.code(), std::string(e.what()) + "; nothing was imported");
+  } catch (...) {
+    cursor_->rollbackBatch();
+    throw;
+  }
+}
+
+void AddressBook::merge(std::uint32_t keep, std::uint32_t other) {
+  const auto live = [&](std::uint32_t recno) {
+    cursor_->go(recno);
+    return !cursor_->deleted();
+  };
+  if (keep == other || !live(keep) || !live(other))
+    throw xbase::Error(xbase::ErrorCode::Argument, "cannot merge record " + std::to_string(other) + " into record " +
+                                                       std::to_string(keep) + ": not two live entries");
+  const Entry kept = entryAt(keep);
+  const Entry joined{kept.name, joinedMemo(kept.memo, cursor_->valueAt(other, memo_)), today()};
+  cursor_->beginBatch();
+  try {
+    cursor_->go(keep);
+    cursor_->beginEdit();
+    write(joined);
+    remove(other);
+    cursor_->commitBatch();
   } catch (...) {
     cursor_->rollbackBatch();
     throw;

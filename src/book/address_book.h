@@ -77,6 +77,12 @@ class AddressBook {
   // skipped or stored as "Name (2)". One outcome per entry, in order.
   std::vector<AddOutcome> addNew(const std::vector<Entry>& entries, TakenName taken);
 
+  // Joins the entry `other` into `keep`, two entries of one person: keep's
+  // name, the memos joined (joinedMemo), dated today; `other` is deleted.
+  // All or none. Error Argument when they are the same record or either
+  // is deleted.
+  void merge(std::uint32_t keep, std::uint32_t other);
+
  private:
   bool nameTaken(std::string_view name, std::uint32_t except);
   // addAll, telling `stored` the record number of each entry appended.
@@ -95,6 +101,11 @@ class AddressBook {
 // and stored. The window seeks nameIndexKey() beforehand to refuse a taken
 // name with its own message.
 void storeEdited(xbase::Cursor& editing);
+
+// `kept` followed by each line of `other` that `kept` does not hold
+// (trailing blanks aside), lines separated by CR LF: nothing either memo
+// says is lost, nothing both say is said twice.
+std::string joinedMemo(std::string_view kept, std::string_view other);
 void removeCurrent(xbase::Cursor& cursor);
 
 }  // namespace book

@@ -99,6 +99,28 @@ TEST_F(AddressBookTest, AFailedBatchStoresNothing) {
   EXPECT_EQ(entries(), (std::vector<Entry>{{"Kept", "", book::today()}}));
 }
 
+TEST_F(AddressBookTest, AMergeKeepsOneNameAndEveryMemoLineOnce) {
+  fixToday("20260307");
+  std::uint32_t keep = 0, other = 0;
+  {
+    AddressBook book(dbf(), AddressBook::Access::Shared);
+    keep = book.add({"Smith, Ann", "Phone 206-555-1234\r\nmet at the fair", ""});
+    book.add({"Lee", "", ""});
+    other = book.add({"Ann Smith (2)", "met at the fair  \r\nann@example.com\r\n\r\nowes a book", ""});
+    fixToday("20260308");
+    book.merge(keep, other);
+    EXPECT_THROW(book.merge(keep, other), xbase::Error);  // `other` is gone
+    EXPECT_THROW(book.merge(keep, keep), xbase::Error);
+  }
+  EXPECT_EQ(
+      entries(),
+      (std::vector<Entry>{
+          {"Smith, Ann", "Phone 206-555-1234\r\nmet at the fair\r\nann@example.com\r\n\r\nowes a book", "20260308"},
+          {"Lee", "", "20260307"}}));
+  EXPECT_EQ(joinedMemo("a\r\n", "b"), "a\r\nb");
+  EXPECT_EQ(joinedMemo("", "a\r\na"), "a\r\na");  // only lines the kept memo holds are left out
+}
+
 // The names are tested and the entries appended under one lock: a writer
 // that starts while another holds it reads the names only once that one
 // has stored its own, so each name is stored once.

@@ -112,6 +112,10 @@ const std::vector<Operation>& operations() {
                for (const auto& entry : entries) store(entry);
              });
        }},
+      {"Merge",
+       [](const fs::path& folder) {
+         book::AddressBook(folder / book::kTableName, book::AddressBook::Access::Shared).merge(4, 6);
+       }},
       {"Pack",
        [](const fs::path& folder) {
          xbase::Cursor::open(folder / book::kTableName, xbase::OpenMode::Exclusive)->pack();
@@ -250,7 +254,10 @@ TEST_P(FileFaults, EveryFailedCallFailsTheOperationAndKeepsTheData) {
         }
         if (crash) continue;  // the next start clears what a crash leaves
         EXPECT_EQ(folder.fileCount(), files) << where.str() << ": a file was left behind";
-        if (entriesOf(folder.path()) != before_) continue;  // it got as far as storing
+        if (entriesOf(folder.path()) != before_) {  // it got as far as storing, all of it
+          EXPECT_TRUE(entriesOf(folder.path()) == after_) << where.str() << ": stored in part";
+          continue;
+        }
         EXPECT_NO_THROW(operation.run(folder.path())) << where.str() << ": the next try fails";
         EXPECT_TRUE(entriesOf(folder.path()) == after_) << where.str();
       }

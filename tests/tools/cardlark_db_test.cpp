@@ -351,6 +351,28 @@ TEST(CardlarkDb, ContactsListsTheItemsOfLiveEntries) {
   EXPECT_EQ(missing.out, "");
 }
 
+// --- duplicates and merge
+
+TEST(CardlarkDb, DuplicatesListsGroupsWithReasonsAndMergeJoinsThem) {
+  Table t;
+  t.import("Smith, Ann\tTel (206) 555-1234\t\nLee\t\t\nAnn Smith (2)\tnew job\t\nRoy\tcell +1 206 555 1234\t\n");
+  const RunResult found = t.db("duplicates");
+  ASSERT_EQ(found.status, 0) << found.err;
+  EXPECT_EQ(found.out,
+            "group 1: records 1, 3, 4\n"
+            "  1\tSmith, Ann\n"
+            "  3\tAnn Smith (2)\n"
+            "  4\tRoy\n"
+            "  1 and 3: same name (annsmith)\n"
+            "  1 and 4: same phone number (2065551234)\n");
+  Table::expectOk(t.db("merge", {"1", "3"}));
+  Table::expectOk(t.db("merge", {"1", "4"}));
+  EXPECT_EQ(t.db("duplicates").status, 1);
+  EXPECT_NE(t.dump().find("Smith, Ann"), std::string::npos);
+  EXPECT_EQ(t.db("count").out, "2\n");
+  EXPECT_EQ(t.db("merge", {"1", "3"}).status, 2);  // 3 is gone
+}
+
 // --- search
 
 TEST(CardlarkDb, SearchFindsNamesAndMemosInAlphabeticalOrder) {
