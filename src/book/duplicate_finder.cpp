@@ -4,6 +4,8 @@
 #include <functional>
 #include <numeric>
 #include <string>
+#include <unordered_map>
+#include <utility>
 
 #include "book/contact_items.h"
 #include "book/finding_rules.h"
@@ -32,7 +34,9 @@ std::string_view withoutSuffixes(std::string_view name) {
     if (open == std::string_view::npos) return name;
     const std::string_view inside = name.substr(open + 2, name.size() - open - 3);
     const bool number = !inside.empty() && std::all_of(inside.begin(), inside.end(), isDigit);
-    if (!number && inside != "server") return name;
+    std::string word(inside);
+    for (char& c : word) c = lower(c);
+    if (!number && word != "server") return name;
     name = name.substr(0, open);
   }
 }
@@ -128,13 +132,36 @@ void DuplicateFinder::addKey(std::uint32_t entry, MatchKind kind, const std::str
   const std::uint64_t hash = std::hash<std::string>{}(key)*3 + static_cast<std::uint64_t>(kind);
   if (std::find(ownKeys_.begin(), ownKeys_.end(), hash) != ownKeys_.end()) return;  // written twice
   ownKeys_.push_back(hash);
-  const auto [slot, fresh] = slots_.try_emplace(hash, Slot{entry, 1});
-  if (fresh) return;
-  ++slot->second.holders;
+  Slot& slot = slotOf(hash);
+  if (slot.hash == 0) {
+    slot = {hash, entry, 1};
+    if (++used_ * 10 > slots_.size() * 7) grow();
+    return;
+  }
+  ++slot.holders;
   // A crowded key links nothing (groups() drops its links); no more of them
   // are kept than it takes to tell.
-  if (kind != MatchKind::Name && slot->second.holders > kCrowdedKey) return;
-  links_.push_back({slot->second.first, entry, hash, {recnos_[slot->second.first], recnos_[entry], kind, key}});
+  if (kind != MatchKind::Name && slot.holders > kCrowdedKey) return;
+  links_.push_back({slot.first, entry, hash, {recnos_[slot.first], recnos_[entry], kind, key}});
+}
+
+// The slot holding `hash`, or the free one where it belongs.
+const DuplicateFinder::Slot& DuplicateFinder::slotOf(std::uint64_t hash) const {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = static_cast<std::size_t>(hash) & mask;
+  while (slots_[at].hash != 0 && slots_[at].hash != hash) at = (at + 1) & mask;
+  return slots_[at];
+}
+
+DuplicateFinder::Slot& DuplicateFinder::slotOf(std::uint64_t hash) {
+  return const_cast<Slot&>(std::as_const(*this).slotOf(hash));
+}
+
+void DuplicateFinder::grow() {
+  std::vector<Slot> old(slots_.size() * 2);
+  old.swap(slots_);
+  for (const Slot& slot : old)
+    if (slot.hash != 0) slotOf(slot.hash) = slot;
 }
 
 std::vector<DuplicateGroup> DuplicateFinder::groups() const {
@@ -146,7 +173,7 @@ std::vector<DuplicateGroup> DuplicateFinder::groups() const {
   };
   std::vector<const Link*> kept;
   for (const Link& link : links_) {
-    if (link.reason.kind != MatchKind::Name && slots_.at(link.hash).holders > kCrowdedKey) continue;
+    if (link.reason.kind != MatchKind::Name && slotOf(link.hash).holders > kCrowdedKey) continue;
     kept.push_back(&link);
     const std::uint32_t a = root(link.first), b = root(link.second);
     if (a != b) parent[std::max(a, b)] = std::min(a, b);

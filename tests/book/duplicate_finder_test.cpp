@@ -19,6 +19,7 @@ TEST(DuplicateFinder, NamesFoldCaseBlanksPunctuationOrderAndSuffixes) {
       {"O'Brien, Sean", "Sean OBrien", true},
       {"Ann Smith (2)", "Ann Smith", true},
       {"Ann Smith (server)", "Smith, Ann (12)", true},
+      {"ANN SMITH (SERVER) (2)", "Ann Smith", true},
       {"M\xFCller, J\xF6rg", "J\xF6rg M\xFCller", true},
       {"Ann Smith (x)", "Ann Smith", false},  // only numbers and "server" are suffixes
       {"Ann Smithers", "Ann Smith", false},
