@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstring>
 
 namespace bench {
 namespace {
@@ -64,14 +65,32 @@ EntryGenerator::EntryGenerator(std::uint64_t seed, int averageMemoBytes)
 
 int EntryGenerator::pick(int n) { return static_cast<int>(random_() % static_cast<std::uint64_t>(n)); }
 
+// Four syllables from the serial number, so the word is unique up to
+// 80^4 entries and always 8 letters long.
+std::string EntryGenerator::uniqueWord() {
+  static constexpr char kConsonants[] = "bdfghklmnprstvwz";
+  static constexpr char kVowels[] = "aeiou";
+  std::string word;
+  std::uint64_t n = serial_++;
+  for (int i = 0; i < 4; ++i, n /= 80) {
+    word += kConsonants[n % 80 / 5];
+    word += kVowels[n % 5];
+  }
+  word[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(word[0])));
+  return word;
+}
+
 std::string EntryGenerator::personName() {
-  std::string name = std::string(kLastNames[pick(kLastNames.size())]) + ", " + kFirstNames[pick(kFirstNames.size())];
+  std::string last = kLastNames[pick(kLastNames.size())];
+  if (uniqueNames_) last += "-" + uniqueWord();
+  std::string name = last + ", " + kFirstNames[pick(kFirstNames.size())];
   if (pick(4) == 0) name += " " + std::string(1, static_cast<char>('A' + pick(26))) + ".";
   return name;
 }
 
 std::string EntryGenerator::firmName() {
   std::string name = std::string(kFirmWords[pick(kFirmWords.size())]) + " " + kFirmKinds[pick(kFirmKinds.size())];
+  if (uniqueNames_) name = uniqueWord() + " " + name;  // first, where cutting the name to 30 bytes keeps it
   std::string suffix = kFirmSuffixes[pick(kFirmSuffixes.size())];
   if (!suffix.empty()) name += " " + suffix;
   return name;
@@ -90,7 +109,13 @@ std::string EntryGenerator::emailAddress(const std::string& name) {
     if (std::isalpha(static_cast<unsigned char>(c))) local += static_cast<char>(std::tolower(c));
     if (local.size() >= 12) break;
   }
-  if (local.empty()) local = "info";
+  if (local.empty() || uniqueNames_) {
+    // The name's own word, which no other entry has.
+    const std::size_t word = name.find_first_of("-");
+    local = word != std::string::npos && name.find(',') != std::string::npos ? name.substr(word + 1, 8)
+                                                                             : name.substr(0, 8);
+    for (char& c : local) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
   return "E-mail: " + local + std::to_string(pick(100)) + "@" + kDomains[pick(kDomains.size())];
 }
 
@@ -137,6 +162,54 @@ Entry EntryGenerator::next() {
   std::snprintf(date, sizeof date, "%04d%02d%02d", year, month, day);
   entry.lastDate = date;
   return entry;
+}
+
+Entry EntryGenerator::duplicateOf(const Entry& original, int variant) {
+  static constexpr std::size_t kNameBytes = 30;
+  Entry copy = original;
+  copy.memo = memo(original.name);
+  const auto upperCased = [&] {
+    for (char& c : copy.name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return copy;
+  };
+  const auto suffixed = [&](const char* suffix) {
+    if (original.name.size() + std::strlen(suffix) > kNameBytes) return upperCased();
+    copy.name += suffix;
+    return copy;
+  };
+  switch (variant % 6) {
+    case 0: {
+      const std::size_t comma = original.name.find(", ");
+      if (comma == std::string::npos || original.name.back() == ')') return upperCased();
+      copy.name = original.name.substr(comma + 2) + " " + original.name.substr(0, comma);
+      return copy;
+    }
+    case 1: return suffixed(" (2)");
+    case 2: return suffixed(" (server)");
+    case 3: return upperCased();
+    case 4: {
+      // The first memo line is a phone number "(206) 555-1234" after a label.
+      std::string digits;
+      for (char c : original.memo.substr(0, original.memo.find('\r')))
+        if (std::isdigit(static_cast<unsigned char>(c))) digits += c;
+      if (digits.size() != 10) return upperCased();
+      const Entry other = next();
+      copy.name = other.name;
+      copy.memo = "Mobile +1 " + digits.substr(0, 3) + " " + digits.substr(3, 3) + " " + digits.substr(6) + "\r\n" +
+                  other.memo;
+      return copy;
+    }
+    default: {
+      const std::size_t at = original.memo.find("E-mail: ");
+      if (at == std::string::npos) return upperCased();
+      std::string address = original.memo.substr(at + 8, original.memo.find('\r', at) - at - 8);
+      for (char& c : address) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      const Entry other = next();
+      copy.name = other.name;
+      copy.memo = other.memo + "\r\nmail " + address;
+      return copy;
+    }
+  }
 }
 
 std::string importLine(const Entry& entry) {

@@ -21,6 +21,20 @@ class EntryGenerator {
   explicit EntryGenerator(std::uint64_t seed = 20261207, int averageMemoBytes = 300);
   Entry next();
 
+  // From now on every name (and e-mail address) is unique: a made-up
+  // surname of four syllables, counted up, joins each name. Names drawn
+  // from the short lists alone repeat often in a large table, and a
+  // duplicate finder's planted pairs must stand out from them.
+  void makeNamesUnique() { uniqueNames_ = true; }
+  // Another entry of the person `original` (generated with unique names),
+  // as imports, syncs and typing leave them; `variant` picks the way,
+  // counting round: "First Last" for "Last, First", a " (2)" or
+  // " (server)" suffix, the name upper-cased, or another name with the
+  // same phone number written "+1 206 555 1234" or the same e-mail
+  // address upper-cased. A way the original cannot take (no comma, no
+  // room for the suffix, no number) gives the upper-cased name.
+  Entry duplicateOf(const Entry& original, int variant);
+
  private:
   std::string personName();
   std::string firmName();
@@ -30,6 +44,10 @@ class EntryGenerator {
   std::string noteLine();
   std::string memo(const std::string& name);
   int pick(int n);
+  std::string uniqueWord();
+
+  bool uniqueNames_ = false;
+  std::uint64_t serial_ = 0;
 
   std::mt19937_64 random_;
   int averageMemoBytes_;
