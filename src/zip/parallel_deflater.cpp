@@ -2,6 +2,10 @@
 
 #include <zlib.h>
 
+#ifdef __linux__
+#include <sched.h>
+#endif
+
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -86,7 +90,17 @@ void ParallelDeflater::stopWorkers() {
   }
 }
 
-unsigned ParallelDeflater::defaultWorkers() { return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxWorkers); }
+unsigned ParallelDeflater::defaultWorkers() {
+  unsigned cores = std::thread::hardware_concurrency();
+#ifdef __linux__
+  // A process held to some of the cores (taskset, a container) counts only those.
+  cpu_set_t allowed;
+  if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+    cores = std::min(cores, static_cast<unsigned>(CPU_COUNT(&allowed)));
+  }
+#endif
+  return std::clamp(cores, 1u, kMaxWorkers);
+}
 
 void ParallelDeflater::work() {
   std::unique_ptr<RawDeflateStream> stream;

@@ -37,7 +37,7 @@ class ParallelDeflater {
   // returns the CRC-32 of all input.
   std::uint32_t finish();
 
-  // Worker threads for this machine: one per core, at most kMaxWorkers.
+  // Worker threads for this process: one per core it may run on, at most kMaxWorkers.
   static unsigned defaultWorkers();
 
   static constexpr std::size_t kParallelBlockSize = 128 * 1024;
