@@ -6,6 +6,8 @@
 #include <limits>
 #include <vector>
 
+#include "zip/parallel_deflater.h"
+#include "zip/raw_deflate.h"
 #include "zip/zip_error.h"
 
 namespace zip {
@@ -13,9 +15,9 @@ namespace zip {
 namespace {
 
 constexpr std::size_t kBlockSize = 256 * 1024;
-constexpr int kNormalDeflateLevel = 6;
-constexpr int kRawDeflateWindowBits = -15;  // negative: no zlib header, RFC 1951 data only
-constexpr int kDefaultMemoryLevel = 8;
+// Files smaller than this are deflated on the calling thread: starting the
+// workers would cost more than they save.
+constexpr std::uint64_t kParallelMinimumSize = 8 * ParallelDeflater::kParallelBlockSize;
 constexpr std::uint16_t kVersionNeededDeflated = 20;
 constexpr std::uint16_t kVersionNeededStored = 10;
 
@@ -36,35 +38,26 @@ struct DataResult {
 // Owns a raw-deflate stream for the span of one entry.
 class Deflater {
  public:
-  Deflater() {
-    if (deflateInit2(&stream_, kNormalDeflateLevel, Z_DEFLATED, kRawDeflateWindowBits, kDefaultMemoryLevel,
-                     Z_DEFAULT_STRATEGY) != Z_OK) {
-      throw ZipError(ZipErrorKind::Io, "Cannot start the deflate compressor");
-    }
-  }
-  ~Deflater() { deflateEnd(&stream_); }
-  Deflater(const Deflater&) = delete;
-  Deflater& operator=(const Deflater&) = delete;
-
   // Compresses one block of input (flushing everything when `finish`) into `out`.
   void run(ReplacementFile& out, const unsigned char* input, std::size_t length, bool finish,
            std::vector<unsigned char>& buffer, std::uint64_t& written) {
-    stream_.next_in = const_cast<unsigned char*>(input);
-    stream_.avail_in = static_cast<uInt>(length);
+    z_stream& stream = stream_.get();
+    stream.next_in = const_cast<unsigned char*>(input);
+    stream.avail_in = static_cast<uInt>(length);
     int result = Z_OK;
     do {
-      stream_.next_out = buffer.data();
-      stream_.avail_out = static_cast<uInt>(buffer.size());
-      result = deflate(&stream_, finish ? Z_FINISH : Z_NO_FLUSH);
+      stream.next_out = buffer.data();
+      stream.avail_out = static_cast<uInt>(buffer.size());
+      result = deflate(&stream, finish ? Z_FINISH : Z_NO_FLUSH);
       if (result == Z_STREAM_ERROR) throw ZipError(ZipErrorKind::Io, "The deflate compressor failed");
-      std::size_t produced = buffer.size() - stream_.avail_out;
+      std::size_t produced = buffer.size() - stream.avail_out;
       out.write(buffer.data(), produced);
       written += produced;
-    } while (stream_.avail_out == 0 || (finish && result != Z_STREAM_END));
+    } while (stream.avail_out == 0 || (finish && result != Z_STREAM_END));
   }
 
  private:
-  z_stream stream_{};
+  RawDeflateStream stream_;
 };
 
 DataResult deflateFile(ReplacementFile& out, PosixFile& source) {
@@ -80,6 +73,23 @@ DataResult deflateFile(ReplacementFile& out, PosixFile& source) {
     deflater.run(out, input.data(), got, got == 0, output, result.outputSize);
     if (got == 0) return result;
   }
+}
+
+// Deflates the rest of the file on `workers` threads straight into the output.
+DataResult deflateFileInParallel(ReplacementFile& out, PosixFile& source, unsigned workers) {
+  DataResult result;
+  ParallelDeflater deflater(workers, [&out, &result](const unsigned char* data, std::size_t length) {
+    out.write(data, length);
+    result.outputSize += length;
+  });
+  std::vector<unsigned char> input(kBlockSize);
+  while (std::size_t got = source.readSome(input.data(), input.size())) {
+    result.inputSize += got;
+    checkFits(result.inputSize, source.path());
+    deflater.add(input.data(), got);
+  }
+  if (result.inputSize > 0) result.crc = deflater.finish();
+  return result;
 }
 
 // Reads the whole file from its start in blocks, handing each to `use`;
@@ -108,7 +118,7 @@ DataResult storeFile(ReplacementFile& out, PosixFile& source) {
 
 }  // namespace
 
-void writeFileEntry(ReplacementFile& out, PosixFile& source, CentralEntry& entry) {
+void writeFileEntry(ReplacementFile& out, PosixFile& source, CentralEntry& entry, unsigned workers) {
   std::uint64_t headerOffset = out.position();
   checkFits(headerOffset, out.temporaryPath());
   entry.localHeaderOffset = static_cast<std::uint32_t>(headerOffset);
@@ -122,7 +132,8 @@ void writeFileEntry(ReplacementFile& out, PosixFile& source, CentralEntry& entry
 
   // Compress once straight into the output; when that came out larger than
   // the file (or the file was empty), go back and write the bytes stored.
-  DataResult data = deflateFile(out, source);
+  DataResult data = workers > 1 && source.size() >= kParallelMinimumSize ? deflateFileInParallel(out, source, workers)
+                                                                         : deflateFile(out, source);
   if (data.inputSize == 0 || data.outputSize > data.inputSize) {
     out.rewindTo(dataStart);
     data = storeFile(out, source);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "zip/parallel_deflater.h"
 #include "zip/posix_file.h"
 #include "zip/replacement_file.h"
 #include "zip/zip_records.h"
@@ -12,8 +13,10 @@ namespace zip {
 // in fixed-size blocks, so memory use does not grow with its size. On return
 // `entry` holds the method, version needed, CRC-32 and sizes actually written;
 // its name, stamp, attributes and extra field must be set by the caller and
-// its local header offset is set here.
-void writeFileEntry(ReplacementFile& out, PosixFile& source, CentralEntry& entry);
+// its local header offset is set here. Files of 1 MB and more are deflated
+// on `workers` threads (see ParallelDeflater) when there are several.
+void writeFileEntry(ReplacementFile& out, PosixFile& source, CentralEntry& entry,
+                    unsigned workers = ParallelDeflater::defaultWorkers());
 
 // The size and CRC-32 of a file's bytes, read from its start in blocks.
 struct FileChecksum {

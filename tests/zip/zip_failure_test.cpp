@@ -56,12 +56,13 @@ ZipErrorKind openErrorKind(const std::string& path, std::string* text = nullptr)
 
 TEST(ZipFailure, AWriteFailingAnywhereLeavesTheOldArchiveWhole) {
   TempFolder folder;
-  writeFile(folder / "ADDRESS.DBF", compressibleText(400000));
+  // The table file is large enough to be deflated on the worker threads.
+  writeFile(folder / "ADDRESS.DBF", compressibleText(1200000));
   writeFile(folder / "ADDRESS.fpt", randomBytes(100000));
   zip::backupFiles(folder / "KTdata.zip", book::filesToBackUp(folder.path()));
   const std::string old = readFile(folder / "KTdata.zip");
 
-  writeFile(folder / "ADDRESS.DBF", compressibleText(400100));
+  writeFile(folder / "ADDRESS.DBF", compressibleText(1200100));
   writeFile(folder / "ADDRESS.fpt", randomBytes(100100, 8));
   // Learn the new archive's size on a copy, to let writes fail in each part:
   // a local header, deflated data, stored data, the directory, the end record.

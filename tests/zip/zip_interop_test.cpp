@@ -44,6 +44,8 @@ class Interop : public ::testing::Test {
              {"ADDRESS.fpt", compressibleText(25000), 0, 20, 8},
              {"empty.fpt", "", 0, 10, 0},
              {"noise.bin", randomBytes(9000), 0, 10, 0},
+             // Large enough to be deflated in blocks on several threads.
+             {"MEMO.fpt", compressibleText(1500000) + randomBytes(600000) + compressibleText(900000), 0, 20, 8},
              {"Stra\xC3\x9F"
               "e.dbf",
               compressibleText(4000), 11, 20, 8}};
