@@ -105,12 +105,22 @@ std::size_t EntryBuffer::sharedKeyBytes(const WholeKey* begin, const WholeKey* e
 // the pad) are skipped at once, then the items are moved in place to the
 // bucket of the first byte that differs (each swapped straight to where its
 // bucket fills next) and each bucket is sorted on the bytes after. Past the
-// first pass a bucket is small and near in memory. Few items left, or the
-// whole key equal, end in a comparison sort.
+// first pass a bucket is small and near in memory. Few items left end in a
+// comparison sort; items of one key, in a sort of their record numbers.
 void EntryBuffer::sortWhole(WholeKey* begin, WholeKey* end, std::size_t depth) {
   constexpr std::size_t kFewItems = 48;
   if (static_cast<std::size_t>(end - begin) > kFewItems) depth = std::max(depth, sharedKeyBytes(begin, end));
-  if (static_cast<std::size_t>(end - begin) <= kFewItems || depth >= kWholeKeyBytes) {
+  if (depth >= kWholeKeyBytes) {
+    // One key throughout (a name many records share): only the record
+    // numbers need ordering, and they are sorted on their own.
+    std::vector<std::uint32_t> recnos;
+    recnos.reserve(static_cast<std::size_t>(end - begin));
+    for (const WholeKey* item = begin; item != end; ++item) recnos.push_back(item->recno);
+    std::sort(recnos.begin(), recnos.end());
+    for (std::size_t i = 0; i < recnos.size(); ++i) begin[i].recno = recnos[i];
+    return;
+  }
+  if (static_cast<std::size_t>(end - begin) <= kFewItems) {
     std::sort(begin, end, [](const WholeKey& a, const WholeKey& b) {
       for (std::size_t w = 0; w < 4; ++w)
         if (a.words[w] != b.words[w]) return a.words[w] < b.words[w];
