@@ -91,11 +91,16 @@ void EntryBuffer::addWhole(std::string_view key, std::uint32_t recno) {
   ++total_;
 }
 
-// The key bytes all items of [begin, end) share, counted from the start.
-std::size_t EntryBuffer::sharedKeyBytes(const WholeKey* begin, const WholeKey* end) {
+// The key bytes all items of [begin, end) share, counted from the start;
+// they share the `depth` bytes before `depth` < 32 already. Stops at the
+// first item that differs at `depth` (as most do in a bucket of many keys).
+std::size_t EntryBuffer::sharedKeyBytes(const WholeKey* begin, const WholeKey* end, std::size_t depth) {
+  const std::uint64_t atDepth = std::uint64_t{0xFF} << (56 - 8 * (depth % 8));
   std::uint64_t differ[4] = {};
-  for (const WholeKey* item = begin; item != end; ++item)
+  for (const WholeKey* item = begin; item != end; ++item) {
     for (std::size_t w = 0; w < 4; ++w) differ[w] |= item->words[w] ^ begin->words[w];
+    if (differ[depth / 8] & atDepth) return depth;
+  }
   for (std::size_t w = 0; w < 4; ++w)
     if (differ[w] != 0) return 8 * w + static_cast<std::size_t>(__builtin_clzll(differ[w])) / 8;
   return kWholeKeyBytes;
@@ -109,7 +114,8 @@ std::size_t EntryBuffer::sharedKeyBytes(const WholeKey* begin, const WholeKey* e
 // comparison sort; items of one key, in a sort of their record numbers.
 void EntryBuffer::sortWhole(WholeKey* begin, WholeKey* end, std::size_t depth) {
   constexpr std::size_t kFewItems = 48;
-  if (static_cast<std::size_t>(end - begin) > kFewItems) depth = std::max(depth, sharedKeyBytes(begin, end));
+  if (static_cast<std::size_t>(end - begin) > kFewItems && depth < kWholeKeyBytes)
+    depth = sharedKeyBytes(begin, end, depth);
   if (depth >= kWholeKeyBytes) {
     // One key throughout (a name many records share): only the record
     // numbers need ordering, and they are sorted on their own.
@@ -138,8 +144,17 @@ void EntryBuffer::sortWhole(WholeKey* begin, WholeKey* end, std::size_t depth) {
   std::copy(starts.begin(), starts.end() - 1, next.begin());
   for (std::size_t b = 0; b < 256; ++b) {
     for (; next[b] < starts[b + 1]; ++next[b]) {
+      // The item out of place is carried along its cycle in registers and
+      // put down once, where the cycle comes back to this bucket.
       WholeKey& here = begin[next[b]];
-      for (std::size_t t = byteOf(here); t != b; t = byteOf(here)) std::swap(here, begin[next[t]++]);
+      std::size_t t = byteOf(here);
+      if (t == b) continue;
+      WholeKey carried = here;
+      do {
+        std::swap(carried, begin[next[t]++]);
+        t = byteOf(carried);
+      } while (t != b);
+      here = carried;
     }
   }
   for (std::size_t b = 0; b < 256; ++b) sortWhole(begin + starts[b], begin + starts[b + 1], depth + 1);

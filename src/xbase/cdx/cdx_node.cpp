@@ -21,9 +21,19 @@ int bitWidth(std::uint64_t value) { return value == 0 ? 0 : 64 - __builtin_clzll
 
 std::uint64_t lowMask(int bits) { return bits >= 64 ? ~0ULL : ((1ULL << bits) - 1); }
 
+// Eight bytes at a time from the end: in a word read little endian the
+// last byte is the highest, so the pad bytes ending it are its leading
+// equal bytes.
 int trailingPad(std::string_view key, char pad) {
-  const std::size_t last = key.find_last_not_of(pad);
-  return static_cast<int>(last == std::string_view::npos ? key.size() : key.size() - 1 - last);
+  const std::uint64_t pads = 0x0101010101010101ULL * static_cast<unsigned char>(pad);
+  std::size_t end = key.size();
+  for (; end >= 8; end -= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, key.data() + end - 8, 8);
+    if (word != pads) return static_cast<int>(key.size() - end) + __builtin_clzll(word ^ pads) / 8;
+  }
+  while (end > 0 && key[end - 1] == pad) --end;
+  return static_cast<int>(key.size() - end);
 }
 
 // The bytes the first `limit` of `a` and `b` share from the start, compared
