@@ -37,6 +37,17 @@ void removeQuietly(const std::filesystem::path& path) {
   std::filesystem::remove(path, ec);
 }
 
+// The size and CRC-32 of a new file whose bytes past its first `head`
+// were written with their CRC-32 `bodyCrc` taken on the way: only the head
+// is read back. A file of another length than `head` + `body` is read whole.
+Digest digestWithBody(const File& file, std::uint64_t head, std::uint64_t body, std::uint32_t bodyCrc) {
+  if (file.size() != head + body) return digestOf(file.path());
+  std::string bytes(static_cast<std::size_t>(head), '\0');
+  file.readAt(0, bytes.data(), bytes.size());
+  const auto headCrc = crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
+  return {head + body, static_cast<std::uint32_t>(crc32_combine(headCrc, bodyCrc, static_cast<z_off_t>(body)))};
+}
+
 // Appends to a new file through a large buffer.
 class SequentialWriter {
  public:
@@ -127,16 +138,8 @@ class MemoCopier {
   Digest finish() {
     flushCopy();
     gathered_.flush();
-    std::string head = FptFile::headerImage(next_, blockSize_);
-    out_.writeAt(0, head.substr(0, 8));
-    head.resize(std::size_t{first_} * blockSize_, '\0');  // as FptFile::create wrote it
-    const std::uint64_t body = std::uint64_t{next_ - first_} * blockSize_;
-    Digest digest;
-    digest.size = head.size() + body;
-    digest.crc = static_cast<std::uint32_t>(
-        crc32_combine(crc32(0L, reinterpret_cast<const Bytef*>(head.data()), static_cast<uInt>(head.size())), crc_,
-                      static_cast<z_off_t>(body)));
-    return digest;
+    out_.writeAt(0, FptFile::headerImage(next_, blockSize_).substr(0, 8));
+    return digestWithBody(out_, std::uint64_t{first_} * blockSize_, std::uint64_t{next_ - first_} * blockSize_, crc_);
   }
 
  private:
@@ -231,7 +234,8 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
     renames.push_back({newFileOf(fptPath), fptPath, {}});
   }
 
-  SequentialWriter recordsOut(newDbfFile, header.headerLength);
+  auto recordsCrc = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
+  SequentialWriter recordsOut(newDbfFile, header.headerLength, &recordsCrc);
   std::uint32_t kept = 0;
   std::string record;
   old.forEachRecord([&](std::uint32_t, std::string_view source) {
@@ -252,6 +256,8 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
   recordsOut.flush();
   newDbfFile.writeAt(1, DbfHeader::dateAndCount(kept));
   newDbfFile.sync();
+  const Digest dbfDigest = digestWithBody(newDbfFile, header.headerLength,
+                                          std::uint64_t{kept} * header.recordLength + 1, recordsCrc);
   std::optional<Digest> memoDigest;
   if (memos) {
     memoDigest = memos->finish();
@@ -270,8 +276,9 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
     keepOwnerAndMode(newCdxPath, cdxPath);
     renames.push_back({newCdxPath, cdxPath, {}});
   }
-  for (std::size_t i = 0; i < renames.size(); ++i)  // the memo file second
-    renames[i].digest = i == 1 && memoDigest ? *memoDigest : digestOf(renames[i].from);
+  // The table file first, the memo file second; the index is read back.
+  for (std::size_t i = 0; i < renames.size(); ++i)
+    renames[i].digest = i == 0 ? dbfDigest : i == 1 && memoDigest ? *memoDigest : digestOf(renames[i].from);
   return renames;
 }
 
