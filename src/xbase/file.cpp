@@ -6,6 +6,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -132,6 +133,32 @@ void File::writeAt(std::uint64_t offset, const void* buffer, std::size_t n) {
       throwWriteError(fd_, "Cannot write", path_);
     }
     done += static_cast<std::size_t>(put);
+  }
+}
+
+void File::copyFrom(const File& source, std::uint64_t from, std::uint64_t offset, std::uint64_t n) {
+  while (n > 0) {
+    off64_t in = static_cast<off64_t>(from), out = static_cast<off64_t>(offset);
+    const ssize_t copied = fileio::calls.copy_file_range(source.fd_, &in, fd_, &out, n, 0);
+    if (copied < 0 && errno == EINTR) continue;
+    if (copied == 0) break;  // the source ends early: the read below says so
+    if (copied < 0) {
+      // Not across these file systems, or not at all on this system: the
+      // rest goes through a buffer.
+      if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) break;
+      throwWriteError(fd_, "Cannot write", path_);
+    }
+    from += static_cast<std::uint64_t>(copied);
+    offset += static_cast<std::uint64_t>(copied);
+    n -= static_cast<std::uint64_t>(copied);
+  }
+  constexpr std::uint64_t kPiece = 1 << 20;
+  std::string buffer(static_cast<std::size_t>(std::min(n, kPiece)), '\0');
+  for (std::uint64_t done = 0; done < n;) {
+    const auto piece = static_cast<std::size_t>(std::min(n - done, kPiece));
+    source.readAt(from + done, buffer.data(), piece);
+    writeAt(offset + done, buffer.data(), piece);
+    done += piece;
   }
 }
 

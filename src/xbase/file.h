@@ -37,6 +37,10 @@ class File {
   std::size_t readSomeAt(std::uint64_t offset, void* buffer, std::size_t n) const;
   void writeAt(std::uint64_t offset, const void* buffer, std::size_t n);
   void writeAt(std::uint64_t offset, std::string_view bytes) { writeAt(offset, bytes.data(), bytes.size()); }
+  // Copies n bytes at `from` in `source` to `offset` here: inside the
+  // kernel (copy_file_range) where the file systems allow it, else through
+  // a buffer. A source shorter than that throws Corrupt.
+  void copyFrom(const File& source, std::uint64_t from, std::uint64_t offset, std::uint64_t n);
   void truncate(std::uint64_t size);
   void sync();
   // Flushes the folder holding `path` (its renames and new names) to disk;

@@ -197,10 +197,17 @@ void FptFile::dropGathered() {
 }
 
 std::string FptReader::read(std::uint32_t block) {
+  const std::string_view stored = run(block);
+  return std::string(stored.substr(FptFile::kBlockHeaderSize, readBe32(stored.data() + 4)));
+}
+
+std::string_view FptReader::run(std::uint32_t block) {
   fpt_.requireRunHead(block, size_);
   const std::uint64_t offset = fpt_.runStart(block);
   const std::uint32_t length = fpt_.checkedLength(block, view(offset, FptFile::kBlockHeaderSize), size_);
-  return std::string(view(offset + FptFile::kBlockHeaderSize, length), length);
+  const std::uint64_t whole = blocksFor(FptFile::kBlockHeaderSize + length, fpt_.blockSize_) * fpt_.blockSize_;
+  const auto n = static_cast<std::size_t>(std::min(whole, size_ - offset));
+  return {view(offset, n), n};
 }
 
 const char* FptReader::view(std::uint64_t offset, std::size_t n) {

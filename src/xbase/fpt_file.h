@@ -95,6 +95,10 @@ class FptReader {
  public:
   explicit FptReader(const FptFile& fpt) : fpt_(fpt), size_(fpt.file().size()) {}
   std::string read(std::uint32_t block);
+  // The run of the memo at `block` as stored: its block header, its text
+  // and the padding to its last block, or to the end of the file when the
+  // run stops short of that. Valid until the next call.
+  std::string_view run(std::uint32_t block);
 
  private:
   // `n` bytes at `offset`, which the caller has checked lie in the file.

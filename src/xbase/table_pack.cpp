@@ -10,8 +10,11 @@
 #include <optional>
 #include <system_error>
 
+#include <zlib.h>
+
 #include "fileio/file_calls.h"
 #include "xbase/cdx/cdx_file.h"
+#include "xbase/dbf_bytes.h"
 #include "xbase/dbf_record.h"
 #include "xbase/error.h"
 #include "xbase/fpt_file.h"
@@ -34,24 +37,131 @@ void removeQuietly(const std::filesystem::path& path) {
   std::filesystem::remove(path, ec);
 }
 
+// The size and CRC-32 of a new file whose bytes past its first `head`
+// were written with their CRC-32 `bodyCrc` taken on the way: only the head
+// is read back. A file of another length than `head` + `body` is read whole.
+Digest digestWithBody(const File& file, std::uint64_t head, std::uint64_t body, std::uint32_t bodyCrc) {
+  if (file.size() != head + body) return digestOf(file.path());
+  std::string bytes(static_cast<std::size_t>(head), '\0');
+  file.readAt(0, bytes.data(), bytes.size());
+  const auto headCrc = crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
+  return {head + body, static_cast<std::uint32_t>(crc32_combine(headCrc, bodyCrc, static_cast<z_off_t>(body)))};
+}
+
 // Appends to a new file through a large buffer.
 class SequentialWriter {
  public:
-  SequentialWriter(File& file, std::uint64_t start) : file_(file), offset_(start) {}
+  // `crc`, when given, takes in the CRC-32 of every byte written.
+  SequentialWriter(File& file, std::uint64_t start, std::uint32_t* crc = nullptr)
+      : file_(file), offset_(start), crc_(crc) {}
   void write(std::string_view bytes) {
     buffer_.append(bytes);
     if (buffer_.size() >= kChunk) flush();
   }
   void flush() {
+    if (crc_)
+      *crc_ = static_cast<std::uint32_t>(
+          crc32(*crc_, reinterpret_cast<const Bytef*>(buffer_.data()), static_cast<uInt>(buffer_.size())));
     file_.writeAt(offset_, buffer_);
     offset_ += buffer_.size();
     buffer_.clear();
   }
+  // Goes on at `offset` (flushed; the bytes between were written otherwise).
+  void moveTo(std::uint64_t offset) { offset_ = offset; }
 
  private:
   File& file_;
   std::uint64_t offset_;
+  std::uint32_t* crc_;
   std::string buffer_;
+};
+
+// Writes the kept memos to the new memo file, one after another from its
+// first block. Runs stored as this engine writes them (a text run filling
+// its blocks) are taken as they are: a long stretch of kept runs lying side
+// by side in the old file is copied by the kernel without passing through
+// here, shorter ones (a few runs between deleted records, where a call per
+// stretch would cost more than it saves) are gathered and written in large
+// pieces. Any other run is written anew from its text. The CRC-32 of the new
+// file is kept on the way (the runs are read anyway for their lengths), so
+// the file need not be read back for the journal.
+class MemoCopier {
+ public:
+  MemoCopier(FptFile& old, File& out)
+      : in_(old),
+        old_(old.file()),
+        out_(out),
+        blockSize_(old.blockSize()),
+        first_(FptFile::firstBlock(blockSize_)),
+        next_(first_),
+        crc_(static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0))),
+        gathered_(out, std::uint64_t{first_} * blockSize_, &crc_) {}
+
+  // The new block of the memo at `oldBlock` (0: none).
+  std::uint32_t copy(std::uint32_t oldBlock) {
+    if (oldBlock == 0) return 0;
+    const std::string_view run = in_.run(oldBlock);
+    const std::uint32_t length = readBe32(run.data() + 4);
+    if (length == 0) return 0;
+    const std::uint64_t from = std::uint64_t{oldBlock} * blockSize_;
+    const bool asStored = readBe32(run.data()) == 1 && run.size() % blockSize_ == 0;
+    if (!asStored || from != stretchEnd_) {
+      flushCopy();
+      stretch_ = 0;
+    }
+    std::string image;
+    const std::string_view bytes =
+        asStored ? run : (image = FptFile::blockImage(run.substr(FptFile::kBlockHeaderSize, length), blockSize_));
+    const std::uint64_t at = std::uint64_t{next_} * blockSize_;
+    stretch_ += bytes.size();
+    stretchEnd_ = asStored ? from + bytes.size() : 0;
+    if (asStored && stretch_ > kKernelCopy) {
+      if (pending_ == 0) {
+        gathered_.flush();
+        copyFrom_ = from;
+        copyTo_ = at;
+      }
+      pending_ += bytes.size();
+      crc_ = static_cast<std::uint32_t>(
+          crc32(crc_, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+    } else {
+      flushCopy();
+      gathered_.write(bytes);  // its CRC-32 is taken when written
+    }
+    const std::uint32_t block = next_;
+    next_ += static_cast<std::uint32_t>(bytes.size() / blockSize_);
+    return block;
+  }
+
+  // Writes what is pending and the header's next free block; returns the
+  // new file's size and CRC-32.
+  Digest finish() {
+    flushCopy();
+    gathered_.flush();
+    out_.writeAt(0, FptFile::headerImage(next_, blockSize_).substr(0, 8));
+    return digestWithBody(out_, std::uint64_t{first_} * blockSize_, std::uint64_t{next_ - first_} * blockSize_, crc_);
+  }
+
+ private:
+  static constexpr std::uint64_t kKernelCopy = 64 << 10;  // a stretch copied by the kernel past this
+
+  void flushCopy() {
+    if (pending_ == 0) return;
+    out_.copyFrom(old_, copyFrom_, copyTo_, pending_);
+    gathered_.moveTo(copyTo_ + pending_);
+    pending_ = 0;
+  }
+
+  FptReader in_;
+  const File& old_;
+  File& out_;
+  std::uint32_t blockSize_;
+  std::uint32_t first_;
+  std::uint32_t next_;
+  std::uint32_t crc_;  // of the bytes written so far, in file order
+  SequentialWriter gathered_;
+  std::uint64_t stretch_ = 0, stretchEnd_ = 0;             // the old runs side by side so far
+  std::uint64_t copyFrom_ = 0, copyTo_ = 0, pending_ = 0;  // the part of them left to the kernel
 };
 
 void applyRenames(const Renames& renames) {
@@ -112,24 +222,20 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
   renames.push_back({newDbfPath, dbfPath, {}});
 
   std::unique_ptr<File> newFpt;
-  std::uint32_t nextBlock = 0;
-  const std::uint32_t blockSize = table.fpt() ? table.fpt()->blockSize() : 0;
-  std::unique_ptr<SequentialWriter> memoOut;
+  std::optional<MemoCopier> memos;
   if (table.fpt()) {
     const auto fptPath = table.fpt()->file().path();
     removeQuietly(newFileOf(fptPath));
     created.add(newFileOf(fptPath));
-    FptFile::create(newFileOf(fptPath), blockSize);
+    FptFile::create(newFileOf(fptPath), table.fpt()->blockSize());
     keepOwnerAndMode(newFileOf(fptPath), fptPath);
     newFpt = std::make_unique<File>(newFileOf(fptPath), File::Access::ReadWrite);
-    nextBlock = FptFile::firstBlock(blockSize);
-    memoOut = std::make_unique<SequentialWriter>(*newFpt, static_cast<std::uint64_t>(nextBlock) * blockSize);
+    memos.emplace(*table.fpt(), *newFpt);
     renames.push_back({newFileOf(fptPath), fptPath, {}});
   }
 
-  std::optional<FptReader> memoIn;
-  if (table.fpt()) memoIn.emplace(*table.fpt());
-  SequentialWriter recordsOut(newDbfFile, header.headerLength);
+  auto recordsCrc = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
+  SequentialWriter recordsOut(newDbfFile, header.headerLength, &recordsCrc);
   std::uint32_t kept = 0;
   std::string record;
   old.forEachRecord([&](std::uint32_t, std::string_view source) {
@@ -137,18 +243,10 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
     record.assign(source);
     for (std::size_t f = 0; f < header.fields.size(); ++f) {
       const FieldInfo& field = header.fields[f];
-      if (field.type != 'M' || !memoOut) continue;
+      if (field.type != 'M' || !memos) continue;
       const auto at = static_cast<std::size_t>(header.offsets[f]);
       const std::uint32_t oldBlock = memoBlockOf(field, source.substr(at, static_cast<std::size_t>(field.length)));
-      const std::string text = oldBlock == 0 ? std::string() : memoIn->read(oldBlock);
-      std::uint32_t block = 0;
-      if (!text.empty()) {
-        const std::string image = FptFile::blockImage(text, blockSize);
-        block = nextBlock;
-        nextBlock += static_cast<std::uint32_t>(image.size() / blockSize);
-        memoOut->write(image);
-      }
-      const std::string pointer = encodeMemoBlock(field, block);
+      const std::string pointer = encodeMemoBlock(field, memos->copy(oldBlock));
       record.replace(at, pointer.size(), pointer);
     }
     recordsOut.write(record);
@@ -158,9 +256,11 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
   recordsOut.flush();
   newDbfFile.writeAt(1, DbfHeader::dateAndCount(kept));
   newDbfFile.sync();
-  if (memoOut) {
-    memoOut->flush();
-    newFpt->writeAt(0, FptFile::headerImage(nextBlock, blockSize).substr(0, 8));
+  const Digest dbfDigest = digestWithBody(newDbfFile, header.headerLength,
+                                          std::uint64_t{kept} * header.recordLength + 1, recordsCrc);
+  std::optional<Digest> memoDigest;
+  if (memos) {
+    memoDigest = memos->finish();
     newFpt->sync();
   }
 
@@ -176,7 +276,9 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
     keepOwnerAndMode(newCdxPath, cdxPath);
     renames.push_back({newCdxPath, cdxPath, {}});
   }
-  for (Rename& r : renames) r.digest = digestOf(r.from);
+  // The table file first, the memo file second; the index is read back.
+  for (std::size_t i = 0; i < renames.size(); ++i)
+    renames[i].digest = i == 0 ? dbfDigest : i == 1 && memoDigest ? *memoDigest : digestOf(renames[i].from);
   return renames;
 }
 

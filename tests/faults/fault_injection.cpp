@@ -34,6 +34,12 @@ struct Hooks {
     active->record(fd, offset, static_cast<long long>(length));
     return ::pwrite(fd, buffer, length, offset);
   }
+  static ssize_t copyFileRange(int in, off64_t* inOffset, int out, off64_t* outOffset, std::size_t length,
+                               unsigned flags) {
+    if (active->fails(Call::Write)) return -1;
+    active->record(out, *outOffset, static_cast<long long>(length));
+    return ::copy_file_range(in, inOffset, out, outOffset, length, flags);
+  }
   static int ftruncate(int fd, off_t length) {
     if (active->fails(Call::Write)) return -1;
     struct stat st {};
@@ -57,7 +63,8 @@ struct Hooks {
 FaultInjection::FaultInjection() {
   if (active) throw std::logic_error("one FaultInjection at a time");
   active = this;
-  fileio::calls = {Hooks::write, Hooks::pwrite, Hooks::ftruncate, Hooks::fsync, Hooks::fsync, Hooks::rename};
+  fileio::calls = {Hooks::write, Hooks::pwrite, Hooks::ftruncate,    Hooks::fsync,
+                   Hooks::fsync, Hooks::rename, Hooks::copyFileRange};
 }
 
 FaultInjection::~FaultInjection() {

@@ -14,7 +14,7 @@
 
 namespace faults {
 
-enum class Call { Write, Flush, Rename };  // Write: write, pwrite, ftruncate
+enum class Call { Write, Flush, Rename };  // Write: write, pwrite, copy_file_range, ftruncate
 
 class FaultInjection {
  public:

@@ -144,5 +144,41 @@ TEST_F(Packing, ReindexAndPackLeaveAnIndexNoLargerThanAFreshBuild) {
   expectLikeAFreshBuild(*cursor);
 }
 
+// Memos lying side by side over a long stretch are copied as stored, and a
+// run this engine would not write (another type) is written anew: every
+// kept memo reads back, in exactly the blocks it needs.
+TEST_F(Packing, KeepsLongStretchesOfMemosAndRewritesForeignRuns) {
+  const auto memoOf = [](int i) {
+    return "memo " + std::to_string(i) + std::string(1000, static_cast<char>('a' + i % 26));
+  };
+  {
+    auto cursor = Cursor::open(path_, OpenMode::Exclusive);
+    for (int i = 0; i < 150; ++i) testing::addEntry(*cursor, "Long " + std::to_string(i), memoOf(i));
+  }
+  std::string fpt = testing::readFile(folder_ / "ADDRESS.fpt");
+  const std::size_t foreign = fpt.find(memoOf(70)) - 8;
+  fpt.replace(foreign, 4, std::string(4, '\0'));  // type 0
+  testing::writeFile(folder_ / "ADDRESS.fpt", fpt);
+  auto cursor = Cursor::open(path_, OpenMode::Exclusive);
+  std::vector<std::string> kept;
+  for (std::uint32_t recno = 11; recno <= 160; ++recno) {
+    const int i = static_cast<int>(recno) - 11;
+    cursor->go(recno);
+    if (i == 20 || i == 71 || i == 149)
+      cursor->deleteRecord();
+    else
+      kept.push_back(memoOf(i));
+  }
+  for (std::uint32_t recno = 1; recno <= 10; ++recno) {
+    cursor->go(recno);
+    cursor->deleteRecord();
+  }
+  cursor->pack();
+  std::vector<std::string> memos;
+  for (cursor->first(); !cursor->eof(); cursor->skip()) memos.push_back(cursor->value("Info"));
+  EXPECT_EQ(memos, kept);
+  EXPECT_EQ(memoSize(), (8 + kept.size() * ((kept[0].size() + 8 + 63) / 64)) * 64);
+}
+
 }  // namespace
 }  // namespace xbase

@@ -91,11 +91,16 @@ void EntryBuffer::addWhole(std::string_view key, std::uint32_t recno) {
   ++total_;
 }
 
-// The key bytes all items of [begin, end) share, counted from the start.
-std::size_t EntryBuffer::sharedKeyBytes(const WholeKey* begin, const WholeKey* end) {
+// The key bytes all items of [begin, end) share, counted from the start;
+// they share the `depth` bytes before `depth` < 32 already. Stops at the
+// first item that differs at `depth` (as most do in a bucket of many keys).
+std::size_t EntryBuffer::sharedKeyBytes(const WholeKey* begin, const WholeKey* end, std::size_t depth) {
+  const std::uint64_t atDepth = std::uint64_t{0xFF} << (56 - 8 * (depth % 8));
   std::uint64_t differ[4] = {};
-  for (const WholeKey* item = begin; item != end; ++item)
+  for (const WholeKey* item = begin; item != end; ++item) {
     for (std::size_t w = 0; w < 4; ++w) differ[w] |= item->words[w] ^ begin->words[w];
+    if (differ[depth / 8] & atDepth) return depth;
+  }
   for (std::size_t w = 0; w < 4; ++w)
     if (differ[w] != 0) return 8 * w + static_cast<std::size_t>(__builtin_clzll(differ[w])) / 8;
   return kWholeKeyBytes;
@@ -105,12 +110,23 @@ std::size_t EntryBuffer::sharedKeyBytes(const WholeKey* begin, const WholeKey* e
 // the pad) are skipped at once, then the items are moved in place to the
 // bucket of the first byte that differs (each swapped straight to where its
 // bucket fills next) and each bucket is sorted on the bytes after. Past the
-// first pass a bucket is small and near in memory. Few items left, or the
-// whole key equal, end in a comparison sort.
+// first pass a bucket is small and near in memory. Few items left end in a
+// comparison sort; items of one key, in a sort of their record numbers.
 void EntryBuffer::sortWhole(WholeKey* begin, WholeKey* end, std::size_t depth) {
   constexpr std::size_t kFewItems = 48;
-  if (static_cast<std::size_t>(end - begin) > kFewItems) depth = std::max(depth, sharedKeyBytes(begin, end));
-  if (static_cast<std::size_t>(end - begin) <= kFewItems || depth >= kWholeKeyBytes) {
+  if (static_cast<std::size_t>(end - begin) > kFewItems && depth < kWholeKeyBytes)
+    depth = sharedKeyBytes(begin, end, depth);
+  if (depth >= kWholeKeyBytes) {
+    // One key throughout (a name many records share): only the record
+    // numbers need ordering, and they are sorted on their own.
+    std::vector<std::uint32_t> recnos;
+    recnos.reserve(static_cast<std::size_t>(end - begin));
+    for (const WholeKey* item = begin; item != end; ++item) recnos.push_back(item->recno);
+    std::sort(recnos.begin(), recnos.end());
+    for (std::size_t i = 0; i < recnos.size(); ++i) begin[i].recno = recnos[i];
+    return;
+  }
+  if (static_cast<std::size_t>(end - begin) <= kFewItems) {
     std::sort(begin, end, [](const WholeKey& a, const WholeKey& b) {
       for (std::size_t w = 0; w < 4; ++w)
         if (a.words[w] != b.words[w]) return a.words[w] < b.words[w];
@@ -128,8 +144,17 @@ void EntryBuffer::sortWhole(WholeKey* begin, WholeKey* end, std::size_t depth) {
   std::copy(starts.begin(), starts.end() - 1, next.begin());
   for (std::size_t b = 0; b < 256; ++b) {
     for (; next[b] < starts[b + 1]; ++next[b]) {
+      // The item out of place is carried along its cycle in registers and
+      // put down once, where the cycle comes back to this bucket.
       WholeKey& here = begin[next[b]];
-      for (std::size_t t = byteOf(here); t != b; t = byteOf(here)) std::swap(here, begin[next[t]++]);
+      std::size_t t = byteOf(here);
+      if (t == b) continue;
+      WholeKey carried = here;
+      do {
+        std::swap(carried, begin[next[t]++]);
+        t = byteOf(carried);
+      } while (t != b);
+      here = carried;
     }
   }
   for (std::size_t b = 0; b < 256; ++b) sortWhole(begin + starts[b], begin + starts[b + 1], depth + 1);

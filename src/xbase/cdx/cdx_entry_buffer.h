@@ -56,7 +56,7 @@ class EntryBuffer {
   static constexpr std::size_t kWholeKeyBytes = 32;
   bool holdsWholeKeys() const { return keyLength_ <= kWholeKeyBytes; }
   void addWhole(std::string_view key, std::uint32_t recno);
-  static std::size_t sharedKeyBytes(const WholeKey* begin, const WholeKey* end);
+  static std::size_t sharedKeyBytes(const WholeKey* begin, const WholeKey* end, std::size_t depth);
   static void sortWhole(WholeKey* begin, WholeKey* end, std::size_t depth);
   // Hands out the held entries in order, each as its record bytes.
   void forEachHeldRecord(const std::function<void(const Byte* record)>& visit);

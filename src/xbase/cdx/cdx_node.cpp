@@ -17,17 +17,36 @@ constexpr std::uint16_t kAttrLeaf = 2;
   throw Error(ErrorCode::Corrupt, "Index node at " + std::to_string(offset) + ": " + what);
 }
 
-int bitWidth(std::uint64_t value) {
-  int bits = 0;
-  while (value >> bits) ++bits;
-  return bits;
-}
+int bitWidth(std::uint64_t value) { return value == 0 ? 0 : 64 - __builtin_clzll(value); }
 
 std::uint64_t lowMask(int bits) { return bits >= 64 ? ~0ULL : ((1ULL << bits) - 1); }
 
+// Eight bytes at a time from the end: in a word read little endian the
+// last byte is the highest, so the pad bytes ending it are its leading
+// equal bytes.
 int trailingPad(std::string_view key, char pad) {
+  const std::uint64_t pads = 0x0101010101010101ULL * static_cast<unsigned char>(pad);
+  std::size_t end = key.size();
+  for (; end >= 8; end -= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, key.data() + end - 8, 8);
+    if (word != pads) return static_cast<int>(key.size() - end) + __builtin_clzll(word ^ pads) / 8;
+  }
+  while (end > 0 && key[end - 1] == pad) --end;
+  return static_cast<int>(key.size() - end);
+}
+
+// The bytes the first `limit` of `a` and `b` share from the start, compared
+// eight at a time.
+int sharedPrefix(const char* a, const char* b, int limit) {
   int n = 0;
-  for (auto it = key.rbegin(); it != key.rend() && *it == pad; ++it) ++n;
+  for (; n + 8 <= limit; n += 8) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a + n, 8);
+    std::memcpy(&y, b + n, 8);
+    if (x != y) return n + __builtin_ctzll(x ^ y) / 8;  // the lowest differing byte (little endian)
+  }
+  while (n < limit && a[n] == b[n]) ++n;
   return n;
 }
 
@@ -69,8 +88,7 @@ Packing packEntry(const std::string* previous, int previousTrail, const std::str
   Packing p;
   p.trail = trailingPad(key, shape.pad);
   if (!previous) return p;
-  const int limit = std::min(shape.length - previousTrail, shape.length - p.trail);
-  while (p.dup < limit && (*previous)[static_cast<std::size_t>(p.dup)] == key[static_cast<std::size_t>(p.dup)]) ++p.dup;
+  p.dup = sharedPrefix(previous->data(), key.data(), std::min(shape.length - previousTrail, shape.length - p.trail));
   return p;
 }
 
