@@ -1,7 +1,7 @@
 // Fuzzes the reader of a pack's journal (ADDRESS.DBF.packed), which a table
 // open reads after a pack was interrupted: any text is either refused with
 // xbase::Error or read with every file it names verified. Beside it lie a
-// sound new table file F.DBF.new and a memo file F.fpt.new; the digest of a
+// sound packed table file F.DBF.packing and memo file F.fpt.packing; the digest of a
 // file is hard to guess, so "@T" and "@M" in the input stand for their size
 // and CRC-32 columns, which lets the fuzzer reach the checks after them.
 
@@ -33,15 +33,14 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::string table = writeDigested(
-      "F.DBF.new",
+      "F.DBF.packing",
       xbase::DbfHeader::forNewTable(xbase::parseFieldList("Name,Char,10;Info,Memo;")).serialize() + "\x1A");
-  static const std::string memo = writeDigested("F.fpt.new", std::string(512, '\0'));
+  static const std::string memo = writeDigested("F.fpt.packing", std::string(512, '\0'));
   std::string journal(reinterpret_cast<const char*>(data), size);
   replaceAll(journal, "@T", table);
   replaceAll(journal, "@M", memo);
-  fuzzing::writeFile("F.DBF.packed", reinterpret_cast<const std::uint8_t*>(journal.data()), journal.size());
   try {
-    xbase::verifiedJournal(fuzzing::folder() / "F.DBF");
+    xbase::verifiedJournal(fuzzing::folder() / "F.DBF", journal);
   } catch (const xbase::Error&) {
   }
   return 0;

@@ -13,10 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     for (const exchange::Card& card :
          exchange::readVCards(std::string_view(reinterpret_cast<const char*>(data), size))) {
-      const exchange::Entry entry = exchange::entryFromCard(card, codePage).entry;
+      const book::Entry entry = exchange::entryFromCard(card, codePage).entry;
       std::string out;
       exchange::appendCard(out, entry, codePage);
-      const exchange::Entry back = exchange::entryFromCard(exchange::readVCards(out).at(0), codePage).entry;
+      const book::Entry back = exchange::entryFromCard(exchange::readVCards(out).at(0), codePage).entry;
       if (back.name != entry.name || back.memo != entry.memo) __builtin_trap();
     }
   } catch (const exchange::ReadError&) {
