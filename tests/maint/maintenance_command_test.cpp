@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -111,19 +114,23 @@ TEST_F(MaintenanceCommandTest, PacksAsksThenArchivesBothTableFilesInTheProgramFo
   EXPECT_EQ(zip.entry(1).name, "ADDRESS.fpt");
   EXPECT_EQ(zip.entry(0).uncompressedSize, QFile(folder.filePath("ADDRESS.DBF")).size());
 
-  // A second run with nothing changed says the same and keeps the archive.
-  const QByteArray before = [&] {
-    QFile f(archive);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-  }();
+  // A second run with nothing changed says the same and keeps what the
+  // archive holds. (Its pack rewrites the table files, so their stamps move
+  // to a later two-second step when the run crosses one, and the entries are
+  // then stored again with the same bytes.)
+  const auto contents = [&] {
+    const zip::ZipArchive again = zip::ZipArchive::open(archive.toStdString());
+    std::vector<std::tuple<std::string, std::uint32_t, std::uint32_t>> held;
+    for (std::size_t i = 0; i < again.entryCount(); ++i)
+      held.emplace_back(again.entry(i).name, again.entry(i).crc32, again.entry(i).uncompressedSize);
+    return held;
+  };
+  const auto before = contents();
   dialogs.clear();
   dialogs.queueAnswer(true);
   command.ToolsSpeedClick();
   EXPECT_EQ(dialogs.texts(), (QStringList{kQuestion, successText(archive)}));
-  QFile after(archive);
-  ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-  EXPECT_EQ(after.readAll(), before);
+  EXPECT_EQ(contents(), before);
 }
 
 // With the program's long work the pack and the backup run on a worker
