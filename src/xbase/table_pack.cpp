@@ -10,8 +10,7 @@
 #include <optional>
 #include <system_error>
 
-#include <zlib.h>
-
+#include "checksum/crc32.h"
 #include "fileio/file_calls.h"
 #include "xbase/cdx/cdx_file.h"
 #include "xbase/dbf_bytes.h"
@@ -44,8 +43,8 @@ Digest digestWithBody(const File& file, std::uint64_t head, std::uint64_t body, 
   if (file.size() != head + body) return digestOf(file.path());
   std::string bytes(static_cast<std::size_t>(head), '\0');
   file.readAt(0, bytes.data(), bytes.size());
-  const auto headCrc = crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
-  return {head + body, static_cast<std::uint32_t>(crc32_combine(headCrc, bodyCrc, static_cast<z_off_t>(body)))};
+  const auto headCrc = checksum::crc32(0, bytes.data(), bytes.size());
+  return {head + body, checksum::crc32Combine(headCrc, bodyCrc, body)};
 }
 
 // Appends to a new file through a large buffer.
@@ -60,8 +59,7 @@ class SequentialWriter {
   }
   void flush() {
     if (crc_)
-      *crc_ = static_cast<std::uint32_t>(
-          crc32(*crc_, reinterpret_cast<const Bytef*>(buffer_.data()), static_cast<uInt>(buffer_.size())));
+      *crc_ = checksum::crc32(*crc_, buffer_.data(), buffer_.size());
     file_.writeAt(offset_, buffer_);
     offset_ += buffer_.size();
     buffer_.clear();
@@ -94,7 +92,7 @@ class MemoCopier {
         blockSize_(old.blockSize()),
         first_(FptFile::firstBlock(blockSize_)),
         next_(first_),
-        crc_(static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0))),
+        crc_(0),
         gathered_(out, std::uint64_t{first_} * blockSize_, &crc_) {}
 
   // The new block of the memo at `oldBlock` (0: none).
@@ -122,8 +120,7 @@ class MemoCopier {
         copyTo_ = at;
       }
       pending_ += bytes.size();
-      crc_ = static_cast<std::uint32_t>(
-          crc32(crc_, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+      crc_ = checksum::crc32(crc_, bytes.data(), bytes.size());
     } else {
       flushCopy();
       gathered_.write(bytes);  // its CRC-32 is taken when written
@@ -234,7 +231,7 @@ Renames writeNewFiles(Table& table, const std::vector<const TagRule*>& rules, Fi
     renames.push_back({newFileOf(fptPath), fptPath, {}});
   }
 
-  auto recordsCrc = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
+  std::uint32_t recordsCrc = 0;
   SequentialWriter recordsOut(newDbfFile, header.headerLength, &recordsCrc);
   std::uint32_t kept = 0;
   std::string record;

@@ -5,7 +5,6 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "checksum/crc32.h"
 #include "xbase/dbf_file.h"
 #include "xbase/error.h"
 #include "xbase/table_files.h"
@@ -76,13 +76,11 @@ std::filesystem::path packJournalOf(const std::filesystem::path& dbfPath) {
 Digest digestOf(const std::filesystem::path& path) {
   File file(path, File::Access::ReadOnly);
   Digest digest;
-  digest.crc = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
   std::string chunk(kChunk, '\0');
   for (;;) {
     const std::size_t got = file.readSomeAt(digest.size, chunk.data(), chunk.size());
     if (got == 0) break;
-    digest.crc = static_cast<std::uint32_t>(
-        crc32(digest.crc, reinterpret_cast<const Bytef*>(chunk.data()), static_cast<uInt>(got)));
+    digest.crc = checksum::crc32(digest.crc, chunk.data(), got);
     digest.size += got;
   }
   return digest;

@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "checksum/crc32.h"
 #include "zip/parallel_deflater.h"
 #include "zip/raw_deflate.h"
 #include "zip/zip_error.h"
@@ -64,12 +65,11 @@ DataResult deflateFile(ReplacementFile& out, PosixFile& source) {
   DataResult result;
   Deflater deflater;
   std::vector<unsigned char> input(kBlockSize), output(kBlockSize);
-  result.crc = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
   for (;;) {
     std::size_t got = source.readSome(input.data(), input.size());
     result.inputSize += got;
     checkFits(result.inputSize, source.path());
-    result.crc = static_cast<std::uint32_t>(crc32(result.crc, input.data(), static_cast<uInt>(got)));
+    result.crc = checksum::crc32(result.crc, input.data(), got);
     deflater.run(out, input.data(), got, got == 0, output, result.outputSize);
     if (got == 0) return result;
   }
@@ -98,12 +98,11 @@ template <typename Use>
 DataResult readWhole(PosixFile& source, Use use) {
   DataResult result;
   std::vector<unsigned char> block(kBlockSize);
-  result.crc = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
   source.rewind();
   while (std::size_t got = source.readSome(block.data(), block.size())) {
     result.inputSize += got;
     checkFits(result.inputSize, source.path());
-    result.crc = static_cast<std::uint32_t>(crc32(result.crc, block.data(), static_cast<uInt>(got)));
+    result.crc = checksum::crc32(result.crc, block.data(), got);
     use(block.data(), got);
   }
   return result;

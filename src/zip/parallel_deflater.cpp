@@ -10,6 +10,7 @@
 #include <cstring>
 #include <exception>
 
+#include "checksum/crc32.h"
 #include "zip/raw_deflate.h"
 #include "zip/zip_error.h"
 
@@ -36,7 +37,7 @@ struct ParallelDeflater::Block {
   const unsigned char* data() const { return input.data() + dictionaryLength; }
 
   void compress(z_stream& stream) {
-    crc = static_cast<std::uint32_t>(crc32(0L, data(), static_cast<uInt>(dataLength)));
+    crc = checksum::crc32(0, data(), dataLength);
     if (deflateReset(&stream) != Z_OK ||
         (dictionaryLength > 0 &&
          deflateSetDictionary(&stream, input.data(), static_cast<uInt>(dictionaryLength)) != Z_OK)) {
@@ -66,7 +67,7 @@ ParallelDeflater::ParallelDeflater(unsigned workers, Sink sink)
     : sink_(std::move(sink)),
       maxInFlight_(4 * std::clamp(workers, 1u, kMaxWorkers)),
       filling_(std::make_unique<Block>()),
-      crc_(static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0))) {
+      crc_(0) {
   workers = std::clamp(workers, 1u, kMaxWorkers);
   workers_.reserve(workers);
   try {
@@ -173,7 +174,7 @@ void ParallelDeflater::writeFront() {
   }
   if (block.error) std::rethrow_exception(block.error);
   sink_(block.output.data(), block.outputLength);
-  crc_ = static_cast<std::uint32_t>(crc32_combine(crc_, block.crc, static_cast<z_off_t>(block.dataLength)));
+  crc_ = checksum::crc32Combine(crc_, block.crc, block.dataLength);
   spare_.push_back(std::move(inOrder_.front()));
   inOrder_.pop_front();
 }

@@ -18,7 +18,7 @@ namespace zip {
 // primed with the last 32 KB of the block before it as preset dictionary so
 // matches still reach back across the cut, and ended with a sync flush (the
 // last one with a finish), so the joined blocks form one ordinary raw-deflate
-// stream. The CRC-32s of the blocks are joined with crc32_combine. At most
+// stream. The blocks' CRC-32s are joined into the stream's. At most
 // four blocks per worker are in flight (about 300 KB each), so memory stays
 // bounded, under 20 MB with the most workers, whatever the input's size.
 class ParallelDeflater {
