@@ -58,8 +58,7 @@ class SequentialWriter {
     if (buffer_.size() >= kChunk) flush();
   }
   void flush() {
-    if (crc_)
-      *crc_ = checksum::crc32(*crc_, buffer_.data(), buffer_.size());
+    if (crc_) *crc_ = checksum::crc32(*crc_, buffer_.data(), buffer_.size());
     file_.writeAt(offset_, buffer_);
     offset_ += buffer_.size();
     buffer_.clear();
