@@ -70,13 +70,15 @@ class ReportWriterTest : public AddressTableTest {
   int dialogsShown = 0;
   RecordChoice nextChoice = RecordChoice::All;
   ReportWriterCommand command{dm,
-                              {[this] { return marks; }, [] { return QStringLiteral("Kestrane 3.0 Cardlark"); },
+                              {[this] { return marks; },
+                               [] { return QStringLiteral("Kestrane 3.0 Cardlark"); },
                                [this](TRecRange& dialog) {
                                  ++dialogsShown;
                                  dialog.RangeItems[static_cast<std::size_t>(nextChoice)]->setChecked(true);
                                  dialog.BitBtn1Click();
                                  return dialog.result();
-                               }},
+                               },
+                               {}},
                               nullptr};
   bool previewShown = false;
   QStringList reported;
