@@ -199,6 +199,7 @@ TEST_F(ReportWriterTest, PageWidthZoomFitsWhenShownAndOnEveryResize) {
   runCommand([&](ReportPreview& preview) {
     auto* scroll = preview.findChild<QScrollArea*>();
     const auto measure = [&] {
+      QCoreApplication::processEvents();  // the scroll bars follow the page's new size
       spare << scroll->viewport()->width() - scroll->widget()->width();
       EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
     };
