@@ -128,8 +128,12 @@ void TRuViv::createToolbar() {
        [](const QString& dataFolder) { offerSync(dataFolder); }},
       this);
   connect(ToolsSpeed, &QToolButton::clicked, maintenance, &maint::MaintenanceCommand::ToolsSpeedClick);
-  auto* reportWriter = new report::ReportWriterCommand(
-      dm_, {[this] { return ZurGrid->selectedRows(); }, [this] { return windowTitle(); }, {}}, this);
+  auto* reportWriter = new report::ReportWriterCommand(dm_,
+                                                       {[this] { return ZurGrid->selectedRows(); },
+                                                        [this] { return windowTitle(); },
+                                                        {},
+                                                        [this] { return ZurGrid->markedEnds(); }},
+                                                       this);
   connect(buttonRW, &QToolButton::clicked, reportWriter, &report::ReportWriterCommand::buttonRWClick);
 }
 

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPageLayout>
 #include <QPainter>
@@ -16,6 +17,7 @@
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QToolBar>
@@ -97,6 +99,7 @@ ReportPreview::ReportPreview(const QString& title, const PageSetup& setup, PageP
   scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   view_ = new PageView(*this);
   scroll_->setWidget(view_);
+  scroll_->installEventFilter(this);
   layout->addWidget(scroll_, 1);
 
   auto* statusLine = new QHBoxLayout;
@@ -224,8 +227,14 @@ void ReportPreview::showPage(int number) {
 
 void ReportPreview::setZoom(Zoom zoom) {
   zoom_ = zoom;
-  const QSize room = scroll_->viewport()->size() - QSize(2 * kViewMargin, 2 * kViewMargin);
-  const double byWidth = room.width() / setup_.paperWidth;
+  // The room without scroll bars; a page fitted to the width and taller
+  // than the view leaves room for the vertical one.
+  QSize room = scroll_->maximumViewportSize() - QSize(2 * kViewMargin, 2 * kViewMargin);
+  double byWidth = room.width() / setup_.paperWidth;
+  if (zoom == Zoom::Width && setup_.paperHeight * byWidth > room.height()) {
+    room.rwidth() -= scroll_->verticalScrollBar()->sizeHint().width();
+    byWidth = room.width() / setup_.paperWidth;
+  }
   switch (zoom) {
     case Zoom::Fit: view_->dotsPerTenth = std::min(byWidth, room.height() / setup_.paperHeight); break;
     case Zoom::Actual: view_->dotsPerTenth = logicalDpiX() / 254.0; break;
@@ -234,6 +243,11 @@ void ReportPreview::setZoom(Zoom zoom) {
   view_->dotsPerTenth = std::max(view_->dotsPerTenth, 0.05);
   view_->resizeToPaper();
   toolActions().at(static_cast<int>(zoom))->setChecked(true);
+}
+
+bool ReportPreview::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == scroll_ && event->type() == QEvent::Resize && zoom_ != Zoom::Actual) setZoom(zoom_);
+  return QWidget::eventFilter(watched, event);
 }
 
 // --- closing
@@ -271,6 +285,10 @@ void ReportPreview::printerSetup() {
 
 void ReportPreview::print() {
   finishProducing();
+  if (pageCount() == 0) {
+    platform::dialogs().message(QString::fromLatin1(kNothingToPrintMessage));
+    return;
+  }
   QPrinter& p = printer();
   if (p.outputFormat() == QPrinter::PdfFormat && p.outputFileName().isEmpty()) {
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Print to PDF file"), QString(), kPdfFilter);
@@ -324,6 +342,16 @@ void ReportPreview::saveTo(const QString& path, FileKind kind) {
   }
 }
 
+QString ReportPreview::pathWithExtension(const QString& typed, FileKind kind) {
+  if (!QFileInfo(typed).suffix().isEmpty()) return typed;
+  switch (kind) {
+    case FileKind::PreparedReport: return typed + QStringLiteral(".clr");
+    case FileKind::Text: return typed + QStringLiteral(".txt");
+    case FileKind::Pdf: return typed + QStringLiteral(".pdf");
+  }
+  return typed;
+}
+
 void ReportPreview::save() {
   QString chosen = kPreparedFilter;
   const QString path = QFileDialog::getSaveFileName(
@@ -334,7 +362,7 @@ void ReportPreview::save() {
   if (chosen == kTextFilter) kind = FileKind::Text;
   if (chosen == kPdfFilter) kind = FileKind::Pdf;
   try {
-    saveTo(path, kind);
+    saveTo(pathWithExtension(path, kind), kind);
   } catch (const std::exception& e) {
     showError(QString::fromStdString(e.what()));
   }

@@ -27,6 +27,8 @@ namespace report {
 
 class PageView;
 
+inline constexpr char kNothingToPrintMessage[] = "The report has no pages: there is nothing to print.";
+
 // How far page production has come, out of `maximum` (0: unknown).
 struct PreviewProgress {
   std::function<int()> done;
@@ -62,6 +64,9 @@ class ReportPreview : public QWidget {
 
   // Writes the report as `kind`; throws ReportOutputError.
   void saveTo(const QString& path, FileKind kind);
+  // The name typed in the Save dialog with the kind's extension added when
+  // it has none, so that the Load dialog (and other programs) know the file.
+  static QString pathWithExtension(const QString& typed, FileKind kind);
   // Shows a prepared-report file in place of the current report; a damaged
   // file is refused with an error box and the current report stays.
   bool loadFrom(const QString& path);
@@ -77,6 +82,8 @@ class ReportPreview : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Fits the page again when the view changes size under a fitting zoom.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void createToolbar();

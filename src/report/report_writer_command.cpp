@@ -27,6 +27,8 @@ std::string upper(const QByteArray& name) { return book::nameKey(name.toStdStrin
 ReportWriterCommand::ReportWriterCommand(store::TDM& dm, Hooks hooks, QWidget* parent)
     : QObject(parent), dm_(dm), hooks_(std::move(hooks)), parent_(parent) {
   if (!hooks_.showDialog) hooks_.showDialog = [](TRecRange& dialog) { return dialog.exec(); };
+  if (!hooks_.markedRows) hooks_.markedRows = [] { return QList<store::Bookmark>(); };
+  if (!hooks_.markedEnds) hooks_.markedEnds = hooks_.markedRows;
 }
 
 void ReportWriterCommand::buttonRWClick() {
@@ -75,9 +77,8 @@ void ReportWriterCommand::run() {
   restoreMainCursor(savedKey);
 }
 
-QList<QByteArray> ReportWriterCommand::markedNames() {
+QList<QByteArray> ReportWriterCommand::namesOf(const QList<store::Bookmark>& rows) {
   store::EngineTable& main = dm_.tblAddress;
-  const QList<store::Bookmark> rows = hooks_.markedRows ? hooks_.markedRows() : QList<store::Bookmark>();
   QList<QByteArray> names;
   if (rows.isEmpty()) return names;
   store::ControlsDisabled quiet(main);
@@ -107,7 +108,7 @@ bool ReportWriterCommand::chooseRecords(int choice, const QByteArray& savedKey) 
   switch (static_cast<RecordChoice>(choice)) {
     case RecordChoice::Current: expression = currentExpression(upper(savedKey)); break;
     case RecordChoice::Range: {
-      const QList<QByteArray> ends = markedNames();
+      const QList<QByteArray> ends = namesOf(hooks_.markedEnds());
       if (ends.size() != 2) {
         platform::dialogs().message(QString::fromLatin1(kNoRangeMessage));
         return false;
@@ -116,7 +117,7 @@ bool ReportWriterCommand::chooseRecords(int choice, const QByteArray& savedKey) 
       break;
     }
     case RecordChoice::Selected: {
-      const QList<QByteArray> marked = markedNames();
+      const QList<QByteArray> marked = namesOf(hooks_.markedRows());
       if (marked.isEmpty()) {
         platform::dialogs().message(QString::fromLatin1(kNoSelectionMessage));
         return false;

@@ -36,6 +36,8 @@ class ReportWriterCommand : public QObject {
     std::function<QString()> caption;                    // the main window's caption
     // Shows the dialog modally; returns its result (default: exec()).
     std::function<int(TRecRange&)> showDialog;
+    // The ends of the grid's marks, for Range (default: the marked rows).
+    std::function<QList<store::Bookmark>()> markedEnds;
   };
 
   ReportWriterCommand(store::TDM& dm, Hooks hooks, QWidget* parent);
@@ -46,9 +48,9 @@ class ReportWriterCommand : public QObject {
 
  private:
   void run();
-  // The names of the marked rows still present (a deleted entry's row is
-  // skipped), read by moving the main cursor there and back.
-  QList<QByteArray> markedNames();
+  // The names of `rows` still present (a deleted entry's row is skipped),
+  // read by moving the main cursor there and back.
+  QList<QByteArray> namesOf(const QList<store::Bookmark>& rows);
   // Step 6: the filter of the report cursor; false when the command stops.
   bool chooseRecords(int choice, const QByteArray& savedKey);
   void restoreMainCursor(const QByteArray& savedKey);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "book/memo_lines.h"
+
 namespace report {
 
 namespace {
@@ -114,18 +116,8 @@ std::vector<std::string> formatLines(const std::vector<std::string>& blocks, con
 }
 
 std::vector<std::string> memoLines(std::string_view memo) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < memo.size()) {
-    const std::size_t end = memo.find("\r\n", start);
-    if (end == std::string_view::npos) {
-      lines.emplace_back(memo.substr(start));
-      break;
-    }
-    lines.emplace_back(memo.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
+  const std::vector<std::string_view> views = book::memoLines(memo);
+  return {views.begin(), views.end()};
 }
 
 double widestLine(const std::vector<std::string>& lines, const WidthFunction& width) {

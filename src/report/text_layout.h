@@ -22,9 +22,10 @@ std::vector<std::string> formatText(std::string_view text, const TextFormat& for
 std::vector<std::string> formatLines(const std::vector<std::string>& lines, const TextFormat& format,
                                      const WidthFunction& width);
 
-// The lines a memo field gives: the memo cut at each CR LF pair. A final
-// CR LF ends the last line rather than starting an empty one, and an empty
-// memo has no lines. A lone CR or LF stays in its line for the block rules.
+// The lines a memo field gives: the memo cut at each CR LF, LF and CR (memos
+// written elsewhere, and rich-text ones, end lines with a bare LF). A final
+// break ends the last line rather than starting an empty one, and an empty
+// memo has no lines.
 std::vector<std::string> memoLines(std::string_view memo);
 
 // The width of the widest line (0 for no lines).

@@ -550,12 +550,14 @@ QList<RowSnapshot> EngineTable::peekRows(int offset, int count, const QStringLis
   xbase::Cursor& c = cursor();
   const std::uint32_t home = c.recno();
   const RecordView view = record();
+  const std::string order = indexName_.isEmpty() ? std::string() : toAnsi(indexName_);
   auto readRows = [&] {
     if (offset != 0) c.skip(offset);
     if (c.bof()) c.first();
     while (!c.eof() && rows.size() < count) {
-      RowSnapshot row{{c.recno()}, {}};
+      RowSnapshot row{{c.recno()}, {}, {}};
       for (const QString& field : fields) row.values << view.text(field);
+      if (!order.empty()) row.key = QByteArray::fromStdString(c.keyFor(order));
       rows << row;
       c.skip(1);
     }

@@ -31,6 +31,7 @@ struct Bookmark {
 struct RowSnapshot {
   Bookmark bookmark;
   QStringList values;  // in the order of the requested fields
+  QByteArray key;      // its key in the index order in force ("" in natural order)
 };
 
 // A table component: one engine cursor on a table file, with its settings

@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 
 #include "platform/dialogs.h"
+#include "store/engine_error.h"
 #include "widgets/input_events.h"
 #include "widgets/key_position.h"
 #include "widgets/text_guard.h"
@@ -106,10 +107,11 @@ void DbGrid::setTitleFont(const QFont& font) {
   onChanged();
 }
 
-QList<store::Bookmark> DbGrid::selectedRows() const { return selected_; }
-
 void DbGrid::clearSelection() {
   selected_.clear();
+  range_.reset();
+  anchor_ = {};
+  marksOrder_ = table() ? table()->indexName() : QString();
   viewport()->update();
 }
 
@@ -158,18 +160,22 @@ void DbGrid::reload(int screenRow) {
   if (wanted > 0) {
     for (const store::RowSnapshot& snap : t->peekRows(-wanted, wanted, fields)) {
       if (sameRecord(snap.bookmark, current)) break;
-      rows_.append(Row{snap.bookmark, snap.values.value(0), false});
+      rows_.append(Row{{snap.bookmark, snap.key}, snap.values.value(0), false});
     }
   }
   currentRow_ = static_cast<int>(rows_.size());
-  for (const store::RowSnapshot& snap : below) rows_.append(Row{snap.bookmark, snap.values.value(0), false});
+  for (const store::RowSnapshot& snap : below)
+    rows_.append(Row{{snap.bookmark, snap.key}, snap.values.value(0), false});
   while (rows_.size() > visible && currentRow_ < rows_.size() - 1) rows_.removeLast();
   updateScrollBars();
   updateEditor();
   viewport()->update();
 }
 
-void DbGrid::onChanged() { reload(currentRow_); }
+void DbGrid::onChanged() {
+  if (table() && table()->indexName() != marksOrder_) clearSelection();
+  reload(currentRow_);
+}
 
 void DbGrid::onScrolled() {
   store::EngineTable* t = table();
@@ -177,7 +183,7 @@ void DbGrid::onScrolled() {
   if (browsing()) {
     const store::Bookmark current = t->bookmark();
     for (int i = 0; i < rows_.size(); ++i) {
-      if (!rows_[i].inserting && sameRecord(rows_[i].bookmark, current)) {
+      if (!rows_[i].inserting && sameRecord(rows_[i].place.bookmark, current)) {
         currentRow_ = i;
         updateScrollBars();
         viewport()->update();
@@ -214,7 +220,7 @@ void DbGrid::onStateChanged(DatasetState state) {
       break;
     }
     case DatasetState::Edit:
-      if (rows_.isEmpty()) rows_.append(Row{table()->bookmark(), table()->text(link_.field()), false});
+      if (rows_.isEmpty()) rows_.append(Row{currentPlace(), table()->text(link_.field()), false});
       break;
     case DatasetState::Browse:
     case DatasetState::Inactive: {
@@ -381,16 +387,128 @@ void DbGrid::moveBy(int rows) {
   if (store::EngineTable* t = table(); t && t->isActive() && rows != 0) t->moveBy(rows);
 }
 
-void DbGrid::markCurrent(bool toggle) {
+// --- marks
+
+namespace {
+
+constexpr int kRangeReadRows = 512;  // rows read at a time between the ends of a range
+
+}  // namespace
+
+bool DbGrid::before(const Place& a, const Place& b) {
+  if (a.key != b.key) return a.key < b.key;
+  return a.bookmark.recordNumber < b.bookmark.recordNumber;
+}
+
+bool DbGrid::markedOneByOne(const store::Bookmark& row) const {
+  return std::any_of(selected_.begin(), selected_.end(), [&](const Place& s) { return sameRecord(s.bookmark, row); });
+}
+
+DbGrid::Place DbGrid::currentPlace() const {
   store::EngineTable* t = table();
-  if (!t || !t->isActive() || t->isEmpty() || !browsing()) return;
-  const store::Bookmark current = t->bookmark();
+  if (!t || !t->isActive() || t->isEmpty()) return {};
+  return {t->bookmark(), orderedByColumn() ? t->keyFor(t->indexName()) : QByteArray()};
+}
+
+bool DbGrid::inRange(const Place& p) const {
+  if (!range_) return false;
+  const auto [low, high] = std::minmax(range_->from, range_->to, before);
+  return !before(p, low) && !before(high, p);
+}
+
+bool DbGrid::isMarked(const Place& p) const { return inRange(p) || markedOneByOne(p.bookmark); }
+
+QList<store::Bookmark> DbGrid::selectedRows() {
+  QList<store::Bookmark> rows;
+  for (const Place& p : selected_) rows << p.bookmark;
+  for (const Place& p : rangeRows())
+    if (!markedOneByOne(p.bookmark)) rows << p.bookmark;
+  return rows;
+}
+
+QList<store::Bookmark> DbGrid::markedEnds() const {
+  QList<store::Bookmark> ends;
+  if (!range_) {
+    for (const Place& p : selected_) ends << p.bookmark;
+    return ends;
+  }
+  if (!std::all_of(selected_.begin(), selected_.end(), [&](const Place& s) { return inRange(s); })) return ends;
+  ends << range_->from.bookmark;
+  if (!sameRecord(range_->from.bookmark, range_->to.bookmark)) ends << range_->to.bookmark;
+  return ends;
+}
+
+// Reads the range's rows from its lower end, a screenful at a time, until
+// the upper end or the first row past it.
+QList<DbGrid::Place> DbGrid::rangeRows() {
+  QList<Place> rows;
+  store::EngineTable* t = table();
+  if (!range_ || !browsing() || t->isEmpty()) return rows;
+  const auto [low, high] = std::minmax(range_->from, range_->to, before);
+  const store::ControlsDisabled quiet(*t);
+  const store::Bookmark home = t->bookmark();
+  const auto goHome = qScopeGuard([&] {
+    try {
+      t->gotoBookmark(home);
+    } catch (const store::EngineError&) {
+      // gone meanwhile: the table stays where the read ended
+    }
+  });
+  try {
+    t->gotoBookmark(low.bookmark);
+  } catch (const store::EngineError&) {
+    return rows;  // the lower end has been deleted since it was marked
+  }
+  for (int skip = 0;; skip = 1) {
+    const QList<store::RowSnapshot> chunk = t->peekRows(skip, kRangeReadRows, {});
+    for (const store::RowSnapshot& snap : chunk) {
+      const Place row{snap.bookmark, snap.key};
+      if (before(high, row)) return rows;
+      rows << row;
+      if (sameRecord(snap.bookmark, high.bookmark)) return rows;
+    }
+    if (chunk.size() < kRangeReadRows) return rows;
+    t->gotoBookmark(chunk.last().bookmark);
+  }
+}
+
+void DbGrid::foldRange() {
+  if (!range_) return;
+  for (const Place& p : rangeRows())
+    if (!markedOneByOne(p.bookmark)) selected_ << p;
+  range_.reset();
+}
+
+void DbGrid::markOnly() {
+  clearSelection();
+  if (!browsing()) return;
+  anchor_ = currentPlace();
+  if (anchor_.bookmark.isValid()) selected_ << anchor_;
+  viewport()->update();
+}
+
+void DbGrid::toggleCurrent() {
+  const Place current = currentPlace();
+  if (!current.bookmark.isValid() || !browsing()) return;
+  if (inRange(current)) foldRange();
+  marksOrder_ = table()->indexName();
   const auto found = std::find_if(selected_.begin(), selected_.end(),
-                                  [&](const store::Bookmark& b) { return sameRecord(b, current); });
+                                  [&](const Place& s) { return sameRecord(s.bookmark, current.bookmark); });
   if (found == selected_.end())
-    selected_.append(current);
-  else if (toggle)
+    selected_ << current;
+  else
     selected_.erase(found);
+  anchor_ = current;
+  viewport()->update();
+}
+
+// The anchor is set; the current row is the range's other end.
+void DbGrid::extendRange() {
+  const Place current = currentPlace();
+  if (!current.bookmark.isValid() || !anchor_.bookmark.isValid() || !browsing()) return;
+  if (range_ && !sameRecord(range_->from.bookmark, anchor_.bookmark)) foldRange();
+  marksOrder_ = table()->indexName();
+  range_ = Range{anchor_, current};
   viewport()->update();
 }
 
@@ -410,11 +528,24 @@ void DbGrid::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Up:
     case Qt::Key_Down: {
       const int step = event->key() == Qt::Key_Up ? -1 : 1;
-      if (shift) markCurrent(false);
+      if (shift) {
+        // A range goes on from where it reached; elsewhere one starts here.
+        const Place current = currentPlace();
+        if (!(range_ && sameRecord(range_->to.bookmark, current.bookmark)) &&
+            !sameRecord(anchor_.bookmark, current.bookmark))
+          anchor_ = current;
+      }
       moveBy(step);
-      if (shift) markCurrent(false);
+      if (shift) extendRange();
       break;
     }
+    case Qt::Key_Space:
+      if (!ctrl) {
+        event->ignore();
+        return;
+      }
+      toggleCurrent();
+      break;
     case Qt::Key_PageUp: moveBy(-visibleRowCount()); break;
     case Qt::Key_PageDown: moveBy(visibleRowCount()); break;
     case Qt::Key_Home:
@@ -462,10 +593,16 @@ void DbGrid::mousePressEvent(QMouseEvent* event) {
   }
   const int row = rowAt(pos);
   if (row < 0) return;
-  const bool ctrl = event->modifiers() & Qt::ControlModifier;
-  if (!ctrl && !selected_.isEmpty()) clearSelection();
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  if (modifiers & Qt::ShiftModifier && !anchor_.bookmark.isValid()) anchor_ = currentPlace();
   moveBy(row - currentRow_);
-  if (ctrl) markCurrent(true);
+  if (row != currentRow_) return;  // the move was refused (a post stopped)
+  if (modifiers & Qt::ShiftModifier)
+    extendRange();
+  else if (modifiers & Qt::ControlModifier)
+    toggleCurrent();
+  else
+    markOnly();
 }
 
 void DbGrid::mouseMoveEvent(QMouseEvent* event) {
@@ -547,9 +684,7 @@ void DbGrid::paintEvent(QPaintEvent*) {
   for (int i = 0; i < rows_.size(); ++i) {
     const QRect cell = cellRect(i);
     const bool current = i == currentRow_;
-    const bool marked = !rows_[i].inserting && std::any_of(selected_.begin(), selected_.end(), [&](const auto& b) {
-      return sameRecord(b, rows_[i].bookmark);
-    });
+    const bool marked = !rows_[i].inserting && isMarked(rows_[i].place);
     QColor text = pal.color(QPalette::Text);
     if (marked || (current && hasFocus() && !editing())) {
       p.fillRect(cell, pal.color(QPalette::Active, QPalette::Highlight));

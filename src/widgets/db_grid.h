@@ -16,17 +16,27 @@
 // place (a page towards it in natural order).
 //
 // Keys (browse state): Up, Down, Page Up, Page Down move; Ctrl+Home and
-// Ctrl+End go to the first and last record; Shift+Up/Down and Ctrl+click mark
-// rows; Ctrl+Del deletes the current record after "Delete record?". Typed
+// Ctrl+End go to the first and last record; Ctrl+Del deletes the current
+// record after "Delete record?". Typed
 // characters are reported through keyTyped() and never start an edit: the
 // column is edited only while the table is in Edit or Insert state, in an
 // editor over the current cell whose text goes into the record buffer
 // (characters the table cannot store are refused, widgets/text_guard.h).
+//
+// Marking rows: a plain click clears the marks and marks the clicked row,
+// Ctrl+click (Ctrl+Space on the current row) marks or unmarks one row, and
+// Shift+click (Shift+Up/Down) marks the rows from the anchor, the row last
+// clicked or toggled, to the clicked (or reached) one. Marks are bookmarks;
+// a Shift range is kept as its two ends with their index keys, so marking
+// it reads nothing between them: the rows on the screen are compared with
+// the ends, and the rows between are read only when selectedRows() is
+// asked. Changing the order clears the marks.
 
 #include <QAbstractScrollArea>
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <optional>
 
 #include "store/data_source.h"
 #include "store/engine_table.h"
@@ -55,8 +65,13 @@ class DbGrid : public QAbstractScrollArea {
   // Whether a delete from the keyboard asks "Delete record?" first.
   void setConfirmDelete(bool on) { confirmDelete_ = on; }
 
-  // The rows marked with Ctrl+click or Shift+arrows, in the order marked.
-  QList<store::Bookmark> selectedRows() const;
+  // The marked rows: those marked one by one in the order marked, then
+  // those of the Shift range (read from the table, in its order and filter).
+  QList<store::Bookmark> selectedRows();
+  // The ends of the marks without reading between them: the ends of the
+  // Shift range when every other mark lies inside it, otherwise the rows
+  // marked one by one (none when some of them lie outside the range).
+  QList<store::Bookmark> markedEnds() const;
   void clearSelection();
 
   // Rows the screen shows (without the title row); the window read per move.
@@ -112,7 +127,23 @@ class DbGrid : public QAbstractScrollArea {
   void onScrollAction(int action);
 
   void moveBy(int rows);
-  void markCurrent(bool toggle);
+  // A row's place in the order: its index key ("" in natural order), then
+  // its record number.
+  struct Place {
+    store::Bookmark bookmark;
+    QByteArray key;
+  };
+  static bool before(const Place& a, const Place& b);
+  bool markedOneByOne(const store::Bookmark& row) const;
+  Place currentPlace() const;
+  bool inRange(const Place& place) const;
+  bool isMarked(const Place& place) const;
+  void markOnly();
+  void toggleCurrent();
+  void extendRange();
+  // The Shift range becomes rows marked one by one (read from the table).
+  void foldRange();
+  QList<Place> rangeRows();
   void deleteCurrent();
   void cancelUntouchedInsert();
   void focusLeaving(const QFocusEvent* event);
@@ -126,9 +157,13 @@ class DbGrid : public QAbstractScrollArea {
   void paintIndicator(QPainter& p, const QRect& box, int row) const;
 
   struct Row {
-    store::Bookmark bookmark;
+    Place place;
     QString text;
     bool inserting = false;  // the new record's row while inserting
+  };
+  struct Range {
+    Place from;  // the anchor
+    Place to;
   };
 
   DataLink link_;
@@ -138,7 +173,10 @@ class DbGrid : public QAbstractScrollArea {
   bool confirmDelete_ = true;
   QList<Row> rows_;
   int currentRow_ = 0;
-  QList<store::Bookmark> selected_;
+  QList<Place> selected_;       // marked one by one, in the order marked
+  std::optional<Range> range_;  // marked with Shift
+  Place anchor_;                // where the next Shift range starts
+  QString marksOrder_;          // the index order the marks were made in
   QLineEdit* editor_ = nullptr;
   bool loadingEditor_ = false;
   bool writingEditor_ = false;

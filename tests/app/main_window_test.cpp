@@ -8,12 +8,17 @@
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include "app/application.h"
 #include "app/index_repair.h"
 #include "platform/help_pages.h"
+#include "report/rec_range.h"
+#include "report/report_form.h"
+#include "report/report_preview.h"
+#include "report/report_writer_command.h"
 #include "shop/store_links.h"
 #include "store/ansi_text.h"
 #include "window_fixture.h"
@@ -146,6 +151,59 @@ TEST(MainWindow, OrderSwitchKeepsTheCurrentEntry) {
   EXPECT_TRUE(window.ButtonNatural->isVisible());
   EXPECT_FALSE(window.ButtonAlpha->isVisible());
   EXPECT_EQ(window.ZurGrid->visibleTexts(), QStringList({"Adam", "Bob", "Mike", "Zed"}));
+}
+
+// The record-choice dialog's own instructions, followed with the mouse:
+// "click Smith, Ctrl+click Walker, Report Writer, Range, OK", and the same
+// marks reported as Selected; a Shift+click marks every row between.
+TEST(MainWindow, RowsMarkedInTheGridReportAsTheChoiceDialogSays) {
+  WindowFixture f;
+  f.seed({"Walker", "Adams", "Smith", "Young", "Baker", "Taylor"});
+  app::TRuViv& window = f.start();
+  widgets::DbGrid& grid = *window.ZurGrid;
+  const auto click = [&](const char* name, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    const int row = static_cast<int>(grid.visibleTexts().indexOf(QString::fromLatin1(name)));
+    ASSERT_GE(row, 0) << name;
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, modifiers, grid.rowRect(row).center());
+  };
+  const auto reportOf = [&](report::RecordChoice choice) {
+    QStringList names;
+    QTimer previewWatch;  // reads the preview's names once it shows, then closes it
+    QObject::connect(&previewWatch, &QTimer::timeout, [&] {
+      report::ReportPreview* preview = report::openReportPreview();
+      if (!preview) return;
+      previewWatch.stop();
+      preview->finishProducing();
+      for (const report::Page& page : preview->pages())
+        for (const report::TextRun& run : page.texts)
+          if (run.font == report::FontStyle::Bold) names << QString::fromStdString(run.text);
+      preview->close();
+    });
+    previewWatch.start(5);
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<report::TRecRange*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      QTest::mouseClick(dialog->RangeItems[static_cast<std::size_t>(choice)], Qt::LeftButton);
+      QTest::mouseClick(dialog->BitBtn1, Qt::LeftButton);
+    });
+    QTest::mouseClick(window.buttonRW, Qt::LeftButton);
+    return names;
+  };
+  using report::RecordChoice;
+  click("Smith");
+  click("Walker", Qt::ControlModifier);
+  EXPECT_EQ(reportOf(RecordChoice::Range), QStringList({"Smith", "Taylor", "Walker"}));
+  EXPECT_EQ(reportOf(RecordChoice::Selected), QStringList({"Smith", "Walker"}));
+  EXPECT_EQ(f.currentName(), "Walker");
+
+  click("Baker");
+  click("Taylor", Qt::ShiftModifier);
+  EXPECT_EQ(reportOf(RecordChoice::Selected), QStringList({"Baker", "Smith", "Taylor"}));
+  click("Adams", Qt::ControlModifier);  // outside the range: no longer a range
+  EXPECT_EQ(reportOf(RecordChoice::Selected), QStringList({"Adams", "Baker", "Smith", "Taylor"}));
+  EXPECT_TRUE(f.dialogs.texts().isEmpty());
+  EXPECT_TRUE(reportOf(RecordChoice::Range).isEmpty());
+  EXPECT_EQ(f.dialogs.texts(), QStringList{report::kNoRangeMessage});
 }
 
 // A table another program wrote without ADDRESS.CDX, held open elsewhere so

@@ -121,12 +121,15 @@ TEST(AddressReport, OptionsRemoveMemoHeaderCountAndClosingLine) {
   }
 }
 
-TEST(AddressReport, RichTextMemoPrintsItsTextNotItsMarkup) {
+TEST(AddressReport, RichTextAndBareLineFeedMemosPrintTheirLines) {
   const auto pages = report::layoutAddressReport(
       settings(true, true), kMetrics,
-      entries({{"Adams", "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 one \\b two\\b0\\par three}"}}));
-  const Lines memo = textsOf(pages, report::FontStyle::Regular);
-  EXPECT_EQ(Lines(memo.begin(), memo.begin() + 2), (Lines{"one two", "three"}));
+      entries({{"Adams", "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 one \\b two\\b0\\par three}"},
+               // as the rich memo writes it: markup lines ended by bare LFs
+               {"Baker", "{\\rtf1\\ansi\n{\\fonttbl{\\f0 Arial;}}\nfour\\par\nfive\\line six\n}"},
+               {"Cole", "unix\nlf"}}));
+  EXPECT_EQ(textsOf(pages, report::FontStyle::Regular),
+            (Lines{"one two", "three", "four", "five", "six", "unix", "lf"}));
 }
 
 TEST(AddressReport, BandThatDoesNotFitStartsTheNextPageWithItsHeader) {

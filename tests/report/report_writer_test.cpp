@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cerrno>
@@ -68,13 +70,15 @@ class ReportWriterTest : public AddressTableTest {
   int dialogsShown = 0;
   RecordChoice nextChoice = RecordChoice::All;
   ReportWriterCommand command{dm,
-                              {[this] { return marks; }, [] { return QStringLiteral("Kestrane 3.0 Cardlark"); },
+                              {[this] { return marks; },
+                               [] { return QStringLiteral("Kestrane 3.0 Cardlark"); },
                                [this](TRecRange& dialog) {
                                  ++dialogsShown;
                                  dialog.RangeItems[static_cast<std::size_t>(nextChoice)]->setChecked(true);
                                  dialog.BitBtn1Click();
                                  return dialog.result();
-                               }},
+                               },
+                               {}},
                               nullptr};
   bool previewShown = false;
   QStringList reported;
@@ -155,13 +159,17 @@ TEST_F(ReportWriterTest, DeletedMarkedRowsAreSkippedAndEmptyChoicesSayNoRecords)
   runCommand();
   EXPECT_EQ(dialogs.texts(), QStringList{kNoRangeMessage});
 
-  // An empty table: "No records!", then a preview without pages.
+  // An empty table: "No records!", then a preview without pages, whose
+  // Print says there is nothing to print.
   dialogs.clear();
   for (dm.tblAddress.first(); !dm.tblAddress.isEmpty();) dm.tblAddress.deleteRecord();
   nextChoice = RecordChoice::Current;
   int pages = -1;
-  runCommand([&](ReportPreview& preview) { pages = preview.pageCount(); });
-  EXPECT_EQ(dialogs.texts(), QStringList{kNoRecordsMessage});
+  runCommand([&](ReportPreview& preview) {
+    pages = preview.pageCount();
+    preview.print();
+  });
+  EXPECT_EQ(dialogs.texts(), (QStringList{kNoRecordsMessage, kNothingToPrintMessage}));
   EXPECT_EQ(pages, 0);
 }
 
@@ -183,6 +191,53 @@ TEST_F(ReportWriterTest, PreviewIsNotModalAndRefusesASecondCommand) {
   EXPECT_EQ(status, "Page 1 of 1");
   EXPECT_EQ(dialogsShown, 1);
   EXPECT_EQ(dialogs.texts(), QStringList{kPreviewOpenMessage});
+}
+
+TEST_F(ReportWriterTest, PageWidthZoomFitsWhenShownAndOnEveryResize) {
+  QList<int> spare;  // the view's width less the page's, at each size
+  int actualWidth = 0;
+  runCommand([&](ReportPreview& preview) {
+    auto* scroll = preview.findChild<QScrollArea*>();
+    const auto measure = [&] {
+      QCoreApplication::processEvents();  // the scroll bars follow the page's new size
+      spare << scroll->viewport()->width() - scroll->widget()->width();
+      EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
+    };
+    measure();  // maximized when shown
+    preview.showNormal();
+    for (const QSize size : {QSize(500, 400), QSize(1100, 700)}) {
+      preview.resize(size);
+      QCoreApplication::processEvents();
+      measure();
+    }
+    // 100% keeps its size whatever the window's.
+    preview.setZoom(ReportPreview::Zoom::Actual);
+    actualWidth = scroll->widget()->width();
+    preview.resize(700, 500);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(scroll->widget()->width(), actualWidth);
+  });
+  ASSERT_EQ(spare.size(), 3);
+  for (const int s : spare) {
+    EXPECT_GE(s, 0);
+    EXPECT_LE(s, 1);
+  }
+}
+
+TEST(ReportPreviewFiles, TypedNamesWithoutExtensionGetTheKindsOwn) {
+  using Kind = ReportPreview::FileKind;
+  const struct {
+    QString typed;
+    Kind kind;
+    QString path;
+  } cases[] = {
+      {"/r.d/list", Kind::Text, "/r.d/list.txt"},
+      {"/r.d/list", Kind::PreparedReport, "/r.d/list.clr"},
+      {"/r/list", Kind::Pdf, "/r/list.pdf"},
+      {"/r/list.TXT", Kind::Text, "/r/list.TXT"},
+      {"/r/list.v2", Kind::PreparedReport, "/r/list.v2"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ReportPreview::pathWithExtension(c.typed, c.kind), c.path);
 }
 
 TEST_F(ReportWriterTest, DialogOpensWithAllAndMemoAndLinksToHelp) {

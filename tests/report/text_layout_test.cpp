@@ -54,8 +54,10 @@ TEST(MemoLayout, EachMemoLineIsABlock) {
   EXPECT_EQ(report::memoLines("one\r\n\r\nthree\r\n\r\n"), (Lines{"one", "", "three", ""}));
   EXPECT_EQ(report::formatLines(report::memoLines("one\r\n\r\nthree"), {10, false}, charCount),
             (Lines{"one", "", "three"}));
+  // A bare LF or CR ends a line as CR LF does.
+  EXPECT_EQ(report::memoLines("unix\nlf\rmac\r\n\ndos\n"), (Lines{"unix", "lf", "mac", "", "dos"}));
   EXPECT_EQ(report::formatLines(report::memoLines("lone\nfeed\r\ntwo parts"), {8, false}, charCount),
-            (Lines{"lonefeed", "two ", "parts"}));
+            (Lines{"lone", "feed", "two ", "parts"}));
 }
 
 TEST(MemoLayout, LongWordWithoutBlankIsCutInFewMeasurements) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "bound_table.h"
 #include "widgets/db_grid.h"
 
@@ -33,6 +35,25 @@ struct GridTest : ::testing::Test {
     grid->setFocus();
   }
   int rows() const { return grid->visibleRowCount(); }
+  void clickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, grid->rowRect(row).center());
+  }
+  // Counts in `met` the records the table meets, through a pass-all
+  // per-record test.
+  int met = 0;
+  void countRecordsMet() {
+    data.table.setFilterRecord([this](const store::RecordView&) {
+      ++met;
+      return true;
+    });
+    data.table.setFiltered(true);
+    met = 0;
+  }
+  QList<std::uint32_t> marked() {
+    QList<std::uint32_t> records;
+    for (const store::Bookmark& row : grid->selectedRows()) records << row.recordNumber;
+    return records;
+  }
   QStringList names(int from, int count) const { return numberedNames(60).mid(from, count); }
 };
 
@@ -70,14 +91,7 @@ TEST_F(GridTest, AJumpKeepsTheCurrentRowsPlaceOnTheScreen) {
 }
 
 TEST_F(GridTest, NeverWalksTheWholeTable) {
-  // Count the records the table meets through a pass-all per-record test.
-  int met = 0;
-  data.table.setFilterRecord([&met](const store::RecordView&) {
-    ++met;
-    return true;
-  });
-  data.table.setFiltered(true);
-  met = 0;
+  countRecordsMet();
   QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
   QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
   QTest::keyClick(grid, Qt::Key_PageDown);
@@ -147,28 +161,50 @@ TEST_F(GridTest, InsertShowsABlankRowThatAnUntouchedLeaveCancels) {
   EXPECT_EQ(data.name(), "Kept");
 }
 
-TEST_F(GridTest, MarksRowsWithCtrlClickAndShiftArrows) {
-  auto clickRow = [&](int row, Qt::KeyboardModifiers modifiers) {
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, grid->rowRect(row).center());
+TEST_F(GridTest, MarksRowsByClickCtrlClickShiftClickAndKeys) {
+  // Record n holds Name(n-1); the screen starts at the top.
+  const struct {
+    std::function<void()> act;
+    QList<std::uint32_t> marked;
+  } steps[] = {
+      {[&] { clickRow(2); }, {3}},  // a plain click marks the clicked row alone
+      {[&] { clickRow(0, Qt::ControlModifier); }, {3, 1}},
+      {[&] { clickRow(2, Qt::ControlModifier); }, {1}},  // a second Ctrl+click unmarks
+      {[&] { clickRow(1, Qt::ControlModifier); }, {1, 2}},
+      {[&] { clickRow(4, Qt::ShiftModifier); }, {1, 2, 3, 4, 5}},  // from the anchor (row 1) on
+      {[&] { QTest::keyClick(grid, Qt::Key_Up, Qt::ShiftModifier); }, {1, 2, 3, 4}},
+      {[&] { QTest::keyClick(grid, Qt::Key_Space, Qt::ControlModifier); }, {1, 2, 3}},
+      {[&] { QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier); }, {1, 2, 3, 4, 5}},
+      {[&] { clickRow(3); }, {4}},
   };
-  clickRow(2, Qt::ControlModifier);
-  clickRow(0, Qt::ControlModifier);
-  EXPECT_EQ(data.name(), "Name000");
-  ASSERT_EQ(grid->selectedRows().size(), 2);
-  EXPECT_EQ(grid->selectedRows()[0].recordNumber, 3u);
-  EXPECT_EQ(grid->selectedRows()[1].recordNumber, 1u);
-  clickRow(2, Qt::ControlModifier);  // a second Ctrl+click unmarks
-  ASSERT_EQ(grid->selectedRows().size(), 1);
-
-  // Shift+Down marks the current row and the one it moves to.
-  QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
-  ASSERT_EQ(grid->selectedRows().size(), 3);
-  EXPECT_EQ(grid->selectedRows()[1].recordNumber, 3u);
-  EXPECT_EQ(grid->selectedRows()[2].recordNumber, 4u);
-
-  clickRow(3, Qt::NoModifier);  // a plain click starts afresh
-  EXPECT_TRUE(grid->selectedRows().isEmpty());
+  for (const auto& step : steps) {
+    step.act();
+    EXPECT_EQ(marked(), step.marked);
+  }
   EXPECT_EQ(data.name(), "Name003");
+}
+
+// At the far end of the table a Shift+click reads no row between the ends:
+// the marks keep the ends, and the rows between are read when asked for.
+TEST_F(GridTest, AShiftRangeKeepsItsEndsAndReadsBetweenOnlyWhenAsked) {
+  countRecordsMet();
+  clickRow(1);
+  QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+  met = 0;
+  clickRow(rows() - 2, Qt::ShiftModifier);
+  EXPECT_LT(met, 3 * rows());
+  EXPECT_EQ(data.name(), "Name058");
+  ASSERT_EQ(grid->markedEnds().size(), 2);
+  EXPECT_EQ(grid->markedEnds()[0].recordNumber, 2u);
+  EXPECT_EQ(grid->markedEnds()[1].recordNumber, 59u);
+  const QList<std::uint32_t> all = marked();
+  ASSERT_EQ(all.size(), 58);
+  EXPECT_EQ(all.first(), 2u);
+  EXPECT_EQ(all.last(), 59u);
+  EXPECT_EQ(data.name(), "Name058");
+
+  data.table.setIndexName("");  // another order clears the marks
+  EXPECT_TRUE(marked().isEmpty());
 }
 
 TEST_F(GridTest, DetachedOrHeldBackItShowsTheTableOnlyWhenBack) {
