@@ -16,11 +16,14 @@ inline constexpr std::size_t kLongestValue = 256 * 1024;
 class ReadError : public std::runtime_error {
  public:
   ReadError(std::size_t line, const std::string& message)
-      : std::runtime_error("line " + std::to_string(line) + ": " + message), line_(line) {}
+      : std::runtime_error("line " + std::to_string(line) + ": " + message), line_(line), message_(message) {}
   std::size_t line() const { return line_; }
+  // What is wrong, without the line.
+  const std::string& message() const { return message_; }
 
  private:
   std::size_t line_;
+  std::string message_;
 };
 
 // Throws ReadError at `line` when `bytes` exceeds kLongestValue; `what`

@@ -511,7 +511,7 @@ TEST(CardlarkDb, ExportThenImportGivesTheSameEntries) {
   }
 }
 
-TEST(CardlarkDb, ImportKeepsTheDuplicateRuleAndStoresNothingFromABadFile) {
+TEST(CardlarkDb, ImportKeepsTheDuplicateRuleAndSkipsWhatItCannotRead) {
   Table t;
   t.import("Ann\t\t\n");
   t.import("ann (2)\t\t\n");
