@@ -159,7 +159,7 @@ std::string importCounts(const std::vector<FileEntries>& files, const ImportOutc
   if (skipped == 0) return text;
   for (const ImportNote& note : importNotes(files, outcome)) {
     if (note.kind != ImportNote::Kind::Skipped) continue;
-    return text + ": " + place(note) + (skipped > 1 ? " \u2026" : "");
+    return text + ": " + place(note) + (skipped > 1 ? " ..." : "");
   }
   return text;
 }
