@@ -188,8 +188,7 @@ ReadEntries readCsvEntries(std::string_view file, const CodePage& codePage) {
       out.skipped.push_back(e);
     }
   }
-  std::stable_sort(out.skipped.begin(), out.skipped.end(),
-                   [](const ReadError& a, const ReadError& b) { return a.line() < b.line(); });
+  sortByLine(out.skipped);
   return out;
 }
 

@@ -58,8 +58,7 @@ ReadEntries readEntries(std::string_view text, FileKind kind, const CodePage& co
       out.skipped.push_back(e);
     }
   }
-  std::stable_sort(out.skipped.begin(), out.skipped.end(),
-                   [](const ReadError& a, const ReadError& b) { return a.line() < b.line(); });
+  sortByLine(out.skipped);
   return out;
 }
 

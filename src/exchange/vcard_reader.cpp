@@ -245,7 +245,8 @@ VCardFile readVCardFile(std::string_view file) {
   while (!lines.atEnd()) {
     const std::size_t number = lines.nextNumber();
     const std::string line = takeLogicalLine(lines, card && card->version == "2.1");
-    if (line.find_first_not_of(" \t") == std::string::npos) continue;
+    // Blank lines, and the end-of-file mark (Ctrl-Z) some exports end with, are no text.
+    if (line.find_first_not_of(" \t\x1A") == std::string::npos) continue;
     const std::string upper = xbase::asciiUpper(head(line));
     const std::string_view value = std::string_view(line).substr(std::min(line.size(), head(line).size() + 1));
     const bool isBegin = upper == "BEGIN" && xbase::equalsIgnoringCase(value, "VCARD");
