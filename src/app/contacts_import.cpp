@@ -17,32 +17,12 @@
 namespace app {
 namespace {
 
-// Skipped entries listed by name in the summary; the rest are counted.
-constexpr std::size_t kListedSkips = 20;
+// Contacts skipped, stored despite a fault or renamed, listed in the
+// summary; the rest are counted.
+constexpr std::size_t kListedNotes = 20;
 
 std::optional<exchange::FileKind> kindOf(const QString& file) {
   return exchange::fileKindOf(store::toFileSystemPath(file));
-}
-
-QString counted(std::size_t count, const char* one, const char* many) {
-  return QString::number(count) + QLatin1Char(' ') + QString::fromLatin1(count == 1 ? one : many);
-}
-
-QString summary(const exchange::ImportOutcome& outcome) {
-  QString text = counted(outcome.added, "entry", "entries") + QStringLiteral(" added, ") +
-                 QString::number(outcome.skipped.size()) + QStringLiteral(" skipped.");
-  for (std::size_t i = 0; i < outcome.skipped.size() && i < kListedSkips; ++i) {
-    const exchange::NameClash& clash = outcome.skipped[i];
-    text += QLatin1Char('\n') + store::fromFileSystemPath(clash.file.filename()) + QStringLiteral(" line ") +
-            QString::number(clash.line) + QStringLiteral(": entry already exists for: ") +
-            QString::fromStdString(clash.name);
-  }
-  if (outcome.skipped.size() > kListedSkips)
-    text += QStringLiteral("\n... and ") + QString::number(outcome.skipped.size() - kListedSkips) +
-            QStringLiteral(" more");
-  if (outcome.replaced > 0)
-    text += QLatin1Char('\n') + counted(outcome.replaced, "character", "characters") + QStringLiteral(" replaced by ?");
-  return text;
 }
 
 // An entry being edited is finished first, as a move would: posted when
@@ -80,7 +60,7 @@ bool ContactsImport::importFiles(const QStringList& files) {
       dm_.setEntryCount(dm_.entryCount() + static_cast<int>(outcome.added));
       if (outcome.firstRecord != 0) table.gotoBookmark({outcome.firstRecord});
     }
-    platform::dialogs().information(summary(outcome));
+    platform::dialogs().information(QString::fromStdString(exchange::importSummary(entries, outcome, kListedNotes)));
     return true;
   } catch (...) {
     store::showErrorBox(std::current_exception());

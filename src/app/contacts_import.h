@@ -2,10 +2,11 @@
 
 // Contacts brought in from vCard (.vcf) and CSV (.csv) files: dropped on
 // the grid of names, or named on the command line. The files go through the
-// same import as cardlark-db's import-vcard and import-csv (read and
-// checked first, names already present skipped, stored all or none) into
-// the address table the window holds open shared; the grid then shows the
-// first new entry and a message sums up what was added and skipped.
+// same import as cardlark-db's import-vcard and import-csv (read first,
+// contacts that cannot be read and names already present skipped, stored
+// all or none) into the address table the window holds open shared; the
+// grid then shows the first new entry and the import's summary says what
+// was imported and what was skipped, and where.
 
 #include <QObject>
 #include <QString>
@@ -28,7 +29,8 @@ class ContactsImport : public QObject {
   ContactsImport(store::TDM& dm, QAbstractScrollArea* grid, QObject* parent = nullptr);
 
   // Imports `files` into tblAddress and shows the summary; a file that
-  // cannot be imported is shown in the error box and nothing is stored.
+  // cannot be read at all (or a failure to store) is shown in the error box
+  // and nothing is stored.
   // Returns whether the entries were stored.
   bool importFiles(const QStringList& files);
 

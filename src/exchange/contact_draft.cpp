@@ -67,6 +67,14 @@ std::string cleanName(std::string_view name) {
   return trimmed(out);
 }
 
+void ReadEntries::throwFirstFault() const {
+  const ReadError* first = nullptr;
+  for (const std::vector<ReadError>* faults : {&skipped, &warnings})
+    for (const ReadError& fault : *faults)
+      if (!first || fault.line() < first->line()) first = &fault;
+  if (first) throw *first;
+}
+
 ImportedEntry makeEntry(const ContactDraft& draft, const CodePage& codePage) {
   ImportedEntry result;
   result.line = draft.line;

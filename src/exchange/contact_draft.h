@@ -29,6 +29,7 @@
 #include "book/entry.h"
 #include "book/item_kind.h"
 #include "exchange/code_page.h"
+#include "exchange/read_error.h"
 
 namespace exchange {
 
@@ -53,6 +54,18 @@ struct ImportedEntry {
   book::Entry entry;
   std::size_t replaced = 0;  // characters the code page could not hold
   std::size_t line = 0;      // where it starts in its file
+};
+
+// What a reader made of a file: the entries it could read, and what it
+// left out or stored despite a fault, each in file order.
+struct ReadEntries {
+  std::vector<ImportedEntry> entries;
+  std::vector<ReadError> skipped;   // a contact (or text) left out, and why
+  std::vector<ReadError> warnings;  // a contact stored despite a fault, and which
+
+  // Throws the fault of the lowest line, skipped or warned, when there is one:
+  // for the callers that take a file whole or not at all.
+  void throwFirstFault() const;
 };
 
 // The entry of `draft` by the rule above; ReadError at the draft's line

@@ -28,20 +28,51 @@ class Parser {
  public:
   explicit Parser(std::string_view text) : text_(text), separator_(separatorOf(text)) {}
 
-  std::vector<CsvRecord> records() {
-    std::vector<CsvRecord> out;
+  // A record with a fault is left out; reading goes on at the line after
+  // the fault, or for a quote never closed, after the record's first line.
+  CsvFile records() {
+    CsvFile out;
     while (pos_ < text_.size()) {
+      const std::size_t start = pos_;
       CsvRecord record{line_, {}};
-      bool more = true;
-      while (more) record.fields.push_back(field(more));
-      if (std::any_of(record.fields.begin(), record.fields.end(), [](const std::string& f) { return !f.empty(); }))
-        out.push_back(std::move(record));
+      try {
+        bool more = true;
+        while (more) record.fields.push_back(field(more));
+      } catch (const ReadError& e) {
+        out.faults.push_back(e);
+        if (pos_ >= text_.size()) {
+          pos_ = start;
+          line_ = record.line;
+        }
+        skipLine();
+        continue;
+      }
+      if (std::none_of(record.fields.begin(), record.fields.end(), [](const std::string& f) { return !f.empty(); }))
+        continue;
+      if (const auto bad = std::find_if(record.fields.begin(), record.fields.end(),
+                                        [](const std::string& f) { return validUtf8Prefix(f) != f.size(); });
+          bad != record.fields.end()) {
+        out.faults.emplace_back(record.line, "field " + std::to_string(bad - record.fields.begin() + 1) +
+                                                 " is not valid UTF-8, as the byte order mark says the file is");
+      } else if (const auto tooLong = std::find_if(record.fields.begin(), record.fields.end(),
+                                                   [](const std::string& f) { return f.size() > kLongestValue; });
+                 tooLong != record.fields.end()) {
+        try {
+          checkValueLength(tooLong->size(), record.line, "a field");
+        } catch (const ReadError& e) {
+          out.faults.push_back(e);
+        }
+      } else {
+        out.records.push_back(std::move(record));
+      }
     }
     return out;
   }
 
  private:
-  // One field; `more` tells whether another follows in the same record.
+  // One field; `more` tells whether another follows in the same record. A
+  // field longer than kLongestValue is read whole, so that the next record
+  // starts where it should, and refused with its record.
   std::string field(bool& more) {
     std::string value;
     const std::size_t start = line_;
@@ -49,35 +80,43 @@ class Parser {
       ++pos_;
       while (true) {
         if (pos_ >= text_.size()) throw ReadError(start, "a quoted field is not closed");
-        checkValueLength(value.size(), start, "a field");
         const char c = text_[pos_++];
         if (c == '"') {
           if (pos_ < text_.size() && text_[pos_] == '"') {
-            value.push_back('"');
+            if (value.size() <= kLongestValue) value.push_back('"');
             ++pos_;
             continue;
           }
           break;
         }
         if (c == '\n' || (c == '\r' && (pos_ >= text_.size() || text_[pos_] != '\n'))) ++line_;
-        value.push_back(c);
+        if (value.size() <= kLongestValue) value.push_back(c);
       }
       if (pos_ < text_.size() && text_[pos_] != separator_ && text_[pos_] != '\r' && text_[pos_] != '\n')
         throw ReadError(line_, "text after the closing quote of a field (a quote inside a field is written \"\")");
     } else {
       const std::size_t end = std::min(text_.find_first_of(std::string{separator_, '\r', '\n'}, pos_), text_.size());
-      checkValueLength(end - pos_, start, "a field");
-      value = text_.substr(pos_, end - pos_);
+      value = text_.substr(pos_, std::min(end - pos_, kLongestValue + 1));
       pos_ = end;
     }
     more = pos_ < text_.size() && text_[pos_] == separator_;
     if (more) {
       ++pos_;
     } else if (pos_ < text_.size()) {  // a line break ends the record
-      pos_ += text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n' ? 2 : 1;
-      ++line_;
+      skipLine();
     }
     return value;
+  }
+
+  // Moves past the next line break (or to the end).
+  void skipLine() {
+    const std::size_t end = text_.find_first_of("\r\n", pos_);
+    if (end == std::string_view::npos) {
+      pos_ = text_.size();
+      return;
+    }
+    pos_ = end + (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1);
+    ++line_;
   }
 
   std::string_view text_;
@@ -86,22 +125,22 @@ class Parser {
   std::size_t line_ = 1;
 };
 
-// The line of the byte at `offset`.
-std::size_t lineAt(std::string_view text, std::size_t offset) {
-  std::size_t line = 1;
-  for (std::size_t i = 0; i < offset; ++i) {
-    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++line;
-  }
-  return line;
-}
-
 }  // namespace
 
-std::vector<CsvRecord> readCsv(std::string_view file) {
+CsvFile readCsvFile(std::string_view file) {
   const std::string_view text = withoutBom(file);
-  const std::size_t valid = validUtf8Prefix(text);
-  if (valid != text.size()) throw ReadError(lineAt(text, valid), "the text is not valid UTF-8");
+  // Without a byte order mark, a file that is not UTF-8 is Windows-1252, as
+  // spreadsheets and mail programs write it; with one, a record that is not
+  // UTF-8 is left out.
+  if (text.size() == file.size() && validUtf8Prefix(text) != text.size())
+    return Parser(windows1252ToUtf8(text)).records();
   return Parser(text).records();
+}
+
+std::vector<CsvRecord> readCsv(std::string_view file) {
+  CsvFile read = readCsvFile(file);
+  if (!read.faults.empty()) throw read.faults.front();
+  return std::move(read.records);
 }
 
 void appendCsvRecord(std::string& out, std::span<const std::string> fields) {

@@ -6,8 +6,13 @@
 // ignoring letter case, blanks and punctuation ("E-mail Address",
 // "email_1_value"): the name ("Name", "Full Name", "Display Name"), first
 // and last name, e-mail, phone (also mobile and cell), web page and notes.
-// A column whose header speaks of a type or a label is not an item. The
-// name is the name column, else "Last, First". Every other non-empty
+// A column whose header speaks of a type or a label is not an item; a
+// value holding " ::: " is several items. The parts of an address in the
+// layouts of mail programs and web address books ("Home Street", "Home
+// City", ...; "Address 1 - Formatted", "Address 1 - City", ...) make one
+// line "Address: ...", the formatted one when there is one. The name is
+// the name column, else "Last, First", else the company or organisation,
+// the first e-mail address, the first phone number. Every other non-empty
 // field goes into the memo as "Header: value", in column order.
 //
 // Export writes the header "Name,E-mail Address,Phone,Web Page,Notes": the
@@ -22,8 +27,14 @@
 
 namespace exchange {
 
-// ReadError for a file without records, a record with more fields than
-// the header, a record without a name, and what readCsv refuses.
+// The entries of the records that can be read. Left out: a file without
+// records, a record without a name, and what readCsvFile leaves out.
+// Stored with a warning: a record whose number of fields is not the
+// header's (fields beyond the header's go into the memo; empty ones at the
+// end do not count).
+ReadEntries readCsvEntries(std::string_view file, const CodePage& codePage);
+
+// The entries of a file without faults; throws the first as ReadError.
 std::vector<ImportedEntry> entriesFromCsv(std::string_view file, const CodePage& codePage);
 
 void appendCsvHeader(std::string& out);

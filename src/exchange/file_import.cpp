@@ -1,5 +1,6 @@
 #include "exchange/file_import.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -45,11 +46,20 @@ std::string asUtf8(std::string text, const std::filesystem::path& file) {
   return text;
 }
 
-std::vector<ImportedEntry> readEntries(std::string_view text, FileKind kind, const CodePage& codePage) {
-  if (kind == FileKind::Csv) return entriesFromCsv(text, codePage);
-  std::vector<ImportedEntry> entries;
-  for (const Card& card : readVCards(text)) entries.push_back(entryFromCard(card, codePage));
-  return entries;
+ReadEntries readEntries(std::string_view text, FileKind kind, const CodePage& codePage) {
+  if (kind == FileKind::Csv) return readCsvEntries(text, codePage);
+  VCardFile read = readVCardFile(text);
+  ReadEntries out;
+  out.skipped = std::move(read.faults);
+  for (const Card& card : read.cards) {
+    try {
+      out.entries.push_back(entryFromCard(card, codePage));
+    } catch (const ReadError& e) {
+      out.skipped.push_back(e);
+    }
+  }
+  sortByLine(out.skipped);
+  return out;
 }
 
 }  // namespace
@@ -61,10 +71,14 @@ std::optional<FileKind> fileKindOf(const std::filesystem::path& file) {
   return std::nullopt;
 }
 
-FileEntries readExchangeFile(const std::filesystem::path& file, FileKind kind, const CodePage& codePage) {
+FileEntries readExchangeFile(const std::filesystem::path& file, FileKind kind, const CodePage& codePage, bool strict) {
   const std::string text = asUtf8(readWholeFile(file), file);
+  FileEntries out;
+  out.file = file;
+  static_cast<ReadEntries&>(out) = readEntries(text, kind, codePage);
   try {
-    return {file, readEntries(text, kind, codePage)};
+    if (strict) out.throwFirstFault();
+    return out;
   } catch (const ReadError& e) {
     throw xbase::Error(xbase::ErrorCode::Argument, file.string() + " " + e.what() + "; nothing was imported");
   }
@@ -99,6 +113,65 @@ ImportOutcome importEntries(const std::filesystem::path& dbf, const std::vector<
     outcome.replaced += origins[i].imported->replaced;
   }
   return outcome;
+}
+
+std::vector<ImportNote> importNotes(const std::vector<FileEntries>& files, const ImportOutcome& outcome) {
+  std::vector<ImportNote> notes;
+  const auto add = [&](ImportNote::Kind kind, const ReadError& fault, const char* after) {
+    notes.push_back({kind, {}, fault.line(), fault.message() + after});
+  };
+  for (const FileEntries& file : files) {
+    const std::size_t first = notes.size();
+    for (const ReadError& fault : file.skipped) add(ImportNote::Kind::Skipped, fault, "; skipped");
+    for (const ReadError& fault : file.warnings) add(ImportNote::Kind::Warned, fault, "; stored anyway");
+    for (std::size_t i = first; i < notes.size(); ++i) notes[i].file = file.file;
+  }
+  for (const NameClash& clash : outcome.skipped)
+    notes.push_back(
+        {ImportNote::Kind::Skipped, clash.file, clash.line, "entry already exists for: " + clash.name + ", skipped"});
+  for (const NameClash& clash : outcome.renamed)
+    notes.push_back({ImportNote::Kind::Renamed, clash.file, clash.line, "stored as " + clash.name});
+  // By file in the order given, then by line.
+  const auto order = [&](const std::filesystem::path& file) {
+    for (std::size_t i = 0; i < files.size(); ++i)
+      if (files[i].file == file) return i;
+    return files.size();
+  };
+  std::stable_sort(notes.begin(), notes.end(), [&](const ImportNote& a, const ImportNote& b) {
+    return std::pair(order(a.file), a.line) < std::pair(order(b.file), b.line);
+  });
+  return notes;
+}
+
+namespace {
+
+std::string place(const ImportNote& note) {
+  return note.file.filename().string() + " line " + std::to_string(note.line);
+}
+
+}  // namespace
+
+std::string importCounts(const std::vector<FileEntries>& files, const ImportOutcome& outcome) {
+  std::size_t skipped = outcome.skipped.size();
+  for (const FileEntries& file : files) skipped += file.skipped.size();
+  std::string text = std::to_string(outcome.added) + " imported, " + std::to_string(skipped) + " skipped";
+  if (skipped == 0) return text;
+  for (const ImportNote& note : importNotes(files, outcome)) {
+    if (note.kind != ImportNote::Kind::Skipped) continue;
+    return text + ": " + place(note) + (skipped > 1 ? " ..." : "");
+  }
+  return text;
+}
+
+std::string importSummary(const std::vector<FileEntries>& files, const ImportOutcome& outcome, std::size_t listed) {
+  std::string text = importCounts(files, outcome);
+  const std::vector<ImportNote> notes = importNotes(files, outcome);
+  for (std::size_t i = 0; i < notes.size() && i < listed; ++i) text += "\n" + place(notes[i]) + ": " + notes[i].text;
+  if (notes.size() > listed) text += "\n... and " + std::to_string(notes.size() - listed) + " more";
+  if (outcome.replaced > 0)
+    text += "\n" + std::to_string(outcome.replaced) + (outcome.replaced == 1 ? " character" : " characters") +
+            " replaced by ?";
+  return text;
 }
 
 }  // namespace exchange

@@ -1,5 +1,11 @@
 #include "exchange/utf8.h"
 
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <memory>
+
 namespace exchange {
 
 std::optional<char32_t> nextCharacter(std::string_view text, std::size_t& pos) {
@@ -68,6 +74,51 @@ std::optional<std::string> utf16ToUtf8(std::string_view bytes, bool bigEndian) {
       i += 2;
     }
     appendUtf8(out, code);
+  }
+  return out;
+}
+
+std::string windows1252ToUtf8(std::string_view bytes) {
+  const codepage::CodePage windows1252;
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 4);
+  for (const char c : bytes) appendUtf8(out, windows1252.toUnicode(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::optional<std::string> charsetToUtf8(std::string_view bytes, const std::string& charset, std::string& why) {
+  const auto failed = reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1));
+  // A "/" would pass iconv options ("//IGNORE") along with the name.
+  const iconv_t converter = charset.find('/') == std::string::npos ? iconv_open("UTF-8", charset.c_str()) : failed;
+  if (converter == failed) {
+    why = "unknown character set " + charset;
+    return std::nullopt;
+  }
+  const std::unique_ptr<void, int (*)(iconv_t)> closer(converter, iconv_close);
+  std::string in(bytes);
+  std::string out(bytes.size() * 4 + 16, '\0');
+  char* inAt = in.data();
+  std::size_t inLeft = in.size();
+  char* outAt = out.data();
+  std::size_t outLeft = out.size();
+  while (inLeft > 0) {
+    if (iconv(converter, &inAt, &inLeft, &outAt, &outLeft) != static_cast<std::size_t>(-1)) break;
+    if (errno != E2BIG) {
+      why = "the text is not in the character set " + charset + " (byte " +
+            std::to_string(static_cast<std::size_t>(inAt - in.data()) + 1) + " of the value)";
+      return std::nullopt;
+    }
+    const std::size_t used = static_cast<std::size_t>(outAt - out.data());
+    out.resize(out.size() * 2);
+    outAt = out.data() + used;
+    outLeft = out.size() - used;
+  }
+  out.resize(static_cast<std::size_t>(outAt - out.data()));
+  // What iconv writes is UTF-8, but a set that encodes NUL or a lone
+  // surrogate could still give text the readers do not take.
+  if (validUtf8Prefix(out) != out.size()) {
+    why = "the text in " + charset + " has no UTF-8 form";
+    return std::nullopt;
   }
   return out;
 }

@@ -27,6 +27,15 @@ using codepage::appendUtf8;
 // number of bytes or a surrogate without its other half.
 std::optional<std::string> utf16ToUtf8(std::string_view bytes, bool bigEndian);
 
+// Windows-1252 `bytes` as UTF-8: what a producer means by 8-bit text it
+// names no character set for.
+std::string windows1252ToUtf8(std::string_view bytes);
+
+// `bytes` in the character set `charset` (any name the system's iconv
+// knows) as UTF-8; nothing, with the reason in `why`, when the set is
+// unknown or the bytes are not text in it.
+std::optional<std::string> charsetToUtf8(std::string_view bytes, const std::string& charset, std::string& why);
+
 // `text` without a UTF-8 byte order mark at its start.
 std::string_view withoutBom(std::string_view text);
 

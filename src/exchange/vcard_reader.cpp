@@ -138,27 +138,28 @@ std::string decodeQuotedPrintable(std::string_view text, std::size_t line) {
   return out;
 }
 
-// `bytes` in `charset` as UTF-8.
+// `bytes` in `charset` as UTF-8. 8-bit text without a character set is
+// Windows-1252, as the producers that write it mean it.
 std::string toUtf8(std::string bytes, std::string_view charset, std::size_t line) {
   const std::string name = xbase::asciiUpper(charset);
+  const std::size_t valid = validUtf8Prefix(bytes);
+  if (name.empty() && valid != bytes.size()) return windows1252ToUtf8(bytes);
   if (name.empty() || name == "UTF-8" || name == "US-ASCII") {
-    const std::size_t valid = validUtf8Prefix(bytes);
     if (valid != bytes.size())
       throw ReadError(line, "the text is not valid UTF-8 (byte " + std::to_string(valid + 1) +
                                 " of the value); give its character set with CHARSET=");
     return bytes;
   }
-  const bool latin1 = name == "ISO-8859-1" || name == "LATIN1";
-  if (!latin1 && name != "WINDOWS-1252" && name != "CP1252")
-    throw ReadError(line,
-                    "unknown character set " + std::string(charset) + " (known: UTF-8, ISO-8859-1, WINDOWS-1252)");
-  const codepage::CodePage windows1252;
-  std::string out;
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    appendUtf8(out, latin1 ? char32_t{byte} : windows1252.toUnicode(byte));
+  if (name == "WINDOWS-1252" || name == "CP1252") return windows1252ToUtf8(bytes);
+  if (name == "ISO-8859-1" || name == "LATIN1") {
+    std::string out;
+    for (const char c : bytes) appendUtf8(out, char32_t{static_cast<unsigned char>(c)});
+    return out;
   }
-  return out;
+  std::string why;
+  std::optional<std::string> converted = charsetToUtf8(bytes, std::string(charset), why);
+  if (!converted) throw ReadError(line, why);
+  return std::move(*converted);
 }
 
 // Reads "name" or "name=value[,value]" with quoted values; `pos` is past
@@ -229,39 +230,77 @@ std::string Property::parameter(std::string_view wanted) const {
   return {};
 }
 
-std::vector<Card> readVCards(std::string_view file) {
+VCardFile readVCardFile(std::string_view file) {
   Lines lines(withoutBom(file));
-  std::vector<Card> cards;
+  VCardFile out;
   std::optional<Card> card;
-  int nested = 0;  // depth of cards inside the current one (2.1 AGENT), skipped
+  std::optional<ReadError> fault;  // the current card's first: it is left out at its end
+  int nested = 0;                  // depth of cards inside the current one (2.1 AGENT), skipped
+  bool afterAgent = false;         // the last property was an AGENT, whose card may follow
+  bool outside = false;            // in a run of text outside a card, reported once
+  const auto leaveOut = [&](const ReadError& why) {
+    out.faults.push_back(fault.value_or(why));
+    card.reset();
+  };
   while (!lines.atEnd()) {
     const std::size_t number = lines.nextNumber();
     const std::string line = takeLogicalLine(lines, card && card->version == "2.1");
-    if (line.find_first_not_of(" \t") == std::string::npos) continue;
+    // Blank lines, and the end-of-file mark (Ctrl-Z) some exports end with, are no text.
+    if (line.find_first_not_of(" \t\x1A") == std::string::npos) continue;
     const std::string upper = xbase::asciiUpper(head(line));
     const std::string_view value = std::string_view(line).substr(std::min(line.size(), head(line).size() + 1));
     const bool isBegin = upper == "BEGIN" && xbase::equalsIgnoringCase(value, "VCARD");
     const bool isEnd = upper == "END" && xbase::equalsIgnoringCase(value, "VCARD");
+    // A card that begins where no AGENT asks for one: the one before lacks
+    // its END:VCARD, and reading goes on with the new card.
+    if (card && isBegin && nested == 0 && !afterAgent)
+      leaveOut(ReadError(card->line, "the card that starts here has no END:VCARD"));
+    afterAgent = false;
     if (!card) {
-      if (!isBegin) throw ReadError(number, "text outside a card (a card starts with BEGIN:VCARD)");
+      if (!isBegin) {
+        if (!outside) out.faults.emplace_back(number, "text outside a card (a card starts with BEGIN:VCARD)");
+        outside = true;
+        continue;
+      }
+      outside = false;
       card.emplace();
       card->line = number;
+      fault.reset();
+      nested = 0;
     } else if (isBegin) {
       ++nested;
     } else if (isEnd && nested > 0) {
       --nested;
     } else if (isEnd) {
-      cards.push_back(std::move(*card));
-      card.reset();
-    } else if (nested == 0 && upper == "VERSION") {
+      if (fault) {
+        leaveOut(*fault);
+      } else {
+        out.cards.push_back(std::move(*card));
+        card.reset();
+      }
+    } else if (fault || nested > 0) {
+      continue;
+    } else if (upper == "VERSION") {
       card->version = std::string(value);
-    } else if (nested == 0) {
-      card->properties.push_back(parseProperty(line, number));
+    } else {
+      try {
+        card->properties.push_back(parseProperty(line, number));
+        afterAgent = card->properties.back().name == "AGENT";
+      } catch (const ReadError& e) {
+        fault = e;
+      }
     }
   }
-  if (card) throw ReadError(card->line, "the card that starts here has no END:VCARD");
-  if (cards.empty()) throw ReadError(1, "no card in the file (a card starts with BEGIN:VCARD)");
-  return cards;
+  if (card) leaveOut(ReadError(card->line, "the card that starts here has no END:VCARD"));
+  if (out.cards.empty() && out.faults.empty())
+    out.faults.emplace_back(1, "no card in the file (a card starts with BEGIN:VCARD)");
+  return out;
+}
+
+std::vector<Card> readVCards(std::string_view file) {
+  VCardFile read = readVCardFile(file);
+  if (!read.faults.empty()) throw read.faults.front();
+  return std::move(read.cards);
 }
 
 std::string unescapeText(std::string_view raw) {

@@ -4,7 +4,8 @@
 // LF or CR, folded lines joined, quoted-printable soft breaks joined,
 // parameters in any letter case (2.1's bare "HOME" or "QUOTED-PRINTABLE"
 // given their parameter names), grouped properties ("item1.EMAIL"), any
-// number of cards, UTF-8 with or without a byte order mark. Values come out
+// number of cards, UTF-8 with or without a byte order mark, and CHARSET=
+// any character set the system's iconv knows. Values come out
 // as UTF-8 with their transfer encoding and character set undone but their
 // backslash escapes kept, since where a value splits depends on the
 // property (see splitComponents).
@@ -41,10 +42,20 @@ struct Card {
   std::vector<Property> properties;  // in file order, without BEGIN, END and VERSION
 };
 
-// Every card of the file. Throws ReadError for text outside a card, a card
-// without END:VCARD, a line without ":", broken quoted-printable, a
-// character set other than UTF-8, ISO-8859-1 and Windows-1252, invalid
-// UTF-8, an overlong value and a file without cards.
+struct VCardFile {
+  std::vector<Card> cards;
+  std::vector<ReadError> faults;  // in file order: a card or text left out, and why
+};
+
+// Every card of the file that can be read. A card with a faulty line (no
+// ":", broken quoted-printable, a character set iconv does not know, text
+// not in its CHARSET, an overlong value) or without END:VCARD is left out
+// and reading goes on at the next BEGIN:VCARD; text outside a card is left
+// out too. A file without cards has the fault "no card". A value without
+// CHARSET that is not UTF-8 is read as Windows-1252.
+VCardFile readVCardFile(std::string_view file);
+
+// The cards of a file without faults; throws the first fault as ReadError.
 std::vector<Card> readVCards(std::string_view file);
 
 // A text value with its escapes undone: \n and \N a line feed, \, \; \:

@@ -45,7 +45,7 @@ TEST(Csv, BadInputNamesTheLine) {
   } cases[] = {
       {"Name\n\"Ann\n\nBob\n", 2, "not closed"},
       {"Name\n\"Ann\"x\n", 2, "after the closing quote"},
-      {"Name\nAnn\nB\xFFob\n", 3, "UTF-8"},
+      {"\xEF\xBB\xBFName\nAnn\nB\xFFob\n", 3, "UTF-8"},
       {"Name,Notes\nAnn,a,b\n", 2, "3 fields"},
       {"Name,Notes\nAnn,a\n,only notes\n", 3, "no name"},
       {"", 1, "empty"},
@@ -62,6 +62,36 @@ TEST(Csv, BadInputNamesTheLine) {
       EXPECT_EQ(e.line(), c.line) << e.what();
       EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
     }
+  }
+}
+
+TEST(Csv, ABadRecordIsLeftOutAndReadingGoesOnAtTheNextLine) {
+  const struct {
+    std::string text;
+    std::vector<std::string> names;
+    std::vector<std::size_t> skipped;
+    std::size_t warned = 0;
+  } cases[] = {
+      {"Name,Notes\nAnn,\"a\nb\"\nBob,\"open\nCid,x\n", {"Ann", "Cid"}, {4}},
+      {"Name,Notes\nAnn,\"open\nBob,x\n", {"Bob"}, {2}},
+      {"Name,Notes\nAnn,\"a\"b\nBob,x\n,only notes\n", {"Bob"}, {2, 4}},
+      {"\xEF\xBB\xBFName\nB\xFFob\nCid\n", {"Cid"}, {2}},
+      {"Name,Notes\nJ\xFCrgen,\x80 5\n", {"J\xFCrgen"}, {}},
+      {"Name,Notes\nAnn,a,b\nBob\nCid,x,,\n", {"Ann", "Bob", "Cid"}, {}, 2},
+      {"Name,Company,E-mail,Phone\n,,,555-0100\n,,a@example.org ::: b@example.org,\n,Acme,,\n",
+       {"555-0100", "a@example.org", "Acme"},
+       {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const ReadEntries got = readCsvEntries(c.text, CodePage());
+    std::vector<std::string> names;
+    for (const ImportedEntry& e : got.entries) names.push_back(e.entry.name);
+    EXPECT_EQ(names, c.names);
+    std::vector<std::size_t> skipped;
+    for (const ReadError& e : got.skipped) skipped.push_back(e.line());
+    EXPECT_EQ(skipped, c.skipped);
+    EXPECT_EQ(got.warnings.size(), c.warned);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "exchange/card_mapping.h"
+#include "exchange/file_import.h"
 #include "exchange/vcard_reader.h"
 #include "exchange/vcard_writer.h"
 
@@ -75,6 +76,95 @@ TEST(VCardImport, SamplesOfTheThreeVersions) {
   }
 }
 
+// What other programs write, and files broken in the ways they break:
+// every contact that can be read is imported, the others are named by line.
+TEST(ExchangeSamples, EveryContactThatCanBeReadIsImported) {
+  const struct {
+    const char* file;
+    std::size_t imported;
+    std::vector<std::size_t> skipped;  // lines
+    std::size_t warned;
+    std::vector<std::string> names;  // the first ones, in the table's code page
+    const char* memo = "";           // of the first entry, when given
+  } cases[] = {
+      {"android.vcf",
+       2,
+       {},
+       0,
+       {"Lena \xC5"
+        "berg",
+        "Pablo Ortega"}},
+      {"iphone.vcf", 2, {}, 0, {"Aiko Nakamura", "Corner Bakery"}},
+      {"blackberry.vcf", 1, {}, 0, {"Marek Kowalski"}},
+      {"outlook2003.vcf", 1, {}, 0, {"Hanna Fischer"}},
+      {"outlook2007.vcf", 1, {}, 0, {"Camille Dubois"}},
+      {"gmail.vcf", 2, {}, 0, {"Ravi Iyer", "no-name@example.org"}},
+      {"lotus_notes.vcf", 1, {}, 0, {"Siobhan Brennan"}},
+      {"mac_addressbook.vcf",
+       1,
+       {},
+       0,
+       {"Nils Sj\xF6"
+        "berg"}},
+      {"evolution.vcf", 1, {}, 0, {"Petra Novak"}},
+      {"bad_utf8_value.vcf",
+       2,
+       {},
+       0,
+       {"Luc\xED"
+        "a Garc\xED"
+        "a",
+        "Ola Berg"}},
+      {"iso8859_2.vcf", 1, {}, 0, {"Ji?\xED Dvo?\xE1k"}},
+      {"eight_bit_no_charset.vcf",
+       1,
+       {},
+       0,
+       {"Fran\xE7ois M\xFCller"},
+       "Caf\xE9 \x80"
+       "5"},
+      {"no_fn_no_n.vcf", 3, {14}, 0, {"Acme Plumbing, Service", "orders@example.com", "+1-555-0118"}},
+      {"line_without_colon.vcf", 2, {10}, 0, {"Ann Lee", "Cy Dunn"}},
+      {"missing_end.vcf", 2, {5, 12}, 0, {"Dee Ross", "Fay Wong"}},
+      {"thunderbird.csv", 2, {}, 0, {"Jonas Weber", "Helpdesk Inc"}},
+      {"thunderbird_extra_field.csv", 2, {}, 1, {"Mia Roth", "Tom Roth"}},
+      {"google.csv",
+       1,
+       {},
+       0,
+       {"Sara Cohen"},
+       "Book club\r\nGroup Membership: * myContacts\r\nE-mail 1 - Type: * Home\r\nEmail: sara@example.com\r\n"
+       "Email: sara.work@example.com\r\nPhone 1 - Type: Mobile\r\nPhone: +972 52-555-0122\r\nPhone 2 - Type: "
+       "Work\r\nPhone: +972 3-555-0123\r\nAddress 1 - Type: Home\r\nAddress: 5 Herzl St, Tel Aviv 61000, Israel\r\n"
+       "Organization 1 - Name: Example Ltd\r\nOrganization 1 - Title: Analyst\r\nWebsite 1 - Type: Profile\r\n"
+       "WebSite: http://example.com/sara"},
+      {"google_no_name.csv", 3, {}, 0, {"noname@example.com", "+1 555-0124", "Kim Ito"}},
+      {"outlook.csv", 1, {}, 0, {"Walsh, Liam"}},
+      {"outlook_windows1252.csv",
+       1,
+       {},
+       0,
+       {"S\xF8rensen, Bj\xF6rn"},
+       "Address: N\xF8rregade 1, K\xF8"
+       "benhavn, 1165, Danmark\r\nPhone: +45 33 55 01 26\r\nEmail: bjorn@example.dk\r\n"
+       "E-mail Type: SMTP\r\nCaf\xE9 \x80"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::filesystem::path path = std::filesystem::path(CARDLARK_SOURCE_DIR) / "tests/exchange/samples" / c.file;
+    const FileEntries got = readExchangeFile(path, *fileKindOf(path), CodePage());
+    ASSERT_EQ(got.entries.size(), c.imported);
+    std::vector<std::size_t> skipped;
+    for (const ReadError& e : got.skipped) skipped.push_back(e.line());
+    EXPECT_EQ(skipped, c.skipped);
+    EXPECT_EQ(got.warnings.size(), c.warned);
+    for (std::size_t i = 0; i < c.names.size(); ++i) EXPECT_EQ(got.entries[i].entry.name, c.names[i]);
+    if (*c.memo) {
+      EXPECT_EQ(got.entries[0].entry.memo, c.memo);
+    }
+  }
+}
+
 TEST(VCardImport, BadInputNamesTheLine) {
   const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
   const struct {
@@ -87,9 +177,11 @@ TEST(VCardImport, BadInputNamesTheLine) {
       {"BEGIN:VCARD\r\nVERSION:2.1\r\nN:A\r\nNOTE;quoted-printable:bad=ZZ\r\nEND:VCARD\r\n", 4, "quoted-printable"},
       {card + "NOTE:no name\r\nEND:VCARD\r\n", 1, "neither FN nor N"},
       {card + "N:;;;;\r\nEND:VCARD\r\n", 1, "neither FN nor N"},
-      {card + "FN:Ann\r\nNOTE:\xC3\x28\r\nEND:VCARD\r\n", 4, "UTF-8"},
-      {card + "FN:Ann\r\nNOTE:\xE9t\xE9\r\nEND:VCARD\r\n", 4, "UTF-8"},
-      {card + "FN:Ann\r\nNOTE;CHARSET=KOI8-R:x\r\nEND:VCARD\r\n", 4, "character set"},
+      {card + "FN:Ann\r\nNOTE;CHARSET=utf-8:\xC3\x28\r\nEND:VCARD\r\n", 4, "UTF-8"},
+      {card + "FN:Ann\r\nNOTE;CHARSET=UTF-8:\xE9t\xE9\r\nEND:VCARD\r\n", 4, "UTF-8"},
+      {card + "FN:Ann\r\nNOTE;CHARSET=X-NONE:x\r\nEND:VCARD\r\n", 4, "unknown character set X-NONE"},
+      {card + "FN:Ann\r\nNOTE;CHARSET=UTF-8//IGNORE:x\r\nEND:VCARD\r\n", 4, "character set"},
+      {card + "FN:Ann\r\nNOTE;CHARSET=SHIFT_JIS:\x82\r\nEND:VCARD\r\n", 4, "not in the character set"},
       {card + "FN:" + std::string(1 << 20, 'x') + "\r\nEND:VCARD\r\n", 3, "bytes"},
       {card + "FN:Ann\r\nNOTE without colon\r\nEND:VCARD\r\n", 4, "\":\""},
       {"\xEF\xBB\xBFhello\r\n" + card, 1, "outside a card"},

@@ -10,16 +10,13 @@ namespace cardlark::db {
 int importExchangeEntries(const Arguments& arguments, const std::vector<exchange::FileEntries>& files) {
   const xbase::TableFiles table = tableFiles(arguments.operands[0]);
   const exchange::ImportOutcome outcome = exchange::importEntries(table.dbf, files, arguments.has("--rename"));
-  const auto where = [](const exchange::NameClash& clash) {
-    return clash.file.string() + " line " + std::to_string(clash.line) + ": ";
-  };
-  for (const exchange::NameClash& clash : outcome.skipped)
-    std::fprintf(stderr, "%sentry already exists for: %s, skipped\n", where(clash).c_str(), clash.name.c_str());
-  for (const exchange::NameClash& clash : outcome.renamed)
-    std::printf("%sstored as %s\n", where(clash).c_str(), clash.name.c_str());
-  std::printf("%zu entries imported, %zu skipped, %zu characters replaced by ?\n", outcome.added,
-              outcome.skipped.size(), outcome.replaced);
-  return kOk;
+  for (const exchange::ImportNote& note : exchange::importNotes(files, outcome)) {
+    std::FILE* const to = note.kind == exchange::ImportNote::Kind::Renamed ? stdout : stderr;
+    std::fprintf(to, "%s line %zu: %s\n", note.file.string().c_str(), note.line, note.text.c_str());
+  }
+  std::printf("%s\n", exchange::importCounts(files, outcome).c_str());
+  if (outcome.replaced > 0) std::printf("%zu characters replaced by ?\n", outcome.replaced);
+  return outcome.added > 0 ? kOk : kNegative;
 }
 
 int exportEntries(const Arguments& arguments, const std::string& header,
