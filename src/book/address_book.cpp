@@ -192,7 +192,7 @@ std::uint32_t AddressBook::append(std::uint32_t count, const EntrySource& source
   }
 }
 
-void AddressBook::merge(std::uint32_t keep, std::uint32_t other) {
+MergeRecord AddressBook::merge(std::uint32_t keep, std::uint32_t other) {
   const auto live = [&](std::uint32_t recno) {
     cursor_->go(recno);
     return !cursor_->deleted();
@@ -200,14 +200,45 @@ void AddressBook::merge(std::uint32_t keep, std::uint32_t other) {
   if (keep == other || !live(keep) || !live(other))
     throw xbase::Error(xbase::ErrorCode::Argument, "cannot merge record " + std::to_string(other) + " into record " +
                                                        std::to_string(keep) + ": not two live entries");
-  const Entry kept = entryAt(keep);
-  const Entry joined{kept.name, joinedMemo(kept.memo, cursor_->valueAt(other, memo_)), today()};
+  MergeRecord record{keep, other, entryAt(keep), entryAt(other), {}};
+  record.merged = Entry{record.kept.name, joinedMemo(record.kept.memo, record.removed.memo), today()};
   cursor_->beginBatch();
   try {
     cursor_->go(keep);
     cursor_->beginEdit();
-    write(joined);
+    write(record.merged);
     remove(other);
+    cursor_->commitBatch();
+  } catch (...) {
+    cursor_->rollbackBatch();
+    throw;
+  }
+  return record;
+}
+
+// The deleted entry is recalled rather than added again: it keeps its
+// record number and memo blocks, so the table's entries read exactly as
+// before the merge. Both entries are tested under the batch's locks, so no
+// other writer's append slips in between the test and the writes.
+void AddressBook::undoMerge(const MergeRecord& record) {
+  cursor_->beginBatch();
+  try {
+    const auto refuse = [&](const std::string& why) {
+      throw xbase::Error(xbase::ErrorCode::State, "the merge of " + record.removed.name + " into " + record.kept.name +
+                                                      " cannot be undone: " + why);
+    };
+    cursor_->go(record.keep);
+    if (cursor_->deleted() || entryAt(record.keep) != record.merged) refuse(record.kept.name + " was changed since");
+    cursor_->go(record.other);
+    if (!cursor_->deleted() || entryAt(record.other) != record.removed)
+      refuse(record.removed.name + " is no longer in the table as it was");
+    if (nameTaken(record.removed.name, record.other)) refuse("another entry is named " + record.removed.name);
+    // The other entry first: stopped in between, both are live and the
+    // kept one still holds every line of the other's memo.
+    cursor_->recall(record.other);
+    cursor_->go(record.keep);
+    cursor_->beginEdit();
+    write(record.kept);
     cursor_->commitBatch();
   } catch (...) {
     cursor_->rollbackBatch();
