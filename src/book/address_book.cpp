@@ -105,22 +105,23 @@ Entry AddressBook::entryAt(std::uint32_t recno) {
 }
 
 // Looks the name up in the name tag when the table has it, else walks the
-// table; the entry `except` does not count (deleted ones are never met).
+// table; the entries `except` and `alsoExcept` do not count (deleted ones
+// are never met).
 // The cursor is left in the order entered, where the writers expect it.
-bool AddressBook::nameTaken(std::string_view name, std::uint32_t except) {
+bool AddressBook::nameTaken(std::string_view name, std::uint32_t except, std::uint32_t alsoExcept) {
   xbase::Cursor& lookup = *cursor_;
   const std::string key = nameKey(name);
   bool taken = false;
   if (!hasNameTag_) {
     for (lookup.first(); !lookup.eof() && !taken; lookup.skip())
-      taken = lookup.recno() != except && nameKey(lookup.value(name_)) == key;
+      taken = lookup.recno() != except && lookup.recno() != alsoExcept && nameKey(lookup.value(name_)) == key;
     return taken;
   }
   lookup.setOrder(kTagName);
   const std::string indexKey = nameIndexKey(name);
   for (bool found = lookup.seek(indexKey); found && !lookup.eof() && !taken && lookup.keyFor(kTagName) == indexKey;
        lookup.skip())
-    taken = lookup.recno() != except;
+    taken = lookup.recno() != except && lookup.recno() != alsoExcept;
   lookup.setOrder("");
   return taken;
 }
@@ -232,7 +233,10 @@ void AddressBook::undoMerge(const MergeRecord& record) {
     cursor_->go(record.other);
     if (!cursor_->deleted() || entryAt(record.other) != record.removed)
       refuse(record.removed.name + " is no longer in the table as it was");
-    if (nameTaken(record.removed.name, record.other)) refuse("another entry is named " + record.removed.name);
+    // The kept entry may share the other's name (a table filled before the
+    // duplicate-name rule): that was so before the merge too.
+    if (nameTaken(record.removed.name, record.other, record.keep))
+      refuse("another entry is named " + record.removed.name);
     // The other entry first: stopped in between, both are live and the
     // kept one still holds every line of the other's memo.
     cursor_->recall(record.other);

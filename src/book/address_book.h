@@ -100,7 +100,7 @@ class AddressBook {
   void undoMerge(const MergeRecord& record);
 
  private:
-  bool nameTaken(std::string_view name, std::uint32_t except);
+  bool nameTaken(std::string_view name, std::uint32_t except, std::uint32_t alsoExcept = 0);
   // addAll, telling `stored` the record number of each entry appended.
   std::uint32_t append(std::uint32_t count, const EntrySource& source,
                        const std::function<void(std::uint32_t recno)>& stored);

@@ -129,6 +129,15 @@ TEST_F(AddressBookTest, AMergeKeepsOneNameAndEveryMemoLineOnce) {
   EXPECT_EQ(entries(), before);  // the other recalled in its place, the kept one's date back
   EXPECT_THROW(AddressBook(dbf(), AddressBook::Access::Shared).undoMerge(merge), xbase::Error);
   EXPECT_EQ(entries(), before);
+  // Two names that differ in letter case only (stored before the rule held).
+  AddressBook book(dbf(), AddressBook::Access::Shared);
+  const std::uint32_t kim = book.addAll(2, [](const auto& store) {
+    store(Entry{"KIM", "a", "20200101"});
+    store(Entry{"Kim", "b", ""});
+  });
+  const std::vector<Entry> twins = entries();
+  book.undoMerge(book.merge(kim + 1, kim));
+  EXPECT_EQ(entries(), twins);
   EXPECT_EQ(joinedMemo("a\r\n", "b"), "a\r\nb");
   EXPECT_EQ(joinedMemo("", "a\r\na"), "a\r\na");  // only lines the kept memo holds are left out
 }
