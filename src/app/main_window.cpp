@@ -11,6 +11,7 @@
 #include "book/name_tag.h"
 #include "contact/chooser_dialog.h"
 #include "contact/contact_actions.h"
+#include "duplicates/duplicates_command.h"
 #include "maint/folder_dialog.h"
 #include "maint/maintenance_command.h"
 #include "platform/desktop_shell.h"
@@ -135,6 +136,12 @@ void TRuViv::createToolbar() {
                                                         [this] { return ZurGrid->markedEnds(); }},
                                                        this);
   connect(buttonRW, &QToolButton::clicked, reportWriter, &report::ReportWriterCommand::buttonRWClick);
+  // Find duplicates: its shortcut works in the whole window, and the
+  // toolbar's context menu offers it with the shortcut beside it.
+  auto* findDuplicates = new duplicates::DuplicatesCommand(dm_, this);
+  addAction(findDuplicates->action());
+  Panel1->addAction(findDuplicates->action());
+  Panel1->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void TRuViv::createDataControls() {

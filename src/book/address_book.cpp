@@ -105,22 +105,23 @@ Entry AddressBook::entryAt(std::uint32_t recno) {
 }
 
 // Looks the name up in the name tag when the table has it, else walks the
-// table; the entry `except` does not count (deleted ones are never met).
+// table; the entries `except` and `alsoExcept` do not count (deleted ones
+// are never met).
 // The cursor is left in the order entered, where the writers expect it.
-bool AddressBook::nameTaken(std::string_view name, std::uint32_t except) {
+bool AddressBook::nameTaken(std::string_view name, std::uint32_t except, std::uint32_t alsoExcept) {
   xbase::Cursor& lookup = *cursor_;
   const std::string key = nameKey(name);
   bool taken = false;
   if (!hasNameTag_) {
     for (lookup.first(); !lookup.eof() && !taken; lookup.skip())
-      taken = lookup.recno() != except && nameKey(lookup.value(name_)) == key;
+      taken = lookup.recno() != except && lookup.recno() != alsoExcept && nameKey(lookup.value(name_)) == key;
     return taken;
   }
   lookup.setOrder(kTagName);
   const std::string indexKey = nameIndexKey(name);
   for (bool found = lookup.seek(indexKey); found && !lookup.eof() && !taken && lookup.keyFor(kTagName) == indexKey;
        lookup.skip())
-    taken = lookup.recno() != except;
+    taken = lookup.recno() != except && lookup.recno() != alsoExcept;
   lookup.setOrder("");
   return taken;
 }
@@ -192,7 +193,7 @@ std::uint32_t AddressBook::append(std::uint32_t count, const EntrySource& source
   }
 }
 
-void AddressBook::merge(std::uint32_t keep, std::uint32_t other) {
+MergeRecord AddressBook::merge(std::uint32_t keep, std::uint32_t other) {
   const auto live = [&](std::uint32_t recno) {
     cursor_->go(recno);
     return !cursor_->deleted();
@@ -200,14 +201,48 @@ void AddressBook::merge(std::uint32_t keep, std::uint32_t other) {
   if (keep == other || !live(keep) || !live(other))
     throw xbase::Error(xbase::ErrorCode::Argument, "cannot merge record " + std::to_string(other) + " into record " +
                                                        std::to_string(keep) + ": not two live entries");
-  const Entry kept = entryAt(keep);
-  const Entry joined{kept.name, joinedMemo(kept.memo, cursor_->valueAt(other, memo_)), today()};
+  MergeRecord record{keep, other, entryAt(keep), entryAt(other), {}};
+  record.merged = Entry{record.kept.name, joinedMemo(record.kept.memo, record.removed.memo), today()};
   cursor_->beginBatch();
   try {
     cursor_->go(keep);
     cursor_->beginEdit();
-    write(joined);
+    write(record.merged);
     remove(other);
+    cursor_->commitBatch();
+  } catch (...) {
+    cursor_->rollbackBatch();
+    throw;
+  }
+  return record;
+}
+
+// The deleted entry is recalled rather than added again: it keeps its
+// record number and memo blocks, so the table's entries read exactly as
+// before the merge. Both entries are tested under the batch's locks, so no
+// other writer's append slips in between the test and the writes.
+void AddressBook::undoMerge(const MergeRecord& record) {
+  cursor_->beginBatch();
+  try {
+    const auto refuse = [&](const std::string& why) {
+      throw xbase::Error(xbase::ErrorCode::State, "the merge of " + record.removed.name + " into " + record.kept.name +
+                                                      " cannot be undone: " + why);
+    };
+    cursor_->go(record.keep);
+    if (cursor_->deleted() || entryAt(record.keep) != record.merged) refuse(record.kept.name + " was changed since");
+    cursor_->go(record.other);
+    if (!cursor_->deleted() || entryAt(record.other) != record.removed)
+      refuse(record.removed.name + " is no longer in the table as it was");
+    // The kept entry may share the other's name (a table filled before the
+    // duplicate-name rule): that was so before the merge too.
+    if (nameTaken(record.removed.name, record.other, record.keep))
+      refuse("another entry is named " + record.removed.name);
+    // The other entry first: stopped in between, both are live and the
+    // kept one still holds every line of the other's memo.
+    cursor_->recall(record.other);
+    cursor_->go(record.keep);
+    cursor_->beginEdit();
+    write(record.kept);
     cursor_->commitBatch();
   } catch (...) {
     cursor_->rollbackBatch();

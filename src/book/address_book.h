@@ -25,6 +25,16 @@ namespace book {
 // What an import does with an entry whose name the table already has.
 enum class TakenName { Skip, Rename };
 
+// What AddressBook::merge changed: both entries as they were before and
+// the kept one as the merge left it, so that undoMerge can put them back.
+struct MergeRecord {
+  std::uint32_t keep = 0;
+  std::uint32_t other = 0;
+  Entry kept;     // `keep` before the merge
+  Entry removed;  // `other` before the merge (it is deleted since)
+  Entry merged;   // `keep` after the merge
+};
+
 // The fate of one entry offered to AddressBook::addNew.
 struct AddOutcome {
   enum class Kind { Added, Skipped, Renamed } kind = Kind::Added;
@@ -81,10 +91,16 @@ class AddressBook {
   // name, the memos joined (joinedMemo), dated today; `other` is deleted.
   // All or none. Error Argument when they are the same record or either
   // is deleted.
-  void merge(std::uint32_t keep, std::uint32_t other);
+  MergeRecord merge(std::uint32_t keep, std::uint32_t other);
+  // Takes a merge back, all or none: `keep` gets its memo and date of before
+  // and `other` is recalled under its own record number, byte for byte as
+  // it was. Error State, with nothing written, when either was changed
+  // since (the kept entry edited, the other recalled or packed away) or
+  // another entry has taken the other's name meanwhile.
+  void undoMerge(const MergeRecord& record);
 
  private:
-  bool nameTaken(std::string_view name, std::uint32_t except);
+  bool nameTaken(std::string_view name, std::uint32_t except, std::uint32_t alsoExcept = 0);
   // addAll, telling `stored` the record number of each entry appended.
   std::uint32_t append(std::uint32_t count, const EntrySource& source,
                        const std::function<void(std::uint32_t recno)>& stored);

@@ -160,6 +160,10 @@ class Cursor {
   // they are deleted one by one in the order given, with deleteRecord's
   // errors. A number past the table: Error NotFound, as go() gives it.
   virtual void deleteRecords(const std::vector<std::uint32_t>& recnos) = 0;
+  // Clears the deletion mark of record `recno` and goes to it (a merge
+  // taken back). A deleted record kept its index entries, so the flag is
+  // the only byte written. A number past the table: Error NotFound.
+  virtual void recall(std::uint32_t recno) = 0;
 
   // --- bulk loading (exclusive opens only): between beginBulkAppend and
   // endBulkAppend, posted appends skip the per-record index update and

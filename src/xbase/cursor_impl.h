@@ -74,6 +74,7 @@ class CursorImpl final : public Cursor {
   bool appending() const override { return state_ == State::Append; }
   void deleteRecord() override;
   void deleteRecords(const std::vector<std::uint32_t>& recnos) override;
+  void recall(std::uint32_t recno) override;
   void beginBulkAppend() override;
   void endBulkAppend() override;
   void beginBatch() override;

@@ -210,4 +210,15 @@ void CursorImpl::deleteRecords(const std::vector<std::uint32_t>& recnos) {
   first();
 }
 
+void CursorImpl::recall(std::uint32_t recno) {
+  go(recno);
+  table_.requireWritable();
+  {
+    LockGuard lock = table_.recordLock(recno);
+    table_.keepForRollback(recno);
+    table_.dbf().writeDeletionFlag(recno, ' ');
+  }
+  go(recno);
+}
+
 }  // namespace xbase

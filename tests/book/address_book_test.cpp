@@ -102,21 +102,42 @@ TEST_F(AddressBookTest, AFailedBatchStoresNothing) {
 TEST_F(AddressBookTest, AMergeKeepsOneNameAndEveryMemoLineOnce) {
   fixToday("20260307");
   std::uint32_t keep = 0, other = 0;
+  book::MergeRecord merge;
   {
     AddressBook book(dbf(), AddressBook::Access::Shared);
     keep = book.add({"Smith, Ann", "Phone 206-555-1234\r\nmet at the fair", ""});
     book.add({"Lee", "", ""});
     other = book.add({"Ann Smith (2)", "met at the fair  \r\nann@example.com\r\n\r\nowes a book", ""});
     fixToday("20260308");
-    book.merge(keep, other);
+    merge = book.merge(keep, other);
     EXPECT_THROW(book.merge(keep, other), xbase::Error);  // `other` is gone
     EXPECT_THROW(book.merge(keep, keep), xbase::Error);
+    const std::uint32_t taker = book.add({"ann smith (2)", "", ""});
+    EXPECT_THROW(book.undoMerge(merge), xbase::Error);  // the other's name is taken: nothing written
+    book.remove(taker);
   }
   EXPECT_EQ(
       entries(),
       (std::vector<Entry>{
           {"Smith, Ann", "Phone 206-555-1234\r\nmet at the fair\r\nann@example.com\r\n\r\nowes a book", "20260308"},
           {"Lee", "", "20260307"}}));
+  const std::vector<Entry> before{
+      {"Smith, Ann", "Phone 206-555-1234\r\nmet at the fair", "20260307"},
+      {"Lee", "", "20260307"},
+      {"Ann Smith (2)", "met at the fair  \r\nann@example.com\r\n\r\nowes a book", "20260307"}};
+  AddressBook(dbf(), AddressBook::Access::Shared).undoMerge(merge);
+  EXPECT_EQ(entries(), before);  // the other recalled in its place, the kept one's date back
+  EXPECT_THROW(AddressBook(dbf(), AddressBook::Access::Shared).undoMerge(merge), xbase::Error);
+  EXPECT_EQ(entries(), before);
+  // Two names that differ in letter case only (stored before the rule held).
+  AddressBook book(dbf(), AddressBook::Access::Shared);
+  const std::uint32_t kim = book.addAll(2, [](const auto& store) {
+    store(Entry{"KIM", "a", "20200101"});
+    store(Entry{"Kim", "b", ""});
+  });
+  const std::vector<Entry> twins = entries();
+  book.undoMerge(book.merge(kim + 1, kim));
+  EXPECT_EQ(entries(), twins);
   EXPECT_EQ(joinedMemo("a\r\n", "b"), "a\r\nb");
   EXPECT_EQ(joinedMemo("", "a\r\na"), "a\r\na");  // only lines the kept memo holds are left out
 }

@@ -67,8 +67,15 @@ std::vector<book::Entry> importedEntries() {
   return entries;
 }
 
-// The table with six entries (one removed since), a backup of it taken
-// before the last change, and an earlier version of each replaced file.
+// The merge the fixture made, for the undo to take back.
+book::MergeRecord& fixtureMerge() {
+  static book::MergeRecord record;
+  return record;
+}
+
+// The table with six entries (one removed since, two merged), a backup of
+// it taken before the last changes, and an earlier version of each replaced
+// file.
 void makeFixture(const fs::path& folder) {
   book::createAddressTable(folder, true);
   {
@@ -79,6 +86,7 @@ void makeFixture(const fs::path& folder) {
   zip::backupFiles((folder / zip::kBackupArchiveName).string(), book::filesToBackUp(folder));
   book::AddressBook(folder / book::kTableName, book::AddressBook::Access::Shared)
       .add({"Late entry", "after the backup"});
+  fixtureMerge() = book::AddressBook(folder / book::kTableName, book::AddressBook::Access::Shared).merge(3, 5);
   for (const char* name : {"export.vcf", "report.clr", "ADDRESS.sync"}) std::ofstream(folder / name) << "old " << name;
 }
 
@@ -117,6 +125,10 @@ const std::vector<Operation>& operations() {
       {"Merge",
        [](const fs::path& folder) {
          book::AddressBook(folder / book::kTableName, book::AddressBook::Access::Shared).merge(4, 6);
+       }},
+      {"UndoMerge",
+       [](const fs::path& folder) {
+         book::AddressBook(folder / book::kTableName, book::AddressBook::Access::Shared).undoMerge(fixtureMerge());
        }},
       {"Pack",
        [](const fs::path& folder) {
@@ -272,6 +284,48 @@ TEST_P(FileFaults, EveryFailedCallFailsTheOperationAndKeepsTheData) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, FileFaults, testing::ValuesIn(operations()),
+                         [](const testing::TestParamInfo<Operation>& info) { return std::string(info.param.name); });
+
+// A merge, or its undo, killed at any write: what was written stays, nothing
+// is put back. Each time the entries are as before, as after, or both live
+// with the kept one already holding every line of the other: no memo line
+// is lost, no memo is cut short.
+using KilledMerge = FileFaults;
+
+TEST_P(KilledMerge, LeavesEitherBothEntriesOrTheMergedOneAndLosesNoLine) {
+  const Operation& operation = GetParam();
+  int writes = 0;
+  {
+    testsupport::TempFolder folder;
+    copyFixture(folder.path());
+    injection_.arm(Call::Write);
+    operation.run(folder.path());
+    writes = injection_.count(Call::Write);
+    after_ = entriesOf(folder.path());
+  }
+  // Both live: the fewer entries, and the one the other state has besides.
+  auto bothLive = before_.size() < after_.size() ? before_ : after_;
+  for (const auto& entry : before_.size() < after_.size() ? after_ : before_)
+    if (std::none_of(bothLive.begin(), bothLive.end(), [&](const auto& e) { return e.first == entry.first; }))
+      bothLive.push_back(entry);
+  std::sort(bothLive.begin(), bothLive.end());
+  int seen[3] = {};
+  for (int n = 1; n <= writes; ++n) {
+    testsupport::TempFolder folder;
+    copyFixture(folder.path());
+    injection_.arm(Call::Write, n, EIO, true);
+    EXPECT_ANY_THROW(operation.run(folder.path())) << "killed at write " << n;
+    injection_.arm(Call::Write);
+    const auto now = entriesOf(folder.path());
+    const int state = now == before_ ? 0 : now == after_ ? 1 : now == bothLive ? 2 : -1;
+    ASSERT_NE(state, -1) << "killed at write " << n << ": " << now.size() << " entries";
+    ++seen[state];
+  }
+  EXPECT_GT(seen[0], 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Merges, KilledMerge,
+                         testing::ValuesIn(std::vector<Operation>{operations()[3], operations()[4]}),
                          [](const testing::TestParamInfo<Operation>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <set>
 
+#include "book/address_book.h"
 #include "fake_address_book.h"
 #include "sync/card_codec.h"
 #include "sync/error.h"
@@ -102,6 +103,27 @@ TEST_F(SyncWithFake, RenamesAndDeletionsOnEitherSide) {
   EXPECT_TRUE(server_.card(alpha).isEmpty());
   EXPECT_FALSE(cardWith(QStringLiteral("FN:Alpha Renamed")).isEmpty());
   EXPECT_TRUE(server_.card(delta).contains(QStringLiteral("FN:Delta Renamed")));
+  expectSettled();
+}
+
+// A merge sends the kept entry's card and deletes the other's; a merge
+// taken back before the sync leaves nothing to send.
+TEST_F(SyncWithFake, AMergeSendsOneChangedCardAndOneDeletion) {
+  append("Ann Smith", "Phone: 206-555-1234");
+  append("Smith, Ann", "Email: ann@example.org");
+  append("Carol", "Note of Carol");
+  syncNow();
+  const QString kept = cardWith(QStringLiteral("FN:Ann Smith"));
+  book::AddressBook book(dbf(), book::AddressBook::Access::Shared);
+  book.undoMerge(book.merge(1, 2));
+  expectSettled();
+
+  book.merge(1, 2);
+  const int requests = server_.requestCount();
+  EXPECT_EQ(counts(syncNow()), (std::vector<int>{1, 0, 0, 1, 0}));
+  EXPECT_EQ(server_.requestCount() - requests, 3);  // what changed, one PUT, one DELETE
+  EXPECT_EQ(server_.cardFiles().size(), 2);
+  EXPECT_TRUE(server_.card(kept).contains(QStringLiteral("ann@example.org")));
   expectSettled();
 }
 
