@@ -3,6 +3,8 @@
 #include <bit>
 #include <cstring>
 
+#include "book/table_layout.h"
+#include "xbase/cursor.h"
 #include "xbase/dbf_text.h"
 #include "xbase/expr/expression.h"
 
@@ -98,6 +100,59 @@ bool UpperSearch::in(std::string_view haystack) const {
   for (; pos <= last; ++pos)
     if (matchesAt(text + pos)) return true;
   return false;
+}
+
+void RecordMarks::set(std::uint32_t recordNumber, bool on) {
+  const std::size_t word = recordNumber / 64;
+  const std::uint64_t bit = std::uint64_t{1} << (recordNumber % 64);
+  if (word >= words_.size()) {
+    if (!on) return;
+    words_.resize(word + 1);
+  }
+  if (((words_[word] & bit) != 0) == on) return;
+  words_[word] ^= bit;
+  on ? ++count_ : --count_;
+}
+
+bool RecordMarks::has(std::uint32_t recordNumber) const {
+  const std::size_t word = recordNumber / 64;
+  return word < words_.size() && (words_[word] >> (recordNumber % 64) & 1) != 0;
+}
+
+bool walkMatches(xbase::Cursor& cursor, const SearchRule& rule, const std::function<void(xbase::Cursor&)>& found,
+                 const std::atomic<bool>* stop) {
+  const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
+  const int name = xbase::requireField(cursor, kName);
+  const int memo = xbase::requireField(cursor, kInfo);
+  if (const std::optional<std::string> expression = rule.expression()) {
+    cursor.setFilter(*expression);
+  } else {
+    // Once stopped every record passes, so the walk below ends at the next one.
+    cursor.setRecordFilter([&](xbase::Cursor& candidate) {
+      return stopped() || rule.accepts(candidate.value(name), [&] { return candidate.value(memo); });
+    });
+  }
+  struct MemoReads {
+    xbase::Cursor& cursor;
+    explicit MemoReads(xbase::Cursor& c) : cursor(c) { cursor.holdMemoReads(); }
+    ~MemoReads() { cursor.releaseMemoReads(); }
+    MemoReads(const MemoReads&) = delete;
+    MemoReads& operator=(const MemoReads&) = delete;
+  } held(cursor);
+  for (cursor.first(); !cursor.eof(); cursor.skip(1)) {
+    if (stopped()) return false;
+    found(cursor);
+  }
+  return !stopped();
+}
+
+std::optional<RecordMarks> markMatches(const std::string& dbfPath, const SearchRule& rule,
+                                       const std::atomic<bool>* stop) {
+  const auto cursor = xbase::Cursor::open(dbfPath, xbase::OpenMode::Shared);
+  RecordMarks marks;
+  const auto mark = [&](xbase::Cursor& at) { marks.set(at.recno(), true); };
+  if (!walkMatches(*cursor, rule, mark, stop)) return std::nullopt;
+  return marks;
 }
 
 bool containsUpper(std::string_view haystack, std::string_view needle) { return UpperSearch(needle).in(haystack); }
