@@ -41,26 +41,26 @@ void SearchCommands::FindSpeedClick() {
   if (hooks_.focusGrid) hooks_.focusGrid();
 }
 
+// The search in force goes on deciding what the window shows until the new
+// one's pass is done. Cancelled: no search stays in force, not even the one
+// before.
 void SearchCommands::applySearch(const QString& typed, bool includeMemo) {
-  store::SearchFilter& search = dm_.search();
-  search.setCodePage(dm_.tblAddress.codePage());  // compared in the table's own bytes
-  search.setText(typed);
-  search.setIncludeMemo(includeMemo);
-  // Cancelled: no search stays in force, not even the one before.
-  if (search.expression().isEmpty() && !markFoundRecords()) {
-    NoFilterSpeedClick();
-    return;
-  }
-  runFirstPass();
+  store::SearchFilter next;
+  next.setCodePage(dm_.tblAddress.codePage());  // compared in the table's own bytes
+  next.setText(typed);
+  next.setIncludeMemo(includeMemo);
+  const bool decided = !next.expression().isEmpty() || markFoundRecords(next);
+  if (!decided) NoFilterSpeedClick();
+  dm_.search() = std::move(next);
+  if (decided) runFirstPass();
 }
 
 // The records a per-record search finds, marked by one pass over the table
 // and memo file in their own order, off the window's thread (which goes on
 // painting, and offers Cancel after half a second). False when cancelled.
-bool SearchCommands::markFoundRecords() {
-  store::SearchFilter& search = dm_.search();
+bool SearchCommands::markFoundRecords(store::SearchFilter& search) {
   const std::string table = dm_.tblAddress.filePath().toStdString();
-  const book::SearchRule rule = search.rule();
+  const book::SearchRule& rule = search.rule();
   std::optional<book::RecordMarks> marks;
   platform::runStoppableLongWork(QStringLiteral("Searching for \"%1\" ...").arg(search.text()),
                                  [&](const std::atomic<bool>& stop) { marks = book::markMatches(table, rule, &stop); });

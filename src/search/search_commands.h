@@ -22,8 +22,9 @@ class QLineEdit;
 class QWidget;
 
 namespace store {
+class SearchFilter;
 class TDM;
-}
+}  // namespace store
 namespace widgets {
 class DbGrid;
 }
@@ -69,7 +70,7 @@ class SearchCommands : public QObject {
   void InfoSpeedClick();
 
  private:
-  bool markFoundRecords();
+  bool markFoundRecords(store::SearchFilter& search);
   void runFirstPass();
 
   store::TDM& dm_;

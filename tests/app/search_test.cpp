@@ -153,13 +153,17 @@ TEST(Search, TheMemoPassRunsOffTheWindowThreadAndItsMarksDecide) {
   EXPECT_EQ(info.FilterLabel->text(), "2");
 }
 
-// Cancel during the pass leaves no search in force, not even the one before.
+// The search before decides what the window shows while the pass runs;
+// Cancel leaves no search in force, not even that one.
 TEST(Search, CancellingThePassLeavesNoFilter) {
   SearchWindow w;
   w.find("smi", true);
   ASSERT_TRUE(w.table().filtered());
-  const testsupport::CancelledLongWork cancelling;
+  testsupport::CancelledLongWork cancelling;
+  QStringList meanwhile;
+  cancelling.meanwhile = [&] { meanwhile = w.names(); };
   w.find("jon", true);
+  EXPECT_EQ(meanwhile, (QStringList{"Jones", "Osmium Ltd", "Smith"}));
   EXPECT_FALSE(w.table().filtered());
   EXPECT_FALSE(w.window->NoFilterSpeed->isEnabled());
   EXPECT_EQ(w.dm->search().marks(), nullptr);

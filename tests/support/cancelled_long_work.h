@@ -6,7 +6,7 @@ namespace testsupport {
 
 // Installed for its lifetime: long work the user may stop is cancelled
 // before it starts (its flag already raised), as a Cancel pressed at once
-// would; other long work runs in place.
+// would (after `meanwhile`, when set); other long work runs in place.
 class CancelledLongWork final : public platform::LongWork {
  public:
   CancelledLongWork() : previous_(platform::setLongWork(this)) {}
@@ -19,9 +19,12 @@ class CancelledLongWork final : public platform::LongWork {
     work([](const QString&, int, int) {});
   }
   void runStoppable(const QString&, const Stoppable& work) override {
+    if (meanwhile) meanwhile();
     const std::atomic<bool> raised{true};
     work(raised);
   }
+
+  std::function<void()> meanwhile;
 
  private:
   platform::LongWork* previous_;
