@@ -1,8 +1,9 @@
 // Search and the information window on a large generated table: the first
 // screen of a name-only and of a name-and-memo search (filter applied, grid
-// reattached and painted), the walking count the information window shows
-// for a name-and-memo search, and the information window shown with a 64 KB
-// RTF memo. Runs on the offscreen platform. Run through bench/run, or:
+// reattached and painted), also for a name-and-memo search whose only match
+// is the last entry in name order and for one that finds nothing, the count
+// the information window shows for a name-and-memo search, and the
+// information window shown with a 64 KB RTF memo. Runs on the offscreen platform. Run through bench/run, or:
 //   build/bin/search_bench --entries=1000000
 // or on a table made once with cardlark-gen and cardlark-db import:
 //   build/bin/search_bench --table=DIR
@@ -12,6 +13,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "platform/dialogs.h"
 #include "search/info_window.h"
 #include "search/search_commands.h"
 #include "store/data_module.h"
@@ -39,8 +41,7 @@ struct OpenWindow {
 void reportSize(benchmark::State& state) { state.counters["entries"] = static_cast<double>(TableFixture::entries()); }
 
 // From the prompt's OK to the grid painted with the first screen of entries.
-void firstScreen(benchmark::State& state, const char* text, bool includeMemo) {
-  OpenWindow open(includeMemo ? "search_memo" : "search_name");
+void firstScreen(benchmark::State& state, OpenWindow& open, const char* text, bool includeMemo) {
   for (auto _ : state) {
     open.commands->applySearch(QString::fromLatin1(text), includeMemo);
     open.repaint();
@@ -52,21 +53,66 @@ void firstScreen(benchmark::State& state, const char* text, bool includeMemo) {
   reportSize(state);
 }
 
-void BM_NameSearchFirstScreen(benchmark::State& state) { firstScreen(state, "smi", false); }
+void BM_NameSearchFirstScreen(benchmark::State& state) {
+  OpenWindow open("search_name");
+  firstScreen(state, open, "smi", false);
+}
 BENCHMARK(BM_NameSearchFirstScreen)->Unit(benchmark::kMillisecond);
 
-void BM_NameAndMemoSearchFirstScreen(benchmark::State& state) { firstScreen(state, "smi", true); }
+void BM_NameAndMemoSearchFirstScreen(benchmark::State& state) {
+  OpenWindow open("search_memo");
+  firstScreen(state, open, "smi", true);
+}
 BENCHMARK(BM_NameAndMemoSearchFirstScreen)->Unit(benchmark::kMillisecond);
 
-void BM_NameAndMemoWalkingCount(benchmark::State& state) {
+// The only entry holding the text is the last one in name order, so the
+// walk in name order meets no other before it.
+void BM_NameAndMemoSearchFirstScreenMatchAtEnd(benchmark::State& state) {
+  OpenWindow open("search_end");
+  store::EngineTable& table = open.dm.tblAddress;
+  table.last();
+  table.edit();
+  table.setText(QStringLiteral("Info"), table.text(QStringLiteral("Info")) + QStringLiteral(" qzxvlast"));
+  table.post();
+  firstScreen(state, open, "qzxvlast", true);
+}
+BENCHMARK(BM_NameAndMemoSearchFirstScreenMatchAtEnd)->Unit(benchmark::kMillisecond);
+
+// Takes the "no records match" message in place of a box waiting for OK.
+class SilentDialogs final : public platform::Dialogs {
+ public:
+  SilentDialogs() : previous_(platform::setDialogs(this)) {}
+  ~SilentDialogs() override { platform::setDialogs(previous_); }
+  void message(const QString&) override { ++messages; }
+  void warning(const QString&) override { ++messages; }
+  void information(const QString&) override { ++messages; }
+  bool confirm(const QString&) override { return false; }
+  bool askYesNo(const QString&) override { return false; }
+  void error(const QString&) override { ++messages; }
+  std::optional<QString> askText(const QString&, const QString&, Echo) override { return std::nullopt; }
+  int messages = 0;
+
+ private:
+  platform::Dialogs* previous_;
+};
+
+void BM_NameAndMemoSearchNoMatch(benchmark::State& state) {
+  OpenWindow open("search_none");
+  SilentDialogs dialogs;
+  firstScreen(state, open, "qzxvnone", true);
+  state.counters["messages"] = dialogs.messages;
+}
+BENCHMARK(BM_NameAndMemoSearchNoMatch)->Unit(benchmark::kMillisecond);
+
+void BM_NameAndMemoInfoCount(benchmark::State& state) {
   OpenWindow open("search_count");
   open.commands->applySearch(QStringLiteral("smi"), true);
-  int count = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(count = open.dm.tblAddress.walkingCount());
-  state.counters["passing"] = count;
+  search::TInfo info(open.dm, open.window.get());
+  for (auto _ : state) info.FormShow();
+  state.counters["passing"] = info.FilterLabel->text().toDouble();
   reportSize(state);
 }
-BENCHMARK(BM_NameAndMemoWalkingCount)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NameAndMemoInfoCount)->Unit(benchmark::kMillisecond);
 
 // About 64 KB of RTF: paragraphs of mixed formatting.
 QString rtfMemo() {

@@ -10,11 +10,17 @@
 // and ]), is decided per record by accepts().
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+namespace xbase {
+class Cursor;
+}
 
 namespace book {
 
@@ -69,6 +75,31 @@ class SearchRule {
   bool includeMemo_ = false;
   bool expressionDecides_ = false;
 };
+
+// The record numbers a search found: one bit per record, grown as needed.
+class RecordMarks {
+ public:
+  void set(std::uint32_t recordNumber, bool on);
+  bool has(std::uint32_t recordNumber) const;
+  std::size_t count() const { return count_; }
+
+ private:
+  std::vector<std::uint64_t> words_;
+  std::size_t count_ = 0;
+};
+
+// One pass over `cursor` in natural order, the table and the memo file read
+// in long sequential blocks (the memos under one read lock): calls `found`,
+// positioned on the record, for each record the rule accepts. Returns false
+// when `stop` was raised before the end (looked at between the records a
+// per-record test decides; an expression's walk runs to its end).
+bool walkMatches(xbase::Cursor& cursor, const SearchRule& rule, const std::function<void(xbase::Cursor&)>& found,
+                 const std::atomic<bool>* stop = nullptr);
+
+// The records of the table at `dbfPath` (opened shared for the pass) that
+// the rule accepts; nothing when `stop` was raised first.
+std::optional<RecordMarks> markMatches(const std::string& dbfPath, const SearchRule& rule,
+                                       const std::atomic<bool>* stop = nullptr);
 
 // Whether `needle` (already upper-cased) occurs in `haystack` upper-cased by
 // the a-to-z rule, looking only up to the first zero byte of `haystack`.

@@ -14,8 +14,25 @@
 #include "store/error_box.h"
 #include "store/restore.h"
 #include "zip/table_backup.h"
+#include "zip/zip_error.h"
 
 namespace maint {
+
+namespace {
+
+// Writes the backup of the table in `dataFolder`; false when `stop` was
+// raised first, the archive left as it was.
+bool backUpUnlessStopped(const std::string& archive, const std::string& dataFolder, const std::atomic<bool>& stop) {
+  try {
+    zip::backupFiles(archive, book::filesToBackUp(dataFolder), &stop);
+    return true;
+  } catch (const zip::ZipError& error) {
+    if (error.kind() != zip::ZipErrorKind::Stopped) throw;
+    return false;
+  }
+}
+
+}  // namespace
 
 MaintenanceCommand::MaintenanceCommand(store::TDM& dm, Hooks hooks, QObject* parent)
     : QObject(parent), dm_(dm), hooks_(std::move(hooks)) {}
@@ -41,8 +58,9 @@ void MaintenanceCommand::run() {
   dm_.tblClone.close();
   dm_.closeFilterAndPack();
   if (platform::dialogs().askYesNo(kArchiveQuestion)) {
-    const QString archive = writeArchive();
-    platform::dialogs().message(archiveSuccessText(archive));
+    bool cancelled = false;
+    const QString archive = writeArchive(cancelled);
+    platform::dialogs().message(cancelled ? archiveCancelledText(archive) : archiveSuccessText(archive));
   }
   if (hooks_.offerSync) hooks_.offerSync(dm_.tblAddress.folder());
   finish();
@@ -69,17 +87,20 @@ void MaintenanceCommand::copyFilteredEntries(const QString& folder) {
 }
 
 // Writes the backup with tblAddress closed, reopens it shared whatever
-// happened, and returns the archive's path.
-QString MaintenanceCommand::writeArchive() {
+// happened, and returns the archive's path. The user may cancel the write,
+// which leaves the archive as it was.
+QString MaintenanceCommand::writeArchive(bool& cancelled) {
   const QString dataFolder = dm_.tblAddress.folder();
   const QString archive = backupArchivePath(platform::ProgramFolder::path(), dataFolder);
   const store::ControlsDisabled hold(dm_.tblAddress);
   dm_.tblAddress.close();
   store::runThenRestore(
       [&] {
-        platform::runLongWork(QStringLiteral("Writing the backup ") + archive + QStringLiteral(" ..."), [&] {
-          zip::backupFiles(archive.toStdString(), book::filesToBackUp(dataFolder.toStdString()));
-        });
+        platform::runStoppableLongWork(QStringLiteral("Writing the backup ") + archive + QStringLiteral(" ..."),
+                                       [&](const std::atomic<bool>& stop) {
+                                         cancelled = !backUpUnlessStopped(archive.toStdString(),
+                                                                          dataFolder.toStdString(), stop);
+                                       });
       },
       [&] {
         dm_.tblAddress.setExclusive(false);

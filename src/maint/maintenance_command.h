@@ -14,9 +14,9 @@ namespace maint {
 // button). In order: refuse while a search is active (offering to copy the
 // entries found to another folder instead); pack the table, which also
 // rebuilds its index; ask whether to write the zip backup; write it with the
-// table closed and reopen the table whatever happens; report; offer to
-// synchronize the table (the offerSync hook); close the report cursor and
-// refresh the grid.
+// table closed (Cancel leaves the old archive as it was) and reopen the
+// table whatever happens; report; offer to synchronize the table (the
+// offerSync hook); close the report cursor and refresh the grid.
 //
 // The table files come from the data folder in use (tblAddress's folder).
 // The archive KTdata.zip goes to the program's folder, or to the data folder
@@ -44,7 +44,7 @@ class MaintenanceCommand : public QObject {
   void run();
   void offerFilteredCopy();
   void copyFilteredEntries(const QString& folder);
-  QString writeArchive();
+  QString writeArchive(bool& cancelled);
   void finish();
 
   store::TDM& dm_;

@@ -19,6 +19,11 @@ inline QString archiveSuccessText(const QString& archivePath) {
          QStringLiteral(".\nPlease copy it to an EXTERNAL drive or webspace for safekeeping.");
 }
 
+// After Cancel during the backup.
+inline QString archiveCancelledText(const QString& archivePath) {
+  return QStringLiteral("Backup cancelled: ") + archivePath + QStringLiteral(" was left as it was.");
+}
+
 // Texts of the copy of the filtered entries.
 inline QString copyReplaceQuestion(const QString& folder) {
   return QStringLiteral("A table already exists in ") + folder +

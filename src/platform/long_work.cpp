@@ -23,6 +23,20 @@ void runLongWorkWithProgress(const QString& step, const std::function<void(const
   work([](const QString&, int, int) {});
 }
 
+void LongWork::runStoppable(const QString& step, const Stoppable& work) {
+  const std::atomic<bool> never{false};
+  run(step, [&] { work(never); });
+}
+
+void runStoppableLongWork(const QString& step, const LongWork::Stoppable& work) {
+  if (LongWork* installed = slot.find()) {
+    installed->runStoppable(step, work);
+    return;
+  }
+  const std::atomic<bool> never{false};
+  work(never);
+}
+
 LongWork* setLongWork(LongWork* instance) { return slot.replace(instance); }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <functional>
 
 namespace platform {
@@ -24,12 +25,22 @@ class LongWork {
   // painted itself. Shows `step`, then each "<step>: N of M" it is told with
   // a bar, until the work ends; its failure propagates.
   virtual void runWithProgress(const QString& step, const std::function<void(const Progress&)>& work) = 0;
+
+  // Work the user may stop (a search, a backup): as run(), with a Cancel
+  // that raises the flag `work` is handed; `work` looks at it as it goes and
+  // ends early, leaving nothing half done. Without a Cancel to offer, the
+  // flag is never raised.
+  using Stoppable = std::function<void(const std::atomic<bool>& stop)>;
+  virtual void runStoppable(const QString& step, const Stoppable& work);
 };
 
 // Runs `work` through the installed LongWork, or directly when none is.
 void runLongWork(const QString& step, const std::function<void()>& work);
 // The same for work that tells its progress; directly, the progress goes nowhere.
 void runLongWorkWithProgress(const QString& step, const std::function<void(const LongWork::Progress&)>& work);
+
+// The same for work the user may stop; directly, it is never stopped.
+void runStoppableLongWork(const QString& step, const LongWork::Stoppable& work);
 
 // Installs `instance` (not owned; nullptr uninstalls); returns the previous one.
 LongWork* setLongWork(LongWork* instance);

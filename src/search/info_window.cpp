@@ -152,7 +152,12 @@ void TInfo::FormShow() {
   IfFilterLabel->setVisible(searching);
   FilterLabel->setVisible(searching);
   if (!searching) return;
-  FilterLabel->setText(QString::number(table.filterText().isEmpty() ? table.walkingCount() : table.recordCount()));
+  // The search's marks already hold the count of a per-record search.
+  const book::RecordMarks* marks = dm_.search().marks();
+  const std::size_t meeting = marks                          ? marks->count()
+                              : table.filterText().isEmpty() ? static_cast<std::size_t>(table.walkingCount())
+                                                             : static_cast<std::size_t>(table.recordCount());
+  FilterLabel->setText(QString::number(meeting));
 }
 
 void TInfo::ButtonFindClick() {

@@ -5,7 +5,8 @@
 // FindSpeedClick turns the chooser dialog into the search prompt, and with a
 // text typed and OK pressed narrows tblAddress to the entries holding the
 // text in the name (decided by the engine's filter expression) or in the name
-// or the memo (decided per record, memos read through tblFilter). The first
+// or the memo (decided per record: one pass over the table off the window's
+// thread, which may be cancelled, marks the records found). The first
 // pass over the narrowed table runs with the grid detached and not drawing
 // and the bound controls held back; all of them come back whatever happens.
 // NoFilterSpeedClick ends the search. InfoSpeedClick opens the information
@@ -21,8 +22,9 @@ class QLineEdit;
 class QWidget;
 
 namespace store {
+class SearchFilter;
 class TDM;
-}
+}  // namespace store
 namespace widgets {
 class DbGrid;
 }
@@ -68,6 +70,7 @@ class SearchCommands : public QObject {
   void InfoSpeedClick();
 
  private:
+  bool markFoundRecords(store::SearchFilter& search);
   void runFirstPass();
 
   store::TDM& dm_;

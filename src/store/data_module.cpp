@@ -31,15 +31,18 @@ TDM::TDM(QObject* parent) : QObject(parent) {
   for (DataSource* source : {&dsAddress, &dsFilter, &dsClone}) source->setAutoEdit(false);
 
   tblAddress.setBeforePost([this](EngineTable& table) { tblAddressBeforePost(table); });
-  tblAddress.setRecordWriter({book::storeEdited, book::removeCurrent});
+  tblAddress.setRecordWriter({[this](xbase::Cursor& editing) { storeAndRemark(editing); },
+                              [this](xbase::Cursor& current) { unmarkAndRemove(current); }});
   tblAddress.setAfterInsert([this](EngineTable& table) { tblAddressAfterInsert(table); });
   tblAddress.setAfterPost([this](EngineTable& table) { tblAddressAfterPost(table); });
   tblAddress.setAfterCancel([this](EngineTable& table) { tblAddressAfterCancel(table); });
   tblAddress.setAfterDelete([this](EngineTable& table) { tblAddressAfterDelete(table); });
   tblAddress.setFilterRecord([this](const RecordView& record) { return tblAddressFilterRecord(record); });
-  // In name order the name is tested on the index key, so the records of
-  // names without the text are not read unless their memo has it.
+  // In name order the name is tested on the index key (or the record's mark
+  // looked up), so the records of names without the text are not read
+  // unless their memo has it.
   tblAddress.setFilterKey(QString::fromLatin1(book::kTagKey), [this](std::string_view key, std::uint32_t recordNumber) {
+    if (const book::RecordMarks* marks = search_.marks()) return marks->has(recordNumber);
     return search_.accepts(key, [&] { return memoOfRecord(recordNumber); });
   });
   tblAddress.setFilterPassEnded([this] { endMemoPass(); });
@@ -147,12 +150,14 @@ void TDM::tblAddressAfterDelete(EngineTable&) {
   emit focusGridRequested();
 }
 
-// The search's per-record test. The memo is read through tblFilter by record
-// number, so entries sharing one key are told apart, without moving
-// tblFilter. The memos of one pass over tblAddress are read under one read
-// lock of the memo file, held from the first memo to the end of the pass.
+// The search's per-record test: the record's mark once the search has
+// marked the records it finds. Otherwise the memo is read through tblFilter
+// by record number, so entries sharing one key are told apart, without
+// moving tblFilter. The memos of one pass over tblAddress are read under one
+// read lock of the memo file, held from the first memo to the end of the pass.
 bool TDM::tblAddressFilterRecord(const RecordView& record) {
   const std::uint32_t recordNumber = record.recordNumber();
+  if (const book::RecordMarks* marks = search_.marks()) return marks->has(recordNumber);
   return search_.accepts(record.bytes(kNameField).toStdString(), [&] { return memoOfRecord(recordNumber); });
 }
 
@@ -164,6 +169,22 @@ std::string TDM::memoOfRecord(std::uint32_t recordNumber) {
   }
   if (memoField_ < 0) memoField_ = tblFilter.record().fieldIndex(QString::fromLatin1(book::kInfo));
   return tblFilter.bytesAt(recordNumber, memoField_);
+}
+
+// A record the window stores is tested again, and one it deletes loses its
+// mark, so the marks keep following the entries changed while the search is
+// in force.
+void TDM::storeAndRemark(xbase::Cursor& editing) {
+  book::storeEdited(editing);
+  book::RecordMarks* marks = search_.marks();
+  if (!marks) return;
+  const int memo = editing.fieldIndex(book::kInfo);
+  marks->set(editing.recno(), search_.accepts(editing.value(book::kName), [&] { return editing.value(memo); }));
+}
+
+void TDM::unmarkAndRemove(xbase::Cursor& current) {
+  if (book::RecordMarks* marks = search_.marks()) marks->set(current.recno(), false);
+  book::removeCurrent(current);
 }
 
 void TDM::endMemoPass() {

@@ -81,6 +81,9 @@ class TDM : public QObject {
   bool nameExists(const QByteArray& name);
   std::string memoOfRecord(std::uint32_t recordNumber);
   void endMemoPass();  // after a pass over tblAddress that read memos
+  // tblAddress's writer: the book's, with the search's marks kept current.
+  void storeAndRemark(xbase::Cursor& editing);
+  void unmarkAndRemove(xbase::Cursor& current);
 
   int entryCount_ = 0;
   bool postingNewEntry_ = false;

@@ -6,18 +6,24 @@ namespace store {
 
 void SearchFilter::setText(const QString& typed) {
   text_ = upperAscii(typed);
+  marks_.reset();
   rule_ = book::SearchRule(toAnsi(text_, codePage_), rule_.includeMemo());
 }
 
-void SearchFilter::setIncludeMemo(bool on) { rule_ = book::SearchRule(toAnsi(text_, codePage_), on); }
+void SearchFilter::setIncludeMemo(bool on) {
+  marks_.reset();
+  rule_ = book::SearchRule(toAnsi(text_, codePage_), on);
+}
 
 void SearchFilter::setCodePage(const codepage::CodePage& page) {
   codePage_ = page;
+  marks_.reset();
   rule_ = book::SearchRule(toAnsi(text_, codePage_), rule_.includeMemo());
 }
 
 void SearchFilter::clear() {
   text_.clear();
+  marks_.reset();
   rule_ = book::SearchRule();
 }
 

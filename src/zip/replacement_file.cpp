@@ -120,6 +120,8 @@ ReplacementFile::~ReplacementFile() {
 }
 
 void ReplacementFile::write(const void* buffer, std::size_t length) {
+  if (stop_ && stop_->load(std::memory_order_relaxed))
+    throw ZipError(ZipErrorKind::Stopped, "Writing " + targetPath_ + " was cancelled; it was left as it was");
   if (!direct_) {
     file_.writeAt(position_, buffer, length);
     position_ += length;

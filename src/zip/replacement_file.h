@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,6 +27,11 @@ class ReplacementFile {
   ReplacementFile& operator=(const ReplacementFile&) = delete;
   ~ReplacementFile();
 
+  // Once `flag` (nullptr: none) is raised, the next write fails with
+  // ZipError Stopped, so the target keeps its old content and the temporary
+  // file goes.
+  void stopWhen(const std::atomic<bool>* flag) { stop_ = flag; }
+
   // Appends at the current position, which then moves past the bytes.
   void write(const void* buffer, std::size_t length);
   void write(const std::string& bytes) { write(bytes.data(), bytes.size()); }
@@ -49,6 +55,7 @@ class ReplacementFile {
   std::uint64_t position_ = 0;
   bool committed_ = false;
   bool direct_ = false;  // writing straight to a device or pipe
+  const std::atomic<bool>* stop_ = nullptr;
 };
 
 }  // namespace zip

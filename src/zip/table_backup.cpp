@@ -34,7 +34,8 @@ bool takeOrdinaryFile(const std::string& file, bool required, const std::string&
 
 }  // namespace
 
-BackupResult backupFiles(const std::string& archivePath, const std::vector<std::string>& filePaths) {
+BackupResult backupFiles(const std::string& archivePath, const std::vector<std::string>& filePaths,
+                         const std::atomic<bool>* stop) {
   BackupResult result;
   ZipArchive archive = ZipArchive::open(archivePath);
   for (std::size_t i = 0; i < filePaths.size(); ++i) {
@@ -42,7 +43,7 @@ BackupResult backupFiles(const std::string& archivePath, const std::vector<std::
     result.files.emplace_back(
         file, takeOrdinaryFile(file, i == 0, archivePath) ? archive.freshen(file) : FreshenResult::Skipped);
   }
-  result.save = archive.save(ZipArchive::Unreadable::Fail);
+  result.save = archive.save(ZipArchive::Unreadable::Fail, stop);
   return result;
 }
 

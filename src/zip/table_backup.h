@@ -23,7 +23,9 @@ struct BackupResult {
 // file (the table) is required; a later one that is missing is passed over
 // (Skipped). A missing table, a file that is not an ordinary file (a FIFO, a
 // folder) or one that cannot be read fails the backup (ZipError Io naming it
-// and the reason) and the archive stays as it was.
-BackupResult backupFiles(const std::string& archivePath, const std::vector<std::string>& filePaths);
+// and the reason) and the archive stays as it was. So does raising `stop`
+// before the archive is complete (ZipError Stopped).
+BackupResult backupFiles(const std::string& archivePath, const std::vector<std::string>& filePaths,
+                         const std::atomic<bool>* stop = nullptr);
 
 }  // namespace zip

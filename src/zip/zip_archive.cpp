@@ -151,7 +151,7 @@ void ZipArchive::writeEntry(ReplacementFile& out, const Entry& entry, std::vecto
   if (entry.hasStoredData) written.push_back(copyStoredEntry(out, archive_, entry.stored));
 }
 
-SaveReport ZipArchive::save(Unreadable unreadable) {
+SaveReport ZipArchive::save(Unreadable unreadable, const std::atomic<bool>* stop) {
   SaveReport report;
   if (existsOnDisk_ && !hasUnsavedChanges()) return report;
   if (entries_.size() > kMaxEntries) {
@@ -159,6 +159,7 @@ SaveReport ZipArchive::save(Unreadable unreadable) {
   }
 
   ReplacementFile out(path_);
+  out.stopWhen(stop);
   std::vector<StoredEntry> written;
   written.reserve(entries_.size());
   for (const Entry& entry : entries_) writeEntry(out, entry, written, report, unreadable);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,7 +50,9 @@ class ZipArchive {
   // ZipError Io and leave the archive on disk as it was.
   enum class Unreadable { LeaveOut, Fail };
   // Writes the archive when it has unsaved changes or does not exist yet.
-  SaveReport save(Unreadable unreadable = Unreadable::LeaveOut);
+  // Raising `stop` ends the write with ZipError Stopped, the archive on
+  // disk as it was.
+  SaveReport save(Unreadable unreadable = Unreadable::LeaveOut, const std::atomic<bool>* stop = nullptr);
 
   std::size_t entryCount() const { return entries_.size(); }
   const CentralEntry& entry(std::size_t index) const { return entries_[index].stored.central; }

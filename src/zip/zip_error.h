@@ -13,6 +13,7 @@ enum class ZipErrorKind {
   Unsupported,   // a valid archive using a feature this writer does not keep (Zip64, spanning)
   TooLarge,      // a file or the archive passes the 4 GiB limits of the classic format
   Io,            // the operating system refused a read or a write
+  Stopped,       // the user stopped the write; the archive was left as it was
 };
 
 class ZipError : public std::runtime_error {

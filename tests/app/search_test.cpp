@@ -1,6 +1,6 @@
 // The search through the window: the prompt, name-only and name-and-memo
-// searches, no match, cancel, ending the search, and the information window
-// opened by a double click.
+// searches, no match, cancel, ending the search, the pass off the window's
+// thread and its Cancel, and the information window opened by a double click.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "cancelled_long_work.h"
+#include "platform/qt/progress_long_work.h"
 #include "search/info_window.h"
 #include "window_fixture.h"
 
@@ -62,7 +66,7 @@ TEST(Search, ThePromptAndBothKindsOfSearch) {
 
   w.find("SMI", true);  // replaces the search in force; the memo up to a zero byte
   EXPECT_EQ(w.names(), (QStringList{"Jones", "Osmium Ltd", "Smith"}));
-  EXPECT_TRUE(w.dm->tblFilter.isActive());
+  EXPECT_FALSE(w.dm->tblFilter.isActive());  // the marks decide, no memo is read again
   EXPECT_TRUE(w.window->ZurGrid->isEnabled());
   EXPECT_EQ(w.window->ZurGrid->dataSource(), &w.dm->dsAddress);
   EXPECT_TRUE(w.window->ZurGrid->updatesEnabled());
@@ -94,6 +98,77 @@ TEST(Search, NoMatchEndsTheSearchWithAMessage) {
       EXPECT_TRUE(w.window->NoFilterSpeed->isEnabled());  // keeps its state
     }
   }
+}
+
+// The program's long work, installed for its lifetime, with the work held
+// back until a timer started with it has fired: the window's event loop
+// must run while the search's pass is under way.
+class TimerGatedLongWork final : public platform::LongWork {
+ public:
+  TimerGatedLongWork() : previous_(platform::setLongWork(this)) {}
+  ~TimerGatedLongWork() override { platform::setLongWork(previous_); }
+  void run(const QString& step, const std::function<void()>& work) override { real_.run(step, work); }
+  void runWithProgress(const QString& step, const std::function<void(const Progress&)>& work) override {
+    real_.runWithProgress(step, work);
+  }
+  void runStoppable(const QString& step, const Stoppable& work) override {
+    QTimer::singleShot(0, [this] { fired = true; });
+    real_.runStoppable(step, [&](const std::atomic<bool>& stop) {
+      workThread = std::this_thread::get_id();
+      for (int i = 0; i < 10000 && !fired; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      work(stop);
+    });
+  }
+  std::atomic<bool> fired{false};
+  std::thread::id workThread;
+
+ private:
+  platform::qt::ProgressLongWork real_;
+  platform::LongWork* previous_;
+};
+
+// A memo search marks what it finds in one pass off the window's thread: a
+// match only at the end of the name order, the count the information window
+// takes from the marks, an entry stored meanwhile tested again.
+TEST(Search, TheMemoPassRunsOffTheWindowThreadAndItsMarksDecide) {
+  SearchWindow w;
+  {
+    TimerGatedLongWork longWork;
+    w.find("0100", true);
+    EXPECT_TRUE(longWork.fired);
+    EXPECT_NE(longWork.workThread, std::this_thread::get_id());
+  }
+  EXPECT_EQ(w.names(), QStringList{"Smith"});
+  EXPECT_TRUE(w.dialogs.boxes().empty());
+  search::TInfo info(*w.dm, w.window.get());
+  info.FormShow();
+  EXPECT_EQ(info.FilterLabel->text(), "1");
+
+  w.table().append();
+  w.table().setText("Name", "Adams");
+  w.table().setText("Info", "call 555-0100");
+  ASSERT_TRUE(w.table().post());
+  EXPECT_EQ(w.names(), (QStringList{"Adams", "Smith"}));
+  info.FormShow();
+  EXPECT_EQ(info.FilterLabel->text(), "2");
+}
+
+// The search before decides what the window shows while the pass runs;
+// Cancel leaves no search in force, not even that one.
+TEST(Search, CancellingThePassLeavesNoFilter) {
+  SearchWindow w;
+  w.find("smi", true);
+  ASSERT_TRUE(w.table().filtered());
+  testsupport::CancelledLongWork cancelling;
+  QStringList meanwhile;
+  cancelling.meanwhile = [&] { meanwhile = w.names(); };
+  w.find("jon", true);
+  EXPECT_EQ(meanwhile, (QStringList{"Jones", "Osmium Ltd", "Smith"}));
+  EXPECT_FALSE(w.table().filtered());
+  EXPECT_FALSE(w.window->NoFilterSpeed->isEnabled());
+  EXPECT_EQ(w.dm->search().marks(), nullptr);
+  EXPECT_EQ(w.names().size(), 4);
+  EXPECT_TRUE(w.dialogs.boxes().empty());
 }
 
 TEST(Search, DoubleClickOpensTheInformationWindowMirroringAnUnwrappedMemo) {

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "cancelled_long_work.h"
 #include "fake_dialogs.h"
 #include "maint/maintenance_command.h"
 #include "maint/maintenance_texts.h"
@@ -146,6 +147,29 @@ TEST_F(MaintenanceCommandTest, PackAndBackupRunOffTheUserInterfaceThread) {
   EXPECT_EQ(dialogs.texts(), (QStringList{kQuestion, successText(archiveIn(programFolder.path()))}));
   EXPECT_EQ(namesByIndex(folder.path()), (QStringList{"ABBOT", "ADAMS", "CLARK"}));
   EXPECT_EQ(zip::ZipArchive::open(archiveIn(programFolder.path()).toStdString()).entryCount(), 2u);
+  expectTableBackInService();
+}
+
+// Cancel in the backup's progress: the old archive stays byte for byte,
+// no temporary file is left beside it, and the table is back in service.
+TEST_F(MaintenanceCommandTest, ACancelledBackupLeavesTheOldArchive) {
+  dialogs.queueAnswer(true);
+  command.ToolsSpeedClick();
+  const QString archive = archiveIn(programFolder.path());
+  QFile file(archive);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray old = file.readAll();
+  file.close();
+  folder.appendEntry("DAVIS", "changed since");
+
+  const testsupport::CancelledLongWork cancelling;
+  dialogs.clear();
+  dialogs.queueAnswer(true);
+  command.ToolsSpeedClick();
+  EXPECT_EQ(dialogs.texts(), (QStringList{kQuestion, "Backup cancelled: " + archive + " was left as it was."}));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), old);
+  EXPECT_EQ(QDir(programFolder.path()).entryList(QDir::Files), QStringList{"KTdata.zip"});
   expectTableBackInService();
 }
 

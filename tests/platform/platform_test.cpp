@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QInputDialog>
@@ -157,6 +158,33 @@ TEST(ProgressLongWork, ShowsTheStepWhileTheEventLoopGoesOn) {
 
   platform::runLongWork("In place", [&] { workThread = std::this_thread::get_id(); });
   EXPECT_EQ(workThread, uiThread);
+}
+
+// Work the user may stop: a busy cursor from the start, the dialog's Cancel
+// (clickable once the dialog shows) raises the flag the work looks at; with
+// none installed the flag stays down.
+TEST(ProgressLongWork, CancelStopsStoppableWork) {
+  platform::qt::ProgressLongWork longWork;
+  bool busy = false;
+  QTimer canceller;
+  QObject::connect(&canceller, &QTimer::timeout, [&] {
+    busy = busy || (QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor);
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (auto* dialog = qobject_cast<QProgressDialog*>(top); dialog && dialog->isVisible())
+        if (auto* cancel = dialog->findChild<QPushButton*>()) QTest::mouseClick(cancel, Qt::LeftButton);
+  });
+  canceller.start(50);
+  bool stopped = false;
+  longWork.runStoppable("Searching", [&](const std::atomic<bool>& stop) {
+    for (int i = 0; i < 10000 && !stop; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    stopped = stop;
+  });
+  EXPECT_TRUE(stopped);
+  EXPECT_TRUE(busy);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  platform::runStoppableLongWork("In place", [&](const std::atomic<bool>& stop) { stopped = stop; });
+  EXPECT_FALSE(stopped);
 }
 
 // Work that tells its progress runs in place under the dialog, which shows

@@ -5,11 +5,13 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <random>
 
 #include "book/table_layout.h"
+#include "fileio/file_calls.h"
 #include "zip/table_backup.h"
 #include "zip/zip_archive.h"
 #include "zip/zip_error.h"
@@ -54,16 +56,21 @@ ZipErrorKind openErrorKind(const std::string& path, std::string* text = nullptr)
   return ZipErrorKind::Io;
 }
 
-TEST(ZipFailure, AWriteFailingAnywhereLeavesTheOldArchiveWhole) {
-  TempFolder folder;
-  // The table file is large enough to be deflated on the worker threads.
+// Backs the table's two files in `folder` up into KTdata.zip and changes
+// them; returns the archive as it was. The table file is large enough to be
+// deflated on the worker threads.
+std::string archiveThenChangeFiles(TempFolder& folder) {
   writeFile(folder / "ADDRESS.DBF", compressibleText(1200000));
   writeFile(folder / "ADDRESS.fpt", randomBytes(100000));
   zip::backupFiles(folder / "KTdata.zip", book::filesToBackUp(folder.path()));
-  const std::string old = readFile(folder / "KTdata.zip");
-
   writeFile(folder / "ADDRESS.DBF", compressibleText(1200100));
   writeFile(folder / "ADDRESS.fpt", randomBytes(100100, 8));
+  return readFile(folder / "KTdata.zip");
+}
+
+TEST(ZipFailure, AWriteFailingAnywhereLeavesTheOldArchiveWhole) {
+  TempFolder folder;
+  const std::string old = archiveThenChangeFiles(folder);
   // Learn the new archive's size on a copy, to let writes fail in each part:
   // a local header, deflated data, stored data, the directory, the end record.
   std::filesystem::copy_file(folder / "KTdata.zip", folder / "probe.zip");
@@ -88,6 +95,42 @@ TEST(ZipFailure, AWriteFailingAnywhereLeavesTheOldArchiveWhole) {
     EXPECT_TRUE(archive.save().written);
     EXPECT_EQ(ZipArchive::open(folder / "KTdata.zip").entry(1).uncompressedSize, 100100u);
     writeFile(folder / "KTdata.zip", old);
+  }
+}
+
+// Raises `cancel` once the zip writer has made `writes` writes, as a Cancel
+// pressed in the middle of a backup would, for the life of the object.
+class CancelAfterWrites {
+ public:
+  explicit CancelAfterWrites(int writes) {
+    left_ = writes;
+    cancel.store(false);
+    fileio::calls.pwrite = [](int fd, const void* buffer, std::size_t length, off_t offset) {
+      if (--left_ == 0) cancel.store(true);
+      return ::pwrite(fd, buffer, length, offset);
+    };
+  }
+  ~CancelAfterWrites() { fileio::calls = fileio::kSystemCalls; }
+  static inline std::atomic<bool> cancel{false};
+
+ private:
+  static inline int left_ = 0;
+};
+
+TEST(ZipFailure, ACancelledBackupLeavesTheOldArchiveWhole) {
+  TempFolder folder;
+  const std::string old = archiveThenChangeFiles(folder);
+  for (const int writes : {1, 2, 5}) {  // a local header, deflated data, the second file
+    SCOPED_TRACE(writes);
+    const CancelAfterWrites cancelling(writes);
+    try {
+      zip::backupFiles(folder / "KTdata.zip", book::filesToBackUp(folder.path()), &CancelAfterWrites::cancel);
+      ADD_FAILURE() << "not cancelled";
+    } catch (const ZipError& e) {
+      EXPECT_EQ(e.kind(), ZipErrorKind::Stopped) << e.what();
+    }
+    EXPECT_EQ(readFile(folder / "KTdata.zip"), old);
+    EXPECT_EQ(folder.fileCount(), 3u);  // no temporary file left
   }
 }
 

@@ -27,25 +27,13 @@ int runSearch(const Arguments& arguments) {
   const std::string text = tableText(arguments.operands[1], page, "TEXT");
   const book::SearchRule rule(text, arguments.has("--memo"));
   const int name = requireField(*cursor, book::kName);
-  const int memo = requireField(*cursor, book::kInfo);
-  if (const std::optional<std::string> expression = rule.expression()) {
-    cursor->setFilter(*expression);
-  } else {
-    cursor->setRecordFilter([&](xbase::Cursor& candidate) {
-      return rule.accepts(candidate.value(name), [&] { return candidate.value(memo); });
-    });
-  }
 
-  // The table is read in natural order, in long sequential blocks, and the
-  // entries found are put in the tag's order (key, then record number)
-  // afterwards.
-  // The memos are read under one read lock of the memo file, through a
-  // buffer.
+  // The table is read in natural order, in long sequential blocks (the
+  // memos under one read lock, through a buffer), and the entries found are
+  // put in the tag's order (key, then record number) afterwards.
   std::vector<NamedRecord> found;
-  cursor->holdMemoReads();
-  for (cursor->first(); !cursor->eof(); cursor->skip(1))
-    found.push_back(namedRecord(cursor->recno(), cursor->value(name)));
-  cursor->releaseMemoReads();
+  book::walkMatches(*cursor, rule,
+                    [&](xbase::Cursor& at) { found.push_back(namedRecord(at.recno(), at.value(name))); });
   sortByName(found);
 
   std::string out;
