@@ -19,6 +19,7 @@
 
 #include "app/index_repair.h"
 #include "app/startup.h"
+#include "app/sync_offer.h"
 #include "maint/folder_dialog.h"
 #include "maint/maintenance_texts.h"
 #include "platform/qt/qt_dialogs.h"
@@ -195,6 +196,13 @@ const std::map<std::string, Opening>& openings() {
                maint::copyOntoOwnTableText(), app::kIndexRepairQuestion, app::tooManyParametersMessage(),
                QString::fromLatin1(report::kPreviewOpenMessage)})
            checkModal([&] { boxes.askYesNo(text); }, reject);
+       }},
+      {"SyncQuestions",
+       [](Window&) {
+         platform::qt::QtDialogs boxes;
+         const QString server = QStringLiteral("https://dav.example.org/ann/addressbook/");
+         checkModal([&] { boxes.askYesNo(app::syncQuestion(server)); }, reject);
+         checkModal([&] { boxes.askText("Synchronize", "User name for " + server + ':', {}); }, reject);
        }},
   };
   return all;
