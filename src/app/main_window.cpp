@@ -176,7 +176,9 @@ void TRuViv::createDataControls() {
 
   WrapButton = new QCheckBox(QStringLiteral("Word Wrap"), this);
   WrapButton->setObjectName(QStringLiteral("WrapButton"));
-  WrapButton->setGeometry(216, 291, 72, 14);
+  // Two pixels wider than measured for the original face: its caption in
+  // Liberation Sans (Arial's widths) needs them.
+  WrapButton->setGeometry(216, 291, 74, 14);
   WrapButton->setToolTip(QStringLiteral("Word wrap memo (note)?"));
   WrapButton->setChecked(true);
 

@@ -7,6 +7,7 @@
 
 #include "platform/desktop_shell.h"
 #include "platform/help_pages.h"
+#include "widgets/stand_in_font.h"
 
 namespace contact {
 
@@ -16,13 +17,7 @@ constexpr int kClientWidth = 419;
 constexpr int kClientHeight = 261;
 constexpr int kListRows = 9;
 
-QFont dialogFont(bool bold) {
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(13);
-  font.setBold(bold);
-  return font;
-}
+QFont dialogFont(bool bold) { return widgets::standInFont("MS Sans Serif", 13, bold); }
 
 QString text(std::string_view words) { return QString::fromLatin1(words.data(), static_cast<qsizetype>(words.size())); }
 

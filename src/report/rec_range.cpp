@@ -7,17 +7,14 @@
 
 #include "platform/desktop_shell.h"
 #include "platform/help_pages.h"
+#include "widgets/stand_in_font.h"
 
 namespace report {
 
 namespace {
 
 QFont sansSerif(int pixels, bool bold = false, const char* family = "MS Sans Serif") {
-  QFont font(QString::fromLatin1(family));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(pixels);
-  font.setBold(bold);
-  return font;
+  return widgets::standInFont(family, pixels, bold);
 }
 
 constexpr const char* kExplanation[] = {

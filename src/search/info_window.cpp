@@ -12,6 +12,7 @@
 #include "store/data_module.h"
 #include "store/error_box.h"
 #include "widgets/pictures.h"
+#include "widgets/stand_in_font.h"
 
 namespace search {
 namespace {
@@ -20,12 +21,7 @@ constexpr int kClientWidth = 418;
 constexpr int kClientHeight = 375;
 
 QFont typeface(const char* family, int pixels, bool bold = false, bool italic = false) {
-  QFont f(QString::fromLatin1(family));
-  f.setStyleHint(QFont::SansSerif);
-  f.setPixelSize(pixels);
-  f.setBold(bold);
-  f.setItalic(italic);
-  return f;
+  return widgets::standInFont(family, pixels, bold, italic);
 }
 
 void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
@@ -74,7 +70,7 @@ void TInfo::createControls() {
   DateLabel->setFont(typeface("Arial", 15, true));
 
   Panel1 = label("Panel1", 7, 263, QStringLiteral("Database:"));
-  Panel1->resize(406, 15);
+  Panel1->resize(406, 17);  // the stand-in font is 17 pixels high
   Panel1->setFont(typeface("Arial Rounded MT Bold", 15));
   Panel1->setAutoFillBackground(true);
   Panel1->setAlignment(Qt::AlignCenter);

@@ -1,8 +1,12 @@
 #include "widgets/pictures.h"
 
+#include <QGuiApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
 #include <QPixmap>
+#include <algorithm>
 
 namespace widgets {
 namespace {
@@ -19,11 +23,31 @@ struct Ink {
   QColor alarm;    // the red of "cancel" marks
 };
 
-const Ink kNormalInk{QColor(0x20, 0x20, 0x30), QColor(0xff, 0xff, 0xf4), QColor(0x1f, 0x5f, 0xbf),
-                     QColor(0xa0, 0x50, 0x10), QColor(0xc0, 0x10, 0x10)};
-const Ink kDisabledInk{QColor(0x80, 0x80, 0x80), QColor(0xd8, 0xd8, 0xd8), QColor(0xa0, 0xa0, 0xa0),
-                       QColor(0x98, 0x98, 0x98), QColor(0x80, 0x80, 0x80)};
-const Ink kEmbossInk{Qt::white, Qt::white, Qt::white, Qt::white, Qt::white};
+bool darkButtons(const QPalette& palette) { return palette.color(QPalette::Button).lightness() < 128; }
+
+// Outlines in the palette's button text colour, so that they stand out on
+// light, dark and high-contrast buttons alike; on dark buttons the colours
+// are lighter.
+Ink normalInk(const QPalette& palette) {
+  const bool dark = darkButtons(palette);
+  return {palette.color(QPalette::Active, QPalette::ButtonText), QColor(0xff, 0xff, 0xf4),
+          dark ? QColor(0x80, 0xb4, 0xff) : QColor(0x1f, 0x5f, 0xbf),
+          dark ? QColor(0xe8, 0x9c, 0x50) : QColor(0xa0, 0x50, 0x10),
+          dark ? QColor(0xff, 0x66, 0x66) : QColor(0xc0, 0x10, 0x10)};
+}
+
+// Greys between the button colour and its text: fainter than the normal
+// look, but never lost on the button.
+Ink disabledInk(const QPalette& palette) {
+  const QColor back = palette.color(QPalette::Button);
+  const QColor text = palette.color(QPalette::Active, QPalette::ButtonText);
+  auto mix = [&](qreal t) {
+    return QColor::fromRgbF(back.redF() + (text.redF() - back.redF()) * t,
+                            back.greenF() + (text.greenF() - back.greenF()) * t,
+                            back.blueF() + (text.blueF() - back.blueF()) * t);
+  };
+  return {mix(0.6), mix(0.15), mix(0.4), mix(0.45), mix(0.6)};
+}
 
 QPen stroke(const QColor& colour, qreal width) {
   return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
@@ -238,38 +262,60 @@ void paintPicture(QPainter& p, Picture picture, const Ink& ink) {
   }
 }
 
-QPixmap render(Picture picture, int size, qreal dpr, bool disabled) {
-  QPixmap pixmap(QSize(size, size) * dpr);
-  pixmap.setDevicePixelRatio(dpr);
+QPixmap render(Picture picture, const QSize& size, bool disabled, const QPalette& palette) {
+  QPixmap pixmap(size);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
-  const qreal scale = size / kCanvas;
+  const qreal scale = std::min(size.width(), size.height()) / kCanvas;
   p.scale(scale, scale);
-  if (disabled) {
-    // The classic engraved look: a white copy one pixel down and right
-    // under a grey one.
-    p.save();
-    p.translate(1.0 / scale, 1.0 / scale);
-    paintPicture(p, picture, kEmbossInk);
-    p.restore();
-    paintPicture(p, picture, kDisabledInk);
+  if (!disabled) {
+    paintPicture(p, picture, normalInk(palette));
   } else {
-    paintPicture(p, picture, kNormalInk);
+    if (!darkButtons(palette)) {
+      // The classic engraved look: a light copy one pixel down and right
+      // under the grey one (on dark buttons it would only blur the grey).
+      const QColor light = palette.color(QPalette::Light);
+      p.save();
+      p.translate(1.0 / scale, 1.0 / scale);
+      paintPicture(p, picture, Ink{light, light, light, light, light});
+      p.restore();
+    }
+    paintPicture(p, picture, disabledInk(palette));
   }
   return pixmap;
 }
 
+// Draws the picture when it is asked for, at the pixel size asked for and in
+// the application's palette of that moment, so that a change of palette or
+// screen scale never shows stale or stretched pictures.
+class PictureEngine : public QIconEngine {
+ public:
+  PictureEngine(Picture picture, int logicalSize) : picture_(picture), size_(logicalSize) {}
+
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+    return render(picture_, size, mode == QIcon::Disabled, QGuiApplication::palette());
+  }
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    QPixmap picture = pixmap(rect.size() * dpr, mode, state);
+    picture.setDevicePixelRatio(dpr);
+    painter->drawPixmap(rect, picture);
+  }
+
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {QSize(size_, size_)}; }
+  QIconEngine* clone() const override { return new PictureEngine(picture_, size_); }
+
+ private:
+  Picture picture_;
+  int size_;
+};
+
 }  // namespace
 
-QIcon pictureIcon(Picture picture, int logicalSize) {
-  QIcon icon;
-  for (qreal dpr : {1.0, 2.0}) {
-    icon.addPixmap(render(picture, logicalSize, dpr, false), QIcon::Normal);
-    icon.addPixmap(render(picture, logicalSize, dpr, true), QIcon::Disabled);
-  }
-  return icon;
-}
+QIcon pictureIcon(Picture picture, int logicalSize) { return QIcon(new PictureEngine(picture, logicalSize)); }
 
 }  // namespace widgets

@@ -1,8 +1,9 @@
 #pragma once
 
 // The pictures on the program's buttons, painted in code so that they stay
-// crisp at any screen scale and share one style: dark outlines, a few flat
-// colours, and a grey embossed look for the disabled state.
+// crisp at any screen scale and share one style: outlines in the palette's
+// button text colour, a few flat colours, and a grey (on light buttons
+// embossed) look for the disabled state that stays visible on dark ones.
 
 #include <QIcon>
 
@@ -34,8 +35,9 @@ enum class Picture {
   Cancel,
 };
 
-// An icon holding the picture at `logicalSize` pixels for device pixel
-// ratios 1 and 2, each in a normal and a disabled look.
+// An icon of the picture, `logicalSize` pixels square, in a normal and a
+// disabled look; drawn at the device's pixel ratio in the application's
+// palette whenever it is shown.
 QIcon pictureIcon(Picture picture, int logicalSize);
 
 }  // namespace widgets

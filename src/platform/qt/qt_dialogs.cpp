@@ -2,15 +2,33 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 
 namespace platform::qt {
 namespace {
 
+// The texts are laid out in lines of their own; the box would wrap them again
+// wherever its default width (half the screen) ends. The text is made at least
+// as wide as its longest line, so long as that fits on the screen.
+void keepLinesWhole(QMessageBox& box, const QString& text) {
+  auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+  if (!label) return;
+  int longest = 0;
+  for (const QString& line : text.split(QLatin1Char('\n')))
+    longest = std::max(longest, label->fontMetrics().horizontalAdvance(line) + 1);
+  const QScreen* screen = box.screen();
+  const int room = screen ? screen->availableGeometry().width() * 3 / 4 : longest;
+  label->setMinimumWidth(std::min(longest, room));
+}
+
 QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString& title, const QString& text,
                                  QMessageBox::StandardButtons buttons) {
   QMessageBox box(icon, title, text, buttons, QApplication::activeWindow());
+  keepLinesWhole(box, text);
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
