@@ -85,6 +85,14 @@ void appendTyped(ItemKind kind, std::string_view line, std::vector<std::string>&
   }
 }
 
+// Whether a labelled value can be an item of `kind`: a phone number has a
+// digit, an e-mail address an "@", so "Phone: after six" stays text.
+bool plausible(ItemKind kind, std::string_view value) {
+  if (value.find_first_not_of(' ') == std::string_view::npos) return false;
+  if (kind == ItemKind::Phone) return value.find_first_of("0123456789") != std::string_view::npos;
+  return kind != ItemKind::Email || value.find('@') != std::string_view::npos;
+}
+
 void add(std::vector<EntryItem>& items, EntryItem item) {
   const auto same = [&](const EntryItem& i) { return i.kind == item.kind && i.value == item.value; };
   if (!item.value.empty() && std::none_of(items.begin(), items.end(), same)) items.push_back(std::move(item));
@@ -112,8 +120,9 @@ bool readItemLine(std::string_view line, EntryItem& item) {
       if (type.empty() || !std::all_of(type.begin(), type.end(), typeChar)) return false;
       rest.remove_prefix(close + 1);
     }
-    if (!startsWith(rest, ": ") || rest.size() == 2) return false;
-    item = EntryItem{kind, std::move(type), std::string(rest.substr(2))};
+    const std::string_view value = rest.substr(std::min<std::size_t>(2, rest.size()));
+    if (!startsWith(rest, ": ") || !plausible(kind, value)) return false;
+    item = EntryItem{kind, std::move(type), std::string(value)};
     return true;
   }
   return false;

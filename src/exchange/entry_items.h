@@ -6,7 +6,8 @@
 // - A memo line that an import wrote for a contact item, "Phone: ...",
 //   "Email: ..." or "WebSite: ...", its label maybe naming the item's types
 //   ("Phone (cell,work): ..."), gives that item: the rest of the line as it
-//   stands, with those types.
+//   stands, with those types (a phone number with a digit in it, an e-mail
+//   address with an "@").
 // - Every other line and the name are text typed by hand. E-mail and web
 //   addresses are found there by the finding rules. Phone numbers only in
 //   their international form, by a phone-number parser: a number written

@@ -199,13 +199,13 @@ TEST(VCardExport, RoundTripKeepsNameAndMemoByteForByte) {
 
 // Numbers go out whole: an imported item line as it was with its types,
 // international numbers typed by hand, and nothing from addresses, dates
-// or numbers without a country code.
+// or numbers without a country code, nor a phone line without a number.
 TEST(VCardExport, PhonesGoOutWholeAndOnlyWhereTheyAre) {
   const book::Entry entry{
-      "Frank",
-      lines({"Phone (work,voice): +46-8-555-0104", "Call +1-919-676-9515 or +49 1234 56789",
-             "Address: 6544 Battleford Drive, Raleigh, NC, 27613-3502", "Anniversary: 20090808T1430-0500",
-             "desk 555-1234, order 0012345678", "Berlin office 0049 30 901820", "Email (home): f@example.com"})};
+      "Frank", lines({"Phone (work,voice): +46-8-555-0104", "Call +1-919-676-9515 or +49 1234 56789",
+                      "Address: 6544 Battleford Drive, Raleigh, NC, 27613-3502", "Anniversary: 20090808T1430-0500",
+                      "desk 555-1234, order 0012345678", "Berlin office 0049 30 901820", "Phone: after six",
+                      "Email (home): f@example.com"})};
   std::string file;
   appendCard(file, entry, CodePage());
   std::vector<std::string> tels;
