@@ -26,10 +26,11 @@
 // entry, with the ETag it had then and why, so that every later sync still
 // names it until it changes or goes (files without such lines stay valid).
 //
-// Beside it, ADDRESS.cards keeps the card of every linked entry as the
-// server last gave it or as it was last sent, so that an entry changed here
-// goes back into its card without losing what the entry does not hold (a
-// photo, an address, X- properties):
+// Beside it, ADDRESS.cards keeps the card of every linked entry that came
+// from the server, as the server last gave it or as it was last sent over
+// it (a card made from an entry alone is not kept), so that an entry
+// changed here goes back into its card without losing what the entry does
+// not hold (a photo, an address, X- properties):
 //
 //   cardlark-cards<TAB>1
 //   card<TAB><href><TAB><bytes>
@@ -40,11 +41,11 @@
 // not written. It is written first, so a crash between the two files leaves
 // a card newer than the state's ETag, which the next sync fetches again.
 //
-// Both files are replaced as a whole through a temporary file and a rename, so
-// a crash leaves either the old or the new one; a failed write or flush (a
-// full disk) throws and leaves the old one untouched. It is the user's
-// alone (mode 0600) and holds no secret: user information in the server's
-// URL is dropped when it is written and when it is read.
+// Both files are replaced as a whole through a temporary file and a
+// rename, so a crash leaves either the old or the new one; a failed write
+// or flush (a full disk) throws and leaves the old one untouched. Each is
+// the user's alone (mode 0600) and holds no secret: user information in
+// the server's URL is dropped when it is written and when it is read.
 
 #include <QByteArray>
 #include <QString>

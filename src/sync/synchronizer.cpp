@@ -361,7 +361,9 @@ class Run {
                                               kept == state_.cards.end() ? QByteArray() : kept->second);
       const PutResult put = server_.put(urlOf(link.href), card, link.etag);
       if (!put.stored) continue;  // changed meanwhile: the next sync sees it
-      state_.cards[link.href] = card;
+      // A card made from the entry alone holds nothing to keep: a first
+      // upload writes no cards.
+      if (kept != state_.cards.end()) kept->second = card;
       remember(key, link, put.etag);
       if (put.etag.isEmpty()) unconfirmed << link.href;
       ++summary_.sent;
