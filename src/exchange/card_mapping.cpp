@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "book/contact_items.h"
 #include "exchange/vcard_writer.h"
 #include "xbase/dbf_text.h"
 
@@ -67,9 +66,8 @@ constexpr std::array<Labelled, 5> kLabelled = {{{"TITLE", "Title"},
 
 void addProperty(ContactDraft& draft, const Property& p) {
   if (p.binary) return;
-  if (p.name == "TEL") return draft.addItem(book::ItemKind::Phone, withoutScheme(unescapeText(p.value), "TEL:"));
-  if (p.name == "EMAIL") return draft.addItem(book::ItemKind::Email, unescapeText(p.value));
-  if (p.name == "URL") return draft.addItem(book::ItemKind::Web, unescapeText(p.value));
+  if (const std::optional<book::ItemKind> kind = itemKindOf(p.name))
+    return draft.addItem(*kind, itemValue(p), itemTypes(p));
   if (p.name == "NOTE") return draft.addNotes(unescapeText(p.value));
   if (p.name == "ADR") return draft.addLabelled("Address", joinParts(splitComponents(p.value)));
   if (p.name == "ORG") return draft.addLabelled("Organisation", joinParts(splitComponents(p.value)));
@@ -87,6 +85,41 @@ std::string escapeBackslashes(std::string_view text) {
 }
 
 }  // namespace
+
+std::optional<book::ItemKind> itemKindOf(std::string_view property) {
+  if (property == "TEL") return book::ItemKind::Phone;
+  if (property == "EMAIL") return book::ItemKind::Email;
+  if (property == "URL") return book::ItemKind::Web;
+  return std::nullopt;
+}
+
+std::string itemValue(const Property& p) {
+  return p.name == "TEL" ? withoutScheme(unescapeText(p.value), "TEL:") : unescapeText(p.value);
+}
+
+std::string itemTypes(const Property& p) {
+  std::string types;
+  for (const Parameter& parameter : p.parameters) {
+    if (parameter.name != "TYPE") continue;
+    for (const std::string& type : splitComponents(parameter.value, ',')) {
+      const std::string lower = xbase::asciiLower(type);
+      // Every e-mail address is one of the Internet's: the type says nothing.
+      if (lower.empty() || lower == "internet") continue;
+      if (!types.empty()) types += ',';
+      types += lower;
+    }
+  }
+  return types;
+}
+
+void appendItem(std::string& out, const EntryItem& item) {
+  std::string name(item.kind == book::ItemKind::Phone ? "TEL" : item.kind == book::ItemKind::Email ? "EMAIL" : "URL");
+  if (!item.type.empty()) name += ";TYPE=" + item.type;
+  // A web address is a URI, written without text escapes but for the
+  // backslash, which the reader would otherwise take for one.
+  appendContentLine(out, name,
+                    item.kind == book::ItemKind::Web ? escapeBackslashes(item.value) : escapeText(item.value));
+}
 
 ContactDraft draftFromCard(const Card& card) {
   ContactDraft draft;
@@ -107,17 +140,9 @@ void appendCard(std::string& out, const book::Entry& entry, const CodePage& code
   out += "BEGIN:VCARD\r\nVERSION:4.0\r\n";
   if (!uid.empty()) appendContentLine(out, "UID", escapeText(uid));
   appendContentLine(out, "FN", escapeText(fromTable(entry.name, codePage)));
-  if (!entry.memo.empty()) appendContentLine(out, "NOTE", escapeText(fromTable(entry.memo, codePage)));
-  const std::pair<book::ItemKind, std::string_view> kinds[] = {
-      {book::ItemKind::Phone, "TEL"}, {book::ItemKind::Email, "EMAIL"}, {book::ItemKind::Web, "URL"}};
-  for (const auto& [kind, property] : kinds) {
-    for (const std::string& item : book::collectEntryItems(kind, entry.name, entry.memo)) {
-      const std::string value = fromTable(item, codePage);
-      // A web address is a URI, written without text escapes but for the
-      // backslash, which the reader would otherwise take for one.
-      appendContentLine(out, property, kind == book::ItemKind::Web ? escapeBackslashes(value) : escapeText(value));
-    }
-  }
+  const std::string memo = fromTable(entry.memo, codePage);
+  if (!memo.empty()) appendContentLine(out, "NOTE", escapeText(memo));
+  for (const EntryItem& item : entryItems(fromTable(entry.name, codePage), memo)) appendItem(out, item);
   out += "END:VCARD\r\n";
 }
 

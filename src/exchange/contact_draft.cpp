@@ -4,6 +4,7 @@
 
 #include "book/contact_items.h"
 #include "book/table_layout.h"
+#include "exchange/entry_items.h"
 #include "exchange/read_error.h"
 #include "xbase/dbf_text.h"
 
@@ -30,10 +31,21 @@ bool foundElsewhere(book::ItemKind kind, std::string_view value, std::string_vie
   return !items.empty() && std::all_of(items.begin(), items.end(), isKnown);
 }
 
+// The items of `kind` that NAME and the notes (table text) already give:
+// what an export takes from them and what the contact rules find there.
+std::vector<std::string> knownItems(book::ItemKind kind, const std::string& name, const std::string& notes,
+                                    const CodePage& codePage) {
+  std::vector<std::string> known = book::collectEntryItems(kind, name, notes);
+  std::size_t replaced = 0;
+  for (const EntryItem& item : entryItems(fromTable(name, codePage), fromTable(notes, codePage)))
+    if (item.kind == kind) known.push_back(toTable(item.value, codePage, replaced));
+  return known;
+}
+
 }  // namespace
 
-void ContactDraft::addItem(book::ItemKind kind, std::string value) {
-  if (!value.empty()) lines.push_back({kind, false, std::string(book::wordsFor(kind).recordLabel), std::move(value)});
+void ContactDraft::addItem(book::ItemKind kind, std::string value, std::string_view type) {
+  if (!value.empty()) lines.push_back({kind, false, itemLabel(kind, type), std::move(value)});
 }
 
 void ContactDraft::addNotes(std::string text) {
@@ -99,7 +111,7 @@ ImportedEntry makeEntry(const ContactDraft& draft, const CodePage& codePage) {
       block = toTable(line.label, codePage, replaced) + ": " + value;
       if (line.item) {
         auto& items = known[static_cast<int>(*line.item)];
-        if (!items) items = book::collectEntryItems(*line.item, result.entry.name, notes);
+        if (!items) items = knownItems(*line.item, result.entry.name, notes, codePage);
         if (foundElsewhere(*line.item, value, block, *items)) continue;
       }
       result.replaced += replaced;

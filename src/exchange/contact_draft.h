@@ -11,10 +11,11 @@
 //   joined by CR LF: notes as they are (their line breaks as CR LF),
 //   labelled values as "Label: value" on one line.
 // - A contact item (phone, e-mail, web address) is written as the line
-//   "Phone: ...", "Email: ..." or "WebSite: ...", unless the contact rules
-//   already find it in NAME or in the notes: the value itself, or every
-//   item they find in that line. Our own export writes the memo as notes and each item found in
-//   NAME and memo as an item of its own, so an entry that went out and came
+//   "Phone: ...", "Email: ..." or "WebSite: ...", its types in the label
+//   ("Phone (cell): ..."), unless NAME or the notes already give it: as an
+//   item an export takes (entry_items.h), or as the value itself or every
+//   item that the contact rules find in that line. Our own export writes
+//   the memo as notes and each item of NAME and memo as an item of its own, so an entry that went out and came
 //   back has its memo byte for byte, while a foreign card keeps every number
 //   and address that the notes do not already hold.
 //
@@ -45,7 +46,8 @@ struct ContactDraft {
   std::string name;
   std::vector<Line> lines;
 
-  void addItem(book::ItemKind kind, std::string value);
+  // `type` names the item's types ("cell", "work,voice"), "" for none.
+  void addItem(book::ItemKind kind, std::string value, std::string_view type = {});
   void addNotes(std::string text);
   void addLabelled(std::string label, std::string text);
 };

@@ -6,8 +6,8 @@
 #include <initializer_list>
 #include <map>
 
-#include "book/contact_items.h"
 #include "exchange/csv.h"
+#include "exchange/entry_items.h"
 #include "xbase/dbf_text.h"
 
 namespace exchange {
@@ -81,10 +81,26 @@ std::vector<std::string> valuesOf(const std::string& field) {
   return values;
 }
 
+// A phone number as written: "+", "-" or a digit first, then digits,
+// blanks and - ( ) . / only, at least six digits.
+bool phoneNumber(std::string_view field) {
+  std::size_t digits = 0;
+  for (const char c : field) {
+    if (std::isdigit(static_cast<unsigned char>(c)))
+      ++digits;
+    else if (std::string_view(" -().+/").find(c) == std::string_view::npos)
+      return false;
+  }
+  return digits >= 6 && field.find('+', 1) == std::string_view::npos;
+}
+
 // A spreadsheet takes a cell that starts with one of =, +, -, @, tab or CR
-// for a formula and runs it; a ' before such a field makes it text.
+// for a formula and runs it; a ' before such a field makes it text. A phone
+// number ("+1-919-676-9515") goes out as the number: with nothing but
+// digits and separators it calls no function.
 std::string asSpreadsheetText(std::string field) {
-  if (!field.empty() && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos)
+  if (!field.empty() && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos &&
+      !phoneNumber(field))
     field.insert(0, 1, '\'');
   return field;
 }
@@ -206,12 +222,14 @@ void appendCsvHeader(std::string& out) {
 void appendCsvEntry(std::string& out, const book::Entry& entry, const CodePage& codePage) {
   std::array<std::string, 5> fields;
   fields[0] = fromTable(entry.name, codePage);
-  const book::ItemKind kinds[] = {book::ItemKind::Email, book::ItemKind::Phone, book::ItemKind::Web};
-  for (std::size_t i = 0; i < 3; ++i) {
-    const std::vector<std::string> items = book::collectEntryItems(kinds[i], entry.name, entry.memo);
-    if (!items.empty()) fields[i + 1] = fromTable(items.front(), codePage);
-  }
   fields[4] = fromTable(entry.memo, codePage);
+  const book::ItemKind kinds[] = {book::ItemKind::Email, book::ItemKind::Phone, book::ItemKind::Web};
+  const std::vector<EntryItem> items = entryItems(fields[0], fields[4]);
+  for (std::size_t i = 0; i < 3; ++i) {
+    const auto first = std::find_if(items.begin(), items.end(),
+                                    [&](const EntryItem& item) { return item.kind == kinds[i]; });
+    if (first != items.end()) fields[i + 1] = first->value;
+  }
   for (std::string& field : fields) field = asSpreadsheetText(std::move(field));
   appendCsvRecord(out, fields);
 }

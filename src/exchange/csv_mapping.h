@@ -16,7 +16,8 @@
 // field goes into the memo as "Header: value", in column order.
 //
 // Export writes the header "Name,E-mail Address,Phone,Web Page,Notes": the
-// first item of each kind the contact rules find, and the memo as notes.
+// first item of each kind of the entry (entry_items.h), and the memo as
+// notes.
 
 #include <string>
 #include <string_view>
@@ -39,8 +40,9 @@ std::vector<ImportedEntry> entriesFromCsv(std::string_view file, const CodePage&
 
 void appendCsvHeader(std::string& out);
 // A field starting with =, +, -, @, tab or CR is written with a ' before it,
-// so that a spreadsheet shows it as text instead of running it as a formula;
-// reading the file back keeps that '.
+// so that a spreadsheet shows it as text instead of running it as a formula,
+// unless it is a phone number ("+1-919-676-9515": digits and separators
+// only); reading the file back keeps that '.
 void appendCsvEntry(std::string& out, const book::Entry& entry, const CodePage& codePage);
 
 }  // namespace exchange

@@ -1,6 +1,7 @@
 #include "sync/card_codec.h"
 
 #include "exchange/card_mapping.h"
+#include "exchange/card_merge.h"
 #include "exchange/vcard_reader.h"
 #include "sync/error.h"
 
@@ -8,7 +9,14 @@ namespace carddav {
 
 namespace {
 
-QByteArray toCard(const Entry& entry, const QString& uid, const exchange::CodePage& page) {
+QByteArray toCard(const Entry& entry, const QString& uid, const QByteArray& kept, const exchange::CodePage& page) {
+  if (!kept.isEmpty()) {
+    try {
+      return QByteArray::fromStdString(
+          exchange::mergeCard(std::string_view(kept.constData(), kept.size()), entry, page, uid.toStdString()));
+    } catch (const exchange::ReadError&) {  // a card that cannot be read is replaced by one of the entry's own
+    }
+  }
   std::string card;
   exchange::appendCard(card, entry, page, uid.toStdString());
   return QByteArray::fromStdString(card);
@@ -26,8 +34,9 @@ ReceivedCard toEntry(const QByteArray& text, const exchange::CodePage& page) {
 }  // namespace
 
 CardMapping vcardMapping(const exchange::CodePage& page) {
-  return CardMapping{[page](const Entry& entry, const QString& uid) { return toCard(entry, uid, page); },
-                     [page](const QByteArray& card) { return toEntry(card, page); }};
+  return CardMapping{
+      [page](const Entry& entry, const QString& uid, const QByteArray& kept) { return toCard(entry, uid, kept, page); },
+      [page](const QByteArray& card) { return toEntry(card, page); }};
 }
 
 }  // namespace carddav

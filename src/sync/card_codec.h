@@ -1,6 +1,7 @@
 #pragma once
 
-// The mapping the sync uses: an entry becomes a vCard 4.0 by the exchange
+// The mapping the sync uses: an entry goes into the card the server last
+// had (exchange/card_merge.h), or becomes a vCard 4.0 by the exchange
 // writer with the link's UID added, a card becomes an entry by the exchange
 // reader, both in the table's code page; a card that went out and came back
 // gives the same name and memo.

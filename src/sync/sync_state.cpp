@@ -7,10 +7,13 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QUrl>
+#include <QUuid>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "fileio/file_calls.h"
+#include "sync/dav_xml.h"
 #include "sync/error.h"
 
 namespace carddav {
@@ -18,6 +21,10 @@ namespace carddav {
 namespace {
 
 constexpr char kMagic[] = "cardlark-sync";
+constexpr char kCardsMagic[] = "cardlark-cards";
+constexpr int kCardsVersion = 1;
+// The namespace of the UIDs derived from name keys.
+const QUuid kUidNamespace(QStringLiteral("6f3b2c1e-8d4a-4f5b-9c2e-1a7d0e9b3c55"));
 
 QByteArray encode(const QByteArray& raw) { return raw.toPercentEncoding(); }
 QByteArray encode(const QString& text) { return encode(text.toUtf8()); }
@@ -91,6 +98,40 @@ void replaceFile(const std::filesystem::path& file, const QByteArray& data) {
   throw Error(file.string() + " line " + std::to_string(line) + ": " + why);
 }
 
+// The text of `file`; nullopt when it does not exist. Opened without
+// blocking and checked to be a plain file before reading: a FIFO or a
+// device in its place must not stall the sync.
+std::optional<QByteArray> readPlainFile(const std::filesystem::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0 && errno == ENOENT) return std::nullopt;
+  if (fd < 0) failed("cannot read", file.string(), errno);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    throw Error(file.string() + " is not a regular file; move it away to sync");
+  }
+  QFile in;
+  if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    throw Error("cannot read " + file.string());
+  }
+  return in.readAll();
+}
+
+// The cards of linked hrefs, when there are any or the file was written
+// before.
+void writeCards(const std::filesystem::path& file, const SyncState& state) {
+  QByteArray out = QByteArray(kCardsMagic) + '\t' + QByteArray::number(kCardsVersion) + '\n';
+  bool any = false;
+  for (const auto& [key, link] : state.links) {
+    const auto card = state.cards.find(link.href);
+    if (card == state.cards.end() || card->second.size() > kLongestCard) continue;
+    out += "card\t" + encode(link.href) + '\t' + QByteArray::number(card->second.size()) + '\n' + card->second + '\n';
+    any = true;
+  }
+  if (any || std::filesystem::exists(file)) replaceFile(file, out);
+}
+
 }  // namespace
 
 std::filesystem::path stateFileOf(const std::filesystem::path& dbf) {
@@ -108,23 +149,44 @@ QByteArray memoHash(const std::string& memo) {
   return digest(QByteArray(memo.data(), static_cast<qsizetype>(memo.size())));
 }
 
+std::filesystem::path cardsFileOf(const std::filesystem::path& file) {
+  return std::filesystem::path(file).replace_extension(".cards");
+}
+
+QString entryUid(const SyncState& state, const std::string& key) {
+  const auto link = state.links.find(key);
+  if (link != state.links.end() && !link->second.uid.isEmpty()) return link->second.uid;
+  return QUuid::createUuidV5(kUidNamespace, QByteArray::fromStdString(key)).toString(QUuid::WithoutBraces);
+}
+
 SyncState readState(const std::filesystem::path& file) {
-  // Opened without blocking and checked to be a plain file before reading:
-  // a FIFO or a device in its place must not stall the sync.
-  const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT) return {};
-  if (fd < 0) failed("cannot read", file.string(), errno);
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    throw Error(file.string() + " is not a regular file; move it away to sync");
+  const std::optional<QByteArray> text = readPlainFile(file);
+  if (!text) return {};
+  SyncState state = parseState(*text, file);
+  const std::filesystem::path cardsFile = cardsFileOf(file);
+  if (const std::optional<QByteArray> cards = readPlainFile(cardsFile)) state.cards = parseCards(*cards, cardsFile);
+  return state;
+}
+
+std::map<QString, QByteArray> parseCards(const QByteArray& text, const std::filesystem::path& file) {
+  std::map<QString, QByteArray> cards;
+  const qsizetype firstEnd = text.indexOf('\n');
+  if (firstEnd < 0 || text.left(firstEnd) != QByteArray(kCardsMagic) + '\t' + QByteArray::number(kCardsVersion))
+    damaged(file, 1, "not a cards file of this program's version");
+  int number = 1;
+  for (qsizetype at = firstEnd + 1; at < text.size();) {
+    ++number;
+    const qsizetype end = text.indexOf('\n', at);
+    const QList<QByteArray> f = text.mid(at, end < 0 ? -1 : end - at).split('\t');
+    bool counted = false;
+    const qsizetype size = f.size() == 3 ? f[2].toLongLong(&counted) : 0;
+    if (end < 0 || f[0] != "card" || !counted || size < 0 || size > kLongestCard || end + 1 + size >= text.size() ||
+        text[end + 1 + size] != '\n')
+      damaged(file, number, "unreadable record");
+    cards[decodeText(f[1])] = text.mid(end + 1, size);
+    at = end + 2 + size;
   }
-  QFile in;
-  if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-    ::close(fd);
-    throw Error("cannot read " + file.string());
-  }
-  return parseState(in.readAll(), file);
+  return cards;
 }
 
 SyncState parseState(const QByteArray& text, const std::filesystem::path& file) {
@@ -171,6 +233,7 @@ void writeState(const std::filesystem::path& file, const SyncState& state) {
   }
   for (const auto& [href, card] : state.unreadable)
     out += "unreadable\t" + encode(href) + '\t' + encode(card.etag) + '\t' + encode(card.reason) + '\n';
+  writeCards(cardsFileOf(file), state);
   replaceFile(file, out);
 }
 

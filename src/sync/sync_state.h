@@ -26,11 +26,26 @@
 // entry, with the ETag it had then and why, so that every later sync still
 // names it until it changes or goes (files without such lines stay valid).
 //
-// The file is replaced as a whole through a temporary file and a rename, so
-// a crash leaves either the old or the new one; a failed write or flush (a
-// full disk) throws and leaves the old one untouched. It is the user's
-// alone (mode 0600) and holds no secret: user information in the server's
-// URL is dropped when it is written and when it is read.
+// Beside it, ADDRESS.cards keeps the card of every linked entry that came
+// from the server, as the server last gave it or as it was last sent over
+// it (a card made from an entry alone is not kept), so that an entry
+// changed here goes back into its card without losing what the entry does
+// not hold (a photo, an address, X- properties):
+//
+//   cardlark-cards<TAB>1
+//   card<TAB><href><TAB><bytes>
+//   <the card's bytes>
+//   ...
+//
+// each card at most kLongestCard bytes. Cards of hrefs no entry links are
+// not written. It is written first, so a crash between the two files leaves
+// a card newer than the state's ETag, which the next sync fetches again.
+//
+// Both files are replaced as a whole through a temporary file and a
+// rename, so a crash leaves either the old or the new one; a failed write
+// or flush (a full disk) throws and leaves the old one untouched. Each is
+// the user's alone (mode 0600) and holds no secret: user information in
+// the server's URL is dropped when it is written and when it is read.
 
 #include <QByteArray>
 #include <QString>
@@ -59,6 +74,7 @@ struct SyncState {
   QString token;
   std::map<std::string, CardLink> links;         // by name key
   std::map<QString, UnreadableCard> unreadable;  // by href
+  std::map<QString, QByteArray> cards;           // by href: the card kept
 };
 
 inline constexpr int kStateVersion = 1;
@@ -66,19 +82,31 @@ inline constexpr int kStateVersion = 1;
 // The state file of the table `dbf`: ADDRESS.sync beside it.
 std::filesystem::path stateFileOf(const std::filesystem::path& dbf);
 
-// Reads the file; an empty state when it does not exist. A damaged file or
+// The cards file beside the state file `file`: ADDRESS.cards.
+std::filesystem::path cardsFileOf(const std::filesystem::path& file);
+
+// Reads the file and its cards file; an empty state when it does not
+// exist, no cards when the cards file does not. A damaged file or
 // another version: carddav::Error naming the line; anything but a regular
 // file (a FIFO, a device): carddav::Error, without waiting on it.
 SyncState readState(const std::filesystem::path& file);
 // Reads the text of a state file; `file` names it in the errors.
 SyncState parseState(const QByteArray& text, const std::filesystem::path& file);
-// Replaces the file; carddav::Error when any write, flush or the rename
-// fails.
+// The cards of a cards file's text; `file` names it in the errors.
+std::map<QString, QByteArray> parseCards(const QByteArray& text, const std::filesystem::path& file);
+// Replaces the cards file (when there are cards to keep or it exists) and
+// then the file; carddav::Error when any write, flush or a rename fails.
 void writeState(const std::filesystem::path& file, const SyncState& state);
 
 // The hex digests the state keeps of an entry's name and memo, and of its
 // memo alone, as the table holds them.
 QByteArray entryHash(const std::string& name, const std::string& memo);
 QByteArray memoHash(const std::string& memo);
+
+// The UID of the card of the entry with the name key `key`: the one the
+// state links it to, else one derived from the key (a UUID of version 5),
+// so an entry has the same UID in every export, before its first sync and
+// after.
+QString entryUid(const SyncState& state, const std::string& key);
 
 }  // namespace carddav

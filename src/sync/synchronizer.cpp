@@ -1,6 +1,5 @@
 #include "sync/synchronizer.h"
 
-#include <QUuid>
 #include <set>
 #include <vector>
 
@@ -238,6 +237,7 @@ class Run {
         continue;
       }
       state_.unreadable.erase(href);
+      state_.cards[href] = fetched.card;
       const auto known = keyOf.find(href);
       if (known == keyOf.end()) {
         takeNewCard(href, fetched, theirs);
@@ -309,7 +309,7 @@ class Run {
   void linkNewEntries() {
     for (const auto& [key, row] : table_.rows()) {
       if (linked(key)) continue;
-      const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+      const QString uid = entryUid(state_, key);
       const QString href = book_.resolved(QUrl(uid + QStringLiteral(".vcf"))).path(QUrl::FullyEncoded);
       CardLink link{uid, href, QString(), entryHash(row.entry.name, row.entry.memo), {}};
       state_.links[key] = link;
@@ -345,7 +345,7 @@ class Run {
     }
     for (const std::string& key : toPut_) {
       CardLink& link = state_.links.at(key);
-      if (link.uid.isEmpty()) link.uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+      if (link.uid.isEmpty()) link.uid = entryUid(state_, key);
     }
   }
 
@@ -356,8 +356,14 @@ class Run {
     for (const std::string& key : toPut_) {
       const CardLink link = state_.links.at(key);
       const Entry& entry = table_.rows().at(key).entry;
-      const PutResult put = server_.put(urlOf(link.href), mapping_.toCard(entry, link.uid), link.etag);
+      const auto kept = state_.cards.find(link.href);
+      const QByteArray card = mapping_.toCard(entry, link.uid,
+                                              kept == state_.cards.end() ? QByteArray() : kept->second);
+      const PutResult put = server_.put(urlOf(link.href), card, link.etag);
       if (!put.stored) continue;  // changed meanwhile: the next sync sees it
+      // A card made from the entry alone holds nothing to keep: a first
+      // upload writes no cards.
+      if (kept != state_.cards.end()) kept->second = card;
       remember(key, link, put.etag);
       if (put.etag.isEmpty()) unconfirmed << link.href;
       ++summary_.sent;

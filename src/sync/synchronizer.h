@@ -10,6 +10,11 @@
 // entries sent (PUT with If-Match, or If-None-Match: * for a new card;
 // DELETE with If-Match), so a sync after a sync sends and receives nothing.
 //
+// An entry changed here goes back into the card the server last had (kept
+// in the state, sync_state.h), so what the entry does not hold stays on the
+// server. A new entry's card gets the UID derived from its name key, the
+// one an export gives it.
+//
 // An entry renamed here (its memo unchanged) is found again by its memo and
 // sent as one changed card under its old UID.
 //
@@ -46,7 +51,9 @@ struct ReceivedCard {
 
 // Between an entry and a vCard (UTF-8), both ways.
 struct CardMapping {
-  std::function<QByteArray(const Entry& entry, const QString& uid)> toCard;
+  // The card of `entry`: `kept` (the card the server last had, "" for none)
+  // brought up to the entry, or a card of its own.
+  std::function<QByteArray(const Entry& entry, const QString& uid, const QByteArray& kept)> toCard;
   // The entry of a card; throws std::exception for a card it cannot read.
   std::function<ReceivedCard(const QByteArray& card)> toEntry;
 };

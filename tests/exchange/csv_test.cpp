@@ -124,8 +124,11 @@ TEST(CsvExport, RoundTripKeepsNameAndMemoButFormulasBecomeText) {
        {"Smith, Bob", "Phone: 206-555-1234\r\nEmail: bob@example.com\r\n\"quoted\", www.example.com"}},
       {{"Caf\xE9", ""}, "Caf\xC3\xA9,,,,", {"Caf\xE9", ""}},
       {{"=cmd|' /C calc'!A0", "+1-206-555-1234"},
-       "'=cmd|' /C calc'!A0,,206-555-1234,,'+1-206-555-1234",
-       {"'=cmd|' /C calc'!A0", "'+1-206-555-1234"}},
+       "'=cmd|' /C calc'!A0,,+1-206-555-1234,,+1-206-555-1234",
+       {"'=cmd|' /C calc'!A0", "+1-206-555-1234"}},
+      {{"Frank", "Address: Raleigh 27613-3502\r\nPhone (cell): +46-8-555-0104"},
+       "Frank,,+46-8-555-0104,,\"Address: Raleigh 27613-3502\r\nPhone (cell): +46-8-555-0104\"",
+       {"Frank", "Address: Raleigh 27613-3502\r\nPhone (cell): +46-8-555-0104"}},
       {{"@SUM(A1)", "-2+3\r\nx"}, "'@SUM(A1),,,,\"'-2+3\r\nx\"", {"'@SUM(A1)", "'-2+3\r\nx"}},
   };
   std::string file;

@@ -44,25 +44,26 @@ TEST(VCardImport, SamplesOfTheThreeVersions) {
       {"rfc6350.vcf",
        {{"Simone Perrin",
          lines({"Birthday: --0203", "Anniversary: 20090808T1430-0500", "Organisation: Example Networks",
-                "Address: Suite D2-630, 2875 Laurier, Quebec, QC, G1V 2M2, Canada", "Phone: +1-418-656-9254;ext=102",
-                "Phone: +1-418-262-6501", "Email: simone.perrin@example.ca", "WebSite: http://example.org/simone"})},
+                "Address: Suite D2-630, 2875 Laurier, Quebec, QC, G1V 2M2, Canada",
+                "Phone (work,voice): +1-418-656-9254;ext=102", "Phone (work,cell,voice,video,text): +1-418-262-6501",
+                "Email (work): simone.perrin@example.ca", "WebSite (home): http://example.org/simone"})},
         {"Zo\xEB ??",
          "Caf\xE9 \x80"
          "5\r\nsee ?",
          3}}},
       {"rfc2426.vcf",
-       {{"Frank Dawes",
-         lines({"Organisation: Example Development Corporation, Sales",
-                "Address: 6544 Battleford Drive, Raleigh, NC, 27613-3502, U.S.A.", "Phone: +1-919-676-9515",
-                "Phone: +1-919-676-9564", "Email: Frank_Dawes@example.com", "WebSite: http://home.example.net/~fdawes",
-                "Title: Director, Research", "Met at the fair, 2019; call back\r\nSecond line"})},
+       {{"Frank Dawes", lines({"Organisation: Example Development Corporation, Sales",
+                               "Address: 6544 Battleford Drive, Raleigh, NC, 27613-3502, U.S.A.",
+                               "Phone (voice,msg,work): +1-919-676-9515", "Phone (fax,work): +1-919-676-9564",
+                               "Email (pref): Frank_Dawes@example.com", "WebSite: http://home.example.net/~fdawes",
+                               "Title: Director, Research", "Met at the fair, 2019; call back\r\nSecond line"})},
         {"Howe, Tim", "Email: howe@example.com"}}},
       {"vcard21.vcf",
-       {{"Ada Quill", lines({"Phone: +1-206-555-1234", "Phone: 555-9876", "Email: ada@example.com",
+       {{"Ada Quill", lines({"Phone (work,voice): +1-206-555-1234", "Phone (cell): 555-9876", "Email: ada@example.com",
                              "Address: Hauptstra\xDF"
                              "e 5, Hinterhaus, Berlin, 10115, Germany",
                              "First line\r\nSecond line", "Birthday: 1985-04-12"})},
-        {"M\xFCller, J\xFCrgen", "Phone: (030) 555-0199"}}},
+        {"M\xFCller, J\xFCrgen", "Phone (home): (030) 555-0199"}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
@@ -284,8 +285,30 @@ TEST(VCardExport, RoundTripKeepsNameAndMemoByteForByte) {
     EXPECT_EQ(back[i].entry.memo, entries[i].memo);
     EXPECT_EQ(back[i].replaced, 0u);
   }
-  EXPECT_NE(file.find("TEL:206-555-1234\r\n"), std::string::npos);
+  EXPECT_NE(file.find("TEL:(206)555-1234\r\n"), std::string::npos);
   EXPECT_NE(file.find("FN:Caf\xC3\xA9 \xE2\x82\xACuro\r\n"), std::string::npos);
+}
+
+// Numbers go out whole: an imported item line as it was with its types,
+// international numbers typed by hand, and nothing from addresses, dates
+// or numbers without a country code, nor a phone line without a number.
+TEST(VCardExport, PhonesGoOutWholeAndOnlyWhereTheyAre) {
+  const book::Entry entry{
+      "Frank", lines({"Phone (work,voice): +46-8-555-0104", "Call +1-919-676-9515 or +49 1234 56789",
+                      "Address: 6544 Battleford Drive, Raleigh, NC, 27613-3502", "Anniversary: 20090808T1430-0500",
+                      "desk 555-1234, order 0012345678", "Berlin office 0049 30 901820", "Phone: after six",
+                      "Email (home): f@example.com"})};
+  std::string file;
+  appendCard(file, entry, CodePage());
+  std::vector<std::string> tels;
+  for (std::size_t at = file.find("\r\nTEL"); at != std::string::npos; at = file.find("\r\nTEL", at + 2))
+    tels.push_back(file.substr(at + 2, file.find("\r\n", at + 2) - at - 2));
+  EXPECT_EQ(tels, (std::vector<std::string>{"TEL;TYPE=work,voice:+46-8-555-0104", "TEL:+1-919-676-9515",
+                                            "TEL:+49 1234 56789", "TEL:0049 30 901820"}));
+  EXPECT_NE(file.find("\r\nEMAIL;TYPE=home:f@example.com\r\n"), std::string::npos);
+  const auto back = importAll(file);
+  ASSERT_EQ(back.size(), 1u);
+  EXPECT_EQ(back[0].entry.memo, entry.memo);
 }
 
 }  // namespace

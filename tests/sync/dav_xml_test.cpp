@@ -118,6 +118,9 @@ TEST(SyncState, RoundTripsAwkwardKeysAndRefusesOtherVersions) {
   state.links["SMITH\tJ\xE9%"] = {"uid-1", "/u/book/uid-1.vcf", "\"e1\"", carddav::entryHash("a", "b"),
                                   carddav::memoHash("b")};
   state.links[""] = {"uid-2", "/u/book/uid 2.vcf", "", "h", "m"};
+  // Kept cards of linked hrefs only, their bytes whole.
+  state.cards["/u/book/uid-1.vcf"] = QByteArray("BEGIN:VCARD\r\nNOTE:a\n\tcard\r\n\nEND:VCARD\r\n") + '\0';
+  state.cards["/u/book/gone.vcf"] = "BEGIN:VCARD";
   carddav::writeState(file, state);
   const carddav::SyncState back = carddav::readState(file);
   EXPECT_EQ(back.server, state.server);
@@ -126,6 +129,14 @@ TEST(SyncState, RoundTripsAwkwardKeysAndRefusesOtherVersions) {
   EXPECT_EQ(back.links.at("SMITH\tJ\xE9%").etag, "\"e1\"");
   EXPECT_EQ(back.links.at("").href, "/u/book/uid 2.vcf");
   EXPECT_NE(carddav::entryHash("ab", ""), carddav::entryHash("a", "b"));
+  ASSERT_EQ(back.cards.size(), 1u);
+  EXPECT_EQ(back.cards.at("/u/book/uid-1.vcf"), state.cards.at("/u/book/uid-1.vcf"));
+  EXPECT_EQ(carddav::entryUid(back, ""), "uid-2");
+  EXPECT_EQ(carddav::entryUid(back, "JONES"), carddav::entryUid({}, "JONES"));
+  EXPECT_NE(carddav::entryUid(back, "JONES"), carddav::entryUid({}, "JONES2"));
+  for (const QByteArray& cards : {QByteArray("cardlark-cards\t1\ncard\tx\t99\nshort\n"),
+                                  QByteArray("cardlark-cards\t1\ncard\tx\t-1\n\n"), QByteArray("cardlark-cards\t2\n")})
+    EXPECT_THROW(carddav::parseCards(cards, "ADDRESS.cards"), carddav::Error) << cards.toStdString();
 
   for (const char* text : {"cardlark-sync\t2\n", "something else\n", "cardlark-sync\t1\nentry\tx\n"}) {
     QFile out(QString::fromStdString(file.string()));

@@ -71,8 +71,7 @@ inline std::vector<int> counts(const carddav::SyncSummary& s) {
 
 // A vCard 3.0 as another client writes it.
 inline QString foreignCard(const QString& uid, const QString& fn, const QString& tel) {
-  return QStringLiteral(
-             "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%1\r\nFN:%2\r\nN:;%2;;;\r\nTEL;TYPE=CELL:%3\r\nEND:VCARD\r\n")
+  return QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%1\r\nFN:%2\r\nN:;%2;;;\r\nTEL:%3\r\nEND:VCARD\r\n")
       .arg(uid, fn, tel);
 }
 

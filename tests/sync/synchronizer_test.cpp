@@ -75,6 +75,59 @@ TEST_F(SyncWithFake, ConflictsKeepBothVersionsAndChangesBeatDeletes) {
   expectSettled();
 }
 
+// A card another client wrote keeps every property the entry does not map
+// through an edit here; its FN stays while the name here is only the
+// table's spelling of it, and goes when the entry is renamed.
+TEST_F(SyncWithFake, AnEditHereKeepsEveryPropertyOfTheServersCard) {
+  const QStringList kept = {
+      QStringLiteral("VERSION:3.0"),
+      QStringLiteral("UID:rich-1"),
+      QStringLiteral("ORG:Acme;Sales"),
+      QStringLiteral("item1.ADR;TYPE=work;X-ODD=\"a:b\":;;Main St 1;Brno;;60200;CZ"),
+      QStringLiteral("BDAY:1980-02-03"),
+      QStringLiteral("CATEGORIES:friends,work"),
+      QStringLiteral("TEL;TYPE=CELL;X-PREF-ORDER=2:+420 601 234 567"),
+      QStringLiteral("PHOTO;ENCODING=b;TYPE=JPEG:") + QString(100, QLatin1Char('A')) + QStringLiteral("\r\n ") +
+          QString(60, QLatin1Char('B')),
+      QStringLiteral("X-SOCIAL-PROFILE;TYPE=x:jiri"),
+      QStringLiteral("X-UNKNOWN;FOO=\"bar,baz\":value;with\\;parts"),
+  };
+  const QString name = QStringLiteral("FN:Ji\u0159\u00ED Dvo\u0159\u00E1k\r\nN:Dvo\u0159\u00E1k;Ji\u0159\u00ED;;;\r\n");
+  server_.storeCard(QStringLiteral("rich.vcf"), QStringLiteral("BEGIN:VCARD\r\n") + kept.join(QStringLiteral("\r\n")) +
+                                                    QStringLiteral("\r\n") + name +
+                                                    QStringLiteral("NOTE:Met in Brno\r\nEND:VCARD\r\n"));
+  syncNow();
+  const std::string memo = entries().at("Ji?\xED Dvo?\xE1k");
+  EXPECT_EQ(memo,
+            "Organisation: Acme, Sales\r\nAddress: Main St 1, Brno, 60200, CZ\r\nBirthday: 1980-02-03\r\n"
+            "Phone (cell): +420 601 234 567\r\nMet in Brno");
+
+  const auto expectKept = [&](bool sameName) {
+    const QString card = server_.card(QStringLiteral("rich.vcf"));
+    for (const QString& line : kept) EXPECT_TRUE(card.contains(line + QStringLiteral("\r\n"))) << line.toStdString();
+    EXPECT_EQ(card.contains(name), sameName);
+    EXPECT_TRUE(card.contains(QStringLiteral("NOTE:Met in Brno twice\\, and +49 1234 56789\r\n")));
+    EXPECT_TRUE(card.contains(QStringLiteral("TEL:+49 1234 56789\r\n")));
+    EXPECT_EQ(card.count(QStringLiteral("\nTEL")), 2);
+    // Read back, the card gives the entry as it is here: another client
+    // touching it changes nothing.
+    const auto before = entries();
+    server_.storeCard(QStringLiteral("rich.vcf"), card);
+    EXPECT_EQ(counts(syncNow()), (std::vector<int>{0, 0, 0, 0, 0}));
+    EXPECT_EQ(entries(), before);
+  };
+  edit("Ji?\xED Dvo?\xE1k", book::kInfo, memo.substr(0, memo.size() - 11) + "Met in Brno twice, and +49 1234 56789");
+  EXPECT_EQ(syncNow().sent, 1);
+  expectKept(true);
+
+  edit("Ji?\xED Dvo?\xE1k", book::kName, "Dvorak, Jiri");
+  EXPECT_EQ(syncNow().sent, 1);
+  expectKept(false);
+  EXPECT_TRUE(
+      server_.card(QStringLiteral("rich.vcf")).contains(QStringLiteral("FN:Dvorak\\, Jiri\r\nN:Dvorak;Jiri;;;\r\n")));
+  expectSettled();
+}
+
 // Renamed here with the memo unchanged: the same card under its UID.
 // Renamed and edited: a new card, the old one deleted. Renamed on the
 // server: the entry takes the new name.
