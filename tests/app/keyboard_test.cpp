@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -80,15 +81,12 @@ TEST(Keyboard, EveryCommandHasAKeyANameAndATabStop) {
     const QString hint = widgets::hintOf(button);
     const QString bound = widgets::keysOf(button);
     EXPECT_FALSE(bound.isEmpty());
-    EXPECT_EQ(button->toolTip(), hint + " (" + bound + ")");
-    EXPECT_EQ(button->statusTip(), button->toolTip());
+    const QString described = hint + " (" + bound + ")";
+    EXPECT_EQ(QStringList({button->toolTip(), button->statusTip(), button->accessibleDescription()}),
+              QStringList({described, described, described}));
     EXPECT_TRUE(button->whatsThis().contains(bound));
     EXPECT_EQ(button->accessibleName(), hint);
-    EXPECT_EQ(button->accessibleDescription(), button->toolTip());
   }
-  // Shared keys stand for one command at a time.
-  EXPECT_EQ(widgets::keysOf(w.ButtonAlpha), widgets::keysOf(w.ButtonNatural));
-  EXPECT_EQ(widgets::keysOf(w.NoFilterSpeed), "Esc");
   for (QWidget* c : QList<QWidget*>{w.ZurGrid, w.DBMemo1, w.WrapButton})
     EXPECT_FALSE(c->accessibleName().isEmpty()) << c->objectName().toStdString();
 
@@ -115,17 +113,20 @@ TEST(Keyboard, AWalkWithoutTheMouse) {
   KeyboardFixture f;
   QTemporaryDir programFolder;
   platform::ProgramFolder::setPath(programFolder.path());
+  const QString previous = QDir::currentPath();
+  const auto restore = qScopeGuard([&] {
+    platform::ProgramFolder::setPath({});
+    QDir::setCurrent(previous);
+  });
   app::TRuViv& w = f.startActive();
-  int mouseEvents = 0;
   struct MouseCounter : QObject {
-    int* count;
-    explicit MouseCounter(int* c) : count(c) {}
+    int count = 0;
     bool eventFilter(QObject*, QEvent* e) override {
-      if (e->type() >= QEvent::MouseButtonPress && e->type() <= QEvent::MouseMove) ++*count;
+      count += e->type() >= QEvent::MouseButtonPress && e->type() <= QEvent::MouseMove;
       return false;
     }
-  } counter(&mouseEvents);
-  qApp->installEventFilter(&counter);
+  } mouse;
+  qApp->installEventFilter(&mouse);
 
   // Search in the names; F3 goes to the next match, Esc ends the search.
   f.inDialog([] { KeyboardFixture::type("a"); });
@@ -162,7 +163,6 @@ TEST(Keyboard, AWalkWithoutTheMouse) {
 
   // Report Writer with its defaults, saved from the preview (typed into an
   // empty folder, so no completion pops up), which then closes.
-  const QString previous = QDir::currentPath();
   QDir::setCurrent(programFolder.path());
   f.inDialog([&] {
     f.whenUp(
@@ -180,7 +180,6 @@ TEST(Keyboard, AWalkWithoutTheMouse) {
     QTest::keyClick(KeyboardFixture::focus(), Qt::Key_Return);
   });
   f.key(QKeySequence::Print);
-  QDir::setCurrent(previous);
   EXPECT_GT(QFileInfo(QDir(programFolder.path()).filePath("walk.clr")).size(), 0);
 
   // Maintenance, with the backup.
@@ -191,9 +190,8 @@ TEST(Keyboard, AWalkWithoutTheMouse) {
   EXPECT_TRUE(f.dialogs.texts()[1].contains("KTdata.zip"));
   EXPECT_TRUE(QFileInfo::exists(QDir(programFolder.path()).filePath("KTdata.zip")));
 
-  qApp->removeEventFilter(&counter);
-  EXPECT_EQ(mouseEvents, 0);
-  platform::ProgramFolder::setPath({});
+  qApp->removeEventFilter(&mouse);
+  EXPECT_EQ(mouse.count, 0);
 }
 
 }  // namespace
