@@ -24,6 +24,7 @@
 #include "store/ansi_text.h"
 #include "store/data_module.h"
 #include "store/error_box.h"
+#include "widgets/key_hints.h"
 #include "widgets/pictures.h"
 
 namespace app {
@@ -66,6 +67,7 @@ TRuViv::TRuViv(store::TDM& dm, const QStringList& parameters, const QString& wor
   setFont(arial(10, true));
   createToolbar();
   createDataControls();
+  bindKeys();
   connect(&dm_, &store::TDM::focusGridRequested, this, &TRuViv::giveGridFocus);
   new IndexRepairOffer(
       dm_, [this] { showOrderInForce(); }, this);
@@ -110,7 +112,7 @@ void TRuViv::createToolbar() {
     button->setIconSize(QSize(kPictureSize, kPictureSize));
     button->setToolTip(QString::fromLatin1(look.hint));
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);  // reached by Tab, never taken from the grid by a click
     *look.member = button;
   }
   // The commands behind these buttons come with their own features; until
@@ -212,6 +214,52 @@ void TRuViv::createDataControls() {
   connect(Shop, &shop::ShopRadioGroup::clicked, this, &TRuViv::ShopClick);
 }
 
+// Every command has a key (README lists them); the keys are named in the
+// hints, from which the screen-reader texts come too.
+void TRuViv::bindKeys() {
+  using Nav = widgets::DbNavigator;
+  const auto nav = [this](Nav::Button which) { return DBNavigator1->button(which); };
+  const struct {
+    QKeySequence key;
+    QList<QAbstractButton*> buttons;
+  } keys[] = {
+      {QKeySequence(Qt::CTRL | Qt::Key_D), {SpeedPhone}},
+      {QKeySequence(Qt::CTRL | Qt::Key_M), {email}},
+      {QKeySequence(Qt::CTRL | Qt::Key_L), {URL}},
+      {QKeySequence::Find, {FindSpeed}},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), {ClipSpeed}},
+      {QKeySequence(Qt::CTRL | Qt::Key_I), {InfoSpeed}},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), {ButtonNatural, ButtonAlpha}},
+      {QKeySequence::Print, {buttonRW}},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M), {ToolsSpeed}},
+      {QKeySequence::HelpContents, {HelpSpeed}},
+      {QKeySequence::MoveToStartOfDocument, {nav(Nav::First)}},
+      {QKeySequence(Qt::CTRL | Qt::Key_PageUp), {nav(Nav::Prior)}},
+      {QKeySequence(Qt::CTRL | Qt::Key_PageDown), {nav(Nav::Next)}},
+      {QKeySequence::MoveToEndOfDocument, {nav(Nav::Last)}},
+      {QKeySequence(Qt::Key_Insert), {nav(Nav::Insert)}},
+      {QKeySequence(Qt::CTRL | Qt::Key_Delete), {nav(Nav::Delete)}},
+      {QKeySequence(Qt::Key_F2), {nav(Nav::Edit)}},
+      {QKeySequence(Qt::CTRL | Qt::Key_Return), {nav(Nav::Post)}},
+      {QKeySequence(Qt::CTRL | Qt::Key_Enter), {nav(Nav::Post)}},
+      // Esc ends the edit first; while browsing it ends the search.
+      {QKeySequence::Cancel, {nav(Nav::Cancel), NoFilterSpeed}},
+  };
+  for (const auto& k : keys) widgets::bindKey(this, k.key, k.buttons);
+  // Within a search's result the next match is the next entry; without one
+  // the key asks for a search.
+  widgets::bindKey(this, QKeySequence(Qt::Key_F3), {FindSpeed}, [this] {
+    if (NoFilterSpeed->isEnabled())
+      DBNavigator1->press(widgets::DbNavigator::Next);
+    else if (FindSpeed->isEnabled())
+      FindSpeed->click();
+  });
+  ZurGrid->setToolTip(QStringLiteral("Names; type a letter to go to the first name beginning with it"));
+  DBMemo1->setToolTip(QStringLiteral("Memo (note) of the current entry"));
+  widgets::describeControls(this);
+  widgets::bindWhatsThisKey(this);
+}
+
 // --- start-up
 
 void TRuViv::FormCreate() {
@@ -278,7 +326,11 @@ void TRuViv::attachChooser(contact::TBtnBottomDlg& chooser) {
   for (QToolButton* button : {SpeedPhone, email, URL, FindSpeed, ClipSpeed}) button->setEnabled(true);
 }
 
-void TRuViv::DBMemo1Exit() { giveGridFocus(); }
+// Tab and Shift+Tab move on through the window; any other way out of the
+// memo gives the grid the focus.
+void TRuViv::DBMemo1Exit(Qt::FocusReason reason) {
+  if (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason) giveGridFocus();
+}
 
 // Decided by the memo's own state, so the memo and the check box stay in
 // step from their common start (both on).

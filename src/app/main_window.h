@@ -76,7 +76,7 @@ class TRuViv : public QWidget {
   void FormCreate();
   void FormShow();
   void ZurGridKeyPress(QChar key);
-  void DBMemo1Exit();
+  void DBMemo1Exit(Qt::FocusReason reason);
   void WrapButtonClick();
   void HelpSpeedClick();
   void ButtonNaturalClick();
@@ -88,6 +88,7 @@ class TRuViv : public QWidget {
 
  private:
   void createToolbar();
+  void bindKeys();
   void showOrderInForce();
   void createDataControls();
   void giveGridFocus();

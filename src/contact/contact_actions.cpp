@@ -15,6 +15,7 @@
 #include "store/data_module.h"
 #include "widgets/db_grid.h"
 #include "widgets/db_memo.h"
+#include "widgets/text_guard.h"
 
 namespace contact {
 
@@ -163,8 +164,15 @@ void ContactActions::ClipSpeedClick() {
 void ContactActions::pasteIntoName() {
   QPlainTextEdit& scratch = *controls_.Memo1;
   scratch.clear();
-  // The clipboard's plain text only; nothing when it holds no text.
-  scratch.insertPlainText(QGuiApplication::clipboard()->text());
+  // The clipboard's plain text only; nothing when it holds no text. The
+  // name cell's own guard refuses what the table cannot store, as a paste
+  // into the cell does, so nothing turns into "?" unseen.
+  QString pasted = QGuiApplication::clipboard()->text();
+  if (auto* guard = controls_.ZurGrid->findChild<widgets::TextGuard*>()) {
+    int end = static_cast<int>(pasted.size());
+    guard->clean(pasted, end);
+  }
+  scratch.insertPlainText(pasted);
   store::EngineTable& table = dm_.tblAddress;
   table.setText(kNameField, QString());
   // Line breaks stay part of the name, written as the memo writes them.

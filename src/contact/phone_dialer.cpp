@@ -20,6 +20,11 @@ class LoadedService {
 
 }  // namespace
 
+QString handlerFailedWarning(int exitStatus) {
+  return QStringLiteral("Unable to dial the number.\r\nThe telephone program ended with exit status %1.")
+      .arg(exitStatus);
+}
+
 void DialNumber(const QString& number, const QString& calledParty) {
   platform::Telephony& service = platform::telephony();
   if (!service.load()) {
@@ -28,6 +33,7 @@ void DialNumber(const QString& number, const QString& calledParty) {
   }
   const LoadedService loaded(service);
   if (!service.findRequest()) return;
+  service.onFailure([](int exitStatus) { platform::dialogs().warning(handlerFailedWarning(exitStatus)); });
   long result = 0;
   try {
     result = service.requestMakeCall(number.toStdString(), {}, calledParty.toStdString(), {});

@@ -6,6 +6,7 @@
 // found at the next call. Plain C++, so the Windows backend needs no Qt; all
 // texts are UTF-8.
 
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -24,6 +25,18 @@ class Telephony {
                                const std::string& calledParty, const std::string& comment) = 0;
   // Releases the loaded service; harmless when none is loaded.
   virtual void release() = 0;
+
+  // Told, later and on the caller's thread, when a request that was
+  // accepted fails after all: the phone application ended with a non-zero
+  // exit status. A backend that never hears back does not call it.
+  using Failed = std::function<void(int exitStatus)>;
+  void onFailure(Failed failed) { failed_ = std::move(failed); }
+
+ protected:
+  const Failed& failureHandler() const { return failed_; }
+
+ private:
+  Failed failed_;
 };
 
 // The process-wide instance; throws std::logic_error when none is installed.

@@ -124,6 +124,7 @@ ReportPreview::ReportPreview(const QString& title, const PageSetup& setup, PageP
       {QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { showPage(pageCount()); }},
       {QKeySequence(Qt::Key_Home), [this] { showPage(1); }},
       {QKeySequence(Qt::Key_End), [this] { showPage(pageCount()); }},
+      {QKeySequence::Save, [this] { save(); }},
   };
   for (const auto& k : keys) connect(new QShortcut(k.key, this), &QShortcut::activated, this, k.go);
 

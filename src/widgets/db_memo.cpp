@@ -75,7 +75,7 @@ void DbMemo::keyPressEvent(QKeyEvent* event) {
 
 void DbMemo::focusOutEvent(QFocusEvent* event) {
   QPlainTextEdit::focusOutEvent(event);
-  if (focusMovedWithinWindow(event)) emit exited();
+  if (focusMovedWithinWindow(event)) emit exited(event->reason());
 }
 
 void DbMemo::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -37,7 +37,7 @@ class DbMemo : public QPlainTextEdit {
   // A character typed while the memo had the focus, before the memo takes it.
   void keyTyped(QChar character);
   // The focus moved from the memo to another control of the same window.
-  void exited();
+  void exited(Qt::FocusReason reason);
   void doubleClicked();
 
  protected:

@@ -35,7 +35,7 @@ DbNavigator::DbNavigator(QWidget* parent) : QWidget(parent) {
     button->setIcon(pictureIcon(kLooks[i].picture, kPictureSize));
     button->setIconSize(QSize(kPictureSize, kPictureSize));
     button->setToolTip(QString::fromLatin1(kLooks[i].hint));
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     button->setAutoRaise(false);
     connect(button, &QToolButton::clicked, this, [this, i] { run(static_cast<Button>(i)); });
     buttons_[i] = button;

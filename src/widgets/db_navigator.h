@@ -3,8 +3,8 @@
 // A record navigator: nine picture buttons (First, Prior, Next, Last,
 // Insert, Delete, Edit, Post, Cancel) acting on a data source's table, each
 // enabled only when its action makes sense in the table's current state.
-// Delete asks "Delete record?" first. The buttons never take the focus, so
-// the control being edited keeps it.
+// Delete asks "Delete record?" first. A click never takes the focus, so the
+// control being edited keeps it; Tab reaches each button.
 
 #include <QToolButton>
 #include <QWidget>

@@ -9,12 +9,14 @@
 #include <QMimeData>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <functional>
 
 #include "contact/chooser_dialog.h"
 #include "contact/contact_actions.h"
 #include "contact/phone_dialer.h"
 #include "fake_telephony.h"
+#include "widgets/text_guard.h"
 #include "window_fixture.h"
 
 namespace {
@@ -130,6 +132,16 @@ TEST(ContactActions, DialFailuresWarnAndATypedNumberIsStored) {
   f.dialogs.setDefaultAnswer(false);
   f.press(w.SpeedPhone, type("2"));
   EXPECT_EQ(f.telephony.requests.size(), 2U);
+
+  // A phone application that took the request and then failed: its exit status is told.
+  f.dialogs.clear();
+  f.telephony.throws = false;
+  f.telephony.hasRequest = true;
+  f.telephony.result = 0;
+  f.telephony.exitStatus = 7;
+  f.press(w.SpeedPhone, type("3"));
+  EXPECT_EQ(f.dialogs.texts(), QStringList({contact::handlerFailedWarning(7), "Add 3 to file record?"}));
+  EXPECT_TRUE(contact::handlerFailedWarning(7).contains("exit status 7"));
 }
 
 TEST(ContactActions, MailTargetsAndTheListSortedFromThenOn) {
@@ -257,6 +269,24 @@ TEST(ContactActions, ClipboardRoundTrips) {
   }
   f.table().cancel();
   EXPECT_EQ(f.currentName(), current);
+}
+
+// The toolbar's paste refuses what the table's code page cannot hold as a
+// paste into the name's cell does: dropped, with the same tool tip, not "?".
+TEST(ContactActions, ToolbarPasteRefusesWhatTheTableCannotHold) {
+  ActionsFixture f;
+  app::TRuViv& w = f.startWith({{"Adams", ""}});
+  const QString message = widgets::refusedCharacterMessage(U'\u0141', *codepage::CodePage::fromNumber(1252));
+  QString refused;
+  QObject::connect(w.ZurGrid->findChild<widgets::TextGuard*>(), &widgets::TextGuard::refused,
+                   [&](char32_t, const QString& text) { refused = text; });
+  f.table().edit();
+  QGuiApplication::clipboard()->setText(QStringLiteral(u"\u0141\u00F3d\u017A ok"));
+  w.ClipSpeed->click();
+  EXPECT_EQ(f.currentName(), QStringLiteral(u"\u00F3d ok"));
+  EXPECT_EQ(refused, message);
+  EXPECT_EQ(QToolTip::text(), message);
+  f.table().cancel();
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "report/report_writer_command.h"
 #include "shop/store_links.h"
 #include "store/ansi_text.h"
+#include "widgets/key_hints.h"
 #include "window_fixture.h"
 #include "xbase/cursor.h"
 
@@ -82,7 +83,7 @@ TEST(MainWindowLayout, ToolbarButtonsSitAtTheirPlacesWithTheirHints) {
     auto* button = control<QToolButton>(window, b.name);
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->parentWidget(), window.Panel1);
-    EXPECT_EQ(button->toolTip(), QString::fromLatin1(b.hint));
+    EXPECT_EQ(widgets::hintOf(button), QString::fromLatin1(b.hint));
     EXPECT_EQ(button->isEnabled(), b.enabled);
     EXPECT_FALSE(button->icon().isNull());
     toolbar << button;
@@ -128,7 +129,7 @@ TEST(MainWindowLayout, DataControlsAndStoreLinks) {
   const char* hints[] = {"First record",  "Prior record", "Next record", "Last record", "Insert record",
                          "Delete record", "Edit record",  "Post edit",   "Cancel edit"};
   for (int i = 0; i < DbNavigator::ButtonCount; ++i)
-    EXPECT_EQ(window.DBNavigator1->button(static_cast<DbNavigator::Button>(i))->toolTip(), hints[i]);
+    EXPECT_EQ(widgets::hintOf(window.DBNavigator1->button(static_cast<DbNavigator::Button>(i))), hints[i]);
 }
 
 TEST(MainWindow, OrderSwitchKeepsTheCurrentEntry) {
@@ -325,8 +326,11 @@ TEST(MainWindow, FocusGoesToTheGridAfterTheMemoAndWordWrap) {
   app::TRuViv& window = f.start();
   window.activateWindow();
   window.DBMemo1->setFocus(Qt::MouseFocusReason);
-  window.WrapButton->setFocus(Qt::TabFocusReason);  // leaving the memo
+  window.WrapButton->setFocus(Qt::OtherFocusReason);  // leaving the memo
   EXPECT_TRUE(window.ZurGrid->hasFocus());
+  window.DBMemo1->setFocus(Qt::MouseFocusReason);
+  window.WrapButton->setFocus(Qt::TabFocusReason);  // Tab moves on
+  EXPECT_TRUE(window.WrapButton->hasFocus());
   window.DBMemo1->setFocus(Qt::MouseFocusReason);
   QTest::mouseClick(window.WrapButton, Qt::LeftButton);
   EXPECT_TRUE(window.ZurGrid->hasFocus());

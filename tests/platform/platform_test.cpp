@@ -88,11 +88,13 @@ class XdgFolders {
         qputenv(kNames[i], saved_[i]);
     }
   }
-  // Registers a tel: handler that writes the address it gets to `called`.
-  void registerHandler() {
+  // Registers a tel: handler that writes the address it gets to `called`
+  // and ends with `exitStatus`.
+  void registerHandler(int exitStatus = 0) {
     QDir().mkpath(dir.filePath("data/applications"));
     QDir().mkpath(dir.filePath("config"));
-    write("dial.sh", "#!/bin/sh\necho \"$1\" > " + dir.filePath("called") + "\n");
+    write("dial.sh",
+          "#!/bin/sh\necho \"$1\" > " + dir.filePath("called") + "\nexit " + QString::number(exitStatus) + "\n");
     QFile::setPermissions(dir.filePath("dial.sh"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     write("data/applications/testdial.desktop", "[Desktop Entry]\nType=Application\nName=Dial\nExec=" +
                                                     dir.filePath("dial.sh") + " %u\nMimeType=x-scheme-handler/tel;\n");
@@ -128,6 +130,26 @@ TEST(FreedesktopTelephony, TelAddressGoesToTheRegisteredHandler) {
   EXPECT_EQ(called.readAll().trimmed(), "tel:555-1234");
   telephony.release();
   EXPECT_EQ(telephony.requestMakeCall("555-1234", "", "Pizza", ""), -1);
+}
+
+// The handler runs as the program's child: a non-zero exit status reaches
+// the failure handler (a zero one does not), and the Exec line's field codes
+// give the address its place.
+TEST(FreedesktopTelephony, AFailingHandlerIsToldWithItsExitStatus) {
+  EXPECT_EQ(platform::qt::handlerCommand("dial --call=%u %i %c \"a b\" 100%%", "tel:1"),
+            QStringList({"dial", "--call=%u", "a b", "100%", "tel:1"}));
+  EXPECT_EQ(platform::qt::handlerCommand("dial %U", "tel:1"), QStringList({"dial", "tel:1"}));
+  EXPECT_TRUE(platform::qt::handlerCommand("", "tel:1").isEmpty());
+
+  XdgFolders xdg;
+  xdg.registerHandler(3);
+  platform::qt::FreedesktopTelephony telephony;
+  QList<int> told;
+  telephony.onFailure([&](int status) { told << status; });
+  ASSERT_TRUE(telephony.load());
+  EXPECT_EQ(telephony.requestMakeCall("555-1234", "", "Pizza", ""), 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !told.isEmpty(); }, 10000));
+  EXPECT_EQ(told, QList<int>{3});
 }
 
 // Long work runs off the user-interface thread: the event loop goes on (a

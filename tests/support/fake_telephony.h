@@ -10,7 +10,8 @@ namespace testsupport {
 
 // Records every call request; installs itself for its lifetime. What the
 // service does is scripted: whether it loads, whether it has the request,
-// and what the request answers (or that it throws).
+// what the request answers (or that it throws) and how the phone
+// application ends.
 class FakeTelephony final : public platform::Telephony {
  public:
   struct Request {
@@ -29,6 +30,7 @@ class FakeTelephony final : public platform::Telephony {
   bool hasRequest = true;
   long result = 0;
   bool throws = false;
+  int exitStatus = 0;  // non-zero: the phone application fails after the request
 
   int loads = 0;
   int releases = 0;
@@ -43,6 +45,7 @@ class FakeTelephony final : public platform::Telephony {
                        const std::string& comment) override {
     requests.push_back({destination, appName, calledParty, comment});
     if (throws) throw std::runtime_error("the telephony service failed");
+    if (exitStatus != 0 && failureHandler()) failureHandler()(exitStatus);
     return result;
   }
   void release() override { ++releases; }

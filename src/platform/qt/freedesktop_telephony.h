@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "platform/telephony.h"
 
@@ -9,8 +10,10 @@ namespace platform::qt {
 // The assisted-call request on a freedesktop desktop: the phone application
 // is whatever is registered for "tel:" addresses. Loading asks xdg-mime for
 // that handler (none registered: the service cannot be loaded); the request
-// hands "tel:" and the number to xdg-open, and a launch that fails is a
-// refused request. A "tel:" address has no place for the called party or
+// starts that handler's command with "tel:" and the number (xdg-open when
+// its desktop file cannot be read). A launch that fails is a refused
+// request; a handler that ends with a non-zero exit status is told to the
+// failure handler. A "tel:" address has no place for the called party or
 // the comment, so those stay with the caller.
 class FreedesktopTelephony final : public Telephony {
  public:
@@ -30,5 +33,10 @@ class FreedesktopTelephony final : public Telephony {
 // The "tel:" address of `number`: its characters that may stand in a
 // telephone address as they are, every other byte percent-encoded.
 QString telAddress(const QString& number);
+
+// The command of a desktop file's Exec line `exec` given `address`: %u, %U,
+// %f or %F become the address (appended when there is none), the other
+// field codes go, "%%" is "%". Empty when `exec` is.
+QStringList handlerCommand(const QString& exec, const QString& address);
 
 }  // namespace platform::qt
