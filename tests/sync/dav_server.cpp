@@ -1,4 +1,4 @@
-#include "radicale_server.h"
+#include "dav_server.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -10,12 +10,6 @@
 namespace testsupport {
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& text) {
-  QFile out(path);
-  if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size())
-    throw std::runtime_error("cannot write " + path.toStdString());
-}
 
 // Waits until `port` takes connections while `process` runs.
 void waitForPort(int port, const QProcess& process, const char* what) {
@@ -39,74 +33,68 @@ int freePort() {
 
 }  // namespace
 
-RadicaleServer::RadicaleServer() : port_(freePort()) {
-  writeFile(dir_.filePath(QStringLiteral("users")), "alice:secret\n");
-  writeFile(passwordFile(), "secret\n");
-  const QString config = QStringLiteral(
-                             "[server]\nhosts = 127.0.0.1:%1\n"
-                             "[auth]\ntype = htpasswd\nhtpasswd_filename = %2\nhtpasswd_encryption = plain\n"
-                             "[rights]\ntype = owner_only\n"
-                             "[storage]\nfilesystem_folder = %3\n"
-                             "[logging]\nlevel = warning\n")
-                             .arg(port_)
-                             .arg(dir_.filePath(QStringLiteral("users")), dir_.filePath(QStringLiteral("store")));
-  writeFile(dir_.filePath(QStringLiteral("config")), config.toUtf8());
-  start();
-  const int made = curl(
-      {QStringLiteral("-X"), QStringLiteral("MKCOL"), book(), QStringLiteral("--data"),
-       QStringLiteral("<?xml version=\"1.0\"?><mkcol xmlns=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:carddav\">"
-                      "<set><prop><resourcetype><collection/><C:addressbook/></resourcetype></prop></set></mkcol>")});
-  if (made != 201) throw std::runtime_error("cannot make the address book: HTTP " + std::to_string(made));
+DavServer::DavServer() : port_(freePort()) { writeFile(QStringLiteral("password"), "secret\n"); }
+
+std::unique_ptr<DavServer> DavServer::make(ServerKind kind) {
+  if (kind == ServerKind::Xandikos) return std::make_unique<XandikosServer>();
+  return std::make_unique<RadicaleServer>();
 }
 
-RadicaleServer::~RadicaleServer() {
+DavServer::~DavServer() {
   stop(proxy_);
   stop();
 }
 
-void RadicaleServer::start() {
-  process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  process_.start(QStringLiteral("radicale"), {QStringLiteral("--config"), dir_.filePath(QStringLiteral("config"))});
-  if (!process_.waitForStarted()) throw std::runtime_error("cannot start radicale");
-  waitForPort(port_, process_, "radicale");
+void DavServer::writeFile(const QString& name, const QByteArray& text) const {
+  QFile out(dir_.filePath(name));
+  if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size())
+    throw std::runtime_error("cannot write " + out.fileName().toStdString());
 }
 
-void RadicaleServer::stop() { stop(process_); }
+void DavServer::start() {
+  const QStringList program = command();
+  // Its log (Xandikos logs every request) stays in the storage folder.
+  process_.setStandardErrorFile(dir_.filePath(QStringLiteral("server.log")), QIODevice::Append);
+  process_.start(program.first(), program.mid(1));
+  if (!process_.waitForStarted()) throw std::runtime_error("cannot start " + program.first().toStdString());
+  waitForPort(port_, process_, qPrintable(program.first()));
+}
 
-void RadicaleServer::stop(QProcess& process) {
+void DavServer::stop() { stop(process_); }
+
+void DavServer::stop(QProcess& process) {
   if (process.state() == QProcess::NotRunning) return;
   process.terminate();
   if (!process.waitForFinished(5000)) process.kill();
   process.waitForFinished(2000);
 }
 
-QString RadicaleServer::plainBook() {
+QString DavServer::plainBook() {
   const int port = freePort();
   proxy_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   proxy_.start(QStringLiteral("python3"), {QStringLiteral(CARDLARK_SYNC_TEST_DIR "/plain_dav_proxy.py"),
                                            QString::number(port), QString::number(port_)});
   if (!proxy_.waitForStarted()) throw std::runtime_error("cannot start the proxy");
   waitForPort(port, proxy_, "the proxy");
-  return QStringLiteral("http://127.0.0.1:%1/alice/book/").arg(port);
+  return QStringLiteral("http://127.0.0.1:%1/").arg(port) + bookPath();
 }
 
-QString RadicaleServer::root() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port_); }
+QString DavServer::root() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port_); }
 
-QStringList RadicaleServer::cardFiles() const {
-  return QDir(dir_.filePath(QStringLiteral("store/collection-root/alice/book")))
-      .entryList({QStringLiteral("*.vcf")}, QDir::Files, QDir::Name);
+QStringList DavServer::cardFiles() const {
+  return QDir(bookFolder()).entryList({QStringLiteral("*.vcf")}, QDir::Files, QDir::Name);
 }
 
-void RadicaleServer::storeCard(const QString& file, const QString& vcard) const {
-  writeFile(dir_.filePath(QStringLiteral("store/collection-root/alice/book/")) + file, vcard.toUtf8());
-}
-
-QString RadicaleServer::card(const QString& file) const {
-  QFile in(dir_.filePath(QStringLiteral("store/collection-root/alice/book/")) + file);
+QString DavServer::card(const QString& file) const {
+  QFile in(bookFolder() + QLatin1Char('/') + file);
   return in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()) : QString();
 }
 
-int RadicaleServer::curl(const QStringList& arguments) const {
+void DavServer::storeCard(const QString& file, const QString& vcard) const {
+  if (put(file, vcard) >= 300) throw std::runtime_error("cannot store " + file.toStdString());
+}
+
+int DavServer::curl(const QStringList& arguments) const {
   QProcess curl;
   curl.start(QStringLiteral("curl"),
              QStringList{QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-w"),
@@ -116,13 +104,51 @@ int RadicaleServer::curl(const QStringList& arguments) const {
   return curl.readAllStandardOutput().toInt();
 }
 
-int RadicaleServer::put(const QString& file, const QString& vcard) const {
+int DavServer::put(const QString& file, const QString& vcard) const {
   return curl({QStringLiteral("-X"), QStringLiteral("PUT"), QStringLiteral("-H"),
                QStringLiteral("Content-Type: text/vcard"), QStringLiteral("--data-binary"), vcard, book() + file});
 }
 
-int RadicaleServer::remove(const QString& file) const {
+int DavServer::remove(const QString& file) const {
   return curl({QStringLiteral("-X"), QStringLiteral("DELETE"), book() + file});
+}
+
+RadicaleServer::RadicaleServer() {
+  writeFile(QStringLiteral("users"), "alice:secret\n");
+  const QString config = QStringLiteral(
+                             "[server]\nhosts = 127.0.0.1:%1\n"
+                             "[auth]\ntype = htpasswd\nhtpasswd_filename = %2\nhtpasswd_encryption = plain\n"
+                             "[rights]\ntype = owner_only\n"
+                             "[storage]\nfilesystem_folder = %3\n"
+                             "[logging]\nlevel = warning\n")
+                             .arg(port_)
+                             .arg(dir_.filePath(QStringLiteral("users")), dir_.filePath(QStringLiteral("store")));
+  writeFile(QStringLiteral("config"), config.toUtf8());
+  start();
+  const int made = curl(
+      {QStringLiteral("-X"), QStringLiteral("MKCOL"), book(), QStringLiteral("--data"),
+       QStringLiteral("<?xml version=\"1.0\"?><mkcol xmlns=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:carddav\">"
+                      "<set><prop><resourcetype><collection/><C:addressbook/></resourcetype></prop></set></mkcol>")});
+  if (made != 201) throw std::runtime_error("cannot make the address book: HTTP " + std::to_string(made));
+}
+
+QStringList RadicaleServer::command() const {
+  return {QStringLiteral("radicale"), QStringLiteral("--config"), dir_.filePath(QStringLiteral("config"))};
+}
+
+void RadicaleServer::storeCard(const QString& file, const QString& vcard) const {
+  writeFile(QStringLiteral("store/collection-root/alice/book/") + file, vcard.toUtf8());
+}
+
+// --defaults makes the principal /user/ with its address book on the first
+// start and keeps them on the next.
+XandikosServer::XandikosServer() { start(); }
+
+QStringList XandikosServer::command() const {
+  return {QStringLiteral("xandikos"), QStringLiteral("--defaults"),
+          QStringLiteral("-d"),       dir_.filePath(QStringLiteral("store")),
+          QStringLiteral("-l"),       QStringLiteral("127.0.0.1"),
+          QStringLiteral("-p"),       QString::number(port_)};
 }
 
 }  // namespace testsupport
