@@ -12,8 +12,8 @@ counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(1000 10000)
 tick=$(getconf CLK_TCK)
 
-server_cpu() {  # seconds of CPU the server's process has used
-  awk -v tick="$tick" '{ print ($14 + $15) / tick }' "/proc/$server/stat"
+server_cpu() {  # seconds of CPU the server has used, with the programs it ran (git)
+  awk -v tick="$tick" '{ print ($14 + $15 + $16 + $17) / tick }' "/proc/$server/stat"
 }
 
 echo "first upload, $(radicale --version 2>/dev/null | sed 's/^/radicale /'), xandikos $(xandikos --version 2>&1 | awk "{ print \$NF }")"
