@@ -402,7 +402,12 @@ class Run {
   QString tokenAfterUploads(const QString& token) {
     if (token.isEmpty() || (sentKeys_.empty() && ours_.empty())) return token;
     for (const std::string& key : sentKeys_) ours_[state_.links.at(key).href] = state_.links.at(key).etag;
-    const std::optional<Multistatus> since = server_.syncCollection(book_, token);
+    std::optional<Multistatus> since;
+    try {
+      since = server_.syncCollection(book_, token);
+    } catch (const Error&) {
+      return token;  // the sync's work is done; the next one starts from the listing
+    }
     if (!since || since->syncToken.isEmpty()) return token;
     for (const DavResponse& r : since->responses) {
       const QString href = normal(r.href);
