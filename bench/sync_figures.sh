@@ -11,23 +11,7 @@
 # Usage: [BIN=DIR] bench/sync_figures.sh [ENTRIES] [CAP_SECONDS]   (default 10000 120)
 source "$(dirname "$0")/figures_prelude.bash" "${1:-10000}"
 cap=${2:-120}
-servers=()
-trap 'for s in "${servers[@]}"; do kill "$s" 2>/dev/null; done; rm -rf "$work"' EXIT
-echo "secret" >"$work/password"
-
-start_server() {  # folder: a Radicale on a free port storing in folder/store; sets $book
-  local dir=$1 port
-  port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-  mkdir -p "$dir"
-  echo "alice:secret" >"$dir/users"
-  printf '[server]\nhosts = 127.0.0.1:%s\n[auth]\ntype = htpasswd\nhtpasswd_filename = %s\nhtpasswd_encryption = plain\n[rights]\ntype = owner_only\n[storage]\nfilesystem_folder = %s\n[logging]\nlevel = warning\n' \
-    "$port" "$dir/users" "$dir/store" >"$dir/config"
-  radicale --config "$dir/config" &
-  servers+=($!)
-  book="http://127.0.0.1:$port/alice/book/"
-  for _ in $(seq 100); do curl -s -o /dev/null "http://127.0.0.1:$port/" && break; sleep 0.1; done
-  curl -s -o /dev/null -u alice:secret -X MKCOL "$book" --data '<?xml version="1.0"?><mkcol xmlns="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav"><set><prop><resourcetype><collection/><C:addressbook/></resourcetype></prop></set></mkcol>'
-}
+source "$(dirname "$0")/dav_servers.bash"
 
 card() {  # uid name phone
   printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%s\r\nFN:%s\r\nN:;%s;;;\r\nTEL;TYPE=CELL:%s\r\nEND:VCARD\r\n' "$1" "$2" "$2" "$3"
@@ -47,9 +31,8 @@ sync() {  # table label: one timed sync, stopped after $cap seconds
 
 echo "cardlark-db sync, $n entries, radicale $(radicale --version)"
 
-start_server "$work/full"
-folder="$work/full/store/collection-root/alice/book"
-for i in $(seq -w 1 "$n"); do card "bench-$i" "Person $i" "555-0100" >"$folder/bench-$i.vcf"; done
+start_radicale "$work/full"
+for i in $(seq -w 1 "$n"); do card "bench-$i" "Person $i" "555-0100" >"$cards/bench-$i.vcf"; done
 mkdir "$work/received"
 "$bin/cardlark-db" create "$work/received" >/dev/null
 sync "$work/received" "first sync from $n cards into an empty table" || true
@@ -67,13 +50,8 @@ done
 sync "$work/received" "incremental, 10 changes on each side" || true
 sync "$work/received" "nothing changed" || true
 
-start_server "$work/empty"
-# Generated entries under distinct names: the server knows an entry by its
-# name, and the generator repeats names.
-"$bin/cardlark-gen" "$n" | awk -F '\t' -v OFS='\t' '{ $1 = sprintf("Person %06d", NR); print }' >"$work/entries.txt"
-mkdir "$work/sent"
-"$bin/cardlark-db" create "$work/sent" >/dev/null
-"$bin/cardlark-db" import "$work/sent" "$work/entries.txt" >/dev/null
+start_radicale "$work/empty"
+generated_table "$n" "$work/sent"
 if ! sync "$work/sent" "first sync of $n entries into an empty book"; then
-  echo "  the server took $(find "$work/empty/store/collection-root/alice/book" -maxdepth 1 -name '*.vcf' | wc -l) cards in $cap s"
+  echo "  the server took $(find "$cards" -maxdepth 1 -name '*.vcf' | wc -l) cards in $cap s"
 fi

@@ -14,8 +14,11 @@
 #include <QStringList>
 #include <QUrl>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "sync/dav_xml.h"
+#include "sync/error.h"
 
 namespace carddav {
 
@@ -23,6 +26,17 @@ namespace carddav {
 struct PutResult {
   bool stored = false;  // false: the condition failed (the card changed or appeared meanwhile)
   QString etag;         // the new ETag, quotes kept; "" when the server named none
+};
+
+// One card to store (as `put` takes it) and what came of it.
+struct PutRequest {
+  QUrl card;
+  QByteArray vcard;
+  QString ifMatch;
+};
+struct PutOutcome {
+  PutResult result;
+  std::string error;  // not empty: the PUT failed or was not sent, and the card may or may not be stored
 };
 
 class AddressBookServer {
@@ -45,6 +59,26 @@ class AddressBookServer {
   // Stores `vcard` at `card`: over the version of ETag `ifMatch`, or as a
   // new card when `ifMatch` is empty.
   virtual PutResult put(const QUrl& card, const QByteArray& vcard, const QString& ifMatch) = 0;
+  // Stores several cards, each as `put` does, and never throws
+  // carddav::Error: each card gets its own outcome, in the order given. One
+  // at a time here, stopping at the first failure (the cards after it are
+  // not sent); a server may send several at once.
+  virtual std::vector<PutOutcome> putAll(const std::vector<PutRequest>& cards) {
+    std::vector<PutOutcome> outcomes(cards.size());
+    std::string failed;
+    for (std::size_t i = 0; i < cards.size(); ++i) {
+      if (!failed.empty()) {
+        outcomes[i].error = "not sent: " + failed;
+        continue;
+      }
+      try {
+        outcomes[i].result = put(cards[i].card, cards[i].vcard, cards[i].ifMatch);
+      } catch (const Error& e) {
+        outcomes[i].error = failed = e.what();
+      }
+    }
+    return outcomes;
+  }
   // Deletes the card at `card` when it still has the ETag `ifMatch` (any
   // version when empty); false when it changed meanwhile. A card already
   // gone counts as deleted.

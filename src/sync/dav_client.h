@@ -22,7 +22,10 @@
 #include <QPair>
 #include <QString>
 #include <QUrl>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QNetworkAccessManager;
 
@@ -43,6 +46,19 @@ struct HttpReply {
 
 using Headers = QList<QPair<QByteArray, QByteArray>>;
 
+struct HttpRequest {
+  QByteArray verb;
+  QUrl url;
+  QByteArray body;
+  Headers headers;
+};
+
+// One request of several sent together: its answer, or why it has none.
+struct HttpOutcome {
+  HttpReply reply;
+  std::string error;  // not empty: the request failed, `reply` holds nothing
+};
+
 inline constexpr qint64 kLongestAnswer = 64 << 20;
 inline constexpr int kDefaultTimeoutMs = 120'000;
 
@@ -58,6 +74,13 @@ class DavClient {
   // come back for the caller to judge.
   HttpReply send(const QByteArray& verb, const QUrl& url, const QByteArray& body = {}, const Headers& headers = {});
 
+  // Sends the requests with at most `inFlight` of them on their way at once
+  // (each on a connection of its own), and waits for all of them. Each
+  // request gets its own outcome, in the order given: a failure that `send`
+  // throws is recorded with that request and the others go on. Redirects are
+  // not followed: a 3xx comes back as it is.
+  std::vector<HttpOutcome> sendAll(const std::vector<HttpRequest>& requests, int inFlight);
+
   // How many requests went out (redirects included): a sync with nothing
   // to do sends exactly one.
   int requestCount() const { return requests_; }
@@ -67,7 +90,13 @@ class DavClient {
   void setTimeout(int milliseconds) { timeoutMs_ = milliseconds; }
 
  private:
-  HttpReply sendOnce(const QByteArray& verb, const QUrl& url, const QByteArray& body, const Headers& headers);
+  struct Exchange;
+
+  HttpReply sendOnce(const HttpRequest& request);
+  // Starts a request; `finished` is called once its answer is in or it was
+  // cut short, and `end` then judges it.
+  std::unique_ptr<Exchange> begin(const HttpRequest& request, std::function<void()> finished);
+  HttpReply end(Exchange& exchange);
 
   // Throws unless `url` lies on the client's origin; the first URL sets it.
   void requireOrigin(const QUrl& url, const std::string& refused);

@@ -1,5 +1,7 @@
 #include "sync/synchronizer.h"
 
+#include <QUuid>
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -16,6 +18,7 @@ namespace {
 
 constexpr int kMultigetBatch = 200;
 constexpr int kSaveEvery = 300;
+constexpr std::size_t kPutBatch = 64;  // cards handed to the server at once, a few of them in flight
 constexpr char kServerSuffix[] = " (server)";
 
 // What the server holds that differs from the state: members added or
@@ -56,7 +59,7 @@ class Run {
       linkNewEntries();
       writeState(stateFile_, state_);  // every card about to be sent has its UID and href on disk
       upload();
-      state_.token = remote.token;
+      state_.token = tokenAfterUploads(remote.token);
     } catch (...) {
       writeState(stateFile_, state_);  // the work done so far, under the old token
       throw;
@@ -353,30 +356,77 @@ class Run {
     learnUids();
     int done = 0;
     QStringList unconfirmed;
-    for (const std::string& key : toPut_) {
-      const CardLink link = state_.links.at(key);
-      const Entry& entry = table_.rows().at(key).entry;
-      const auto kept = state_.cards.find(link.href);
-      const QByteArray card = mapping_.toCard(entry, link.uid,
-                                              kept == state_.cards.end() ? QByteArray() : kept->second);
-      const PutResult put = server_.put(urlOf(link.href), card, link.etag);
-      if (!put.stored) continue;  // changed meanwhile: the next sync sees it
-      // A card made from the entry alone holds nothing to keep: a first
-      // upload writes no cards.
-      if (kept != state_.cards.end()) kept->second = card;
-      remember(key, link, put.etag);
-      if (put.etag.isEmpty()) unconfirmed << link.href;
-      ++summary_.sent;
-      saveNow(done);
+    for (std::size_t first = 0; first < toPut_.size(); first += kPutBatch) {
+      const std::size_t last = std::min(toPut_.size(), first + kPutBatch);
+      std::vector<PutRequest> cards;
+      for (std::size_t i = first; i < last; ++i) {
+        const CardLink& link = state_.links.at(toPut_[i]);
+        const auto kept = state_.cards.find(link.href);
+        cards.push_back({urlOf(link.href),
+                         mapping_.toCard(table_.rows().at(toPut_[i]).entry, link.uid,
+                                         kept == state_.cards.end() ? QByteArray() : kept->second),
+                         link.etag});
+      }
+      // Every card stored is recorded before a failure of the batch ends
+      // the sync; a failed one keeps its old link and goes out next time.
+      const std::vector<PutOutcome> outcomes = server_.putAll(cards);
+      std::string failed;
+      for (std::size_t i = first; i < last; ++i) {
+        const PutOutcome& outcome = outcomes.at(i - first);
+        if (!outcome.error.empty()) {
+          if (failed.empty()) failed = outcome.error;
+          continue;
+        }
+        if (!outcome.result.stored) continue;  // changed meanwhile: the next sync sees it
+        const CardLink link = state_.links.at(toPut_[i]);
+        // A card made from the entry alone holds nothing to keep: a first
+        // upload writes no cards.
+        if (const auto kept = state_.cards.find(link.href); kept != state_.cards.end())
+          kept->second = cards[i - first].vcard;
+        remember(toPut_[i], link, outcome.result.etag);
+        sentKeys_.push_back(toPut_[i]);
+        if (outcome.result.etag.isEmpty()) unconfirmed << link.href;
+        ++summary_.sent;
+        saveNow(done);
+      }
+      if (!failed.empty()) throw Error(failed);
     }
     learnEtags(unconfirmed);
     for (const std::string& key : deleteThere_) {
       const CardLink& link = state_.links.at(key);
       if (!server_.remove(urlOf(link.href), link.etag)) continue;
+      ours_[link.href] = QString();
       state_.links.erase(key);
       ++summary_.deletedThere;
       saveNow(done);
     }
+  }
+
+  // The listing's token is from before this sync's own uploads and
+  // deletes. A server that tells the changes since a token as the
+  // difference of two versions leaves out a card we sent that is deleted
+  // before the next sync, which would then never learn of the delete; so
+  // the token moves past our own changes, when the server's changes since
+  // the listing are exactly ours (anything else: the next sync sorts it out
+  // from the old token).
+  QString tokenAfterUploads(const QString& token) {
+    if (token.isEmpty() || (sentKeys_.empty() && ours_.empty())) return token;
+    for (const std::string& key : sentKeys_) ours_[state_.links.at(key).href] = state_.links.at(key).etag;
+    std::optional<Multistatus> since;
+    try {
+      since = server_.syncCollection(book_, token);
+    } catch (const Error&) {
+      return token;  // the sync's work is done; the next one starts from the listing
+    }
+    if (!since || since->syncToken.isEmpty()) return token;
+    for (const DavResponse& r : since->responses) {
+      const QString href = normal(r.href);
+      if (href == book_.path(QUrl::FullyEncoded) || r.collection) continue;
+      const auto ours = ours_.find(href);
+      const QString etag = r.status == 404 ? QString() : r.etag;
+      if (ours == ours_.end() || ours->second != etag || (r.status != 404 && etag.isEmpty())) return token;
+    }
+    return since->syncToken;
   }
 
   // The ETags of cards whose PUT was answered without one, asked for in a
@@ -407,6 +457,8 @@ class Run {
   std::map<std::string, std::size_t> nextVariant_;  // per name key, for freeName
   SyncSummary summary_;
   QStringList toFetch_;
+  std::vector<std::string> sentKeys_;  // entries whose card this sync stored
+  std::map<QString, QString> ours_;    // href -> ETag of what this sync left there ("" deleted)
   std::vector<std::string> toPut_, deleteThere_, removeHere_, forget_;
 };
 

@@ -29,7 +29,10 @@
 // Interrupted anywhere, the table and the state file stay consistent: the
 // state is saved before uploads start (new cards recorded with an empty
 // ETag) and every few hundred uploads; the next sync finds the work already
-// done by comparing contents and finishes the rest.
+// done by comparing contents and finishes the rest. Cards are handed to the
+// server in batches (AddressBookServer::putAll, several in flight): every
+// card of a batch that was stored is recorded, and one that failed keeps its
+// old link, ends the sync with its error and goes out again next time.
 
 #include <QStringList>
 #include <QUrl>

@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "book/address_book.h"
 #include "book/table_layout.h"
 #include "core_application.h"
 #include "support/temp_folder.h"
@@ -30,6 +31,7 @@ namespace {
 struct Request {
   QByteArray verb, path;
   bool authorized = false;
+  QByteArray body;
 };
 
 // What the server sends for a request: `head` at once, then `stream` again
@@ -73,9 +75,10 @@ class HostileServer {
               ? head.mid(head.toLower().indexOf("content-length:") + 15).split('\r')[0].trimmed().toLongLong()
               : 0;
       if (buffer->size() < end + 4 + length) return;
+      const QByteArray body = buffer->mid(end + 4, length);
       buffer->remove(0, end + 4 + length);
       const QList<QByteArray> line = head.split('\r')[0].split(' ');
-      Request request{line.value(0), line.value(1), head.toLower().contains("\nauthorization:")};
+      Request request{line.value(0), line.value(1), head.toLower().contains("\nauthorization:"), body};
       requests.push_back(request);
       answer(socket, script_(request));
     });
@@ -274,6 +277,44 @@ TEST_F(HostileSync, StateFileHrefsOutsideTheBookAreRefused) {
     for (const Request& r : origin.requests) EXPECT_EQ(r.verb, "REPORT") << r.path.toStdString();
     EXPECT_TRUE(elsewhere_.requests.empty());
   }
+}
+
+// New cards go out several at once. A server that answers one of them as
+// busy gets it again alone, and one that it refuses ends the sync: every
+// card it stored is in the state, the refused one is not counted as sent
+// and goes out again, alone, in the next sync.
+TEST_F(HostileSync, PutsOfABatchThatFailAreRecordedAsNotSent) {
+  {
+    book::AddressBook table(dbf(), book::AddressBook::Access::Shared);
+    for (int i = 0; i < 10; ++i) table.add({"Person " + std::to_string(i), i == 7 ? "refuse me" : "fine"});
+  }
+  bool refuse = true;
+  int puts = 0;
+  HostileServer origin([&](const Request& r) {
+    if (r.verb != "PUT") return Answer{multistatus({})};
+    ++puts;
+    const bool fail = r.body.contains("refuse me") && refuse;
+    const QByteArray status = fail ? "500 Oops" : puts == 3 ? "503 Busy" : "201 Created";
+    return Answer{"HTTP/1.1 " + status + "\r\nETag: \"e" + QByteArray::number(puts) +
+                  "\"\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"};
+  });
+  const QString book = origin.url(QStringLiteral("/book/"));
+  carddav::SyncState state;
+  state.server = book;
+  carddav::writeState(carddav::stateFileOf(dbf()), state);
+
+  EXPECT_NE(syncFails(book).find("HTTP status 500"), std::string::npos);
+  EXPECT_EQ(puts, 12);  // each once, then the busy one and the refused one alone
+  state = carddav::readState(carddav::stateFileOf(dbf()));
+  ASSERT_EQ(state.links.size(), 10u);
+  for (const auto& [key, link] : state.links) EXPECT_EQ(link.etag.isEmpty(), key == "PERSON 7") << key;
+
+  refuse = false;
+  puts = 0;
+  EXPECT_EQ(syncFails(book), "");
+  EXPECT_EQ(puts, 1);
+  for (const auto& [key, link] : carddav::readState(carddav::stateFileOf(dbf())).links)
+    EXPECT_FALSE(link.etag.isEmpty()) << key;
 }
 
 // The command refuses a password in the URL before any request, and
