@@ -31,7 +31,7 @@ measure() {  # label, command...
 }
 
 for n in "${sizes[@]}"; do
-  "$bin/cardlark-gen" "$n" >"$work/entries.txt"
+  "${GEN:-$bin/cardlark-gen}" "$n" >"$work/entries.txt"
   rm -rf "$work/table" && mkdir "$work/table"
   "$bin/cardlark-db" create "$work/table" >/dev/null
   echo "cardlark-db bulk work, $n entries"

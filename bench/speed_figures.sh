@@ -23,12 +23,13 @@ fi
 
 # "SIZE LABEL CPU" lines of one build's bulk figures.
 bulk() {
-  BIN=$1 "$here/bulk_figures.sh" "${sizes[@]}" | awk '
+  BIN=$1 GEN="$ours/cardlark-gen" "$here/bulk_figures.sh" "${sizes[@]}" | awk '
     /^cardlark-db bulk work,/ { size = $4 }
     /wall .* CPU / { label = $0; sub(/^ +/, "", label); sub(/ +wall.*/, "", label); gsub(/ /, "_", label)
                      for (i = 1; i <= NF; i++) if ($i == "CPU") print size, label, $(i + 1) }'
 }
-bulk "${BIN:-$here/../build/bin}" >"$out/ours"
+ours=${BIN:-$here/../build/bin}
+bulk "$ours" >"$out/ours"
 [ -n "${BASE_BIN:-}" ] && bulk "$BASE_BIN" >"$out/base"
 
 echo
